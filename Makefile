@@ -1,0 +1,46 @@
+# Quiro 2: `make run` and `make test` do everything on a fresh Debian 12 machine.
+SHELL := /bin/bash
+NPROC := $(shell nproc)
+JOBS ?= $(NPROC)
+NATIVE := build/native
+WIN32 := build/win32
+FUZZ := build/fuzz
+ADDR ?=
+
+.PHONY: all setup native win32 fuzz test native-test win32-test fuzz-test run bench clean
+
+all: native win32
+
+setup:
+	@scripts/setup.sh
+
+native: setup
+	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@ninja -C $(NATIVE) -j $(JOBS)
+
+win32: setup
+	@cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIRO_HOST_TOOLS=$(CURDIR)/$(NATIVE)/tools \
+	  -DQUIRO_JPEG_PREFIX="$$(scripts/setup.sh --jpeg-prefix)" >/dev/null
+	@ninja -C $(WIN32) -j $(JOBS)
+
+fuzz: setup
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DQUIRO_FUZZ=ON \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@ninja -C $(FUZZ) -j $(JOBS)
+
+# Native tests only: the quick loop while working on core/ code.
+native-test: native
+	@scripts/run-tests.sh native
+
+test: native win32 fuzz
+	@scripts/run-tests.sh all
+
+run: native win32
+	@scripts/run-quiro.sh $(WIN32)/src/console/quiro.exe $(ADDR)
+
+bench: native
+	@for b in $(NATIVE)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+clean:
+	rm -rf build

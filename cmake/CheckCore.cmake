@@ -1,0 +1,17 @@
+# Fails when a file under a core/ folder includes a Win32 header.
+file(GLOB_RECURSE files ${ROOT}/src/*/core/*.h ${ROOT}/src/*/core/*.hpp ${ROOT}/src/*/core/*.cpp
+     ${ROOT}/src/*/core/*.c)
+set(bad "")
+foreach(f ${files})
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+  foreach(l ${lines})
+    string(TOLOWER "${l}" l)
+    if(l MATCHES "[<\"/](windows|windef|winbase|wingdi|winuser|winsock|winsock2|ws2tcpip|commctrl|commdlg|richedit|mmsystem|tapi|imm|shellapi|shlobj|winspool|winreg|winnls|objbase|ole2|oleauto|olectl|wincon|winerror|winnt|tchar|process|io|direct)\\.h[>\"]")
+      list(APPEND bad "${f}: ${l}")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  list(JOIN bad "\n  " msg)
+  message(FATAL_ERROR "core/ code must stay portable; these lines include Win32 headers:\n  ${msg}")
+endif()
