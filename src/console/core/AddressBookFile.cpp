@@ -1,0 +1,196 @@
+#include "console/core/AddressBookFile.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+constexpr std::string_view kAddress = "Address";
+constexpr std::string_view kConvert = "ConvertJOHABtoKSC5601";
+constexpr std::string_view kSendCrLf = "SendENTERasCRLF";
+constexpr std::string_view kAddLf = "AddLFToReceivedCR";
+constexpr std::string_view kAutoWrap = "EnableLineAutoWrap";
+constexpr std::string_view kLocalEcho = "EnableLocalEcho";
+constexpr std::string_view kMemoCount = "MemoLineCount";
+constexpr std::string_view kMemoLine = "MemoLine";
+
+std::string MemoKey(size_t n) { return std::string(kMemoLine) + std::to_string(n); }
+
+// An integer value as the profile readers take it: a missing, empty or malformed value
+// gives `fallback`.
+long long ReadInt(const IIniStore& book, std::string_view section, std::string_view key,
+                  long long fallback) {
+    const auto text = book.ReadValue(section, key);
+    if (!text || text->empty()) return fallback;
+    const char* first = text->data();
+    const char* last = first + text->size();
+    if (*first == '+') ++first;
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last) return fallback;
+    return value;
+}
+
+bool ReadFlag(const IIniStore& book, std::string_view section, std::string_view key,
+              bool fallback) {
+    return ReadInt(book, section, key, fallback ? 1 : 0) != 0;
+}
+
+// The entry's values encoded for writing; std::nullopt when one cannot be stored.
+struct EncodedEntry {
+    std::string address;
+    std::vector<std::string> memo;
+};
+
+std::optional<EncodedEntry> Encode(const HostEntry& entry) {
+    EncodedEntry out;
+    auto address = EncodeIniValue(entry.Address);
+    if (!address) return std::nullopt;
+    out.address = std::move(*address);
+    out.memo.reserve(entry.MemoLines.size());
+    for (const std::string& line : entry.MemoLines) {
+        auto encoded = EncodeIniValue(line);
+        if (!encoded) return std::nullopt;
+        out.memo.push_back(std::move(*encoded));
+    }
+    return out;
+}
+
+// Writes the section's keys in file order; false at the first write that fails.
+bool WriteSection(IIniStore& book, std::string_view name, const HostEntry& entry,
+                  const EncodedEntry& values) {
+    auto flag = [](bool b) { return std::string_view(b ? "1" : "0"); };
+    if (!book.WriteValue(name, kAddress, values.address) ||
+        !book.WriteValue(name, kConvert, flag(entry.ConvertJOHABtoKSC5601)) ||
+        !book.WriteValue(name, kSendCrLf, flag(entry.SendENTERasCRLF)) ||
+        !book.WriteValue(name, kAddLf, flag(entry.AddLFToReceivedCR)) ||
+        !book.WriteValue(name, kAutoWrap, flag(entry.EnableLineAutoWrap)) ||
+        !book.WriteValue(name, kLocalEcho, flag(entry.EnableLocalEcho)) ||
+        !book.WriteValue(name, kMemoCount, std::to_string(values.memo.size()))) {
+        return false;
+    }
+    for (size_t n = 0; n < values.memo.size(); ++n) {
+        if (!book.WriteValue(name, MemoKey(n), values.memo[n])) return false;
+    }
+    return true;
+}
+
+// The section name as the file holds it, when there is one.
+std::optional<std::string> StoredName(const IIniStore& book, std::string_view name) {
+    const std::string_view wanted = TrimHostName(name);
+    if (wanted.empty()) return std::nullopt;
+    for (std::string& s : book.ListSections()) {
+        if (SameIniName(s, wanted)) return std::move(s);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string_view HostEntryStatusText(HostEntryStatus status) {
+    switch (status) {
+        case HostEntryStatus::Ok:
+            return "";
+        case HostEntryStatus::NameMissing:
+            return "Hostname is missing!";
+        case HostEntryStatus::NameInvalid:
+            return "A hostname cannot contain \"]\" or a line break, "
+                   "nor begin with \";\" or \"[\".";
+        case HostEntryStatus::NameExists:
+            return "Same hostname already exists!\nPlease, use a different hostname.";
+        case HostEntryStatus::ValueInvalid:
+            return "The address and the memo lines cannot contain line breaks.";
+        case HostEntryStatus::WriteFailed:
+            return "The address book could not be written.";
+    }
+    return "";
+}
+
+std::string_view TrimHostName(std::string_view name) { return TrimIni(name); }
+
+HostEntryStatus CheckHostName(std::string_view name) {
+    const std::string_view n = TrimHostName(name);
+    if (n.empty()) return HostEntryStatus::NameMissing;
+    if (n.front() == ';' || n.front() == '[' ||
+        n.find_first_of(std::string_view("]\r\n\0", 4)) != std::string_view::npos) {
+        return HostEntryStatus::NameInvalid;
+    }
+    return HostEntryStatus::Ok;
+}
+
+bool SameHostName(std::string_view a, std::string_view b) { return SameIniName(a, b); }
+
+std::vector<std::string> ListHostEntries(const IIniStore& book) { return book.ListSections(); }
+
+bool HostEntryExists(const IIniStore& book, std::string_view name) {
+    return StoredName(book, name).has_value();
+}
+
+std::optional<HostEntry> LoadHostEntry(const IIniStore& book, std::string_view name) {
+    auto stored = StoredName(book, name);
+    if (!stored) return std::nullopt;
+    const std::string& s = *stored;
+    HostEntry e;
+    e.Address = book.ReadValue(s, kAddress).value_or("");
+    e.ConvertJOHABtoKSC5601 = ReadFlag(book, s, kConvert, false);
+    e.SendENTERasCRLF = ReadFlag(book, s, kSendCrLf, false);
+    e.AddLFToReceivedCR = ReadFlag(book, s, kAddLf, false);
+    e.EnableLineAutoWrap = ReadFlag(book, s, kAutoWrap, true);
+    e.EnableLocalEcho = ReadFlag(book, s, kLocalEcho, false);
+    // A count from a damaged file cannot ask for more lines than the section has keys.
+    const long long keys = static_cast<long long>(book.ListKeys(s).size());
+    const long long count = std::clamp(ReadInt(book, s, kMemoCount, 0), 0LL, keys);
+    e.MemoLines.reserve(static_cast<size_t>(count));
+    for (long long n = 0; n < count; ++n) {
+        e.MemoLines.push_back(book.ReadValue(s, MemoKey(static_cast<size_t>(n))).value_or(""));
+    }
+    e.Name = std::move(*stored);
+    return e;
+}
+
+HostEntrySaveResult SaveHostEntry(IIniStore& book, std::string_view loadedName,
+                                  const HostEntry& entry) {
+    const std::string name(TrimHostName(entry.Name));
+    if (const HostEntryStatus s = CheckHostName(name); s != HostEntryStatus::Ok) return {s, {}};
+    const auto values = Encode(entry);
+    if (!values) return {HostEntryStatus::ValueInvalid, {}};
+
+    const std::string_view loaded = TrimHostName(loadedName);
+    const bool sameEntry = !loaded.empty() && SameHostName(loaded, name);
+    if (!sameEntry && HostEntryExists(book, name)) return {HostEntryStatus::NameExists, {}};
+
+    if (sameEntry) {
+        // The section is rewritten in place of itself: erase, then write. Should the
+        // writing fail after the erase, put the old entry back as well as we can.
+        const auto old = LoadHostEntry(book, loaded);
+        if (!book.DeleteSection(loaded)) return {HostEntryStatus::WriteFailed, {}};
+        if (!WriteSection(book, name, entry, *values)) {
+            book.DeleteSection(name);
+            if (old) {
+                if (const auto oldValues = Encode(*old)) {
+                    WriteSection(book, old->Name, *old, *oldValues);
+                }
+            }
+            return {HostEntryStatus::WriteFailed, {}};
+        }
+        return {HostEntryStatus::Ok, name};
+    }
+
+    // New entry or a new name: the new section first, then the old one goes.
+    if (!WriteSection(book, name, entry, *values)) {
+        book.DeleteSection(name);  // do not leave half an entry behind
+        return {HostEntryStatus::WriteFailed, {}};
+    }
+    if (!loaded.empty() && !book.DeleteSection(loaded)) return {HostEntryStatus::WriteFailed, {}};
+    return {HostEntryStatus::Ok, name};
+}
+
+HostEntryStatus EraseHostEntry(IIniStore& book, std::string_view name) {
+    const auto stored = StoredName(book, name);
+    if (!stored) return HostEntryStatus::Ok;
+    return book.DeleteSection(*stored) ? HostEntryStatus::Ok : HostEntryStatus::WriteFailed;
+}
+
+std::string AddressBookFilePath(std::string_view programFolder) {
+    return IniFilePath(programFolder, AddressBookFileName);
+}

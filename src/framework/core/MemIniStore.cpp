@@ -1,0 +1,129 @@
+#include "framework/core/MemIniStore.h"
+
+#include <algorithm>
+
+MemIniStore MemIniStore::Parse(std::string_view text) {
+    MemIniStore ini;
+    Section* current = nullptr;
+    while (!text.empty()) {
+        const size_t eol = text.find('\n');
+        std::string_view line = text.substr(0, eol);
+        text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+        line = TrimIni(line);
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            std::string_view name = line.substr(1);
+            const size_t close = name.rfind(']');
+            if (close != std::string_view::npos) name = name.substr(0, close);
+            ini.sections_.push_back(Section{std::string(TrimIni(name)), {}});
+            current = &ini.sections_.back();
+            continue;
+        }
+        Line l;
+        const size_t eq = line.find('=');
+        if (line.front() != ';' && eq != std::string_view::npos) {
+            l.key = std::string(TrimIni(line.substr(0, eq)));
+            l.value = std::string(TrimIni(line.substr(eq + 1)));
+            l.isKey = true;
+        } else {
+            l.value = std::string(line);
+        }
+        (current ? current->lines : ini.preamble_).push_back(std::move(l));
+    }
+    return ini;
+}
+
+std::string MemIniStore::Serialize() const {
+    std::string out;
+    auto put = [&out](const Line& l) {
+        if (l.isKey) {
+            out += l.key;
+            out += '=';
+        }
+        out += l.value;
+        out += "\r\n";
+    };
+    for (const Line& l : preamble_) put(l);
+    for (const Section& s : sections_) {
+        if (!out.empty()) out += "\r\n";
+        out += '[';
+        out += s.name;
+        out += "]\r\n";
+        for (const Line& l : s.lines) put(l);
+    }
+    return out;
+}
+
+const MemIniStore::Section* MemIniStore::FindSection(std::string_view name) const {
+    const std::string folded = FoldIniName(name);
+    for (const Section& s : sections_) {
+        if (FoldIniName(s.name) == folded) return &s;
+    }
+    return nullptr;
+}
+
+bool MemIniStore::TakeWrite() {
+    if (writesLeft_ == 0) return false;
+    if (writesLeft_ > 0) --writesLeft_;
+    ++writeCount_;
+    return true;
+}
+
+std::optional<std::string> MemIniStore::ReadValue(std::string_view section,
+                                                  std::string_view key) const {
+    const Section* s = FindSection(section);
+    if (!s) return std::nullopt;
+    const std::string folded = FoldIniName(key);
+    for (const Line& l : s->lines) {
+        if (l.isKey && FoldIniName(l.key) == folded) return std::string(UnquoteIniValue(l.value));
+    }
+    return std::nullopt;
+}
+
+bool MemIniStore::WriteValue(std::string_view section, std::string_view key,
+                             std::string_view value) {
+    if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        return false;
+    }
+    if (!TakeWrite()) return false;
+    Section* s = FindSection(section);
+    if (!s) {
+        sections_.push_back(Section{std::string(TrimIni(section)), {}});
+        s = &sections_.back();
+    }
+    const std::string folded = FoldIniName(key);
+    for (Line& l : s->lines) {
+        if (l.isKey && FoldIniName(l.key) == folded) {
+            l.value = std::string(TrimIni(value));
+            return true;
+        }
+    }
+    s->lines.push_back(Line{std::string(TrimIni(key)), std::string(TrimIni(value)), true});
+    return true;
+}
+
+bool MemIniStore::DeleteSection(std::string_view section) {
+    const std::string folded = FoldIniName(section);
+    auto match = [&](const Section& s) { return FoldIniName(s.name) == folded; };
+    if (std::none_of(sections_.begin(), sections_.end(), match)) return true;
+    if (!TakeWrite()) return false;
+    sections_.erase(std::remove_if(sections_.begin(), sections_.end(), match), sections_.end());
+    return true;
+}
+
+std::vector<std::string> MemIniStore::ListSections() const {
+    std::vector<std::string> names;
+    names.reserve(sections_.size());
+    for (const Section& s : sections_) names.push_back(s.name);
+    return names;
+}
+
+std::vector<std::string> MemIniStore::ListKeys(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const Section* s = FindSection(section)) {
+        for (const Line& l : s->lines) {
+            if (l.isKey) keys.push_back(l.key);
+        }
+    }
+    return keys;
+}

@@ -1,0 +1,60 @@
+// An INI file held in memory, with the observable rules of the Windows private-profile
+// functions (see IniStore.h). Parse() and Serialize() convert from and to file text, so
+// tests can start from a given file and look at what would be written.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/core/IniStore.h"
+
+class MemIniStore : public IIniStore {
+public:
+    MemIniStore() = default;  // a missing (or empty) file
+
+    // Reads file text: "[name]" lines start sections, "key=value" lines are keys (the
+    // first "=" splits; both sides trimmed), lines starting with ";" and any other
+    // lines are kept as they stand but are neither keys nor values. CR LF or LF ends.
+    static MemIniStore Parse(std::string_view text);
+    // File text with CR LF line ends and a blank line between sections.
+    std::string Serialize() const;
+
+    std::optional<std::string> ReadValue(std::string_view section,
+                                         std::string_view key) const override;
+    // Fails for a value holding a line break or a NUL, which no profile file can hold.
+    bool WriteValue(std::string_view section, std::string_view key,
+                    std::string_view value) override;
+    bool DeleteSection(std::string_view section) override;
+    std::vector<std::string> ListSections() const override;
+    std::vector<std::string> ListKeys(std::string_view section) const override;
+
+    // Simulates a file that cannot be written: after `count` more successful writes
+    // (WriteValue or DeleteSection of an existing section) every write fails and changes
+    // nothing. A negative count (the default) never fails; 0 is a read-only file.
+    void FailWritesAfter(int count) { writesLeft_ = count; }
+    // Number of writes that reached the file so far.
+    int WriteCount() const { return writeCount_; }
+
+private:
+    struct Line {
+        std::string key;    // empty for a line that is not a key
+        std::string value;  // the value as stored (or the whole line when not a key)
+        bool isKey = false;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Line> lines;
+    };
+
+    const Section* FindSection(std::string_view name) const;
+    Section* FindSection(std::string_view name) {
+        return const_cast<Section*>(static_cast<const MemIniStore*>(this)->FindSection(name));
+    }
+    bool TakeWrite();
+
+    std::vector<Line> preamble_;  // lines before the first section
+    std::vector<Section> sections_;
+    int writesLeft_ = -1;
+    int writeCount_ = 0;
+};
