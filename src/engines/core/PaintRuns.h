@@ -1,0 +1,52 @@
+// What the console painter needs from a screen line: its runs of equal colours, where each
+// run and the area to clear land in the view, in pixels.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+struct ColourRun {
+    int column;      // first cell of the run
+    int length;      // bytes (cells) in the run
+    int foreground;  // ColorIndex 0-15, from the letter 'a' + index
+    int background;  // ColorIndex 0-15, from the letter 'A' + index
+};
+
+// Splits a line (text with its foreground and background letters) into maximal runs of
+// equal colours. Only as many cells as all three strings hold are looked at; a letter out
+// of range is read as colour 0 rather than trusted.
+std::vector<ColourRun> SplitColourRuns(std::string_view text, std::string_view foreground,
+                                       std::string_view background);
+
+struct PaintGeometry {
+    int cellWidth = 8;
+    int cellHeight = 16;
+    int horizontalOffset = 0;  // pixel x of column 0
+    int firstDisplayedLine = 0;
+    int viewWidth = 0;
+    int viewHeight = 0;
+};
+
+// A cell rectangle of the terminal: columns and absolute line numbers, -1 = up to the
+// view's edge on that side. Right is the column just past the area, bottom the last line.
+struct CellRect {
+    int left = -1;
+    int top = -1;
+    int right = -1;
+    int bottom = -1;
+};
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// Where a run of a line is drawn.
+inline int RunX(const PaintGeometry& g, int column) { return column * g.cellWidth + g.horizontalOffset; }
+inline int LineY(const PaintGeometry& g, int line) { return (line - g.firstDisplayedLine) * g.cellHeight; }
+
+// The view area of a dirty rectangle, for filling it with the background.
+PixelRect DirtyRectToPixels(const CellRect& cells, const PaintGeometry& g);

@@ -1,0 +1,101 @@
+#include "engines/core/PrinterController.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kEndPrint[] = {0x1B, '[', '4', 'i'};
+constexpr int kEndLength = 4;
+
+}  // namespace
+
+PrinterController::~PrinterController() { Reset(); }
+
+std::string PrinterController::NamedFileFor(const std::string& configuredName) {
+    std::string name = configuredName;
+    if (!name.empty() && name.front() == '"') {
+        name.erase(0, 1);
+        if (!name.empty() && name.back() == '"') name.pop_back();
+    }
+    return name;
+}
+
+bool PrinterController::Start(int printMode, const std::string& configuredName) {
+    if (IsOpen()) Finish();
+    if (printMode == kTemporaryFile) {
+        std::string name;
+        const int handle = outlet_.CreateTemporaryFile(&name);
+        if (handle < 0) return false;
+        handle_ = handle;
+        temporaryName_ = name;
+    } else if (printMode == kNamedFile) {
+        const std::string name = NamedFileFor(configuredName);
+        if (name.empty()) return false;
+        const int handle = outlet_.CreateNamedFile(name);
+        if (handle < 0) return false;
+        handle_ = handle;
+        temporaryName_.clear();
+    } else {
+        return false;
+    }
+    mode_ = printMode;
+    held_ = 0;
+    return true;
+}
+
+void PrinterController::Write(const uint8_t* data, size_t n) {
+    if (n > 0) outlet_.WriteFile(handle_, data, n);
+}
+
+size_t PrinterController::Feed(const uint8_t* data, size_t n, bool* finished) {
+    if (finished) *finished = false;
+    if (!IsOpen()) return 0;
+    size_t i = 0;
+    while (i < n) {
+        if (held_ == 0) {
+            // Plain data up to the next ESC goes out in one write.
+            const void* esc = std::memchr(data + i, kEndPrint[0], n - i);
+            const size_t run = esc ? static_cast<size_t>(static_cast<const uint8_t*>(esc) - (data + i)) : n - i;
+            Write(data + i, run);
+            i += run;
+            if (i == n) break;
+            held_ = 1;
+            ++i;
+            continue;
+        }
+        const uint8_t b = data[i];
+        if (b == kEndPrint[held_]) {
+            ++i;
+            if (++held_ == kEndLength) {
+                held_ = 0;
+                Finish();
+                if (finished) *finished = true;
+                return i;
+            }
+            continue;
+        }
+        // The sequence broke off: the bytes held back were data. The byte that broke it
+        // may itself start the terminator, so it is looked at again (not written blindly).
+        Write(kEndPrint, static_cast<size_t>(held_));
+        held_ = 0;
+    }
+    return n;
+}
+
+void PrinterController::Finish() {
+    const int handle = handle_;
+    handle_ = -1;
+    held_ = 0;
+    outlet_.CloseFile(handle);
+    if (mode_ == kTemporaryFile && !temporaryName_.empty()) {
+        outlet_.PrintRawFile(temporaryName_);
+        outlet_.DeleteFile(temporaryName_);
+    }
+    temporaryName_.clear();
+}
+
+void PrinterController::Reset() {
+    if (!IsOpen()) return;
+    Write(kEndPrint, static_cast<size_t>(held_));
+    Finish();
+}
