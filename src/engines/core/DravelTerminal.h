@@ -1,0 +1,166 @@
+// TDravelTerminal: the terminal engine. Turns the bytes received from the host into the
+// ScreenModel: control characters, KS C 5601 double-byte text (optionally converted from
+// Johab), DEC line graphics, lazy auto-wrap, escape sequences with the colour extensions,
+// status reports and the "rz" detector. Everything else (painting, capture, printing, the
+// on-line memo, the picture commands, telnet) is reached through TerminalOutlets.
+#pragma once
+
+#include "engines/core/ConsolePalette.h"
+#include "engines/core/ScreenModel.h"
+#include "engines/core/TerminalHooks.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class TDravelTerminal {
+public:
+    // Screen size limits: a column count fits the one-byte window size of telnet, and the
+    // screen plus one line always fits under the line cap.
+    static constexpr int MinColumns = 1;
+    static constexpr int MaxColumns = 254;
+    static constexpr int MinRows = 1;
+    static constexpr int MaxRows = ScreenModel::LineCap - 1;
+    static constexpr int ParameterCount = 16;
+    static constexpr int ParameterLimit = 32767;
+
+    enum ReceiveMode { ModeNormal = 0, ModeEscape = 1, ModeImage = 2, ModeTelnet = 3, ModePrinter = 4 };
+
+    // The font colour and the background colour give the default colours.
+    TDravelTerminal(ScreenModel& screen, ColorValue fontColor, ColorValue backgroundColor,
+                    const TerminalOutlets& outlets = {});
+
+    void SetOutlets(const TerminalOutlets& outlets) { outlets_ = outlets; }
+    const TerminalOutlets& Outlets() const { return outlets_; }
+
+    void ResetTerminal(ColorValue fontColor, ColorValue backgroundColor);
+    // Only the default colours and the telnet hand-off; the current colours stay.
+    void SetTerminalFont(ColorValue fontColor, ColorValue backgroundColor);
+    // Clamps to MinColumns..MaxColumns and MinRows..MaxRows; the scroll region becomes the
+    // whole screen.
+    void SetScreenSize(int columns, int rows);
+    int Columns() const { return columns_; }
+    int Rows() const { return rows_; }
+
+    // The receive entry. Returns 1 when the "rz" detector fired in this block (the rest of
+    // the block was dropped), else 0.
+    int ProcessReceived(int rzDetect, const uint8_t* data, size_t length);
+    int ProcessReceived(int rzDetect, const std::string& data)
+    {
+        return ProcessReceived(rzDetect, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+    }
+
+    void FlushPendingLine(int repaint);
+    void ClearPendingLine();
+    // Applies the line cap; 1 when the view position had to move (the view was told).
+    int TrimLineBuffer();
+    void SetHorizontalOffset(int pixels) { horizontalOffset_ = pixels; }
+    int HorizontalOffset() const { return horizontalOffset_; }
+
+    // Screen operations, also used by the escape sequences.
+    void MoveCursor(int row, int column, int operation);
+    void ScrollRegion(int row, int count, int operation);
+    void EditLine(int count, int operation);
+    void EraseRect(int top, int left, int bottom, int right);
+    void SaveCursor();
+    void RestoreCursor();
+    void SetRendition(int code);
+    void EscapeByte(uint8_t byte);
+
+    // A KS C 5601 code for a received pair (lead byte in the high 8 bits).
+    uint16_t JohabPairToKsc(uint8_t lead, uint8_t trail) const;
+    uint16_t ReceivedPairToKsc(uint8_t lead, uint8_t trail) const;
+
+    // Read-outs (tests, the renderer and the keyboard code).
+    int ReceiveMode() const { return receiveMode_; }
+    ColorIndex DefaultForeground() const { return defaultFg_; }
+    ColorIndex DefaultBackground() const { return defaultBg_; }
+    ColorIndex CurrentForeground() const { return currentFg_; }
+    ColorIndex CurrentBackground() const { return currentBg_; }
+    int ScrollTop() const { return scrollTop_; }
+    int ScrollBottom() const { return scrollBottom_; }
+    int WrapPending() const { return wrapPending_; }
+    uint8_t HeldLeadByte() const { return heldLead_; }
+    int RzState() const { return rzState_; }
+    int CommaMarker() const { return commaMarker_; }
+    void ClearCommaMarker() { commaMarker_ = 0; }
+    const ScreenModel& Screen() const { return screen_; }
+
+    // Option fields, read and written by the main window.
+    int DoubleByteOn = 1;
+    int JohabInput = 0;
+    int AddLfToCr = 0;
+    int AutoWrap = 1;
+    int LocalEcho = 0;
+    int SendEnterAsCrLf = 0;
+    int CaptureOn = 0;
+    int HexCapture = 0;
+    int ImagePackEnabled = 0;
+    int PrintMode = 0;
+    int CursorKeyApplicationMode = 0;
+    int KeypadApplicationMode = 0;
+    int MemoPending = 0;
+    // The in-band picture: armed by ESC % B 4, positioned by ^A commands and CSI , H; read
+    // and cleared by the main window's picture front end as well.
+    int ImagePackArmed = 0;
+    TerminalImageCell ImageCell;
+
+private:
+    struct SavedCursor {
+        ColorIndex Foreground = 0, Background = 0;
+        int Bold = 0, Faint = 0, Reverse = 0, Concealed = 0;
+        int Column = 0, Row = 0;
+    };
+
+    void DispatchByte(uint8_t b, int rzDetect, bool& rzFired);
+    void NormalByte(uint8_t b, int rzDetect, bool& rzFired);
+    void ControlByte(uint8_t b);
+    void PutChar(uint8_t b);
+    void PutAsciiRun(const uint8_t* p, size_t n);
+    void LineFeed();
+    void Reanchor();
+    void EnsureLine(int line);
+    bool FullScreenRegion() const { return scrollTop_ == 0 && scrollBottom_ == rows_ - 1; }
+    void PrepareScreenOperation();
+    void ScrollLines(int row, int count, int operation);
+    void EraseCells(int line, int from, int to);
+    void EraseWholeLine(int line);
+    void EraseWholeScreen();
+    void BlankLine(int line);
+    void MarkLines(int first, int last);
+    void CsiFinal(uint8_t final);
+    int Param(int index, int fallback) const;
+    bool ParamEmpty(int index) const { return !paramPresent_[index]; }
+    void EndEscape() { receiveMode_ = savedReceiveMode_; }
+    void SyncTelnet();
+    void CaptureText(const char* p, size_t n);
+
+    ScreenModel& screen_;
+    TerminalOutlets outlets_;
+    TerminalTelnetHandler* telnet_ = nullptr;
+
+    std::string pendingText_, pendingFg_, pendingBg_;
+    uint8_t heldLead_ = 0;
+    int iacArmed_ = 1;
+    int escIntermediate_ = -1;
+    int escCollected_ = 0;     // bytes collected after ESC ( ) % &
+    uint8_t escFirstArg_ = 0;  // first byte after ESC %
+    int eqMarker_ = 0, queryMarker_ = 0, commaMarker_ = 0;
+    ColorIndex defaultFg_ = 15, defaultBg_ = 4, currentFg_ = 15, currentBg_ = 4;
+    int bold_ = 0, faint_ = 0, reverse_ = 0, concealed_ = 0;
+    int params_[ParameterCount] = {};
+    bool paramPresent_[ParameterCount] = {};
+    int paramIndex_ = 0;
+    bool paramOverflow_ = false;
+    SavedCursor saved_;
+    int scrollTop_ = 0, scrollBottom_ = 23;
+    int horizontalOffset_ = 0;
+    int rzState_ = -1;
+    int g1Graphics_ = 0, shifted_ = 0;
+    int columns_ = 80, rows_ = 24;
+    int wrapPending_ = 0;
+    int savedReceiveMode_ = 0, receiveMode_ = 0;
+    bool captureText_ = false;
+    // Lines touched during the current block (absolute), reported at its end.
+    int dirtyFirst_ = 0, dirtyLast_ = -1;
+};

@@ -1,0 +1,463 @@
+// TDravelTerminal: construction, the receive loop, control bytes, text placement, line
+// feed, the line flush and the trim.
+#include "engines/core/DravelTerminal.h"
+#include "engines/core/KscJohab.h"
+
+#include <algorithm>
+
+namespace {
+
+// DEC line graphics drawn with ASCII, for 0x5F..0x7D while shifted into G1.
+constexpr char LineGraphics[31] = {
+    ' ', '*', '#', ' ', ' ', ' ', ' ', '\'', ' ', ' ', ' ', '+', '+', '+', '+', '+',
+    '-', '-', '-', '-', '-', '+', '+', '+', '+', '|', ' ', ' ', ' ', ' ', ' ',
+};
+
+} // namespace
+
+TDravelTerminal::TDravelTerminal(ScreenModel& screen, ColorValue fontColor,
+                                 ColorValue backgroundColor, const TerminalOutlets& outlets)
+    : screen_(screen), outlets_(outlets)
+{
+    ResetTerminal(fontColor, backgroundColor);
+    columns_ = 80;
+    rows_ = 24;
+    scrollTop_ = 0;
+    scrollBottom_ = rows_ - 1;
+}
+
+void TDravelTerminal::ResetTerminal(ColorValue fontColor, ColorValue backgroundColor)
+{
+    receiveMode_ = savedReceiveMode_ = ModeNormal;
+    defaultFg_ = ColorToColorIndex(fontColor);
+    defaultBg_ = ColorToColorIndex(backgroundColor);
+    screen_.ViewBackground = defaultBg_;
+    currentFg_ = defaultFg_;
+    currentBg_ = defaultBg_;
+    bold_ = faint_ = reverse_ = concealed_ = 0;
+    saved_ = SavedCursor{currentFg_, currentBg_, 0, 0, 0, 0, screen_.CursorColumn, screen_.CursorRow};
+    JohabInput = AddLfToCr = CaptureOn = 0;
+    ImagePackEnabled = ImagePackArmed = 0;
+    ImageCell = TerminalImageCell{};
+    heldLead_ = 0;
+    CursorKeyApplicationMode = KeypadApplicationMode = 0;
+    g1Graphics_ = shifted_ = 0;
+    MemoPending = 0;
+    wrapPending_ = 0;
+    iacArmed_ = 1;
+    DoubleByteOn = 1;
+    AutoWrap = 1;
+    rzState_ = -1;
+    escIntermediate_ = -1;
+    if (outlets_.Printer)
+        outlets_.Printer->ResetPrinterController();
+    SyncTelnet();
+}
+
+void TDravelTerminal::SetTerminalFont(ColorValue fontColor, ColorValue backgroundColor)
+{
+    defaultFg_ = ColorToColorIndex(fontColor);
+    defaultBg_ = ColorToColorIndex(backgroundColor);
+    screen_.ViewBackground = defaultBg_;
+    SyncTelnet();
+}
+
+void TDravelTerminal::SyncTelnet()
+{
+    TerminalTelnetHandler* before = telnet_;
+    telnet_ = outlets_.TelnetHost ? outlets_.TelnetHost->SyncTelnet(columns_, rows_) : nullptr;
+    if (!telnet_ && before && receiveMode_ == ModeTelnet)
+        receiveMode_ = ModeNormal;
+}
+
+void TDravelTerminal::SetScreenSize(int columns, int rows)
+{
+    columns_ = std::clamp(columns, MinColumns, MaxColumns);
+    rows_ = std::clamp(rows, MinRows, MaxRows);
+    scrollTop_ = 0;
+    scrollBottom_ = rows_ - 1;
+}
+
+int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t length)
+{
+    TerminalCaptureSink* capture = CaptureOn ? outlets_.Capture : nullptr;
+    const bool hex = capture && HexCapture;
+    captureText_ = capture && !HexCapture;
+    if (capture)
+        capture->CaptureBlockStart(length, hex);
+    dirtyFirst_ = dirtyLast_ = screen_.ScreenTop + screen_.CursorRow;
+
+    bool rzFired = false;
+    for (size_t i = 0; i < length && !rzFired; ++i) {
+        const uint8_t b = data[i];
+        if (hex)
+            capture->CaptureRawByte(b);
+        // Runs of plain ASCII text take the short road.
+        if (receiveMode_ == ModeNormal && rzDetect != 1 && b >= 0x20 && b < 0x7F && !heldLead_ &&
+            !shifted_) {
+            size_t j = i + 1;
+            while (j < length && data[j] >= 0x20 && data[j] < 0x7F)
+                ++j;
+            if (hex)
+                for (size_t k = i + 1; k < j; ++k)
+                    capture->CaptureRawByte(data[k]);
+            PutAsciiRun(data + i, j - i);
+            i = j - 1;
+        } else {
+            DispatchByte(b, rzDetect, rzFired);
+        }
+        const int line = screen_.ScreenTop + screen_.CursorRow;
+        if (line < dirtyFirst_)
+            dirtyFirst_ = line;
+        if (line > dirtyLast_)
+            dirtyLast_ = line;
+    }
+
+    FlushPendingLine(0);
+    if (outlets_.View) {
+        const int last = std::min(dirtyLast_, screen_.LineCount() - 1);
+        if (last >= dirtyFirst_)
+            outlets_.View->LinesChanged(dirtyFirst_, last);
+    }
+    TrimLineBuffer();
+    if (capture)
+        capture->CaptureBlockEnd();
+    captureText_ = false;
+    return rzFired ? 1 : 0;
+}
+
+void TDravelTerminal::DispatchByte(uint8_t b, int rzDetect, bool& rzFired)
+{
+    switch (receiveMode_) {
+    case ModeEscape:
+        EscapeByte(b);
+        return;
+    case ModeImage:
+        if (!outlets_.Image || outlets_.Image->ImageCommandByte(b, ImageCell))
+            receiveMode_ = outlets_.Image ? savedReceiveMode_ : ModeNormal;
+        return;
+    case ModePrinter:
+        if (!outlets_.Printer || outlets_.Printer->PrinterControllerByte(b))
+            receiveMode_ = ModeNormal;
+        return;
+    case ModeTelnet:
+        if (telnet_) {
+            const int r = telnet_->ProcessTelnetCommand(b);
+            iacArmed_ = r;
+            receiveMode_ = telnet_->ReturnMode();
+            if (r == 0) {
+                // IAC IAC: the byte is data, dispatched again in the restored mode.
+                if (receiveMode_ == ModeTelnet)
+                    receiveMode_ = ModeNormal;
+                DispatchByte(b, rzDetect, rzFired);
+            }
+            return;
+        }
+        NormalByte(b, rzDetect, rzFired);
+        return;
+    default:
+        NormalByte(b, rzDetect, rzFired);
+        return;
+    }
+}
+
+void TDravelTerminal::NormalByte(uint8_t b, int rzDetect, bool& rzFired)
+{
+    if (rzDetect != 1) {
+        ControlByte(b);
+        return;
+    }
+    // "rz" CR followed by anything but LF: a ZModem sender has started on the host.
+    switch (rzState_) {
+    case -1:
+        if (b == 'r')
+            rzState_ = 0;
+        break;
+    case 0:
+        rzState_ = b == 'z' ? 1 : -1;
+        break;
+    case 1:
+        rzState_ = b == '\r' ? 2 : -1;
+        break;
+    default:
+        rzState_ = -1;
+        if (b != '\n') {
+            for (uint8_t e : {uint8_t(' '), uint8_t(' '), uint8_t(8), uint8_t(8)})
+                ControlByte(e);
+            rzFired = true;
+            return;
+        }
+        break;
+    }
+    ControlByte(b);
+}
+
+void TDravelTerminal::ControlByte(uint8_t b)
+{
+    switch (b) {
+    case 0x00:
+    case 0x18:
+        return;
+    case 0x01:
+        if (ImagePackArmed && outlets_.Image) {
+            savedReceiveMode_ = receiveMode_;
+            receiveMode_ = ModeImage;
+            outlets_.Image->BeginImageCommand();
+        }
+        return;
+    case 0x07:
+        if (outlets_.Memo && outlets_.Memo->MemoWindowEnabled()) {
+            const int column = screen_.CursorColumn + static_cast<int>(pendingText_.size());
+            MemoPending = column == 1 && screen_.CursorRow >= 23 ? 1 : 0;
+        }
+        return;
+    case 0x08:
+        MoveCursor(0, 1, 3);
+        return;
+    case 0x09:
+        MoveCursor(0, 0, 5);
+        return;
+    case 0x0A:
+        FlushPendingLine(0);
+        LineFeed();
+        return;
+    case 0x0D:
+        FlushPendingLine(0);
+        screen_.CursorColumn = 0;
+        if (AddLfToCr)
+            LineFeed();
+        return;
+    case 0x0E:
+        if (g1Graphics_)
+            shifted_ = 1;
+        else
+            PutChar(b);
+        return;
+    case 0x0F:
+        if (g1Graphics_)
+            shifted_ = 0;
+        else
+            PutChar(b);
+        return;
+    case 0x1B:
+        wrapPending_ = 0;
+        savedReceiveMode_ = receiveMode_;
+        receiveMode_ = ModeEscape;
+        escIntermediate_ = -1;
+        commaMarker_ = 0;
+        return;
+    case 0xFF:
+        if (telnet_) {
+            if (iacArmed_) {
+                telnet_->BeginTelnetCommand(receiveMode_);
+                savedReceiveMode_ = receiveMode_;
+                receiveMode_ = ModeTelnet;
+            } else {
+                iacArmed_ = 1;
+                PutChar(b);
+            }
+            return;
+        }
+        PutChar(b);
+        return;
+    default:
+        PutChar(b);
+        return;
+    }
+}
+
+uint16_t TDravelTerminal::JohabPairToKsc(uint8_t lead, uint8_t trail) const
+{
+    return JohabToKscCode(static_cast<uint16_t>(lead << 8 | trail), JohabSource::Terminal);
+}
+
+uint16_t TDravelTerminal::ReceivedPairToKsc(uint8_t lead, uint8_t trail) const
+{
+    if (JohabInput)
+        return JohabPairToKsc(lead, trail);
+    if (lead == 0xAD || lead == 0xAE)
+        return KscRowRemap(lead, trail);
+    const bool leadOk = (lead >= 0xA1 && lead <= 0xAC) || (lead >= 0xB0 && lead <= 0xC8) ||
+                        (lead >= 0xCA && lead <= 0xFD);
+    // A trail outside 0xA1..0xFE has no glyph in any font: show the placeholder.
+    if (!leadOk || trail < 0xA1 || trail > 0xFE)
+        return KscNoRowMapping;
+    return static_cast<uint16_t>(lead << 8 | trail);
+}
+
+void TDravelTerminal::PutChar(uint8_t b)
+{
+    if (AutoWrap && wrapPending_) {
+        const uint8_t lead = heldLead_;
+        FlushPendingLine(0);
+        screen_.CursorColumn = 0;
+        LineFeed();
+        heldLead_ = lead;
+    }
+    const char fg = ForegroundLetter(currentFg_);
+    const char bg = BackgroundLetter(currentBg_);
+    if (heldLead_) {
+        const uint16_t code = ReceivedPairToKsc(heldLead_, b);
+        const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        pendingText_.append(pair, 2);
+        pendingFg_.append(2, fg);
+        pendingBg_.append(2, bg);
+        if (captureText_)
+            CaptureText(pair, 2);
+        heldLead_ = 0;
+    } else if (b >= 0x81 && DoubleByteOn) {
+        heldLead_ = b;
+    } else {
+        if (shifted_ && b >= 0x5F && b <= 0x7D)
+            b = static_cast<uint8_t>(LineGraphics[b - 0x5F]);
+        const char c = static_cast<char>(b);
+        pendingText_.push_back(c);
+        pendingFg_.push_back(fg);
+        pendingBg_.push_back(bg);
+        if (captureText_)
+            CaptureText(&c, 1);
+    }
+    if (AutoWrap) {
+        const int n = static_cast<int>(pendingText_.size()) + screen_.CursorColumn;
+        if (n >= columns_ - 1 && (heldLead_ || n >= columns_))
+            wrapPending_ = 1;
+    }
+}
+
+void TDravelTerminal::PutAsciiRun(const uint8_t* p, size_t n)
+{
+    const char fg = ForegroundLetter(currentFg_);
+    const char bg = BackgroundLetter(currentBg_);
+    while (n > 0) {
+        if (AutoWrap && wrapPending_) {
+            FlushPendingLine(0);
+            screen_.CursorColumn = 0;
+            LineFeed();
+        }
+        size_t take = n;
+        if (AutoWrap) {
+            // Up to the cell that sets the wrap.
+            const int used = static_cast<int>(pendingText_.size()) + screen_.CursorColumn;
+            const int room = std::max(columns_ - used, 1);
+            take = std::min(n, static_cast<size_t>(room));
+        }
+        pendingText_.append(reinterpret_cast<const char*>(p), take);
+        pendingFg_.append(take, fg);
+        pendingBg_.append(take, bg);
+        if (captureText_)
+            CaptureText(reinterpret_cast<const char*>(p), take);
+        p += take;
+        n -= take;
+        if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_)
+            wrapPending_ = 1;
+    }
+}
+
+void TDravelTerminal::CaptureText(const char* p, size_t n)
+{
+    if (outlets_.Capture)
+        outlets_.Capture->CaptureText(p, n);
+}
+
+void TDravelTerminal::EnsureLine(int line)
+{
+    while (screen_.LineCount() <= line)
+        screen_.AppendEmptyLine();
+}
+
+void TDravelTerminal::MarkLines(int first, int last)
+{
+    if (first < dirtyFirst_)
+        dirtyFirst_ = first;
+    if (last > dirtyLast_)
+        dirtyLast_ = last;
+}
+
+void TDravelTerminal::Reanchor()
+{
+    if (screen_.CursorRow >= rows_) {
+        screen_.ScreenTop = std::max(0, screen_.LineCount() - rows_);
+        screen_.CursorRow = rows_ - 1;
+    }
+}
+
+void TDravelTerminal::LineFeed()
+{
+    bool scrolled = false;
+    if (!FullScreenRegion()) {
+        Reanchor();
+        if (screen_.CursorRow == scrollBottom_) {
+            ScrollLines(scrollTop_, 1, 1);
+            scrolled = true;
+        }
+    }
+    if (!scrolled) {
+        ++screen_.CursorRow;
+        EnsureLine(screen_.ScreenTop + screen_.CursorRow);
+    }
+    heldLead_ = 0;
+    wrapPending_ = 0;
+    if (captureText_)
+        CaptureText("\r", 1);
+}
+
+void TDravelTerminal::FlushPendingLine(int repaint)
+{
+    const size_t n = pendingText_.size();
+    if (n == 0)
+        return;
+    const int line = screen_.ScreenTop + screen_.CursorRow;
+    EnsureLine(line);
+    ScreenModel::Line& l = screen_.At(line);
+    const size_t c = static_cast<size_t>(screen_.CursorColumn);
+    const size_t len = l.Text.size();
+    if (len < c) {
+        const char fgPad = l.Foreground.empty() ? pendingFg_.back() : l.Foreground.back();
+        l.Text.append(c - len, ' ');
+        l.Foreground.append(c - len, fgPad);
+        l.Background.append(c - len, BackgroundLetter(screen_.ViewBackground));
+    }
+    const size_t over = std::min(n, l.Text.size() - c);
+    l.Text.replace(c, over, pendingText_);
+    l.Foreground.replace(c, over, pendingFg_);
+    l.Background.replace(c, over, pendingBg_);
+    screen_.CursorColumn += static_cast<int>(n);
+    ClearPendingLine();
+    screen_.NoteLineLength(line);
+    MarkLines(line, line);
+    if (repaint && outlets_.View)
+        outlets_.View->LinesChanged(std::max(0, line - 1), line);
+}
+
+void TDravelTerminal::ClearPendingLine()
+{
+    pendingText_.clear();
+    pendingFg_.clear();
+    pendingBg_.clear();
+}
+
+int TDravelTerminal::TrimLineBuffer()
+{
+    const int excess = screen_.LineCount() - ScreenModel::LineCap;
+    bool rescan = false;
+    bool viewMoved = false;
+    for (int i = 0; i < excess; ++i) {
+        if (columns_ < screen_.LongestLine &&
+            static_cast<int>(screen_.Text(0).size()) == screen_.LongestLine)
+            rescan = true;
+        screen_.RemoveFirstLine();
+        if (--screen_.ScreenTop < 0)
+            screen_.ScreenTop = 0;
+        if (--screen_.FirstDisplayedLine < 0) {
+            screen_.FirstDisplayedLine = 0;
+            viewMoved = true;
+        }
+    }
+    if (rescan)
+        screen_.RescanLongestLine();
+    if (screen_.CursorRow >= screen_.LineCount())
+        screen_.CursorRow = std::max(0, screen_.LineCount() - 1);
+    if (viewMoved && outlets_.View)
+        outlets_.View->EverythingChanged();
+    return viewMoved ? 1 : 0;
+}
