@@ -1,0 +1,108 @@
+// Observable rules that every IIniStore follows, as one parameterised suite: the
+// in-memory store runs it natively, the profile-file store under Wine, so the two cannot
+// drift apart. Include this header in exactly one test file of an executable and
+// instantiate the suite with a harness:
+//   INSTANTIATE_TEST_SUITE_P(Mine, IniStoreConformance, ::testing::Values(MyHarness()),
+//                            [](const auto& info) { return info.param.name; });
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/core/IniStore.h"
+
+struct IniStoreHarness {
+    std::string name;
+    // A store over a file that holds `text`; an empty text means no file at all.
+    std::function<std::unique_ptr<IIniStore>(const std::string& text)> open;
+    // A fresh store over the file that `store` has written to.
+    std::function<std::unique_ptr<IIniStore>(IIniStore& store)> reopen;
+};
+
+class IniStoreConformance : public ::testing::TestWithParam<IniStoreHarness> {
+protected:
+    std::unique_ptr<IIniStore> Open(const std::string& text) { return GetParam().open(text); }
+    std::unique_ptr<IIniStore> Reopen(IIniStore& s) { return GetParam().reopen(s); }
+};
+
+struct IniReadCase {
+    const char* what;
+    const char* file;
+    const char* section;
+    const char* key;
+    std::optional<std::string> value;
+};
+
+inline const IniReadCase kIniReadCases[] = {
+    {"plain", "[S]\r\nk=v\r\n", "S", "k", "v"},
+    {"LF line ends", "[S]\nk=v\n", "S", "k", "v"},
+    {"names ignore case", "[Sec]\r\nKey=v\r\n", "sEC", "kEY", "v"},
+    {"names trimmed in the file", "[ S ]\r\n  k  = v\r\n", "S", "k", "v"},
+    {"names trimmed in the call", "[S]\r\nk=v\r\n", " S ", " k ", "v"},
+    {"value trimmed", "[S]\r\nk=   a b \t \r\n", "S", "k", "a b"},
+    {"double quotes stripped", "[S]\r\nk=\" a \"\r\n", "S", "k", " a "},
+    {"single quotes stripped", "[S]\r\nk=' a '\r\n", "S", "k", " a "},
+    {"one pair only", "[S]\r\nk=\"\"a\"\"\r\n", "S", "k", "\"a\""},
+    {"unmatched quotes kept", "[S]\r\nk=\"a'\r\n", "S", "k", "\"a'"},
+    {"lone quote kept", "[S]\r\nk=\"\r\n", "S", "k", "\""},
+    {"empty quotes", "[S]\r\nk=\"\"\r\n", "S", "k", ""},
+    {"empty value is not missing", "[S]\r\nk=\r\n", "S", "k", ""},
+    {"first = splits", "[S]\r\nk=a=b\r\n", "S", "k", "a=b"},
+    {"missing key", "[S]\r\nk=v\r\n", "S", "x", std::nullopt},
+    {"missing section", "[S]\r\nk=v\r\n", "T", "k", std::nullopt},
+    {"comment is no key", "[S]\r\n;k=v\r\n", "S", ";k", std::nullopt},
+    {"key in another section", "[S]\r\nk=v\r\n[T]\r\nj=w\r\n", "S", "j", std::nullopt},
+    {"missing file", "", "S", "k", std::nullopt},
+};
+
+TEST_P(IniStoreConformance, ReadsFileText) {
+    for (const IniReadCase& c : kIniReadCases) {
+        const auto store = Open(c.file);
+        EXPECT_EQ(store->ReadValue(c.section, c.key), c.value) << c.what;
+    }
+}
+
+TEST_P(IniStoreConformance, ListsInFileOrderAndKeepsPlacesOnRewrite) {
+    auto store = Open("[B]\r\nz=1\r\ny=2\r\n[a]\r\nx=3\r\n");
+    ASSERT_TRUE(store->WriteValue("b", "Z", "9"));  // rewrite: keeps its place and spelling
+    ASSERT_TRUE(store->WriteValue("B", "new", "4"));
+    ASSERT_TRUE(store->WriteValue("C", "k", ""));
+    const auto again = Reopen(*store);
+    EXPECT_EQ(again->ListSections(), (std::vector<std::string>{"B", "a", "C"}));
+    EXPECT_EQ(again->ListKeys("b"), (std::vector<std::string>{"z", "y", "new"}));
+    EXPECT_EQ(again->ReadValue("B", "z"), "9");
+    EXPECT_EQ(again->ReadValue("C", "k"), "");
+    EXPECT_TRUE(again->ListKeys("none").empty());
+    EXPECT_TRUE(again->HasSection("A"));
+    EXPECT_FALSE(again->HasSection("none"));
+}
+
+TEST_P(IniStoreConformance, DeleteSectionLeavesTheOthers) {
+    auto store = Open("[A]\r\nk=1\r\n[B]\r\nk=2\r\n[C]\r\nk=3\r\n");
+    EXPECT_TRUE(store->DeleteSection("b"));
+    EXPECT_TRUE(store->DeleteSection("missing"));
+    ASSERT_TRUE(store->WriteValue("B", "k", "4"));  // comes back at the end
+    const auto again = Reopen(*store);
+    EXPECT_EQ(again->ListSections(), (std::vector<std::string>{"A", "C", "B"}));
+    EXPECT_EQ(again->ReadValue("B", "k"), "4");
+}
+
+TEST_P(IniStoreConformance, EncodedValuesReadBackExactly) {
+    const std::string values[] = {"", " a", "a ", "\"q\"", "'q'", "\"", "'", "\" '",
+                                  "x=y", ";x", "[x]", "\t", "\\x1B[A", "\xB0\xA1\xB0\xA2"};
+    auto store = Open("");
+    for (size_t i = 0; i < std::size(values); ++i) {
+        const auto encoded = EncodeIniValue(values[i]);
+        ASSERT_TRUE(encoded) << i;
+        ASSERT_TRUE(store->WriteValue("S", "k" + std::to_string(i), *encoded)) << i;
+    }
+    const auto again = Reopen(*store);
+    for (size_t i = 0; i < std::size(values); ++i) {
+        EXPECT_EQ(again->ReadValue("S", "k" + std::to_string(i)), values[i]) << i;
+    }
+}
