@@ -1,0 +1,179 @@
+#include "engines/core/PrinterController.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Files in memory, with a log of what was done to them.
+class FakePrinterOutlet : public PrinterOutlet {
+public:
+    int CreateTemporaryFile(std::string* name) override {
+        if (failCreate) return -1;
+        *name = "C:\\TEMP\\Q2@" + std::to_string(++counter) + ".tmp";
+        return Open(*name);
+    }
+    int CreateNamedFile(const std::string& name) override {
+        if (failCreate) return -1;
+        return Open(name);
+    }
+    void WriteFile(int handle, const uint8_t* data, size_t size) override {
+        ASSERT_TRUE(open.count(handle)) << "write to a closed handle";
+        files[open[handle]].append(reinterpret_cast<const char*>(data), size);
+    }
+    void CloseFile(int handle) override {
+        ASSERT_TRUE(open.count(handle)) << "close of a closed handle";
+        log.push_back("close " + open[handle]);
+        open.erase(handle);
+    }
+    void PrintRawFile(const std::string& name) override { log.push_back("print " + name + ": " + files[name]); }
+    void DeleteFile(const std::string& name) override {
+        log.push_back("delete " + name);
+        files.erase(name);
+    }
+
+    std::map<std::string, std::string> files;
+    std::map<int, std::string> open;
+    std::vector<std::string> log;
+    bool failCreate = false;
+
+private:
+    int Open(const std::string& name) {
+        files[name].clear();
+        open[next] = name;
+        return next++;
+    }
+    int next = 3;
+    int counter = 0;
+};
+
+// Feeds the blocks in turn and returns the bytes that went back to the screen.
+std::string FeedBlocks(PrinterController& pc, const std::vector<std::string>& blocks) {
+    std::string screen;
+    for (const std::string& block : blocks) {
+        const auto* data = reinterpret_cast<const uint8_t*>(block.data());
+        size_t at = 0;
+        while (at < block.size()) {
+            if (!pc.IsOpen()) {
+                screen += block[at++];
+                continue;
+            }
+            bool finished = false;
+            at += pc.Feed(data + at, block.size() - at, &finished);
+        }
+    }
+    return screen;
+}
+
+struct PrintCase {
+    const char* name;
+    std::vector<std::string> blocks;  // what arrives after CSI 5 i
+    std::string file;
+    std::string screen;  // what follows the terminator
+};
+
+class PrintData : public testing::TestWithParam<PrintCase> {};
+
+TEST_P(PrintData, LandsInTheFileByteForByte) {
+    const PrintCase& c = GetParam();
+    FakePrinterOutlet outlet;
+    PrinterController pc(outlet);
+    ASSERT_TRUE(pc.Start(PrinterController::kNamedFile, "out.prn"));
+    const std::string screen = FeedBlocks(pc, c.blocks);
+    EXPECT_EQ(outlet.files["out.prn"], c.file);
+    EXPECT_EQ(screen, c.screen);
+    EXPECT_EQ(pc.IsOpen(), c.screen.empty() && outlet.log.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PrintData,
+    testing::Values(
+        PrintCase{"Plain", {"abc\x1B[4i"}, "abc", ""},
+        PrintCase{"ScreenResumesAfter", {"abc\x1B[4iAfter"}, "abc", "After"},
+        PrintCase{"OtherFinalWrittenThrough", {"a\x1B[4xb\x1B[4i"}, "a\x1B[4xb", ""},
+        PrintCase{"TerminatorSplitAcrossBlocks", {"ab\x1B", "[", "4", "i!"}, "ab", "!"},
+        PrintCase{"HeldBytesFlushedAcrossBlocks", {"ab\x1B[", "5q"}, "ab\x1B[5q", ""},
+        PrintCase{"EscRestartsTheMatch", {"\x1B\x1B[4iZ"}, "\x1B", "Z"},
+        PrintCase{"EscAfterBracket", {"\x1B[\x1B[4i"}, "\x1B[", ""},
+        PrintCase{"EscAfterFour", {"\x1B[4\x1B[4i"}, "\x1B[4", ""},
+        PrintCase{"EscSplitRestart", {"x\x1B[4", "\x1B", "[4i."}, "x\x1B[4", "."},
+        PrintCase{"StartSequenceIsData", {"\x1B[5i\x1B[4i"}, "\x1B[5i", ""},
+        PrintCase{"BinaryAndNul", {std::string("\0\xFF\x9B" "4i", 5), "\x1B[4i"}, std::string("\0\xFF\x9B" "4i", 5), ""},
+        PrintCase{"StillOpenWithoutTerminator", {"data\x1B[4"}, "data", ""}),
+    [](const testing::TestParamInfo<PrintCase>& info) { return std::string(info.param.name); });
+
+TEST(PrinterController, TemporaryFileIsPrintedAndDeletedAtTheEnd) {
+    FakePrinterOutlet outlet2;
+    PrinterController pc2(outlet2);
+    ASSERT_TRUE(pc2.Start(PrinterController::kTemporaryFile, "ignored"));
+    EXPECT_FALSE(pc2.Byte('p'));
+    FeedBlocks(pc2, {"age\x1B[4", "i"});
+    EXPECT_FALSE(pc2.IsOpen());
+    const std::string name = "C:\\TEMP\\Q2@1.tmp";
+    EXPECT_EQ(outlet2.log, (std::vector<std::string>{"close " + name, "print " + name + ": page", "delete " + name}));
+    EXPECT_TRUE(outlet2.files.empty());
+}
+
+TEST(PrinterController, StartNeedsAModeAndAFile) {
+    FakePrinterOutlet outlet;
+    PrinterController pc(outlet);
+    EXPECT_FALSE(pc.Start(PrinterController::kOff, "x"));
+    EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, ""));
+    EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, "\"\""));
+    outlet.failCreate = true;
+    EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, "x"));
+    EXPECT_FALSE(pc.Start(PrinterController::kTemporaryFile, ""));
+    EXPECT_FALSE(pc.IsOpen());
+    bool finished = true;
+    EXPECT_EQ(pc.Feed(reinterpret_cast<const uint8_t*>("abc"), 3, &finished), 0u);
+    EXPECT_FALSE(finished);
+}
+
+TEST(PrinterController, ConfiguredNameLosesItsQuotes) {
+    EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\My Files\\out.prn\""), "C:\\My Files\\out.prn");
+    EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\out.prn"), "C:\\out.prn");
+    EXPECT_EQ(PrinterController::NamedFileFor("C:\\a\"b\""), "C:\\a\"b\"");
+    EXPECT_EQ(PrinterController::NamedFileFor("\""), "");
+}
+
+// A reset in the middle of printing (ResetTerminal at a new connection, or the terminal
+// going away) must not leave the file open: held bytes are kept, a named file is closed,
+// a temporary one printed and deleted.
+TEST(PrinterController, ResetAndDestructionCloseAnOpenFile) {
+    FakePrinterOutlet outlet;
+    {
+        PrinterController pc(outlet);
+        ASSERT_TRUE(pc.Start(PrinterController::kNamedFile, "named.prn"));
+        FeedBlocks(pc, {"half\x1B["});
+        pc.Reset();
+        EXPECT_FALSE(pc.IsOpen());
+        EXPECT_EQ(outlet.files["named.prn"], "half\x1B[");
+        EXPECT_EQ(outlet.log, std::vector<std::string>{"close named.prn"});
+        pc.Reset();  // nothing open: nothing happens
+        EXPECT_EQ(outlet.log.size(), 1u);
+
+        ASSERT_TRUE(pc.Start(PrinterController::kTemporaryFile, ""));
+        FeedBlocks(pc, {"tmp"});
+    }  // destroyed while printing
+    EXPECT_TRUE(outlet.open.empty());
+    const std::string name = "C:\\TEMP\\Q2@1.tmp";
+    EXPECT_EQ(outlet.log, (std::vector<std::string>{"close named.prn", "close " + name, "print " + name + ": tmp",
+                                                    "delete " + name}));
+}
+
+TEST(PrinterController, StartWhileOpenFinishesThePreviousFile) {
+    FakePrinterOutlet outlet;
+    PrinterController pc(outlet);
+    ASSERT_TRUE(pc.Start(PrinterController::kNamedFile, "a.prn"));
+    FeedBlocks(pc, {"one"});
+    ASSERT_TRUE(pc.Start(PrinterController::kNamedFile, "b.prn"));
+    FeedBlocks(pc, {"two\x1B[4i"});
+    EXPECT_EQ(outlet.files["a.prn"], "one");
+    EXPECT_EQ(outlet.files["b.prn"], "two");
+    EXPECT_TRUE(outlet.open.empty());
+}
+
+}  // namespace
