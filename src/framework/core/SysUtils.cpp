@@ -9,8 +9,16 @@
 
 namespace {
 
-// Lead byte of a double-byte character in the ANSI code page (949: 0x81..0xFE).
-bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+// Whether s[i] and s[i + 1] form one double-byte character of code page 949: a lead byte
+// 0x81..0xFE and a trail byte 0x41..0x5A, 0x61..0x7A or 0x81..0xFE. A lead byte before
+// anything else stands alone, so that quotes and delimiters are never swallowed.
+bool IsPair(std::string_view s, size_t i) {
+  if (i + 1 >= s.size()) return false;
+  unsigned char lead = static_cast<unsigned char>(s[i]);
+  unsigned char trail = static_cast<unsigned char>(s[i + 1]);
+  return lead >= 0x81 && lead <= 0xFE &&
+         ((trail >= 0x41 && trail <= 0x5A) || (trail >= 0x61 && trail <= 0x7A) || (trail >= 0x81 && trail <= 0xFE));
+}
 
 bool IsBlank(unsigned char b) { return b <= ' '; }
 
@@ -25,11 +33,10 @@ template <typename Map>
 std::string MapAsciiCase(std::string_view s, Map map) {
   std::string out(s);
   for (size_t i = 0; i < out.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(out[i]);
-    if (IsLeadByte(b) && i + 1 < out.size()) {
+    if (IsPair(out, i)) {
       ++i;  // keep the pair
     } else {
-      out[i] = static_cast<char>(map(b));
+      out[i] = static_cast<char>(map(static_cast<unsigned char>(out[i])));
     }
   }
   return out;
@@ -43,12 +50,11 @@ unsigned char Lower(unsigned char b) { return (b >= 'A' && b <= 'Z') ? b + 32 : 
 size_t LastDelimiter(std::string_view delims, std::string_view s) {
   size_t found = std::string_view::npos;
   for (size_t i = 0; i < s.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    if (IsLeadByte(b) && i + 1 < s.size()) {
+    if (IsPair(s, i)) {
       ++i;
       continue;
     }
-    if (delims.find(static_cast<char>(b)) != std::string_view::npos) found = i;
+    if (delims.find(s[i]) != std::string_view::npos) found = i;
   }
   return found;
 }
@@ -411,9 +417,8 @@ std::string Copy(std::string_view s, int index, int count) {
 std::string AnsiQuotedStr(std::string_view s, char quote) {
   std::string out(1, quote);
   for (size_t i = 0; i < s.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
     out.push_back(s[i]);
-    if (IsLeadByte(b) && i + 1 < s.size()) out.push_back(s[++i]);
+    if (IsPair(s, i)) out.push_back(s[++i]);
     else if (s[i] == quote) out.push_back(quote);
   }
   out.push_back(quote);
@@ -425,8 +430,7 @@ std::string AnsiExtractQuotedStr(std::string& src, char quote) {
   std::string out;
   size_t i = 1;
   while (i < src.size()) {
-    unsigned char b = static_cast<unsigned char>(src[i]);
-    if (IsLeadByte(b) && i + 1 < src.size()) {
+    if (IsPair(src, i)) {
       out.append(src, i, 2);
       i += 2;
     } else if (src[i] == quote) {

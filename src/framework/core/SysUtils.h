@@ -2,8 +2,9 @@
 //
 // Strings are std::string holding bytes in the Windows ANSI code page (949 for Korean): a
 // double-byte character is two bytes of the string. Helpers that look at characters treat
-// a byte of 0x81 or more as the lead byte of a two-byte character and never split or
-// change such a pair (the trail byte of code page 949 may be an ASCII letter).
+// a lead byte 0x81..0xFE with a trail byte of code page 949 (0x41..0x5A, 0x61..0x7A,
+// 0x81..0xFE) as one character and never split or change it (its trail byte may be an
+// ASCII letter).
 //
 // Indexing: helpers that take or return a character position say so; positions are
 // 1-based (the first byte is 1, 0 means "not found") exactly where marked "1-based".
