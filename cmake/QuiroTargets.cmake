@@ -82,7 +82,7 @@ function(_quiro_add_test name dir libs)
     target_link_libraries(${name} PRIVATE gtest_main)
   endif()
   target_compile_definitions(${name} PRIVATE QUIRO_SOURCE_DIR="${QUIRO_SOURCE_PATH}"
-                             QUIRO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+                             QUIRO_BINARY_DIR="${QUIRO_BINARY_PATH}")
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS ${QUIRO_KIND})

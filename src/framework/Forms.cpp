@@ -1,0 +1,311 @@
+#include "framework/Forms.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "framework/core/CommandLine.h"
+#include "framework/core/Exception.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+// Posted to a form that freed itself from inside one of its own handlers.
+constexpr UINT CM_RELEASE = WM_APP + 0x3000;
+
+struct DisabledWindows {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM lparam) {
+    auto* list = reinterpret_cast<std::pair<HWND, DisabledWindows*>*>(lparam);
+    if (hwnd != list->first && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        list->second->windows.push_back(hwnd);
+        EnableWindow(hwnd, FALSE);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+// ---- TForm ------------------------------------------------------------------------------
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+    FVisible = false;
+    FWidth = 640;
+    FHeight = 480;
+}
+
+TForm::~TForm() {
+    if (OnDestroy) GuardCallback([&] { OnDestroy(this); });
+    if (HandleAllocated()) DestroyWnd();
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    params.ExStyle = WS_EX_CONTROLPARENT;
+    params.WndParent = nullptr;
+    if (FLeft == 0 && FTop == 0) {
+        params.X = CW_USEDEFAULT;
+        params.Y = CW_USEDEFAULT;
+    }
+    params.WinClassName = "QuiroForm";
+    params.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+}
+
+void TForm::Show() {
+    if (!FVisible) {
+        FVisible = true;
+        HandleNeeded();
+        DoShow();
+        ShowWindow(Handle(), SW_SHOW);
+    }
+    BringWindowToTop(Handle());
+    SetForegroundWindow(Handle());
+}
+
+void TForm::DoShow() {
+    FShown = true;
+    if (OnShow) OnShow(this);
+}
+
+bool TForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TForm::DoClose(TCloseAction& action) {
+    if (OnClose) OnClose(this, action);
+}
+
+void TForm::Close() {
+    if (FModal) {
+        ModalResult = mrCancel;
+        return;
+    }
+    if (!CloseQuery()) return;
+    TCloseAction action = (Application && Application->MainForm() == this) ? caFree : caHide;
+    DoClose(action);
+    if (action == caNone) return;
+    if (Application && Application->MainForm() == this) {
+        Application->Terminate();
+    } else if (action == caHide) {
+        Hide();
+    } else if (action == caMinimize) {
+        ShowWindow(Handle(), SW_MINIMIZE);
+    } else {
+        PostMessageA(Handle(), CM_RELEASE, 0, 0);
+    }
+}
+
+TModalResult TForm::ShowModal() {
+    if (FVisible || FModal) throw Exception("Cannot make a visible window modal");
+    HWND previous = GetActiveWindow();
+    DisabledWindows disabled;
+    std::pair<HWND, DisabledWindows*> args{nullptr, &disabled};
+    EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&args));
+    FModal = true;
+    ModalResult = mrNone;
+    try {
+        Show();
+        while (Application && !Application->Terminated()) {
+            Application->HandleMessage();
+            if (ModalResult != mrNone) {
+                TModalResult result = ModalResult;
+                // The form may still refuse, or OnClose may keep it open.
+                TCloseAction action = caHide;
+                if (CloseQuery()) DoClose(action);
+                else action = caNone;
+                if (action == caNone) {
+                    ModalResult = mrNone;
+                    continue;
+                }
+                ModalResult = result;
+                break;
+            }
+        }
+        if (ModalResult == mrNone) ModalResult = mrCancel;
+    } catch (...) {
+        for (HWND h : disabled.windows) EnableWindow(h, TRUE);
+        FModal = false;
+        throw;
+    }
+    for (HWND h : disabled.windows) EnableWindow(h, TRUE);
+    Hide();
+    FModal = false;
+    if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    return ModalResult;
+}
+
+bool TForm::IsDialogKey(const MSG&) { return false; }
+
+void TForm::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case WM_CLOSE:
+            Close();
+            message.Result = 0;
+            return;
+        case WM_ACTIVATEAPP:
+            if (Application) Application->Activate(message.WParam != 0);
+            break;
+        case WM_SHOWWINDOW:
+            if (!message.WParam && FVisible && message.LParam == 0) {
+                FVisible = false;
+                if (OnHide) OnHide(this);
+            }
+            break;
+        case CM_RELEASE:
+            delete this;
+            return;
+        default:
+            break;
+    }
+    TWinControl::WndProc(message);
+}
+
+// ---- TApplication -----------------------------------------------------------------------
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) { Application = this; }
+
+TApplication::~TApplication() {
+    DestroyComponents();
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == FMainForm) FMainForm = nullptr;
+}
+
+void TApplication::Run() {
+    if (FMainForm) {
+        try {
+            FMainForm->Show();
+        } catch (...) {
+            HandleException(this);
+        }
+    }
+    while (!FTerminated) HandleMessage();
+}
+
+void TApplication::Terminate() {
+    if (!FTerminated) PostQuitMessage(0);
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        ExitCode = static_cast<int>(msg.wParam);
+        return true;
+    }
+    try {
+        bool handled = false;
+        if (OnMessage) OnMessage(msg, handled);
+        if (!handled && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
+                         msg.message == WM_CHAR)) {
+            auto* form =
+                dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+            if (form) handled = form->IsDialogKey(msg);
+        }
+        if (!handled) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    } catch (...) {
+        HandleException(this);
+    }
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg)) Idle();
+}
+
+void TApplication::Idle() {
+    bool done = true;
+    if (OnIdle) {
+        try {
+            OnIdle(this, done);
+        } catch (...) {
+            HandleException(this);
+        }
+    }
+    if (done) WaitMessage();
+}
+
+void TApplication::HandleException(TComponent* sender) {
+    std::exception_ptr e = std::current_exception();
+    if (!e) return;
+    if (OnException) {
+        try {
+            OnException(sender, e);
+            return;
+        } catch (...) {
+            e = std::current_exception();
+        }
+    }
+    ShowException(e);
+}
+
+std::string TApplication::ExceptionMessage(std::exception_ptr e) {
+    try {
+        std::rethrow_exception(e);
+    } catch (const Exception& ex) {
+        return ex.Message;
+    } catch (const std::exception& ex) {
+        return ex.what();
+    } catch (...) {
+        return "Unknown error";
+    }
+}
+
+void TApplication::ShowException(std::exception_ptr e) {
+    std::string text = ExceptionMessage(e);
+    if (!text.empty() && text.back() != '.') text += '.';
+    MessageBox(text, FTitle, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+    HWND owner = GetActiveWindow();
+    return ::MessageBoxA(owner, text.c_str(), caption.empty() ? FTitle.c_str() : caption.c_str(),
+                         flags);
+}
+
+void TApplication::Activate(bool active) {
+    if (active == FActive) return;
+    FActive = active;
+    if (active && OnActivate) OnActivate(this);
+    if (!active && OnDeactivate) OnDeactivate(this);
+}
+
+int ParamCount() {
+    auto args = quiro::framework::SplitCommandLine(GetCommandLineA());
+    return args.empty() ? 0 : static_cast<int>(args.size()) - 1;
+}
+
+std::string ParamStr(int index) {
+    auto args = quiro::framework::SplitCommandLine(GetCommandLineA());
+    if (index < 0 || static_cast<size_t>(index) >= args.size()) return std::string();
+    if (index == 0) {
+        char path[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) return std::string(path, n);
+    }
+    return args[static_cast<size_t>(index)];
+}

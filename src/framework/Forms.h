@@ -1,0 +1,135 @@
+// Forms and the application object: the message loop every window of the program runs in.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "framework/Controls.h"
+
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = IDOK;
+constexpr TModalResult mrCancel = IDCANCEL;
+constexpr TModalResult mrAbort = IDABORT;
+constexpr TModalResult mrRetry = IDRETRY;
+constexpr TModalResult mrIgnore = IDIGNORE;
+constexpr TModalResult mrYes = IDYES;
+constexpr TModalResult mrNo = IDNO;
+
+using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
+
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* owner);
+    ~TForm() override;
+
+    // Shows the form (creating its window) and brings it to the front.
+    void Show();
+    // Asks OnCloseQuery, then OnClose decides what closing means; closing the main form
+    // ends the program.
+    void Close();
+    // Shows the form modally; returns when ModalResult is set (Close sets mrCancel).
+    TModalResult ShowModal();
+    TModalResult ModalResult = mrNone;
+    bool Modal() const { return FModal; }
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnDestroy;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+    virtual bool CloseQuery();
+    // Gives a key message to the form before it is translated (Tab, Enter, Escape, …);
+    // true when the form used it.
+    virtual bool IsDialogKey(const MSG& msg);
+
+    void WndProc(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    virtual void DoShow();
+    virtual void DoClose(TCloseAction& action);
+
+private:
+    bool FModal = false;
+    bool FShown = false;
+};
+
+using TMessageEvent = std::function<void(MSG& msg, bool& handled)>;
+using TIdleEvent = std::function<void(TComponent* sender, bool& done)>;
+using TExceptionEvent = std::function<void(TComponent* sender, std::exception_ptr e)>;
+
+class TApplication : public TComponent {
+public:
+    explicit TApplication(TComponent* owner = nullptr);
+    ~TApplication() override;
+
+    void Initialize();
+    const std::string& Title() const { return FTitle; }
+    void SetTitle(const std::string& title) { FTitle = title; }
+
+    // Creates a form; the first one created becomes the main form.
+    template <class F>
+    F* CreateForm() {
+        F* form = new F(this);
+        if (!FMainForm) FMainForm = form;
+        return form;
+    }
+    TForm* MainForm() const { return FMainForm; }
+    void SetMainForm(TForm* form) { FMainForm = form; }
+
+    // Shows the main form and runs the message loop until the program ends.
+    void Run();
+    // Handles every queued message, then returns.
+    void ProcessMessages();
+    // Handles one message, or goes idle (OnIdle, then waits) when there is none.
+    void HandleMessage();
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+
+    TMessageEvent OnMessage;
+    TIdleEvent OnIdle;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TExceptionEvent OnException;
+
+    // Called inside a catch block: gives the current exception to OnException, or shows it.
+    void HandleException(TComponent* sender);
+    void ShowException(std::exception_ptr e);
+    static std::string ExceptionMessage(std::exception_ptr e);
+
+    // A message box over the active window, captioned with the title unless one is given.
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+    // Told by the forms' windows of WM_ACTIVATEAPP.
+    void Activate(bool active);
+    bool Active() const { return FActive; }
+
+    int ExitCode = 0;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    bool ProcessMessage(MSG& msg);
+    void Idle();
+
+    std::string FTitle;
+    TForm* FMainForm = nullptr;
+    bool FTerminated = false;
+    bool FActive = false;
+};
+
+extern TApplication* Application;
+
+// The command line's arguments: ParamStr(0) is the program; ParamCount() the others.
+int ParamCount();
+std::string ParamStr(int index);

@@ -1,0 +1,40 @@
+// Windows bound to objects: hidden utility windows that deliver their messages to a
+// method (timers, socket notices, cross-thread notices), and subclassing of a window the
+// framework did not create.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "framework/Controls.h"
+
+using TWndMethod = std::function<void(TMessage& message)>;
+
+// Creates a hidden window whose messages go to `method`. The method sets Result; messages
+// it does not handle should go to DefWindowProcA (see DefaultUtilMessage).
+HWND AllocateHWnd(TWndMethod method);
+void DeallocateHWnd(HWND wnd);
+// The default processing for a message of a utility window.
+void DefaultUtilMessage(HWND wnd, TMessage& message);
+
+// Puts a handler in front of a window's procedure. Several subclasses of one window chain:
+// the last attached sees a message first and passes it on with CallPrevious.
+class TWindowSubclass {
+public:
+    explicit TWindowSubclass(TWndMethod handler);
+    ~TWindowSubclass();
+    TWindowSubclass(const TWindowSubclass&) = delete;
+    TWindowSubclass& operator=(const TWindowSubclass&) = delete;
+
+    void Attach(HWND wnd);
+    void Detach();
+    HWND Window() const { return FWnd; }
+    // Hands the message to the procedure that was in place before this subclass.
+    void CallPrevious(TMessage& message);
+
+private:
+    friend LRESULT CALLBACK QuiroSubclassProc(HWND, UINT, WPARAM, LPARAM);
+    TWndMethod FHandler;
+    HWND FWnd = nullptr;
+};

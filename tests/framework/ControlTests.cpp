@@ -1,0 +1,127 @@
+// Windows made from CreateParams, superclassed system controls, and subclassed foreign
+// windows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Forms.h"
+#include "framework/WindowUtils.h"
+
+namespace {
+
+class EditControl : public TWinControl {
+public:
+    explicit EditControl(TComponent* owner) : TWinControl(owner) {}
+    int setTexts = 0;
+    void WndProc(TMessage& m) override {
+        if (m.Msg == WM_SETTEXT) ++setTexts;
+        TWinControl::WndProc(m);
+    }
+
+protected:
+    void CreateParams(TCreateParams& p) override {
+        TWinControl::CreateParams(p);
+        p.WinClassName = "QuiroTestEdit";
+        p.SystemClassName = "EDIT";
+        p.Style |= ES_AUTOHSCROLL | WS_BORDER;
+    }
+};
+
+TEST(WinControl, HandleIsMadeWhenNeededWithTheParentsFirst) {
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    auto* edit = new EditControl(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 20, 100, 24);
+    edit->SetText("before");
+    EXPECT_FALSE(form->HandleAllocated());
+    HWND h = edit->Handle();
+    ASSERT_TRUE(h);
+    EXPECT_TRUE(form->HandleAllocated());
+    EXPECT_EQ(GetParent(h), form->Handle());
+    EXPECT_EQ(edit->Text(), "before");
+    RECT r;
+    GetWindowRect(h, &r);
+    EXPECT_EQ(r.right - r.left, 100);
+    EXPECT_EQ(TWinControl::FromHandle(h), edit);
+}
+
+TEST(WinControl, SuperclassedSystemControlUsesTheSystemProcedure) {
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    auto* edit = new EditControl(form);
+    edit->SetParent(form);
+    edit->HandleNeeded();
+    edit->SetText("\xc7\xd1\xb1\xdb");  // Korean, code page 949
+    EXPECT_EQ(edit->setTexts, 1);
+    char buf[16] = {};
+    GetWindowTextA(edit->Handle(), buf, sizeof buf);
+    EXPECT_STREQ(buf, "\xc7\xd1\xb1\xdb");
+    // An EDIT answers EM_GETLIMITTEXT itself: proof the system procedure runs.
+    EXPECT_GT(SendMessageA(edit->Handle(), EM_GETLIMITTEXT, 0, 0), 0);
+}
+
+TEST(WinControl, RecreateKeepsTextAndFreeingTheParentFreesChildren) {
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    auto* edit = new EditControl(form);
+    edit->SetParent(form);
+    edit->SetText("kept");
+    HWND before = edit->Handle();
+    edit->RecreateWnd();
+    EXPECT_NE(edit->Handle(), before);
+    EXPECT_FALSE(IsWindow(before));
+    EXPECT_EQ(edit->Text(), "kept");
+    HWND child = edit->Handle();
+    delete form;
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_EQ(app.ComponentCount(), 0);
+}
+
+TEST(WindowSubclass, ChainsInFrontOfAForeignWindow) {
+    TApplication app;
+    HWND foreign = CreateWindowExA(0, "STATIC", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(foreign);
+    std::vector<std::string> log;
+    TWindowSubclass* outerPtr = nullptr;
+    TWindowSubclass* innerPtr = nullptr;
+    TWindowSubclass inner([&](TMessage& m) {
+        if (m.Msg == WM_SETTEXT) log.push_back("inner");
+        innerPtr->CallPrevious(m);
+    });
+    TWindowSubclass outer([&](TMessage& m) {
+        if (m.Msg == WM_SETTEXT) log.push_back("outer");
+        outerPtr->CallPrevious(m);
+    });
+    innerPtr = &inner;
+    outerPtr = &outer;
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(foreign, GWLP_WNDPROC));
+    inner.Attach(foreign);
+    outer.Attach(foreign);
+    SetWindowTextA(foreign, "y");
+    EXPECT_EQ(log, (std::vector<std::string>{"outer", "inner"}));
+    char buf[8] = {};
+    GetWindowTextA(foreign, buf, sizeof buf);
+    EXPECT_STREQ(buf, "y");  // the original procedure stored it
+    outer.Detach();
+    inner.Detach();
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(foreign, GWLP_WNDPROC)), original);
+    DestroyWindow(foreign);
+}
+
+TEST(WindowSubclass, WindowDestroyedUnderneath) {
+    TApplication app;
+    HWND foreign = CreateWindowExA(0, "STATIC", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    TWindowSubclass* self = nullptr;
+    TWindowSubclass sub([&](TMessage& m) { self->CallPrevious(m); });
+    self = &sub;
+    sub.Attach(foreign);
+    DestroyWindow(foreign);
+    EXPECT_EQ(sub.Window(), nullptr);
+}
+
+}  // namespace
