@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "comm/core/CommErrors.h"
+#include "comm/core/LinkUtil.h"
 
 namespace {
 
@@ -229,4 +230,39 @@ std::string LinkLoadStr(int32_t code) {
     if (!text.empty()) return NormaliseSystemMessage(text);
   }
   return {};
+}
+
+bool ParseStringSource(const std::string& text, std::vector<TStringSection>& sections, std::string& error) {
+  sections.clear();
+  size_t lineNo = 0;
+  for (size_t pos = 0; pos <= text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    auto fail = [&](const std::string& what) {
+      error = "line " + std::to_string(lineNo) + ": " + what;
+      return false;
+    };
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == '[') {
+      if (line.size() < 3 || line.back() != ']') return fail("bad table name");
+      sections.push_back({line.substr(1, line.size() - 2), {}});
+      continue;
+    }
+    if (sections.empty()) return fail("row outside a table");
+    size_t tab = line.find('\t');
+    int32_t id = 0;
+    if (tab == std::string::npos || !Str2LongZ(line.substr(0, tab), id) || id < 0)
+      return fail("expected an id, a tab and a text");
+    std::u16string wide;
+    if (!Utf8ToUtf16(line.substr(tab + 1), wide)) return fail("text is not UTF-8");
+    auto& rows = sections.back().Rows;
+    for (const auto& row : rows)
+      if (row.first == id) return fail("id " + std::to_string(id) + " given twice");
+    rows.emplace_back(id, std::move(wide));
+  }
+  return true;
 }

@@ -74,3 +74,12 @@ void SetLinkSystemMessageSource(LinkSystemMessageFn fn);
 // A system message made fit for one line: control characters become blanks, runs of
 // blanks shrink to one, and the result is cut at 255 characters.
 std::string NormaliseSystemMessage(const std::string& text);
+
+// The text source of the string tables: "[NAME]" starts a table; "id<TAB>text" adds a row;
+// blank lines and lines starting with '#' are skipped. False with a message naming the
+// line for anything else (a row outside a table, a bad id, a repeated id, bad UTF-8).
+struct TStringSection {
+  std::string Name;
+  std::vector<std::pair<int32_t, std::u16string>> Rows;
+};
+bool ParseStringSource(const std::string& text, std::vector<TStringSection>& sections, std::string& error);
