@@ -1,0 +1,179 @@
+// The ZModem transfer engine: sends one file (or a short batch) or receives any number of
+// files over a byte channel. It is driven from outside: the owner feeds it every received
+// byte (ProcessByte), calls CheckTimeout from a periodic timer and supplies the timer that
+// paces the sender. It reports by status codes and return values, never by exceptions.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engines/core/ZModemFrames.h"
+#include "engines/core/ZModemLinks.h"
+
+// The engine's status word.
+enum ZModemStatus : int16_t {
+    ZModemRunning = -20,        // running or finished well
+    ZModemUnknownHeader = -21,  // header type not handled in this direction (aborted)
+    ZModemUnused = -22,
+    ZModemGarbledHeader = -23,  // bad header CRC, ZNAK sent
+    ZModemCrcError = -24,       // bad data CRC, ZRPOS sent
+    ZModemTimedOut = -25,       // retries exhausted
+    ZModemWriteFailed = -26,    // received file cannot be created, opened or written
+    ZModemOpenFailed = -27,     // file to send cannot be opened
+    ZModemReadFailed = -28,     // file to send cannot be read
+    ZModemStartFailed = -29,    // sender failed to start
+    ZModemSkipped = -30,        // a file was skipped (by the receiver, or its name refused)
+    ZModemCancelled = -31,      // ended before completion: cancelled, line closed, cut short
+    ZModemSendFailed = -32,     // the line refused a write
+};
+
+// The status label text for a status word.
+std::string ZModemStatusText(int status, int direction, int retries);
+
+class IDravelZModem {
+public:
+    enum EngineState : uint8_t {
+        StateFinished = 2,
+        StateHeader = 200,
+        StateFileInfo = 201,
+        StateFileData = 202,
+        StateAttention = 203,
+        StateAborted = 254,
+    };
+    enum { DirectionReceive = 0, DirectionSend = 1 };
+
+    // Receive buffer cap: a subpacket longer than this is treated as damaged.
+    static constexpr uint32_t MaxSubpacket = 8192 + 64;
+    static constexpr uint32_t SenderInterval = 100;     // pump timer, ms
+    static constexpr uint32_t SenderBlock = 1024;       // bytes of file data per tick
+    static constexpr uint32_t SenderMinFree = 2048;     // output space needed to send a tick
+
+    IDravelZModem();
+    ~IDravelZModem();
+    IDravelZModem(const IDravelZModem&) = delete;
+    IDravelZModem& operator=(const IDravelZModem&) = delete;
+
+    // Surroundings that outlive the transfers (set once by the owner).
+    void SetFileStore(quiro::engines::FileStore* files) { files_ = files; }
+    void SetClock(quiro::engines::Clock* clock) { clock_ = clock; }
+    void SetStatusLabel(quiro::engines::StatusOutlet* label) { label_ = label; }
+    // 1: a received file is always created anew, never resumed or renamed.
+    void SetImagePack(int imagePack) { imagePack_ = imagePack; }
+
+    void Start(quiro::engines::ByteChannel* port, int direction, const std::string& directory,
+               const std::string& fileName);
+    // Sender: another file to offer after the current one, in the same session.
+    void QueueFile(const std::string& directory, const std::string& fileName);
+    void SendZRINIT();
+    void StartSender(quiro::engines::PumpTimer* timer);
+    // 1 while the engine takes bytes; 0 once the transfer has ended (that byte and the
+    // rest of the block belong to the terminal).
+    int ProcessByte(uint8_t b);
+    // 1 when the transfer has ended (timed out, failed to start, or aborted).
+    int CheckTimeout();
+    void Abort();
+    int Cleanup();
+    void ShowStatus();
+    void SendNextBlock();
+
+    // Read by the front end.
+    uint8_t State() const { return state_; }
+    int16_t Status() const { return status_; }
+    int Direction() const { return direction_; }
+    const std::string& Directory() const { return directory_; }
+    const std::string& FileName() const { return fileName_; }
+    uint32_t FileLength() const { return fileLength_; }
+    uint32_t Position() const { return position_; }
+    int64_t StartPosition() const { return startPosition_; }
+    int64_t BytesTransferred() const { return bytesTransferred_; }
+    int64_t FileCount() const { return fileCount_; }
+    int TotalFiles() const { return totalFiles_; }
+    int FilesRemaining() const { return filesRemaining_; }
+    uint32_t StartTick() const { return startTick_; }
+    int Retries() const { return retries_; }
+    int SkippedFiles() const { return skippedFiles_; }
+    int IncompleteFiles() const { return incompleteFiles_; }
+
+private:
+    uint32_t Now();
+    bool PortOpen() const;
+    // Writes bytes to the line. Closed line: cleanup, finished. Refused: status -32, abort.
+    bool Send(const std::vector<uint8_t>& bytes, bool closingHandshake = false);
+    void SendHexHeader(uint8_t type, const uint8_t data[4]);
+    void SendHexHeader(uint8_t type, uint32_t pos);
+    void SendZRPOS();
+    void SendZNAK();
+    void SendAttention();
+    quiro::engines::zproto::EscapeMode Escaping() const;
+    void Fail(int16_t status);
+    void PeerCancelled();
+
+    int DecodeByte(uint8_t c, bool data);
+    void ReadHeaderByte(uint8_t c);
+    void ReadDataByte(uint8_t c);
+    bool CheckHeaderCrc() const;
+    void DispatchHeader();
+    void SubpacketDone(bool good);
+    void ReceiveFileInfo();
+    void ReceiveFileData();
+    void SendFileHeader();
+    void RepositionSender(uint32_t pos, bool zrpos);
+    void SendEof();
+    void CloseFile();
+    void SetTimer(bool on);
+    void SettleFinalStatus();
+
+    quiro::engines::ByteChannel* port_ = nullptr;
+    quiro::engines::FileStore* files_ = nullptr;
+    quiro::engines::Clock* clock_ = nullptr;
+    quiro::engines::StatusOutlet* label_ = nullptr;
+    quiro::engines::PumpTimer* timer_ = nullptr;
+
+    int winsock_ = 0;
+    int ffPair_ = 0;
+    uint8_t state_ = StateFinished;
+    uint8_t frameKind_ = 0;
+    int direction_ = DirectionReceive;
+    std::vector<uint8_t> rxBuffer_;
+    int fileHandle_ = -1;
+    int zrinitReceived_ = 0;
+    int finishing_ = 0;
+    int zrposPending_ = 0;
+    std::vector<uint8_t> sendBuffer_;
+    uint8_t header_[9] = {};
+    std::vector<uint8_t> lastHeader_;
+    uint16_t headerCount_ = 0;
+    bool headerValid_ = true;
+    int checksumPhase_ = -1;  // -1: collecting data; else checksum bytes seen
+    uint8_t checksum_[4] = {};
+    uint32_t runningCrc_ = 0;
+    bool dataCrc32_ = false;
+    uint8_t frameEnd_ = 0;
+    int escapeArmed_ = 0;
+    int escapeControls_ = 1;
+    int cancelCount_ = 0;
+    int16_t status_ = ZModemRunning;
+    uint32_t startTick_ = 0;
+    uint32_t progressTick_ = 0;
+    int retries_ = 0;
+    std::vector<uint8_t> attention_;
+    int imagePack_ = 0;
+    std::string directory_;
+    std::string fileName_;
+    std::string announcedName_;  // receiver: name as the sender gave it, for a repeated ZFILE
+    uint8_t zfileFlags_ = 0;     // receiver: ZF0 of the last ZFILE header
+    uint32_t fileLength_ = 0;
+    uint32_t position_ = 0;
+    int64_t startPosition_ = 0;
+    int64_t bytesTransferred_ = 0;
+    int64_t fileCount_ = 0;
+    int totalFiles_ = -1;
+    int filesRemaining_ = 1;
+    bool eofSent_ = false;       // sender: the current file's ZEOF went out
+    int skippedFiles_ = 0;
+    int incompleteFiles_ = 0;
+    std::deque<std::pair<std::string, std::string>> queue_;
+};
