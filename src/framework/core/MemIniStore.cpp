@@ -63,7 +63,14 @@ const MemIniStore::Section* MemIniStore::FindSection(std::string_view name) cons
 }
 
 bool MemIniStore::TakeWrite() {
-    if (writesLeft_ == 0) return false;
+    if (writesLeft_ == 0) {
+        if (failuresLeft_ == 0) {
+            writesLeft_ = -1;  // the failing stretch is over
+        } else {
+            if (failuresLeft_ > 0) --failuresLeft_;
+            return false;
+        }
+    }
     if (writesLeft_ > 0) --writesLeft_;
     ++writeCount_;
     return true;

@@ -30,9 +30,13 @@ public:
     std::vector<std::string> ListKeys(std::string_view section) const override;
 
     // Simulates a file that cannot be written: after `count` more successful writes
-    // (WriteValue or DeleteSection of an existing section) every write fails and changes
-    // nothing. A negative count (the default) never fails; 0 is a read-only file.
-    void FailWritesAfter(int count) { writesLeft_ = count; }
+    // (WriteValue or DeleteSection of an existing section) the next `failures` writes fail
+    // and change nothing (a negative `failures`: every write from then on). A negative
+    // count (the default) never fails; FailWritesAfter(0) is a read-only file.
+    void FailWritesAfter(int count, int failures = -1) {
+        writesLeft_ = count;
+        failuresLeft_ = failures;
+    }
     // Number of writes that reached the file so far.
     int WriteCount() const { return writeCount_; }
 
@@ -56,5 +60,6 @@ private:
     std::vector<Line> preamble_;  // lines before the first section
     std::vector<Section> sections_;
     int writesLeft_ = -1;
+    int failuresLeft_ = -1;
     int writeCount_ = 0;
 };
