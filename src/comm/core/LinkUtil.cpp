@@ -47,7 +47,11 @@ void SetLinkPlatform(ILinkPlatform* platform) { gPlatform = platform ? platform 
 
 // ---- Event timers --------------------------------------------------------------------
 
-int32_t CurrentTicks() { return int32_t((LinkPlatform().TimeMs() & 0x7FFFFFFFu) / kMsPerTick); }
+// The counter runs from 0 to kTicksPerWrap - 1 (the last 12 ms of the 31-bit millisecond
+// range count as tick 0), so that every wrap is by exactly kTicksPerWrap.
+int32_t CurrentTicks() {
+  return int32_t((LinkPlatform().TimeMs() & 0x7FFFFFFFu) / kMsPerTick % uint32_t(kTicksPerWrap));
+}
 
 int32_t Secs2Ticks(int32_t secs) { return int32_t(int64_t(secs) * 1675 / 92); }
 int32_t Ticks2Secs(int32_t ticks) { return int32_t((int64_t(ticks) + 9) * 92 / 1675); }
