@@ -114,6 +114,7 @@ void IDravelZModem::Start(ByteChannel* port, int direction, const std::string& d
     progressTick_ = Now();
     escapeControls_ = 1;
     escapeArmed_ = 0;
+    padSeen_ = padBeforeZdle_ = false;
     cancelCount_ = 0;
     ffPair_ = 0;
     imagePack_ = 0;
@@ -193,7 +194,8 @@ void IDravelZModem::SendHexHeader(uint8_t type, const uint8_t data[4])
 {
     std::vector<uint8_t> out;
     AppendHexHeader(out, type, data);
-    if (Send(out, type == ZFIN))
+    // A ZNAK is never what a ZNAK asks for: two engines would trade them for ever.
+    if (Send(out, type == ZFIN) && type != ZNAK)
         lastHeader_ = std::move(out);
 }
 
@@ -326,6 +328,8 @@ int IDravelZModem::DecodeByte(uint8_t c, bool data)
 void IDravelZModem::ReadHeaderByte(uint8_t c)
 {
     if (frameKind_ == 0) {
+        // A header starts with ZPAD ZDLE and its kind. Data seen here (the rest of a
+        // subpacket after an error) is full of ZDLE 'A'..'C', which must not count.
         if (c == ZDLE) {
             if (escapeArmed_) {
                 if (++cancelCount_ >= 5)
@@ -333,16 +337,20 @@ void IDravelZModem::ReadHeaderByte(uint8_t c)
             } else {
                 escapeArmed_ = 1;
                 cancelCount_ = 1;
+                padBeforeZdle_ = padSeen_;
             }
+            padSeen_ = false;
             return;
         }
         if (c == ZPAD) {
             escapeArmed_ = 0;
+            padSeen_ = true;
             return;
         }
+        padSeen_ = false;
         if (escapeArmed_) {
             escapeArmed_ = 0;
-            if (c == ZBIN || c == ZHEX || c == ZBIN32) {
+            if ((c == ZBIN || c == ZHEX || c == ZBIN32) && padBeforeZdle_) {
                 frameKind_ = c;
                 headerCount_ = 0;
                 headerValid_ = true;
@@ -434,19 +442,7 @@ void IDravelZModem::DispatchHeader()
         escapeControls_ = (data[ZF0] & ESCCTL) ? 1 : 0;
         zrinitReceived_ = 1;
         progressTick_ = Now();
-        if (fileName_.empty() && !queue_.empty()) {
-            directory_ = queue_.front().first;
-            fileName_ = queue_.front().second;
-            queue_.pop_front();
-        }
-        if (fileName_.empty()) {
-            SetTimer(false);
-            SettleFinalStatus();
-            SendHexHeader(ZFIN, Zero4);
-            finishing_ = 1;
-        } else {
-            SendFileHeader();
-        }
+        OfferNextFile();
         break;
     case ZSINIT:
         escapeControls_ = (data[ZF0] & ESCCTL) ? 1 : 0;
@@ -468,13 +464,17 @@ void IDravelZModem::DispatchHeader()
         startSubpacket(StateFileInfo);
         break;
     case ZSKIP:
-        if (sending && !finishing_) {
+        // The receiver does not want the file: on to the next one, or finish (the
+        // receiver waits for that and would only ask again after its time-out).
+        if (sending && !finishing_ && fileHandle_ >= 0) {
             SetTimer(false);
             CloseFile();
             fileName_.clear();
             ++skippedFiles_;
             status_ = ZModemSkipped;
             ShowStatus();
+            progressTick_ = Now();
+            OfferNextFile();
         }
         break;
     case ZABORT:
@@ -522,6 +522,8 @@ void IDravelZModem::DispatchHeader()
             break;
         CloseFile();
         announcedName_.clear();
+        if (position_ < fileLength_)
+            ++incompleteFiles_;  // the sender stopped short of the length it announced
         if (status_ == ZModemCrcError || status_ == ZModemGarbledHeader)
             status_ = ZModemRunning;  // the file is whole after all
         SendZRINIT();
@@ -533,6 +535,24 @@ void IDravelZModem::DispatchHeader()
     default:
         Fail(ZModemUnknownHeader);
         break;
+    }
+}
+
+void IDravelZModem::OfferNextFile()
+{
+    if (fileName_.empty() && !queue_.empty()) {
+        directory_ = queue_.front().first;
+        fileName_ = queue_.front().second;
+        queue_.pop_front();
+    }
+    if (fileName_.empty()) {
+        SetTimer(false);
+        CloseFile();
+        SettleFinalStatus();
+        SendHexHeader(ZFIN, Zero4);
+        finishing_ = 1;
+    } else {
+        SendFileHeader();
     }
 }
 

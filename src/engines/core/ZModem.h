@@ -125,6 +125,7 @@ private:
     void CloseFile();
     void SetTimer(bool on);
     void SettleFinalStatus();
+    void OfferNextFile();
 
     quiro::engines::ByteChannel* port_ = nullptr;
     quiro::engines::FileStore* files_ = nullptr;
@@ -153,6 +154,8 @@ private:
     bool dataCrc32_ = false;
     uint8_t frameEnd_ = 0;
     int escapeArmed_ = 0;
+    bool padSeen_ = false;        // the last byte while looking for a header was ZPAD
+    bool padBeforeZdle_ = false;  // the armed ZDLE came right after a ZPAD
     int escapeControls_ = 1;
     int cancelCount_ = 0;
     int16_t status_ = ZModemRunning;
