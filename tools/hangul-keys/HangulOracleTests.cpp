@@ -109,6 +109,11 @@ bool Agrees(int layout, const HangulComposer& probe, HangulComposer::State state
     if (c == kBackspace) {
         // In 3-set, libhangul takes back a whole key; a compound typed with one key (a
         // compound final, ㅢ) goes back to its first part here.
+        // A doubled initial goes back to empty here, to its first stroke in libhangul.
+        const int initial = Initial(syllable);
+        if (state == HangulComposer::Initial &&
+            (initial == 3 || initial == 6 || initial == 10 || initial == 12 || initial == 15))
+            return false;
         if (layout == 1) return true;
         if (state == HangulComposer::Final) return !IsCompoundFinal(Final(syllable));
         return !(state == HangulComposer::Medial && ((syllable >> 5) & 0x1F) == 28);
