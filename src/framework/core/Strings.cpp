@@ -16,7 +16,7 @@ int TStrings::Add(const std::string& s) {
   return index;
 }
 
-int TStrings::AddObject(const std::string& s, TObject* object) {
+int TStrings::AddObject(const std::string& s, void* object) {
   int index = Add(s);
   PutObject(index, object);
   return index;
@@ -47,7 +47,7 @@ void TStrings::Assign(const TStrings& source) {
   EndUpdate();
 }
 
-void TStrings::InsertObject(int index, const std::string& s, TObject* object) {
+void TStrings::InsertObject(int index, const std::string& s, void* object) {
   Insert(index, s);
   PutObject(index, object);
 }
@@ -56,8 +56,8 @@ void TStrings::Exchange(int index1, int index2) {
   BeginUpdate();
   try {
     std::string s1 = Get(index1), s2 = Get(index2);
-    TObject* o1 = GetObject(index1);
-    TObject* o2 = GetObject(index2);
+    void* o1 = GetObject(index1);
+    void* o2 = GetObject(index2);
     Put(index1, s2);
     PutObject(index1, o2);
     Put(index2, s1);
@@ -75,7 +75,7 @@ int TStrings::IndexOf(const std::string& s) const {
   return -1;
 }
 
-int TStrings::IndexOfObject(const TObject* object) const {
+int TStrings::IndexOfObject(const void* object) const {
   for (int i = 0, n = GetCount(); i < n; ++i)
     if (GetObject(i) == object) return i;
   return -1;
@@ -116,15 +116,15 @@ void TStrings::SaveToFile(const std::string& fileName) const {
   SaveToStream(file);
 }
 
-TObject* TStrings::GetObject(int) const { return nullptr; }
+void* TStrings::GetObject(int) const { return nullptr; }
 
 void TStrings::Put(int index, const std::string& s) {
-  TObject* object = GetObject(index);
+  void* object = GetObject(index);
   Delete(index);
   InsertObject(index, s, object);
 }
 
-void TStrings::PutObject(int, TObject*) {}
+void TStrings::PutObject(int, void*) {}
 
 std::string TStrings::GetTextStr() const {
   std::string text;
@@ -214,7 +214,7 @@ int TStringList::IndexOf(const std::string& s) const {
 
 int TStringList::Add(const std::string& s) { return AddObject(s, nullptr); }
 
-int TStringList::AddObject(const std::string& s, TObject* object) {
+int TStringList::AddObject(const std::string& s, void* object) {
   int index = static_cast<int>(items_.size());
   if (sorted_) {
     if (Find(s, index)) {
@@ -229,7 +229,7 @@ int TStringList::AddObject(const std::string& s, TObject* object) {
   return index;
 }
 
-void TStringList::InsertItem(int index, const std::string& s, TObject* object) {
+void TStringList::InsertItem(int index, const std::string& s, void* object) {
   Changing();
   items_.insert(items_.begin() + index, Item{s, object});
   Changed();
@@ -278,7 +278,7 @@ std::string TStringList::Get(int index) const {
 
 int TStringList::GetCount() const { return static_cast<int>(items_.size()); }
 
-TObject* TStringList::GetObject(int index) const {
+void* TStringList::GetObject(int index) const {
   CheckIndex(index);
   return items_[static_cast<size_t>(index)].object;
 }
@@ -291,7 +291,7 @@ void TStringList::Put(int index, const std::string& s) {
   Changed();
 }
 
-void TStringList::PutObject(int index, TObject* object) {
+void TStringList::PutObject(int index, void* object) {
   CheckIndex(index);
   Changing();
   items_[static_cast<size_t>(index)].object = object;

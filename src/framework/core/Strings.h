@@ -1,5 +1,6 @@
 // TStrings, the framework's abstract list of byte strings with an object per line, and
-// TStringList, the list that keeps them in memory (optionally sorted).
+// TStringList, the list that keeps them in memory (optionally sorted). The object of a line
+// is an untyped pointer (or a small value cast to one) that the list never owns or uses.
 //
 // Indexes are 0-based, as in the framework's lists. An index outside 0..Count-1 throws
 // EStringListError "List index out of bounds (N)".
@@ -12,7 +13,6 @@
 
 #include "framework/core/SysUtils.h"
 
-class TObject;
 class TStream;
 
 class EStringListError : public Exception {
@@ -30,8 +30,8 @@ class TStrings {
   int Count() const { return GetCount(); }
   std::string Strings(int index) const { return Get(index); }
   void SetStrings(int index, const std::string& s) { Put(index, s); }
-  TObject* Objects(int index) const { return GetObject(index); }
-  void SetObjects(int index, TObject* object) { PutObject(index, object); }
+  void* Objects(int index) const { return GetObject(index); }
+  void SetObjects(int index, void* object) { PutObject(index, object); }
 
   // Every line followed by CR LF.
   std::string Text() const { return GetTextStr(); }
@@ -41,18 +41,18 @@ class TStrings {
 
   // Appends; returns the new line's index.
   virtual int Add(const std::string& s);
-  virtual int AddObject(const std::string& s, TObject* object);
+  virtual int AddObject(const std::string& s, void* object);
   virtual void AddStrings(const TStrings& strings);
   // Makes this list a copy of `source` (strings and objects).
   virtual void Assign(const TStrings& source);
   virtual void Clear() = 0;
   virtual void Delete(int index) = 0;
   virtual void Insert(int index, const std::string& s) = 0;
-  void InsertObject(int index, const std::string& s, TObject* object);
+  void InsertObject(int index, const std::string& s, void* object);
   virtual void Exchange(int index1, int index2);
   // Index of the first line equal to `s` ignoring ASCII case (AnsiCompareText); -1 if none.
   virtual int IndexOf(const std::string& s) const;
-  int IndexOfObject(const TObject* object) const;
+  int IndexOfObject(const void* object) const;
 
   // Calls nest; the outermost pair tells the list through SetUpdateState.
   void BeginUpdate();
@@ -69,9 +69,9 @@ class TStrings {
  protected:
   virtual std::string Get(int index) const = 0;
   virtual int GetCount() const = 0;
-  virtual TObject* GetObject(int index) const;
+  virtual void* GetObject(int index) const;
   virtual void Put(int index, const std::string& s);
-  virtual void PutObject(int index, TObject* object);
+  virtual void PutObject(int index, void* object);
   virtual std::string GetTextStr() const;
   virtual void SetTextStr(const std::string& text);
   virtual void SetUpdateState(bool updating);
@@ -106,7 +106,7 @@ class TStringList : public TStrings {
   void SetCaseSensitive(bool caseSensitive);
 
   int Add(const std::string& s) override;
-  int AddObject(const std::string& s, TObject* object) override;
+  int AddObject(const std::string& s, void* object) override;
   void Clear() override;
   void Delete(int index) override;
   void Insert(int index, const std::string& s) override;
@@ -121,9 +121,9 @@ class TStringList : public TStrings {
  protected:
   std::string Get(int index) const override;
   int GetCount() const override;
-  TObject* GetObject(int index) const override;
+  void* GetObject(int index) const override;
   void Put(int index, const std::string& s) override;
-  void PutObject(int index, TObject* object) override;
+  void PutObject(int index, void* object) override;
   void SetUpdateState(bool updating) override;
   virtual void Changing();
   virtual void Changed();
@@ -131,10 +131,10 @@ class TStringList : public TStrings {
  private:
   struct Item {
     std::string text;
-    TObject* object = nullptr;
+    void* object = nullptr;
   };
   int Compare(const std::string& a, const std::string& b) const;
-  void InsertItem(int index, const std::string& s, TObject* object);
+  void InsertItem(int index, const std::string& s, void* object);
   void CheckIndex(int index) const;
 
   std::vector<Item> items_;

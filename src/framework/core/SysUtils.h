@@ -13,16 +13,10 @@
 #include <concepts>
 #include <cstdint>
 #include <initializer_list>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-// Root of the framework's exceptions; what() and Message() give the text.
-class Exception : public std::runtime_error {
- public:
-  explicit Exception(const std::string& msg) : std::runtime_error(msg) {}
-  std::string Message() const { return what(); }
-};
+#include "framework/core/Exception.h"
 
 // A conversion that failed: a text that is no number, a format that does not fit its
 // arguments.

@@ -130,13 +130,13 @@ TEST(FileStream, OpenFailuresNameTheFile) {
     TFileStream f(missing, fmOpenRead);
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message(), "Cannot open file " + missing);
+    EXPECT_EQ(e.Message, "Cannot open file " + missing);
   }
   try {
     TFileStream f(tmp.Path("no/dir/x.bin"), fmCreate);
     FAIL();
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Cannot create file " + tmp.Path("no/dir/x.bin"));
+    EXPECT_EQ(e.Message, "Cannot create file " + tmp.Path("no/dir/x.bin"));
   }
   EXPECT_THROW(TFileStream("", fmOpenRead), EFOpenError);
   EXPECT_THROW(TFileStream(std::string("a\0b", 3), fmCreate), EFCreateError);

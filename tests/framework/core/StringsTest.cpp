@@ -16,7 +16,7 @@ std::vector<std::string> Lines(const TStrings& list) {
 }
 
 // Distinct object pointers for the tests; never dereferenced.
-TObject* Obj(int n) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(n)); }
+void* Obj(int n) { return reinterpret_cast<void*>(static_cast<intptr_t>(n)); }
 
 TEST(StringListText, SplitsAtEveryLineEndAndJoinsWithCrLf) {
   struct Case {
@@ -143,7 +143,7 @@ TEST(StringListObjects, IndexesOutOfRangeThrow) {
     list.Strings(5);
     FAIL();
   } catch (const EStringListError& e) {
-    EXPECT_EQ(e.Message(), "List index out of bounds (5)");
+    EXPECT_EQ(e.Message, "List index out of bounds (5)");
   }
   EXPECT_THROW(list.Objects(-1), EStringListError);
   EXPECT_THROW(list.Delete(1), EStringListError);

@@ -62,7 +62,7 @@ TEST(StrToInt, ErrorNamesTheText) {
     StrToInt("abc");
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'abc' is not a valid integer value");
+    EXPECT_EQ(e.Message, "'abc' is not a valid integer value");
   }
 }
 
