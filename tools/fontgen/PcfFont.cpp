@@ -1,7 +1,5 @@
 #include "PcfFont.h"
 
-#include <zlib.h>
-
 #include <cstring>
 
 namespace {
@@ -82,33 +80,13 @@ struct Table {
     size_t offset = 0;
 };
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
-    // gzread passes uncompressed files through unchanged.
-    gzFile f = gzopen(path.c_str(), "rb");
-    if (!f) return false;
-    uint8_t buffer[65536];
-    int n;
-    while ((n = gzread(f, buffer, sizeof buffer)) > 0) out.insert(out.end(), buffer, buffer + n);
-    bool ok = n == 0;
-    gzclose(f);
-    return ok;
-}
-
 }  // namespace
 
 bool PcfFont::Fail(const std::string& why) {
     error_ = why;
+    glyphs_.clear();
+    encoding_.clear();
     return false;
-}
-
-bool PcfFont::Load(const std::string& path) {
-    std::vector<uint8_t> file;
-    if (!ReadWholeFile(path, file)) return Fail("cannot read " + path);
-    if (!Parse(file)) {
-        error_ = path + ": " + error_;
-        return false;
-    }
-    return true;
 }
 
 const PcfGlyph* PcfFont::Find(unsigned code) const {
@@ -192,6 +170,7 @@ bool PcfFont::Parse(const std::vector<uint8_t>& file) {
         const bool msbByte = (format & 4) != 0;
         const int unit = 1 << ((format >> 4) & 3);
         if (!c.ok() || sizes[format & 3] > bitmaps->size) return Fail("truncated bitmaps table");
+        size_t totalPixels = 0;
         for (uint32_t i = 0; i < n; ++i) {
             PcfGlyph& g = glyphs_[i];
             const int columns = g.Columns(), rows = g.Rows();
@@ -199,6 +178,9 @@ bool PcfFont::Parse(const std::vector<uint8_t>& file) {
             const size_t start = base + offsets[i];
             if (offsets[i] > sizes[format & 3] || start + rowBytes * rows > bitmaps->offset + bitmaps->size)
                 return Fail("glyph bitmap outside its table");
+            // Glyphs may share bitmap bytes; bound what a damaged file can make us allocate.
+            totalPixels += static_cast<size_t>(columns) * rows;
+            if (totalPixels > (size_t{1} << 26)) return Fail("glyphs too large");
             g.pixels.assign(static_cast<size_t>(columns) * rows, 0);
             for (int r = 0; r < rows; ++r) {
                 const uint8_t* row = file.data() + start + rowBytes * r;

@@ -22,8 +22,11 @@ struct PcfGlyph {
 
 class PcfFont {
 public:
-    // Reads the file; on failure returns false with the reason in error().
+    // Reads the file (plain or gzip-compressed); on failure returns false with the reason
+    // in error().
     bool Load(const std::string& path);
+    // Parses the bytes of an uncompressed font.
+    bool Parse(const std::vector<uint8_t>& file);
     const std::string& error() const { return error_; }
 
     int FontAscent() const { return fontAscent_; }
@@ -37,7 +40,6 @@ public:
     const std::string& Copyright() const { return copyright_; }
 
 private:
-    bool Parse(const std::vector<uint8_t>& file);
     bool Fail(const std::string& why);
 
     std::vector<PcfGlyph> glyphs_;
