@@ -1,0 +1,116 @@
+#include "comm/core/Trace.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "comm/core/CommErrors.h"
+#include "comm/core/FakeDevice.h"
+
+using namespace quiro::comm::test;
+
+namespace {
+
+std::string Golden(const std::string& name) {
+  std::ifstream f(std::string(QUIRO_SOURCE_DIR) + "/tests/comm/core/data/" + name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// Set QUIRO_UPDATE_GOLDEN=1 to rewrite a golden file from what the code produces.
+void ExpectGolden(const std::string& name, const std::string& text) {
+  if (std::getenv("QUIRO_UPDATE_GOLDEN")) {
+    std::ofstream(std::string(QUIRO_SOURCE_DIR) + "/tests/comm/core/data/" + name, std::ios::binary) << text;
+    return;
+  }
+  EXPECT_EQ(text, Golden(name)) << name;
+}
+
+void Add(TLinkTrace& t, char kind, const std::string& bytes) {
+  for (char c : bytes) t.AddTraceEntry(kind, uint8_t(c));
+}
+
+TEST(LinkTrace, DumpTexts) {
+  TLinkTrace t;
+  ASSERT_EQ(t.InitTracing(1000), 0);
+  Add(t, 'T', "ATDT 0123\r");
+  Add(t, 'R', "\r\nCONNECT 28800\r\n");
+  Add(t, 'R', std::string("\xB0\xA1 [x]\x1B[0m", 10));
+  Add(t, 'T', std::string(90, '*'));  // breaks into lines below 79 columns
+  Add(t, 'X', "?");
+  Add(t, 'R', "\x18\x7F ");
+  std::string text = t.TraceText(false);
+  EXPECT_FALSE(t.TracingOn());  // a dump switches tracing off
+  ExpectGolden("trace_dec.txt", text);
+  ExpectGolden("trace_hex.txt", t.TraceText(true));
+  for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    EXPECT_LT(end - start, 79u);
+}
+
+TEST(LinkTrace, WrappedTraceStartsWithTheOldestEntry) {
+  TLinkTrace t;
+  EXPECT_EQ(t.InitTracing(4000001), ecBadArgument);
+  EXPECT_FALSE(t.TracingOn());
+  ASSERT_EQ(t.InitTracing(100), 0);
+  std::string sent;
+  for (int i = 0; i < 150; ++i) sent += char('A' + i % 26);
+  Add(t, 'T', sent);
+  EXPECT_EQ(t.TraceText(false).substr(0, 13), "Transmit: " + sent.substr(50, 3));
+  TLinkTrace empty;
+  EXPECT_EQ(empty.TraceText(false), "");
+}
+
+TEST(LinkDispatchLog, DumpText) {
+  FakePlatform platform;
+  FakeDevice dev;
+  ASSERT_EQ(dev.InitPort("COM1", 115200, NOPARITY, 8, 1, 4096, 4096, true, true), 0);
+  ASSERT_EQ(dev.InitDispatchLogging(4096), 0);
+  platform.now += 1234;
+  dev.ChangeLengthTrigger(1);
+  int data = dev.AddDataTrigger("rz\r", true);
+  int timer = dev.AddTimerTrigger();
+  int status = dev.AddStatusTrigger(stOutBuffFree);
+  dev.SetTimerTrigger(uint16_t(timer), 182, true);
+  dev.SetTimerTrigger(uint16_t(timer), 0, false);
+  dev.SetStatusTrigger(uint16_t(status), 2048, true);
+  dev.RegisterWndTriggerHandler(0x1234);
+  dev.UpdateHandlerFlags(fuEnablePort);
+  platform.now += 50;
+  dev.PutString("ATZ\r");
+  dev.Receive("OK\r\n" + std::string(80, '-') + "rz\r");
+  dev.ProcessComEvent(EV_RXCHAR);
+  dev.RemoveTrigger(uint16_t(data));
+  dev.RemoveTrigger(uint16_t(status));
+  dev.AddStringToLog("user note");
+  TDispatchLogHeader header{"g++ 12", "Windows NT 5.1"};
+  ExpectGolden("dispatch_log.txt", dev.DispatchLogText(false, header));
+  EXPECT_EQ(dev.DispatchLogText(false, header).find("ReadCom"), std::string::npos);  // taken out
+}
+
+// An entry used to go in as two pushes, header and extra bytes, so making room for the
+// second could drop the header just written.
+TEST(LinkDispatchLog, EntriesGoInWholeOrNotAtAll) {
+  TLinkDispatchLog log;
+  EXPECT_EQ(log.InitDispatchLogging(16), ecBadArgument);
+  ASSERT_EQ(log.InitDispatchLogging(100), 0);
+  std::string big(100 - kDispatchHeaderSize, 'b');
+  EXPECT_TRUE(log.AddDispatchEntry(dtUser, dstNone, 1, "a", 1, 0));
+  EXPECT_FALSE(log.AddDispatchEntry(dtUser, dstNone, 2, big.data(), uint32_t(big.size()), 0));
+  EXPECT_EQ(log.EntryCount(), 1u);  // older entries stay
+  for (uint32_t i = 0; i < 50; ++i) {
+    std::string more(i % 40, char('a' + i % 26));
+    ASSERT_TRUE(log.AddDispatchEntry(dtUser, dstNone, i, more.data(), uint32_t(more.size()), i));
+  }
+  // The newest entries survive whole and in order; the text shows each one complete.
+  std::string text = log.DispatchLogText(false, {});
+  size_t last = text.rfind("\r\n", text.size() - 3);
+  EXPECT_NE(text.find(std::string(9, char('a' + 49 % 26)), last), std::string::npos);
+  EXPECT_NE(text.find("00000031"), std::string::npos);
+  EXPECT_EQ(text.find("00000001  "), std::string::npos);
+  log.AbortDispatchLogging();
+  EXPECT_FALSE(log.AddDispatchEntry(dtUser, dstNone, 0, nullptr, 0, 0));
+}
+
+}  // namespace
