@@ -8,19 +8,15 @@
 class TempDir {
  public:
   TempDir() {
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     static int counter = 0;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("quiro-fw-" + std::to_string(stamp) + "-" + std::to_string(++counter));
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    dir_ = std::filesystem::temp_directory_path() / ("quiro-fw-" + std::to_string(stamp) + "-" + std::to_string(++counter));
     std::filesystem::create_directories(dir_);
   }
   ~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
   std::string Dir() const { return dir_.string(); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
