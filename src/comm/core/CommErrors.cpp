@@ -49,15 +49,15 @@ int32_t LinkErrorFromSystem(uint32_t systemError) {
 }
 
 ELinkException::ELinkException(int32_t code, bool /*useNumber*/)
-    : std::runtime_error(LinkLoadStr(code)), ErrorCode(code), SourceCode(code) {}
+    : Exception(LinkLoadStr(code)), ErrorCode(code), SourceCode(code) {}
 
-ELinkException::ELinkException(const std::string& msg) : std::runtime_error(msg) {}
+ELinkException::ELinkException(const std::string& msg) : Exception(msg) {}
 
 namespace quiro::comm {
 
 std::exception_ptr MakeLinkException(int32_t code) {
   if (code >= 0) return nullptr;
-  if (code == ecOutOfMemory) return std::make_exception_ptr(EOutOfMemory());
+  if (code == ecOutOfMemory) return std::make_exception_ptr(::EOutOfMemory());
   if (code >= kIoFirst && code <= kIoLast) return std::make_exception_ptr(EInOutError(LinkLoadStr(code), -code));
   const auto* end = std::end(kSorted.rows);
   const auto* it = std::lower_bound(std::begin(kSorted.rows), end, code,
@@ -82,7 +82,7 @@ int32_t XlatException(const std::exception& e) {
   }
   if (const auto* io = dynamic_cast<const quiro::comm::EInOutError*>(&e))
     return io->ErrorCode > 0 ? -io->ErrorCode : ecUnknownFailure;
-  if (dynamic_cast<const quiro::comm::EOutOfMemory*>(&e) || dynamic_cast<const std::bad_alloc*>(&e))
+  if (dynamic_cast<const ::EOutOfMemory*>(&e) || dynamic_cast<const std::bad_alloc*>(&e))
     return ecOutOfMemory;
   return ecUnknownFailure;
 }

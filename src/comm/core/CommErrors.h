@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <exception>
-#include <stdexcept>
 #include <string>
+
+#include "framework/core/Exception.h"
+#include "framework/core/SysUtils.h"
 
 // Codes the library itself produces (the message id of each is its absolute value).
 enum : int32_t {
@@ -49,7 +51,7 @@ int32_t LinkErrorFromSystem(uint32_t systemError);
 
 // The root of the library's exceptions. ErrorCode is the code that was raised (0 for the
 // plain "Link exception" made from a code that has no class of its own).
-class ELinkException : public std::runtime_error {
+class ELinkException : public Exception {
  public:
   // Message from the error table (LinkLoadStr of |code|); UseNumber changes nothing.
   ELinkException(int32_t code, bool useNumber);
@@ -72,22 +74,18 @@ class ELinkException : public std::runtime_error {
 #undef QUIRO_LINK_CLASS
 
 // Raised by the string-table reader.
-class ETpsStringResourceError : public std::runtime_error {
+class ETpsStringResourceError : public Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 namespace quiro::comm {
-// Stand-ins for the framework's input/output and out-of-memory errors, which CheckException
-// raises for the file and device range of codes.
-class EInOutError : public std::runtime_error {
+// The input/output error that CheckException raises for the file and device range of
+// codes (the framework has none of its own yet); -8 raises the framework's EOutOfMemory.
+class EInOutError : public Exception {
  public:
-  EInOutError(const std::string& msg, int32_t code) : std::runtime_error(msg), ErrorCode(code) {}
+  EInOutError(const std::string& msg, int32_t code) : Exception(msg), ErrorCode(code) {}
   int32_t ErrorCode;
-};
-class EOutOfMemory : public std::runtime_error {
- public:
-  EOutOfMemory() : std::runtime_error("Out of memory") {}
 };
 
 // The exception CheckException would raise for a negative code (null for codes >= 0).

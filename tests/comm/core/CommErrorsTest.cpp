@@ -74,7 +74,7 @@ TEST(CommErrors, CheckExceptionRaisesTheClassOfEachCode) {
       EXPECT_EQ(e.ErrorCode, row.errorCode);
       EXPECT_STREQ(e.what(), row.text);
       EXPECT_EQ(XlatException(e), row.code);
-    } catch (const EOutOfMemory& e) {
+    } catch (const ::EOutOfMemory& e) {
       ASSERT_EQ(row.kind, Kind::OutOfMemory);
       EXPECT_EQ(XlatException(e), -8);
     }
