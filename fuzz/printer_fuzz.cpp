@@ -14,21 +14,21 @@ namespace {
 
 class MemoryOutlet : public PrinterOutlet {
 public:
-    int CreateTemporaryFile(std::string* name) override {
+    int CreateTemporaryPrintFile(std::string* name) override {
         *name = "tmp";
         return 7;
     }
-    int CreateNamedFile(const std::string&) override { return 7; }
-    void WriteFile(int handle, const uint8_t* data, size_t size) override {
+    int CreatePrintFile(const std::string&) override { return 7; }
+    void WritePrintFile(int handle, const uint8_t* data, size_t size) override {
         if (handle != 7 || closed) std::abort();
         file.append(reinterpret_cast<const char*>(data), size);
     }
-    void CloseFile(int handle) override {
+    void ClosePrintFile(int handle) override {
         if (handle != 7 || closed) std::abort();
         closed = true;
     }
     void PrintRawFile(const std::string&) override { ++printed; }
-    void DeleteFile(const std::string&) override { ++deleted; }
+    void DeletePrintFile(const std::string&) override { ++deleted; }
 
     std::string file;
     bool closed = false;

@@ -24,14 +24,14 @@ bool PrinterController::Start(int printMode, const std::string& configuredName) 
     if (IsOpen()) Finish();
     if (printMode == kTemporaryFile) {
         std::string name;
-        const int handle = outlet_.CreateTemporaryFile(&name);
+        const int handle = outlet_.CreateTemporaryPrintFile(&name);
         if (handle < 0) return false;
         handle_ = handle;
         temporaryName_ = name;
     } else if (printMode == kNamedFile) {
         const std::string name = NamedFileFor(configuredName);
         if (name.empty()) return false;
-        const int handle = outlet_.CreateNamedFile(name);
+        const int handle = outlet_.CreatePrintFile(name);
         if (handle < 0) return false;
         handle_ = handle;
         temporaryName_.clear();
@@ -44,7 +44,7 @@ bool PrinterController::Start(int printMode, const std::string& configuredName) 
 }
 
 void PrinterController::Write(const uint8_t* data, size_t n) {
-    if (n > 0) outlet_.WriteFile(handle_, data, n);
+    if (n > 0) outlet_.WritePrintFile(handle_, data, n);
 }
 
 size_t PrinterController::Feed(const uint8_t* data, size_t n, bool* finished) {
@@ -86,10 +86,10 @@ void PrinterController::Finish() {
     const int handle = handle_;
     handle_ = -1;
     held_ = 0;
-    outlet_.CloseFile(handle);
+    outlet_.ClosePrintFile(handle);
     if (mode_ == kTemporaryFile && !temporaryName_.empty()) {
         outlet_.PrintRawFile(temporaryName_);
-        outlet_.DeleteFile(temporaryName_);
+        outlet_.DeletePrintFile(temporaryName_);
     }
     temporaryName_.clear();
 }

@@ -14,15 +14,15 @@ public:
     virtual ~PrinterOutlet() = default;
     // A new empty file in the system's temporary folder, named with the prefix "Q2@" and a
     // unique number; its full name into *name. -1 when it cannot be created.
-    virtual int CreateTemporaryFile(std::string* name) = 0;
+    virtual int CreateTemporaryPrintFile(std::string* name) = 0;
     // Creates (or replaces) the named file; -1 when it cannot.
-    virtual int CreateNamedFile(const std::string& name) = 0;
+    virtual int CreatePrintFile(const std::string& name) = 0;
     // Write failures are not reported.
-    virtual void WriteFile(int handle, const uint8_t* data, size_t size) = 0;
-    virtual void CloseFile(int handle) = 0;
+    virtual void WritePrintFile(int handle, const uint8_t* data, size_t size) = 0;
+    virtual void ClosePrintFile(int handle) = 0;
     // Sends the file's bytes to the configured printer as one raw job.
     virtual void PrintRawFile(const std::string& name) = 0;
-    virtual void DeleteFile(const std::string& name) = 0;
+    virtual void DeletePrintFile(const std::string& name) = 0;
 };
 
 class PrinterController {

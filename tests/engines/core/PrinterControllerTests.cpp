@@ -11,26 +11,26 @@ namespace {
 // Files in memory, with a log of what was done to them.
 class FakePrinterOutlet : public PrinterOutlet {
 public:
-    int CreateTemporaryFile(std::string* name) override {
+    int CreateTemporaryPrintFile(std::string* name) override {
         if (failCreate) return -1;
         *name = "C:\\TEMP\\Q2@" + std::to_string(++counter) + ".tmp";
         return Open(*name);
     }
-    int CreateNamedFile(const std::string& name) override {
+    int CreatePrintFile(const std::string& name) override {
         if (failCreate) return -1;
         return Open(name);
     }
-    void WriteFile(int handle, const uint8_t* data, size_t size) override {
+    void WritePrintFile(int handle, const uint8_t* data, size_t size) override {
         ASSERT_TRUE(open.count(handle)) << "write to a closed handle";
         files[open[handle]].append(reinterpret_cast<const char*>(data), size);
     }
-    void CloseFile(int handle) override {
+    void ClosePrintFile(int handle) override {
         ASSERT_TRUE(open.count(handle)) << "close of a closed handle";
         log.push_back("close " + open[handle]);
         open.erase(handle);
     }
     void PrintRawFile(const std::string& name) override { log.push_back("print " + name + ": " + files[name]); }
-    void DeleteFile(const std::string& name) override {
+    void DeletePrintFile(const std::string& name) override {
         log.push_back("delete " + name);
         files.erase(name);
     }
