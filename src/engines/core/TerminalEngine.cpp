@@ -439,6 +439,9 @@ void TDravelTerminal::ClearPendingLine()
 int TDravelTerminal::TrimLineBuffer()
 {
     const int excess = screen_.LineCount() - ScreenModel::LineCap;
+    if (excess <= 0)
+        return 0;
+    const int cursorLine = screen_.ScreenTop + screen_.CursorRow;
     bool rescan = false;
     bool viewMoved = false;
     for (int i = 0; i < excess; ++i) {
@@ -455,8 +458,9 @@ int TDravelTerminal::TrimLineBuffer()
     }
     if (rescan)
         screen_.RescanLongestLine();
-    if (screen_.CursorRow >= screen_.LineCount())
-        screen_.CursorRow = std::max(0, screen_.LineCount() - 1);
+    // The cursor stays on its line. (Comparing the screen-relative row with the line count
+    // instead would throw a cursor placed on a not yet written screen row back to the top.)
+    screen_.CursorRow = std::max(0, cursorLine - excess) - screen_.ScreenTop;
     if (viewMoved && outlets_.View)
         outlets_.View->EverythingChanged();
     return viewMoved ? 1 : 0;

@@ -286,10 +286,17 @@ void TDravelTerminal::CsiFinal(uint8_t final)
         }
         break;
     case 'r':
+        if (paramIndex_ >= 1) {
+            // Both margins given: check them against each other, not against the old
+            // bottom (a region wholly below the old one would get a wrong top).
+            PrepareScreenOperation();
+            const int top = Param(0, 1), bottom = Param(1, rows_);
+            scrollTop_ = top <= 0 ? 0 : std::min(top - 1, rows_ - 1);
+            scrollBottom_ = std::max(bottom > rows_ ? rows_ - 1 : bottom - 1, scrollTop_);
+            break;
+        }
         ScrollRegion(Param(0, 1), 0, 2);
-        if (paramIndex_ >= 1)
-            ScrollRegion(Param(1, rows_), 0, 3);
-        else if (!paramPresent_[0])
+        if (!paramPresent_[0])
             ScrollRegion(rows_, 0, 3);
         break;
     case 's':
