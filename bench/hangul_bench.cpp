@@ -8,8 +8,7 @@
 
 namespace {
 
-void BM_JohabSyllableLookup(benchmark::State& state)
-{
+void BM_JohabSyllableLookup(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(JohabToKscCode(JohabSyllableTable[i], JohabSource::Terminal));
@@ -19,14 +18,12 @@ void BM_JohabSyllableLookup(benchmark::State& state)
 BENCHMARK(BM_JohabSyllableLookup);
 
 // A code that is neither syllable nor jamo: binary search and the full jamo scan.
-void BM_JohabMissLookup(benchmark::State& state)
-{
+void BM_JohabMissLookup(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(JohabToKscCode(0xD931, JohabSource::Terminal));
 }
 BENCHMARK(BM_JohabMissLookup);
 
-void BM_ConsoleTyping(benchmark::State& state)
-{
+void BM_ConsoleTyping(benchmark::State& state) {
     const std::string keys = "dkssudgktpdy gksrmf dlqfurdmf xptmxm gkqslek. ";
     TDravelHanguel h;
     h.SetCodePage(949);

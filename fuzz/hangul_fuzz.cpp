@@ -11,8 +11,7 @@
 
 using quiro::engines::HangulKeyFlags;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     HangulKeyFlags flags;
     flags.CapsLock = (data[0] & 4) != 0;

@@ -32,8 +32,7 @@ public:
     UcsToKsc(const UcsToKsc&) = delete;
     UcsToKsc& operator=(const UcsToKsc&) = delete;
 
-    std::string operator()(const ucschar* s)
-    {
+    std::string operator()(const ucschar* s) {
         std::string out;
         for (; *s; ++s) {
             char in[4] = {char(*s & 0xFF), char((*s >> 8) & 0xFF), char((*s >> 16) & 0xFF), 0};
@@ -55,8 +54,7 @@ private:
 };
 
 struct Oracle {
-    explicit Oracle(const char* keyboard) : ic(hangul_ic_new(keyboard))
-    {
+    explicit Oracle(const char* keyboard) : ic(hangul_ic_new(keyboard)) {
         // Doubled initials as here; two lone consonants are never joined into a cluster.
         hangul_ic_set_option(ic, HANGUL_IC_OPTION_COMBI_ON_DOUBLE_STROKE, true);
         hangul_ic_set_option(ic, HANGUL_IC_OPTION_NON_CHOSEONG_COMBI, false);
@@ -66,8 +64,7 @@ struct Oracle {
     Oracle& operator=(const Oracle&) = delete;
 
     // What the key sends (the committed text, then the key when libhangul leaves it).
-    std::string Key(unsigned char c, UcsToKsc& conv)
-    {
+    std::string Key(unsigned char c, UcsToKsc& conv) {
         std::string sent;
         if (c == kBackspace) {
             if (!hangul_ic_backspace(ic)) sent.push_back(char(c));
@@ -87,15 +84,20 @@ struct LayoutCase {
     const char* keyboard;
 };
 
-int Initial(uint16_t s) { return (s >> 10) & 0x1F; }
-int Final(uint16_t s) { return s & 0x1F; }
+int Initial(uint16_t s) {
+    return (s >> 10) & 0x1F;
+}
+int Final(uint16_t s) {
+    return s & 0x1F;
+}
 
-bool IsCompoundFinal(int f) { return f == 4 || f == 6 || f == 7 || (f >= 10 && f <= 16) || f == 20; }
+bool IsCompoundFinal(int f) {
+    return f == 4 || f == 6 || f == 7 || (f >= 10 && f <= 16) || f == 20;
+}
 
 // Keys on which the two differ by design: five 3-set final symbol keys that produce ASCII
 // here (libhangul gives other symbols), and '#', a final ㅈ here that libhangul leaves alone.
-bool ExcludedKey(int layout, unsigned char c)
-{
+bool ExcludedKey(int layout, unsigned char c) {
     if (layout != 3) return false;
     static const std::string keys = "\"&*`~#";
     return keys.find(char(c)) != std::string::npos;
@@ -103,8 +105,7 @@ bool ExcludedKey(int layout, unsigned char c)
 
 // Whether the key would leave the ground the two agree on, given the automaton's state.
 bool Agrees(int layout, const HangulComposer& probe, HangulComposer::State state, uint16_t syllable,
-            unsigned char c)
-{
+            unsigned char c) {
     if (ExcludedKey(layout, c)) return false;
     if (c == kBackspace) {
         // In 3-set, libhangul takes back a whole key; a compound typed with one key (a
@@ -143,8 +144,7 @@ bool Agrees(int layout, const HangulComposer& probe, HangulComposer::State state
 
 class HangulOracle : public ::testing::TestWithParam<LayoutCase> {};
 
-TEST_P(HangulOracle, RandomKeysAgreeWithLibhangul)
-{
+TEST_P(HangulOracle, RandomKeysAgreeWithLibhangul) {
     const LayoutCase lc = GetParam();
     std::string keys;
     for (int c = 0x21; c <= 0x7E; ++c) keys.push_back(char(c));
@@ -200,7 +200,8 @@ TEST_P(HangulOracle, RandomKeysAgreeWithLibhangul)
             ASSERT_EQ(FormatHangulBytes(sent), FormatHangulBytes(expected)) << "keys " << typed;
             ASSERT_EQ(FormatHangulBytes(composing), FormatHangulBytes(preedit)) << "keys " << typed;
             ASSERT_EQ(FormatHangulBytes(edited), FormatHangulBytes(sent)) << "keys " << typed;
-            ASSERT_EQ(FormatHangulBytes(editorComposing), FormatHangulBytes(composing)) << "keys " << typed;
+            ASSERT_EQ(FormatHangulBytes(editorComposing), FormatHangulBytes(composing))
+                << "keys " << typed;
             ++compared;
             if (composing.size() == 2 && uint8_t(composing[0]) >= 0xB0) syllables.insert(composing);
         }
@@ -210,7 +211,10 @@ TEST_P(HangulOracle, RandomKeysAgreeWithLibhangul)
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, HangulOracle,
-                         ::testing::Values(LayoutCase{1, "2"}, LayoutCase{2, "39"}, LayoutCase{3, "3f"}),
-                         [](const auto& info) { return std::string("Layout") + char('0' + info.param.layout); });
+                         ::testing::Values(LayoutCase{1, "2"}, LayoutCase{2, "39"},
+                                           LayoutCase{3, "3f"}),
+                         [](const auto& info) {
+                             return std::string("Layout") + char('0' + info.param.layout);
+                         });
 
 }  // namespace

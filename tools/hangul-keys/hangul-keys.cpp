@@ -16,8 +16,7 @@ using namespace quiro::engines;
 
 namespace {
 
-int Usage()
-{
+int Usage() {
     std::fputs("usage: hangul-keys [--layout 1|2|3] [--editor] [--caps] [--hangul-off] KEYS\n",
                stderr);
     return 2;
@@ -25,8 +24,7 @@ int Usage()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     HangulScriptOptions options;
     const char* keys = nullptr;
     for (int i = 1; i < argc; ++i) {

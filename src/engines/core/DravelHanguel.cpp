@@ -4,18 +4,15 @@
 
 using quiro::engines::HangulComposer;
 
-TDravelHanguel::TDravelHanguel() : FComposer(JohabEmptySyllable)
-{
+TDravelHanguel::TDravelHanguel() : FComposer(JohabEmptySyllable) {
     ResetComposition();
 }
 
-void TDravelHanguel::RedrawComposition()
-{
+void TDravelHanguel::RedrawComposition() {
     if (FRedraw) FRedraw();
 }
 
-int TDravelHanguel::InputChar(unsigned char c)
-{
+int TDravelHanguel::InputChar(unsigned char c) {
     if (!IsAutomatonActive()) {
         // Plain pass-through; control characters are the caller's to send.
         if (c >= 32) FComposer.Append(static_cast<char>(c));
@@ -39,34 +36,28 @@ int TDravelHanguel::InputChar(unsigned char c)
     return IsOutputReady();
 }
 
-std::string TDravelHanguel::GetOutput()
-{
+std::string TDravelHanguel::GetOutput() {
     return FComposer.TakeOutput();
 }
 
-uint16_t TDravelHanguel::GetComposingChar() const
-{
+uint16_t TDravelHanguel::GetComposingChar() const {
     return JohabToKsc();
 }
 
-std::string TDravelHanguel::GetComposingText() const
-{
+std::string TDravelHanguel::GetComposingText() const {
     return FComposer.ComposingText();
 }
 
-int TDravelHanguel::IsComposing() const
-{
+int TDravelHanguel::IsComposing() const {
     return FHanguelMode && FComposer.CurrentState() != HangulComposer::Empty ? 1 : 0;
 }
 
-void TDravelHanguel::EndComposition()
-{
+void TDravelHanguel::EndComposition() {
     FComposer.End();
     RedrawComposition();
 }
 
-int TDravelHanguel::SetHanguelMode(int mode)
-{
+int TDravelHanguel::SetHanguelMode(int mode) {
     mode = mode ? 1 : 0;
     if (mode != FHanguelMode) {
         FHanguelMode = mode;
@@ -80,22 +71,19 @@ int TDravelHanguel::SetHanguelMode(int mode)
     return IsOutputReady();
 }
 
-void TDravelHanguel::ResetComposition()
-{
+void TDravelHanguel::ResetComposition() {
     FComposer.ClearOutput();
     FComposer.End();
     RedrawComposition();
 }
 
-int TDravelHanguel::Backspace()
-{
+int TDravelHanguel::Backspace() {
     if (!FHanguelMode) return 0;
     const bool used = FComposer.Backspace();
     RedrawComposition();
     return used ? 1 : 0;
 }
 
-uint16_t TDravelHanguel::JohabToKsc() const
-{
+uint16_t TDravelHanguel::JohabToKsc() const {
     return HangulComposer::SyllableToKscCode(FComposer.Syllable());
 }

@@ -5,13 +5,11 @@
 
 using quiro::engines::HangulComposer;
 
-IDravelHanguel::IDravelHanguel() : FComposer(0)
-{
+IDravelHanguel::IDravelHanguel() : FComposer(0) {
     FComposer.SetLayout(1);
 }
 
-int IDravelHanguel::ProcessKey(unsigned char c)
-{
+int IDravelHanguel::ProcessKey(unsigned char c) {
     if (!FHanguelOn) return 0;
     if (c >= 0x20 && c <= 0x7E) {
         FComposer.Key(c, FKeys && FKeys->CapsLockOn());
@@ -31,8 +29,7 @@ int IDravelHanguel::ProcessKey(unsigned char c)
     return 0;
 }
 
-int IDravelHanguel::TakeOutput(char* buffer, int size)
-{
+int IDravelHanguel::TakeOutput(char* buffer, int size) {
     if (!buffer || size <= 0) return 0;
     const std::string& out = FComposer.Output();
     const size_t n = std::min(out.size(), static_cast<size_t>(size - 1));
@@ -42,36 +39,30 @@ int IDravelHanguel::TakeOutput(char* buffer, int size)
     return static_cast<int>(n);
 }
 
-std::string IDravelHanguel::TakeOutput()
-{
+std::string IDravelHanguel::TakeOutput() {
     return FComposer.TakeOutput();
 }
 
-int IDravelHanguel::GetComposing(std::string* text) const
-{
+int IDravelHanguel::GetComposing(std::string* text) const {
     if (text) *text = FComposer.ComposingText();
     return FComposer.CurrentState() != HangulComposer::Empty ? 1 : 0;
 }
 
-int IDravelHanguel::Backspace()
-{
+int IDravelHanguel::Backspace() {
     if (!FHanguelOn) return 0;
     return FComposer.Backspace() ? 1 : 0;
 }
 
-void IDravelHanguel::ResetAutomaton()
-{
+void IDravelHanguel::ResetAutomaton() {
     FComposer.End();
 }
 
-void IDravelHanguel::ToggleHanguel()
-{
+void IDravelHanguel::ToggleHanguel() {
     FComposer.Flush();
     ResetAutomaton();
     FHanguelOn = FHanguelOn ? 0 : 1;
 }
 
-uint16_t IDravelHanguel::JohabToKsc() const
-{
+uint16_t IDravelHanguel::JohabToKsc() const {
     return HangulComposer::SyllableToKscCode(FComposer.Syllable());
 }

@@ -10,11 +10,11 @@ constexpr int kFillInitial = 1;
 constexpr int kFillMedial = 2;
 constexpr int kFillFinal = 1;
 
-constexpr uint16_t MakeJohab(int initial, int medial, int final)
-{
+constexpr uint16_t MakeJohab(int initial, int medial, int final) {
     return static_cast<uint16_t>(0x8000 | (initial << 10) | (medial << 5) | final);
 }
 
+// clang-format off
 // 2-set letters: a consonant has an initial code and a final code (0: cannot close a
 // syllable); a vowel has a medial code.
 struct TwoSetEntry {
@@ -130,8 +130,9 @@ constexpr Split kFinalSplit[30] = {
     {1, 14}, {1, 16}, {1, 17},  {1, 18}, {1, 19},  {1, 20},
 };
 
-int Combine(const Triple* table, size_t count, int first, int second)
-{
+// clang-format on
+
+int Combine(const Triple* table, size_t count, int first, int second) {
     for (size_t i = 0; i < count; ++i) {
         if (table[i].first == first && table[i].second == second) return table[i].result;
     }
@@ -139,31 +140,27 @@ int Combine(const Triple* table, size_t count, int first, int second)
 }
 
 template <size_t N>
-int Combine(const Triple (&table)[N], int first, int second)
-{
+int Combine(const Triple (&table)[N], int first, int second) {
     return Combine(table, N, first, second);
 }
 
 // The first part of a compound; 0 when the code is no compound.
 template <size_t N>
-int FirstPartOf(const Triple (&table)[N], int result)
-{
+int FirstPartOf(const Triple (&table)[N], int result) {
     for (const Triple& t : table) {
         if (t.result == result) return t.first;
     }
     return 0;
 }
 
-void AppendCode(std::string& out, uint16_t ksc)
-{
+void AppendCode(std::string& out, uint16_t ksc) {
     out.push_back(static_cast<char>(ksc >> 8));
     out.push_back(static_cast<char>(ksc & 0xFF));
 }
 
 // The compatibility jamo of a final: a simple final as the consonant's initial form, a
 // compound final as itself.
-uint16_t FinalJamo(int final)
-{
+uint16_t FinalJamo(int final) {
     if (final >= 0 && final < 30 && kFinalSplit[final].stays == kFillFinal)
         return JohabToKscCode(MakeJohab(kFinalSplit[final].moves, kFillMedial, kFillFinal),
                               JohabSource::Automaton);
@@ -173,12 +170,9 @@ uint16_t FinalJamo(int final)
 }  // namespace
 
 HangulComposer::HangulComposer(uint16_t emptySyllable)
-    : FEmptySyllable(emptySyllable), FSyllable(emptySyllable)
-{
-}
+    : FEmptySyllable(emptySyllable), FSyllable(emptySyllable) {}
 
-std::string HangulComposer::SyllableToKsc(uint16_t johab)
-{
+std::string HangulComposer::SyllableToKsc(uint16_t johab) {
     std::string out;
     const int initial = (johab >> 10) & 0x1F;
     const int medial = (johab >> 5) & 0x1F;
@@ -199,61 +193,51 @@ std::string HangulComposer::SyllableToKsc(uint16_t johab)
     return out;
 }
 
-uint16_t HangulComposer::SyllableToKscCode(uint16_t johab)
-{
+uint16_t HangulComposer::SyllableToKscCode(uint16_t johab) {
     const std::string text = SyllableToKsc(johab);
     return static_cast<uint16_t>((static_cast<uint8_t>(text[0]) << 8) |
                                  static_cast<uint8_t>(text[1]));
 }
 
-std::string HangulComposer::ComposingText() const
-{
+std::string HangulComposer::ComposingText() const {
     return FState == Empty ? std::string() : SyllableToKsc(FSyllable);
 }
 
-std::string HangulComposer::TakeOutput()
-{
+std::string HangulComposer::TakeOutput() {
     std::string out;
     out.swap(FOutput);
     return out;
 }
 
-void HangulComposer::Flush()
-{
+void HangulComposer::Flush() {
     if (FState != Empty) FOutput += SyllableToKsc(FSyllable);
 }
 
-void HangulComposer::End()
-{
+void HangulComposer::End() {
     FSyllable = FEmptySyllable;
     FState = Empty;
 }
 
-void HangulComposer::StartSyllable(int initial)
-{
+void HangulComposer::StartSyllable(int initial) {
     FSyllable = MakeJohab(initial ? initial : kFillInitial, kFillMedial, kFillFinal);
 }
 
-void HangulComposer::SetMedial(int medial)
-{
-    FSyllable = static_cast<uint16_t>((FSyllable & ~(0x1F << 5)) |
-                                      ((medial ? medial : kFillMedial) << 5));
+void HangulComposer::SetMedial(int medial) {
+    FSyllable =
+        static_cast<uint16_t>((FSyllable & ~(0x1F << 5)) | ((medial ? medial : kFillMedial) << 5));
 }
 
-void HangulComposer::SetFinal(int final)
-{
+void HangulComposer::SetFinal(int final) {
     FSyllable = static_cast<uint16_t>((FSyllable & ~0x1F) | (final ? final : kFillFinal));
 }
 
-void HangulComposer::Other(unsigned char c)
-{
+void HangulComposer::Other(unsigned char c) {
     Flush();
     End();
     Append(static_cast<char>(c));
 }
 
-void HangulComposer::Key(unsigned char c, bool capsLock)
-{
+void HangulComposer::Key(unsigned char c, bool capsLock) {
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     if (capsLock && letter) c ^= 0x20;
     if (FLayout == 2 || FLayout == 3)
@@ -262,8 +246,7 @@ void HangulComposer::Key(unsigned char c, bool capsLock)
         TwoSetKey(c);
 }
 
-void HangulComposer::TwoSetKey(unsigned char c)
-{
+void HangulComposer::TwoSetKey(unsigned char c) {
     const bool upper = c >= 'A' && c <= 'Z';
     if (!upper && !(c >= 'a' && c <= 'z')) {
         Other(c);
@@ -272,28 +255,28 @@ void HangulComposer::TwoSetKey(unsigned char c)
     const TwoSetEntry& k = kTwoSet[(c | 0x20) - 'a'][upper ? 1 : 0];
     if (k.medial == 0) {  // consonant
         switch (FState) {
-        case Empty:
-            break;
-        case Initial:
-            if (int doubled = Combine(kDoubleInitials, InitialPart(), k.initial)) {
-                StartSyllable(doubled);
-                return;
-            }
-            break;
-        case Medial:
-            // A consonant after a lone vowel starts a new syllable; it cannot close one.
-            if (InitialPart() != kFillInitial && k.final) {
-                SetFinal(k.final);
-                FState = Final;
-                return;
-            }
-            break;
-        case Final:
-            if (int compound = k.final ? Combine(kCompoundFinals, FinalPart(), k.final) : 0) {
-                SetFinal(compound);
-                return;
-            }
-            break;
+            case Empty:
+                break;
+            case Initial:
+                if (int doubled = Combine(kDoubleInitials, InitialPart(), k.initial)) {
+                    StartSyllable(doubled);
+                    return;
+                }
+                break;
+            case Medial:
+                // A consonant after a lone vowel starts a new syllable; it cannot close one.
+                if (InitialPart() != kFillInitial && k.final) {
+                    SetFinal(k.final);
+                    FState = Final;
+                    return;
+                }
+                break;
+            case Final:
+                if (int compound = k.final ? Combine(kCompoundFinals, FinalPart(), k.final) : 0) {
+                    SetFinal(compound);
+                    return;
+                }
+                break;
         }
         Flush();
         StartSyllable(k.initial);
@@ -301,118 +284,116 @@ void HangulComposer::TwoSetKey(unsigned char c)
         return;
     }
     switch (FState) {  // vowel
-    case Empty:
-        StartSyllable(0);
-        break;
-    case Initial:
-        break;
-    case Medial:
-        if (int compound = Combine(kCompoundMedials, MedialPart(), k.medial)) {
-            SetMedial(compound);
-            return;
-        }
-        Flush();
-        StartSyllable(0);
-        break;
-    case Final: {
-        const int final = FinalPart();
-        const Split split = final < 30 ? kFinalSplit[final] : Split{0, 0};
-        if (split.stays == 0) {  // nothing to carry over
+        case Empty:
+            StartSyllable(0);
+            break;
+        case Initial:
+            break;
+        case Medial:
+            if (int compound = Combine(kCompoundMedials, MedialPart(), k.medial)) {
+                SetMedial(compound);
+                return;
+            }
             Flush();
             StartSyllable(0);
             break;
+        case Final: {
+            const int final = FinalPart();
+            const Split split = final < 30 ? kFinalSplit[final] : Split{0, 0};
+            if (split.stays == 0) {  // nothing to carry over
+                Flush();
+                StartSyllable(0);
+                break;
+            }
+            SetFinal(split.stays);
+            Flush();
+            StartSyllable(split.moves);
+            break;
         }
-        SetFinal(split.stays);
-        Flush();
-        StartSyllable(split.moves);
-        break;
-    }
     }
     SetMedial(k.medial);
     FState = Medial;
 }
 
-void HangulComposer::ThreeSetKey(unsigned char c)
-{
+void HangulComposer::ThreeSetKey(unsigned char c) {
     const KeyEntry* table = FLayout == 3 ? kThreeSetFinal : kThreeSet390;
     const KeyEntry e = (c >= 0x21 && c <= 0x7E) ? table[c - 0x21] : Chr(c);
     switch (e.part) {
-    case Part::Char:
-        Other(e.value);
-        return;
-    case Part::Initial:
-        if (FState == Initial) {
-            if (int doubled = Combine(kDoubleInitials, InitialPart(), e.value)) {
-                StartSyllable(doubled);
+        case Part::Char:
+            Other(e.value);
+            return;
+        case Part::Initial:
+            if (FState == Initial) {
+                if (int doubled = Combine(kDoubleInitials, InitialPart(), e.value)) {
+                    StartSyllable(doubled);
+                    return;
+                }
+            }
+            Flush();
+            StartSyllable(e.value);
+            FState = Initial;
+            return;
+        case Part::Medial:
+            if (FState == Medial) {
+                if (int compound = Combine(kCompoundMedials, MedialPart(), e.value)) {
+                    SetMedial(compound);
+                    return;
+                }
+            }
+            if (FState != Initial) {
+                Flush();
+                StartSyllable(0);
+            }
+            SetMedial(e.value);
+            FState = Medial;
+            return;
+        case Part::Final:
+            if (FState == Medial) {
+                SetFinal(e.value);
+                FState = Final;
                 return;
             }
-        }
-        Flush();
-        StartSyllable(e.value);
-        FState = Initial;
-        return;
-    case Part::Medial:
-        if (FState == Medial) {
-            if (int compound = Combine(kCompoundMedials, MedialPart(), e.value)) {
-                SetMedial(compound);
-                return;
+            if (FState == Final) {
+                if (int compound = Combine(kCompoundFinals, FinalPart(), e.value)) {
+                    SetFinal(compound);
+                    return;
+                }
             }
-        }
-        if (FState != Initial) {
             Flush();
             StartSyllable(0);
-        }
-        SetMedial(e.value);
-        FState = Medial;
-        return;
-    case Part::Final:
-        if (FState == Medial) {
             SetFinal(e.value);
             FState = Final;
             return;
-        }
-        if (FState == Final) {
-            if (int compound = Combine(kCompoundFinals, FinalPart(), e.value)) {
-                SetFinal(compound);
-                return;
-            }
-        }
-        Flush();
-        StartSyllable(0);
-        SetFinal(e.value);
-        FState = Final;
-        return;
     }
 }
 
-bool HangulComposer::Backspace()
-{
+bool HangulComposer::Backspace() {
     switch (FState) {
-    case Empty:
-        return false;
-    case Initial:
-        StartSyllable(0);
-        FState = Empty;
-        return true;
-    case Medial:
-        if (int first = FirstPartOf(kCompoundMedials, MedialPart())) {
-            SetMedial(first);
+        case Empty:
+            return false;
+        case Initial:
+            StartSyllable(0);
+            FState = Empty;
             return true;
-        }
-        SetMedial(0);
-        FState = InitialPart() == kFillInitial ? Empty : Initial;
-        return true;
-    case Final:
-        if (int first = FirstPartOf(kCompoundFinals, FinalPart())) {
-            SetFinal(first);
-            return true;
-        }
-        SetFinal(0);
-        if (MedialPart() != kFillMedial)
-            FState = Medial;
-        else
+        case Medial:
+            if (int first = FirstPartOf(kCompoundMedials, MedialPart())) {
+                SetMedial(first);
+                return true;
+            }
+            SetMedial(0);
             FState = InitialPart() == kFillInitial ? Empty : Initial;
-        return true;
+            return true;
+        case Final:
+            if (int first = FirstPartOf(kCompoundFinals, FinalPart())) {
+                SetFinal(first);
+                return true;
+            }
+            SetFinal(0);
+            if (MedialPart() != kFillMedial)
+                FState = Medial;
+            else
+                FState = InitialPart() == kFillInitial ? Empty : Initial;
+            return true;
     }
     return false;
 }

@@ -10,8 +10,7 @@ namespace {
 constexpr unsigned char kBackspace = 8;
 
 HangulScriptResult RunConsole(const std::vector<HangulScriptKey>& keys,
-                              const HangulScriptOptions& options)
-{
+                              const HangulScriptOptions& options) {
     HangulScriptResult result;
     HangulKeyFlags flags;
     flags.CapsLock = options.capsLock;
@@ -40,8 +39,7 @@ HangulScriptResult RunConsole(const std::vector<HangulScriptKey>& keys,
 }
 
 HangulScriptResult RunEditor(const std::vector<HangulScriptKey>& keys,
-                             const HangulScriptOptions& options)
-{
+                             const HangulScriptOptions& options) {
     HangulScriptResult result;
     HangulKeyFlags flags;
     flags.CapsLock = options.capsLock;
@@ -70,8 +68,7 @@ HangulScriptResult RunEditor(const std::vector<HangulScriptKey>& keys,
 
 }  // namespace
 
-std::vector<HangulScriptKey> ParseHangulKeys(std::string_view keys)
-{
+std::vector<HangulScriptKey> ParseHangulKeys(std::string_view keys) {
     std::vector<HangulScriptKey> out;
     for (size_t i = 0; i < keys.size(); ++i) {
         const auto c = static_cast<unsigned char>(keys[i]);
@@ -101,13 +98,11 @@ std::vector<HangulScriptKey> ParseHangulKeys(std::string_view keys)
 }
 
 HangulScriptResult RunHangulKeys(const std::vector<HangulScriptKey>& keys,
-                                 const HangulScriptOptions& options)
-{
+                                 const HangulScriptOptions& options) {
     return options.editor ? RunEditor(keys, options) : RunConsole(keys, options);
 }
 
-std::string FormatHangulBytes(std::string_view bytes)
-{
+std::string FormatHangulBytes(std::string_view bytes) {
     static const char kHex[] = "0123456789abcdef";
     std::string out;
     for (char ch : bytes) {

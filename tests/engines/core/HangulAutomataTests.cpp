@@ -16,9 +16,8 @@ namespace {
 // Expected texts are written in UTF-8 and turned into KS C 5601 here, independently of the
 // automata: a syllable goes through its Johab code, a compatibility jamo straight to row
 // 0xA4, ASCII stays.
-std::string Ksc(const std::string& utf8)
-{
-    static const int kMedial[21] = {3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15,
+std::string Ksc(const std::string& utf8) {
+    static const int kMedial[21] = {3,  4,  5,  6,  7,  10, 11, 12, 13, 14, 15,
                                     18, 19, 20, 21, 22, 23, 26, 27, 28, 29};
     std::string out;
     for (size_t i = 0; i < utf8.size();) {
@@ -58,8 +57,7 @@ struct KeyCase {
 
 // Each row runs on the console automaton and on the editor's: their callers see the
 // same syllables.
-void RunTable(const std::vector<KeyCase>& cases)
-{
+void RunTable(const std::vector<KeyCase>& cases) {
     for (const KeyCase& c : cases) {
         for (bool editor : {false, true}) {
             HangulScriptOptions options;
@@ -76,8 +74,7 @@ void RunTable(const std::vector<KeyCase>& cases)
     }
 }
 
-TEST(HangulAutomata, TwoSetSequences)
-{
+TEST(HangulAutomata, TwoSetSequences) {
     RunTable({
         {"syllable waits for the next key", 1, "rks", "", "간"},
         {"final moves to the next syllable", 1, "rksk", "가", "나"},
@@ -104,8 +101,7 @@ TEST(HangulAutomata, TwoSetSequences)
     });
 }
 
-TEST(HangulAutomata, ThreeSetSequences)
-{
+TEST(HangulAutomata, ThreeSetSequences) {
     RunTable({
         {"390 syllable", 2, "kfs", "", "간"},
         {"390 final stays", 2, "kfsf", "간", "ㅏ"},
@@ -131,8 +127,7 @@ TEST(HangulAutomata, ThreeSetSequences)
     });
 }
 
-TEST(HangulAutomata, BackspaceAndModes)
-{
+TEST(HangulAutomata, BackspaceAndModes) {
     RunTable({
         {"닭 down to nothing", 1, "ekfr\\b", "", "달"},
         {"닭 down to nothing", 1, "ekfr\\b\\b", "", "다"},
@@ -150,12 +145,14 @@ TEST(HangulAutomata, BackspaceAndModes)
         {"English mode", 1, "rk\\b", "rk\b", "", false, true},
         {"backslash key", 1, "rk\\\\", "가\\", ""},
         {"Enter after a syllable", 1, "rk\r", "가\r", ""},
-        {"control keys after a syllable", 1, "rk\x1b" "dk\x03", "가\x1b아\x03", ""},
+        {"control keys after a syllable", 1,
+         "rk\x1b"
+         "dk\x03",
+         "가\x1b아\x03", ""},
     });
 }
 
-TEST(HangulAutomata, ConsoleCodePageGate)
-{
+TEST(HangulAutomata, ConsoleCodePageGate) {
     TDravelHanguel h;
     h.SetHanguelMode(1);
     ASSERT_FALSE(h.IsAutomatonActive());
@@ -180,8 +177,7 @@ TEST(HangulAutomata, ConsoleCodePageGate)
     EXPECT_TRUE(fonts.IsComposing());
 }
 
-TEST(HangulAutomata, ConsoleInterface)
-{
+TEST(HangulAutomata, ConsoleInterface) {
     TDravelHanguel h;
     int redraws = 0;
     h.SetCompositionRedraw([&] { ++redraws; });
@@ -220,8 +216,7 @@ TEST(HangulAutomata, ConsoleInterface)
     EXPECT_EQ(h.JohabToKsc(), KscIdeographicSpace);
 }
 
-TEST(HangulAutomata, EditorControlKeys)
-{
+TEST(HangulAutomata, EditorControlKeys) {
     IDravelHanguel e;
     for (int c = 1; c < 256; ++c) EXPECT_EQ(e.ProcessKey(static_cast<unsigned char>(c)), 0);
     EXPECT_EQ(e.TakeOutput(), "");
