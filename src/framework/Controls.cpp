@@ -116,6 +116,8 @@ void TWinControl::InsertControl(TControl* control) {
 void TWinControl::RemoveControl(TControl* control) {
     auto it = std::find(FControls.begin(), FControls.end(), control);
     if (it != FControls.end()) FControls.erase(it);
+    if (FMouseControl == control) FMouseControl = nullptr;
+    if (FCaptureControl == control) FCaptureControl = nullptr;
     control->FParent = nullptr;
     auto* win = dynamic_cast<TWinControl*>(control);
     if (win && win->FHandle && !win->FDestroyingHandle) win->DestroyWnd();
@@ -262,6 +264,33 @@ bool TWinControl::Focused() const { return FHandle && GetFocus() == FHandle; }
 
 void TWinControl::WndProc(TMessage& message) {
     switch (message.Msg) {
+        case WM_PAINT:
+            if (HasWindowlessChildren()) {
+                PaintHandler(message);
+                return;
+            }
+            DefaultHandler(message);
+            return;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+            if (!RouteMouse(message)) DefaultHandler(message);
+            return;
+        case WM_MOUSELEAVE:
+            SetMouseControl(nullptr);
+            DefaultHandler(message);
+            return;
+        case WM_CAPTURECHANGED:
+            FCaptureControl = nullptr;
+            DefaultHandler(message);
+            return;
         case WM_SIZE:
         case WM_MOVE:
             DefaultHandler(message);
@@ -278,4 +307,89 @@ void TWinControl::DefaultHandler(TMessage& message) {
             CallWindowProcA(FDefWndProc, FHandle, message.Msg, message.WParam, message.LParam);
     else
         message.Result = 0;
+}
+
+// ---- Windowless children: painting and mouse routing ------------------------------------
+
+bool TWinControl::HasWindowlessChildren() const {
+    return std::any_of(FControls.begin(), FControls.end(),
+                       [](TControl* c) { return !dynamic_cast<TWinControl*>(c); });
+}
+
+TControl* TWinControl::ControlAtPos(POINT point) const {
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+        TControl* c = *it;
+        if (dynamic_cast<TWinControl*>(c) || !c->FVisible || !c->FEnabled) continue;
+        RECT r = c->BoundsRect();
+        if (PtInRect(&r, point)) return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::PaintControls(HDC dc) {
+    // Copy: a paint handler may add or remove controls.
+    std::vector<TControl*> controls = FControls;
+    for (TControl* c : controls) {
+        if (dynamic_cast<TWinControl*>(c) || !c->FVisible) continue;
+        if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
+        RECT r = c->BoundsRect();
+        if (r.right <= r.left || r.bottom <= r.top || !RectVisible(dc, &r)) continue;
+        int saved = SaveDC(dc);
+        OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
+        IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        RestoreDC(dc, saved);
+    }
+}
+
+void TWinControl::PaintHandler(TMessage& message) {
+    PAINTSTRUCT ps{};
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    bool own = dc == nullptr;
+    if (own) dc = BeginPaint(FHandle, &ps);
+    // The window paints itself first (system classes draw into the given context).
+    TMessage self{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+    if (FDefWndProc != &DefWindowProcA) DefaultHandler(self);
+    PaintControls(dc);
+    if (own) EndPaint(FHandle, &ps);
+    message.Result = 0;
+}
+
+void TWinControl::SetMouseControl(TControl* control) {
+    if (control == FMouseControl) return;
+    TControl* old = FMouseControl;
+    FMouseControl = control;
+    if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
+    if (control) {
+        control->Perform(CM_MOUSEENTER, 0, 0);
+        // Ask for WM_MOUSELEAVE so the control hears when the mouse leaves the window.
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, FHandle, 0};
+        if (FHandle) TrackMouseEvent(&tme);
+    }
+}
+
+bool TWinControl::RouteMouse(TMessage& message) {
+    POINT p{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+    if (message.Msg == WM_MOUSEMOVE) SetMouseControl(ControlAtPos(p));
+    TControl* target = FCaptureControl ? FCaptureControl : ControlAtPos(p);
+    if (!target) return false;
+    bool down = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_RBUTTONDOWN ||
+                message.Msg == WM_MBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK ||
+                message.Msg == WM_RBUTTONDBLCLK || message.Msg == WM_MBUTTONDBLCLK;
+    bool up = message.Msg == WM_LBUTTONUP || message.Msg == WM_RBUTTONUP ||
+              message.Msg == WM_MBUTTONUP;
+    if (down && !FCaptureControl) {
+        FCaptureControl = target;
+        if (FHandle) SetCapture(FHandle);
+    }
+    TMessage m{message.Msg, message.WParam,
+               MAKELPARAM(static_cast<WORD>(p.x - target->FLeft), static_cast<WORD>(p.y - target->FTop)),
+               0};
+    target->WndProc(m);
+    message.Result = m.Result;
+    if (up && (message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) {
+        FCaptureControl = nullptr;
+        if (FHandle && GetCapture() == FHandle) ReleaseCapture();
+    }
+    return true;
 }

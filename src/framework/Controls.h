@@ -21,6 +21,10 @@ struct TMessage {
 
 using TNotifyEvent = std::function<void(TComponent* sender)>;
 
+// Sent to a windowless control when the mouse comes over it and when it leaves.
+constexpr UINT CM_MOUSEENTER = WM_APP + 0x3011;
+constexpr UINT CM_MOUSELEAVE = WM_APP + 0x3012;
+
 struct TCreateParams {
     std::string Caption;
     DWORD Style = 0;
@@ -119,6 +123,12 @@ public:
     // Finds the control that owns a window made by this framework (nullptr: none).
     static TWinControl* FromHandle(HWND handle);
 
+    // The visible, enabled windowless child at a client point, the topmost first.
+    TControl* ControlAtPos(POINT point) const;
+    // Paints the windowless children into the client-area context `dc`, each with its
+    // origin at its top-left corner and clipped to its bounds (WM_PAINT with the context).
+    void PaintControls(HDC dc);
+
 protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
@@ -136,8 +146,14 @@ private:
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
     void UpdateBoundsFromWindow();
+    bool HasWindowlessChildren() const;
+    void PaintHandler(TMessage& message);
+    bool RouteMouse(TMessage& message);
+    void SetMouseControl(TControl* control);
 
     std::vector<TControl*> FControls;
+    TControl* FMouseControl = nullptr;    // windowless child under the mouse
+    TControl* FCaptureControl = nullptr;  // windowless child that took the mouse on a press
     bool FDestroyingHandle = false;
 };
 

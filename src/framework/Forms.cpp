@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "framework/Threads.h"
 #include "framework/core/CommandLine.h"
 #include "framework/core/Exception.h"
 
@@ -238,6 +239,7 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Idle() {
+    if (CheckSynchronize()) return;  // requests of worker threads first
     bool done = true;
     if (OnIdle) {
         try {

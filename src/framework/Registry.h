@@ -1,0 +1,62 @@
+// TRegistry: one open key under a root key (HKEY_CURRENT_USER at first) and its values.
+//
+// Integers and booleans are DWORD values, strings REG_SZ. Reading an integer or boolean
+// that is missing throws ERegistryException "Failed to get data for 'NAME'" (a value of
+// another type: "Invalid data type for 'NAME'"), so a missing value is never taken for 0;
+// a missing string reads as empty. Failed writes throw "Failed to set data for 'NAME'".
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "framework/core/Exception.h"
+
+class ERegistryException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class TRegistry {
+public:
+    explicit TRegistry(REGSAM access = KEY_READ | KEY_WRITE);
+    ~TRegistry();
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    HKEY RootKey() const { return FRootKey; }
+    // Closes the open key and uses `root` from now on.
+    void SetRootKey(HKEY root);
+    HKEY CurrentKey() const { return FCurrentKey; }
+    const std::string& CurrentPath() const { return FCurrentPath; }
+
+    // Opens `key` (relative to the open key unless it starts with a backslash or none is
+    // open), creating it when `canCreate`. False when it cannot.
+    bool OpenKey(const std::string& key, bool canCreate);
+    bool OpenKeyReadOnly(const std::string& key);
+    void CloseKey();
+    bool KeyExists(const std::string& key);
+    bool DeleteKey(const std::string& key);
+
+    bool ValueExists(const std::string& name) const;
+    bool DeleteValue(const std::string& name);
+
+    int ReadInteger(const std::string& name) const;
+    bool ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
+    std::string ReadString(const std::string& name) const;
+    // The DWORD value, or nothing when it is missing or of another type.
+    std::optional<int> TryReadInteger(const std::string& name) const;
+
+    void WriteInteger(const std::string& name, int value);
+    void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+    void WriteString(const std::string& name, const std::string& value);
+
+private:
+    HKEY KeyFor(const std::string& key, std::string& path) const;
+
+    REGSAM FAccess;
+    HKEY FRootKey = HKEY_CURRENT_USER;
+    HKEY FCurrentKey = nullptr;
+    std::string FCurrentPath;
+};

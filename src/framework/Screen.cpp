@@ -1,0 +1,58 @@
+#include "framework/Screen.h"
+
+namespace {
+
+struct SystemCursor {
+    TCursor index;
+    LPCSTR id;
+};
+
+const SystemCursor kSystemCursors[] = {
+    {crArrow, MAKEINTRESOURCEA(32512)},     {crCross, MAKEINTRESOURCEA(32515)},
+    {crIBeam, MAKEINTRESOURCEA(32513)},     {crSizeNESW, MAKEINTRESOURCEA(32643)},
+    {crSizeNS, MAKEINTRESOURCEA(32645)},    {crSizeNWSE, MAKEINTRESOURCEA(32642)},
+    {crSizeWE, MAKEINTRESOURCEA(32644)},    {crUpArrow, MAKEINTRESOURCEA(32516)},
+    {crHourGlass, MAKEINTRESOURCEA(32514)}, {crNo, MAKEINTRESOURCEA(32648)},
+    {crAppStart, MAKEINTRESOURCEA(32650)},  {crHelp, MAKEINTRESOURCEA(32651)},
+    {crHandPoint, MAKEINTRESOURCEA(32649)}, {crSizeAll, MAKEINTRESOURCEA(32646)},
+};
+
+TScreen gScreen;
+
+}  // namespace
+
+TScreen* Screen = &gScreen;
+
+TScreen::TScreen() {
+    HDC dc = GetDC(nullptr);
+    if (dc) {
+        int ppi = GetDeviceCaps(dc, LOGPIXELSY);
+        if (ppi > 0) FPixelsPerInch = ppi;
+        ReleaseDC(nullptr, dc);
+    }
+    for (const SystemCursor& c : kSystemCursors) FCursors[c.index] = LoadCursorA(nullptr, c.id);
+    FCursors[crNone] = nullptr;
+}
+
+RECT TScreen::WorkAreaRect() const {
+    RECT r{0, 0, Width(), Height()};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
+}
+
+HCURSOR TScreen::Cursors(TCursor index) const {
+    auto it = FCursors.find(index);
+    if (it != FCursors.end()) return it->second;
+    return FCursors.at(crArrow);
+}
+
+void TScreen::SetCursors(TCursor index, HCURSOR cursor) {
+    if (index <= crDefault && index >= crSizeAll) return;  // the system's stay
+    if (cursor) FCursors[index] = cursor;
+    else FCursors.erase(index);
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+    FCursor = cursor;
+    ::SetCursor(Cursors(cursor == crDefault ? crArrow : cursor));
+}

@@ -1,0 +1,52 @@
+// The screen: its size and resolution, and the table of cursors the program uses
+// (negative indexes are the system's cursors; the program adds its own at other indexes).
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+
+class TScreen {
+public:
+    TScreen();
+
+    // Logical pixels per inch of the screen (LOGPIXELSY).
+    int PixelsPerInch() const { return FPixelsPerInch; }
+    int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+    int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+    // The desktop without the task bar, else the whole screen.
+    RECT WorkAreaRect() const;
+
+    // The cursor at `index`; the arrow for an index with none.
+    HCURSOR Cursors(TCursor index) const;
+    // Installs a cursor at `index` (nullptr removes a program cursor).
+    void SetCursors(TCursor index, HCURSOR cursor);
+    // The cursor shown over the whole program (crDefault: each window's own).
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor cursor);
+
+private:
+    int FPixelsPerInch = 96;
+    TCursor FCursor = crDefault;
+    std::map<TCursor, HCURSOR> FCursors;
+};
+
+extern TScreen* Screen;
