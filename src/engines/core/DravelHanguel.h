@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "engines/core/HangulComposer.h"
 
@@ -67,9 +68,13 @@ public:
     int IsAutomatonActive() const { return FCodePage == 949 || FBitmapFontsLoaded; }
 
     // ---- Drawing half (text renderer, bitmap fonts, composition display) ----
+    // Its operations go here and its fields at the end of the private section; it is
+    // implemented in a file of its own.
 
 private:
     void RedrawComposition();
+
+    // ---- Composition half ----
 
     quiro::engines::HangulComposer FComposer;
     int FHanguelMode = 0;
