@@ -78,7 +78,6 @@ bool WriteSection(IIniStore& book, std::string_view name, const HostEntry& entry
 // The section name as the file holds it, when there is one.
 std::optional<std::string> StoredName(const IIniStore& book, std::string_view name) {
     const std::string_view wanted = TrimHostName(name);
-    if (wanted.empty()) return std::nullopt;
     for (std::string& s : book.ListSections()) {
         if (SameIniName(s, wanted)) return std::move(s);
     }

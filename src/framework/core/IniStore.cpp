@@ -18,21 +18,25 @@ std::string_view TrimIni(std::string_view s) {
     return s;
 }
 
-std::string FoldIniName(std::string_view name) {
-    std::string out(TrimIni(name));
-    for (size_t i = 0; i < out.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        if (c >= 0x81 && c <= 0xFE) {
-            ++i;  // skip the trail byte of a double-byte character
-        } else if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c - 'A' + 'a');
+bool SameIniName(std::string_view a, std::string_view b) {
+    a = TrimIni(a);
+    b = TrimIni(b);
+    if (a.size() != b.size()) return false;
+    auto lower = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    };
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 0x81 && ca <= 0xFE) {
+            // A double-byte character: both bytes must match as they stand.
+            if (cb != ca) return false;
+            if (++i < a.size() && a[i] != b[i]) return false;
+        } else if (lower(ca) != lower(cb)) {
+            return false;
         }
     }
-    return out;
-}
-
-bool SameIniName(std::string_view a, std::string_view b) {
-    return FoldIniName(a) == FoldIniName(b);
+    return true;
 }
 
 std::string_view UnquoteIniValue(std::string_view raw) {

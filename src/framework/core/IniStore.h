@@ -48,10 +48,9 @@ public:
 bool IsIniBlank(char c);
 // `s` without leading and trailing blanks.
 std::string_view TrimIni(std::string_view s);
-// ASCII-lower-cased copy of a section or key name; the trail byte of a double-byte
-// character (lead byte 0x81-0xFE) is left alone, as it is not a letter.
-std::string FoldIniName(std::string_view name);
-// True when two section or key names match by the rules above.
+// True when two section or key names match by the rules above: trimmed, ASCII letters
+// without regard to case; the trail byte of a double-byte character (lead byte 0x81-0xFE)
+// is compared as it stands, as it is no letter.
 bool SameIniName(std::string_view a, std::string_view b);
 // What a read gives for the stored text `raw`: trimmed, then one pair of matching quotes off.
 std::string_view UnquoteIniValue(std::string_view raw);

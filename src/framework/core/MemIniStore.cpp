@@ -55,9 +55,8 @@ std::string MemIniStore::Serialize() const {
 }
 
 const MemIniStore::Section* MemIniStore::FindSection(std::string_view name) const {
-    const std::string folded = FoldIniName(name);
     for (const Section& s : sections_) {
-        if (FoldIniName(s.name) == folded) return &s;
+        if (SameIniName(s.name, name)) return &s;
     }
     return nullptr;
 }
@@ -80,9 +79,8 @@ std::optional<std::string> MemIniStore::ReadValue(std::string_view section,
                                                   std::string_view key) const {
     const Section* s = FindSection(section);
     if (!s) return std::nullopt;
-    const std::string folded = FoldIniName(key);
     for (const Line& l : s->lines) {
-        if (l.isKey && FoldIniName(l.key) == folded) return std::string(UnquoteIniValue(l.value));
+        if (l.isKey && SameIniName(l.key, key)) return std::string(UnquoteIniValue(l.value));
     }
     return std::nullopt;
 }
@@ -98,9 +96,8 @@ bool MemIniStore::WriteValue(std::string_view section, std::string_view key,
         sections_.push_back(Section{std::string(TrimIni(section)), {}});
         s = &sections_.back();
     }
-    const std::string folded = FoldIniName(key);
     for (Line& l : s->lines) {
-        if (l.isKey && FoldIniName(l.key) == folded) {
+        if (l.isKey && SameIniName(l.key, key)) {
             l.value = std::string(TrimIni(value));
             return true;
         }
@@ -110,8 +107,7 @@ bool MemIniStore::WriteValue(std::string_view section, std::string_view key,
 }
 
 bool MemIniStore::DeleteSection(std::string_view section) {
-    const std::string folded = FoldIniName(section);
-    auto match = [&](const Section& s) { return FoldIniName(s.name) == folded; };
+    auto match = [&](const Section& s) { return SameIniName(s.name, section); };
     if (std::none_of(sections_.begin(), sections_.end(), match)) return true;
     if (!TakeWrite()) return false;
     sections_.erase(std::remove_if(sections_.begin(), sections_.end(), match), sections_.end());
