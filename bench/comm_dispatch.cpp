@@ -55,7 +55,7 @@ void BM_ReceiveWithTriggers(benchmark::State& state) {
   block.resize(4096);
   for (auto _ : state) {
     dev.pending = block;
-    dev.ProcessComEvent(EV_RXCHAR);
+    dev.ProcessComEvent(evRxChar);
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(block.size()));
 }

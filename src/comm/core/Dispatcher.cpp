@@ -226,7 +226,7 @@ int32_t TLinkBaseDispatcher::SetLine(int32_t baud, uint8_t parity, uint8_t datab
     dcb.BaudRate = uint32_t(baud);
     changed = true;
   }
-  if (parity != 5 && parity <= SPACEPARITY && dcb.Parity != parity) {
+  if (parity != 5 && parity <= parSpace && dcb.Parity != parity) {
     dcb.Parity = parity;
     changed = true;
   }
@@ -236,8 +236,8 @@ int32_t TLinkBaseDispatcher::SetLine(int32_t baud, uint8_t parity, uint8_t datab
   }
   if (stopbits != 3) {
     uint8_t stops = stopbits == 0 ? 1 : stopbits > 2 ? 2 : stopbits;
-    uint8_t code = stops == 1 ? ONESTOPBIT : TWOSTOPBITS;
-    if (dcb.ByteSize == 5) code = ONE5STOPBITS;
+    uint8_t code = stops == 1 ? sbOne : sbTwo;
+    if (dcb.ByteSize == 5) code = sbOne5;
     if (dcb.StopBits != code) {
       dcb.StopBits = code;
       changed = true;
@@ -253,7 +253,7 @@ int32_t TLinkBaseDispatcher::GetLine(int32_t& baud, uint8_t& parity, uint8_t& da
   baud = MapBaudCode(int32_t(dcb.BaudRate));
   parity = dcb.Parity;
   databits = dcb.ByteSize;
-  stopbits = dcb.StopBits == ONESTOPBIT ? 1 : 2;
+  stopbits = dcb.StopBits == sbOne ? 1 : 2;
   return 0;
 }
 
@@ -269,7 +269,7 @@ void TLinkBaseDispatcher::WaitTxSent() {
   }
   int32_t rate = MapBaudCode(LastBaud);
   if (rate <= 0 || rate >= 0xFEFF) return;  // not a rate: nothing sensible to wait for
-  int64_t bits = int64_t(dcb.ByteSize) + 2 + (dcb.Parity != NOPARITY) + (dcb.StopBits != ONESTOPBIT);
+  int64_t bits = int64_t(dcb.ByteSize) + 2 + (dcb.Parity != parNone) + (dcb.StopBits != sbOne);
   int64_t t = (10000000 / rate) * bits * 2;  // 100 ns units
   int64_t nine = 9 * t;
   int64_t ms = nine < 10000 ? (18 * t + 9999) / 10000 : (nine + 9999) / 10000;
@@ -282,7 +282,7 @@ int32_t TLinkBaseDispatcher::SetDtr(bool on) {
     DTRState = on;
     if (DTRAuto) return 1;
   }
-  return EscapeComFunction(on ? SETDTR : CLRDTR) < 0 ? ecBadArgument : 0;
+  return EscapeComFunction(on ? escSetDtr : escClrDtr) < 0 ? ecBadArgument : 0;
 }
 
 int32_t TLinkBaseDispatcher::SetRts(bool on) {
@@ -291,7 +291,7 @@ int32_t TLinkBaseDispatcher::SetRts(bool on) {
     RTSState = on;
     if (RTSAuto) return 1;
   }
-  return EscapeComFunction(on ? SETRTS : CLRRTS) < 0 ? ecBadArgument : 0;
+  return EscapeComFunction(on ? escSetRts : escClrRts) < 0 ? ecBadArgument : 0;
 }
 
 int32_t TLinkBaseDispatcher::SetModem(bool dtr, bool rts) {
@@ -358,9 +358,9 @@ bool TLinkBaseDispatcher::CheckLineBreak() {
 }
 
 int32_t TLinkBaseDispatcher::SendBreak(int32_t ticks, bool yield) {
-  EscapeComFunction(SETBREAK);
+  EscapeComFunction(escSetBreak);
   DelayTicks(ticks, yield);
-  EscapeComFunction(CLRBREAK);
+  EscapeComFunction(escClrBreak);
   return 0;
 }
 
@@ -516,7 +516,7 @@ int32_t TLinkBaseDispatcher::PutBlock(const uint8_t* buf, uint32_t len) {
     if (int64_t(len) > room) return ecOutputBufferTooSmall;
     if (RS485Mode && !LinkPlatform().IsWindowsNT()) {
       if (BaseAddress == 0) return ecBaseAddressNotSet;
-      EscapeComFunction(SETRTS);  // transmit enable; dropped again once the line is idle
+      EscapeComFunction(escSetRts);  // transmit enable; dropped again once the line is idle
     }
     int32_t written = WriteCom(buf, int32_t(len));
     if (written < 1) {
@@ -581,19 +581,19 @@ int32_t TLinkBaseDispatcher::HWFlowOptions(uint16_t bufferFull, uint16_t bufferR
     dcb.Flags &= ~(dcbDtrControlMask | dcbRtsControlMask | dcbOutxCtsFlow | dcbOutxDsrFlow);
     DTRAuto = RTSAuto = false;
     if (options & 1) {
-      SetDcbDtrControl(dcb, DTR_CONTROL_HANDSHAKE);
+      SetDcbDtrControl(dcb, dtrHandshake);
       DTRAuto = true;
     } else if (DTRState) {
-      SetDcbDtrControl(dcb, DTR_CONTROL_ENABLE);
+      SetDcbDtrControl(dcb, dtrEnable);
     }
     if (options & 2) {
-      SetDcbRtsControl(dcb, RTS_CONTROL_HANDSHAKE);
+      SetDcbRtsControl(dcb, rtsHandshake);
       RTSAuto = true;
     } else if (RTSState) {
-      SetDcbRtsControl(dcb, RTS_CONTROL_ENABLE);
+      SetDcbRtsControl(dcb, rtsEnable);
     }
     if (RS485Mode && LinkPlatform().IsWindowsNT()) {
-      SetDcbRtsControl(dcb, RTS_CONTROL_TOGGLE);
+      SetDcbRtsControl(dcb, rtsToggle);
       RTSAuto = true;
     }
     dcb.XoffLim = uint16_t(InQue - bufferFull);
@@ -606,7 +606,7 @@ int32_t TLinkBaseDispatcher::HWFlowOptions(uint16_t bufferFull, uint16_t bufferR
 
 int32_t TLinkBaseDispatcher::HWFlowState() {
   TLinkDCB dcb = GetDCB();
-  bool handshake = DcbDtrControl(dcb) == DTR_CONTROL_HANDSHAKE || DcbRtsControl(dcb) == RTS_CONTROL_HANDSHAKE;
+  bool handshake = DcbDtrControl(dcb) == dtrHandshake || DcbRtsControl(dcb) == rtsHandshake;
   bool outFlow = dcb.Flags & (dcbOutxCtsFlow | dcbOutxDsrFlow);
   if (!handshake && !outFlow) return 1;
   RefreshComError();
@@ -1016,15 +1016,15 @@ void TLinkBaseDispatcher::ProcessComEvent(uint32_t events) {
     }
     if (!NotifyBusy()) ResetStatusHits();
   };
-  if (events & (EV_CTS | EV_DSR | EV_RLSD | EV_RING | EV_RING_OTHER)) {
+  if (events & (evCts | evDsr | evRlsd | evRing | evRingOther)) {
     MapEventsToMS(events);
     statusLoop();
   }
-  if (events & (EV_BREAK | EV_ERR)) {
+  if (events & (evBreak | evErr)) {
     RefreshStatus();
     statusLoop();
   }
-  if (events & EV_RXCHAR) {
+  if (events & evRxChar) {
     ExtractData();
     RunReceiveChecks();
   }

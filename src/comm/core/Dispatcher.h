@@ -57,10 +57,10 @@ enum : uint32_t {
   dcbAbortOnError = 0x4000,
 };
 inline constexpr int kDcbDtrShift = 4, kDcbRtsShift = 12;
-enum : uint32_t { DTR_CONTROL_DISABLE = 0, DTR_CONTROL_ENABLE = 1, DTR_CONTROL_HANDSHAKE = 2 };
-enum : uint32_t { RTS_CONTROL_DISABLE = 0, RTS_CONTROL_ENABLE = 1, RTS_CONTROL_HANDSHAKE = 2, RTS_CONTROL_TOGGLE = 3 };
-enum : uint8_t { ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2 };
-enum : uint8_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4 };
+enum : uint32_t { dtrDisable = 0, dtrEnable = 1, dtrHandshake = 2 };
+enum : uint32_t { rtsDisable = 0, rtsEnable = 1, rtsHandshake = 2, rtsToggle = 3 };
+enum : uint8_t { sbOne = 0, sbOne5 = 1, sbTwo = 2 };
+enum : uint8_t { parNone = 0, parOdd = 1, parEven = 2, parMark = 3, parSpace = 4 };
 
 inline uint32_t DcbDtrControl(const TLinkDCB& d) { return (d.Flags & dcbDtrControlMask) >> kDcbDtrShift; }
 inline uint32_t DcbRtsControl(const TLinkDCB& d) { return (d.Flags & dcbRtsControlMask) >> kDcbRtsShift; }
@@ -78,10 +78,10 @@ enum : uint32_t { csCtsHold = 0x1, csDsrHold = 0x2, csRlsdHold = 0x4, csXoffHold
 
 // Line-error bits as the device reports them, and the escape and event codes.
 enum : uint32_t { ceRxOver = 1, ceOverrun = 2, ceRxParity = 4, ceFrame = 8, ceBreak = 16 };
-enum : int32_t { SETXOFF = 1, SETXON = 2, SETRTS = 3, CLRRTS = 4, SETDTR = 5, CLRDTR = 6, SETBREAK = 8, CLRBREAK = 9 };
+enum : int32_t { escSetXoff = 1, escSetXon = 2, escSetRts = 3, escClrRts = 4, escSetDtr = 5, escClrDtr = 6, escSetBreak = 8, escClrBreak = 9 };
 enum : uint32_t {
-  EV_RXCHAR = 0x1, EV_CTS = 0x8, EV_DSR = 0x10, EV_RLSD = 0x20, EV_BREAK = 0x40, EV_ERR = 0x80,
-  EV_RING = 0x100, EV_RING_OTHER = 0x2000,
+  evRxChar = 0x1, evCts = 0x8, evDsr = 0x10, evRlsd = 0x20, evBreak = 0x40, evErr = 0x80,
+  evRing = 0x100, evRingOther = 0x2000,
 };
 // Modem status byte: current lines in the high nibble, changes in the low nibble.
 enum : uint8_t { msDCTS = 0x01, msDDSR = 0x02, msTERI = 0x04, msDDCD = 0x08, msCTS = 0x10, msDSR = 0x20, msRI = 0x40, msDCD = 0x80 };

@@ -17,7 +17,7 @@ class DefaultPlatform final : public ILinkPlatform {
   void SleepMs(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   bool TakeMessage(TLinkQueuedMessage&) override { return false; }
   void PostQuit(uintptr_t) override {}
-  void DispatchMessage(const TLinkQueuedMessage&) override {}
+  void DispatchQueued(const TLinkQueuedMessage&) override {}
 };
 
 DefaultPlatform gDefaultPlatform;
@@ -98,7 +98,7 @@ uint32_t SafeYield() {
     p.PostQuit(msg.WParam);  // the main loop must still see it
     return kLinkQuitMessage;
   }
-  p.DispatchMessage(msg);
+  p.DispatchQueued(msg);
   return msg.Id;
 }
 

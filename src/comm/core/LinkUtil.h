@@ -29,7 +29,7 @@ class ILinkPlatform {
   // Takes one waiting message of the calling thread's queue; false when there is none.
   virtual bool TakeMessage(TLinkQueuedMessage& msg) = 0;
   virtual void PostQuit(uintptr_t exitCode) = 0;
-  virtual void DispatchMessage(const TLinkQueuedMessage& msg) = 0;
+  virtual void DispatchQueued(const TLinkQueuedMessage& msg) = 0;
   virtual bool IsWindowsNT() { return true; }
 };
 ILinkPlatform& LinkPlatform();

@@ -48,11 +48,11 @@ struct Recorder {
 class DispatcherTest : public ::testing::Test {
  protected:
   void Open(int32_t outSize = 4096) {
-    ASSERT_EQ(dev.InitPort("COM1", 115200, NOPARITY, 8, 1, 4096, outSize, true, true), 0);
+    ASSERT_EQ(dev.InitPort("COM1", 115200, parNone, 8, 1, 4096, outSize, true, true), 0);
   }
   void Arrive(const std::string& bytes) {
     dev.Receive(bytes);
-    dev.ProcessComEvent(EV_RXCHAR);
+    dev.ProcessComEvent(evRxChar);
   }
   std::string Take(uint32_t n) {
     std::string s(n, '\0');
@@ -75,13 +75,13 @@ TEST_F(DispatcherTest, OpenSetsTheLineAndItsFlags) {
   // Nothing to change: the device is not touched.
   size_t writes = dev.stateWrites.size();
   EXPECT_EQ(dev.SetLine(0, 5, 9, 3), 0);
-  EXPECT_EQ(dev.SetLine(115200, NOPARITY, 8, 1), 0);
+  EXPECT_EQ(dev.SetLine(115200, parNone, 8, 1), 0);
   EXPECT_EQ(dev.stateWrites.size(), writes);
   // Five data bits take one and a half stop bits for either request.
   EXPECT_EQ(dev.SetLine(0, 5, 5, 2), 0);
-  EXPECT_EQ(dev.stateWrites.back().StopBits, ONE5STOPBITS);
+  EXPECT_EQ(dev.stateWrites.back().StopBits, sbOne5);
   EXPECT_EQ(dev.SetLine(0, 5, 8, 7), 0);  // above 2 counts as 2
-  EXPECT_EQ(dev.stateWrites.back().StopBits, TWOSTOPBITS);
+  EXPECT_EQ(dev.stateWrites.back().StopBits, sbTwo);
   int32_t baud;
   uint8_t parity, databits, stopbits;
   dev.GetLine(baud, parity, databits, stopbits);
@@ -92,15 +92,15 @@ TEST_F(DispatcherTest, OpenSetsTheLineAndItsFlags) {
 TEST_F(DispatcherTest, OpenFailuresReportACode) {
   dev.openResult = -1;
   dev.systemError = 2;
-  EXPECT_EQ(dev.InitPort("COM9", 9600, NOPARITY, 8, 1, 4096, 4096, true, true), -2);
+  EXPECT_EQ(dev.InitPort("COM9", 9600, parNone, 8, 1, 4096, 4096, true, true), -2);
   dev.systemError = 0;  // failed without an error number: still a failure
-  EXPECT_EQ(dev.InitPort("COM9", 9600, NOPARITY, 8, 1, 4096, 4096, true, true), ecUnknownFailure);
+  EXPECT_EQ(dev.InitPort("COM9", 9600, parNone, 8, 1, 4096, 4096, true, true), ecUnknownFailure);
   dev.openResult = ecOutOfMemory;
-  EXPECT_EQ(dev.InitPort("COM9", 9600, NOPARITY, 8, 1, 4096, 4096, true, true), ecOutOfMemory);
+  EXPECT_EQ(dev.InitPort("COM9", 9600, parNone, 8, 1, 4096, 4096, true, true), ecOutOfMemory);
   dev.openResult = 5;
   dev.setupResult = false;
   dev.systemError = 87;
-  EXPECT_EQ(dev.InitPort("COM9", 9600, NOPARITY, 8, 1, 4096, 4096, true, true), -87);
+  EXPECT_EQ(dev.InitPort("COM9", 9600, parNone, 8, 1, 4096, 4096, true, true), -87);
   EXPECT_FALSE(dev.Active);
 }
 
@@ -132,7 +132,7 @@ TEST_F(DispatcherTest, PutBlockIsAllOrNothing) {
   EXPECT_EQ(dev.PutString("ab"), ecBaseAddressNotSet);
   dev.SetBaseAddress(0x3F8);
   EXPECT_EQ(dev.PutString("ab"), 0);
-  EXPECT_EQ(dev.escapes.back(), SETRTS);
+  EXPECT_EQ(dev.escapes.back(), escSetRts);
 }
 
 TEST_F(DispatcherTest, ReadsNeverTakeFewerBytesThanAsked) {
@@ -333,19 +333,19 @@ TEST_F(DispatcherTest, ModemAndLineStatusTriggers) {
   dev.SetStatusTrigger(uint16_t(line), 2, true);  // parity
   dev.SetStatusTrigger(uint16_t(sent), 0, true);
   dev.modemLines = msCTS;  // not watched
-  dev.ProcessComEvent(EV_CTS);
+  dev.ProcessComEvent(evCts);
   EXPECT_TRUE(r.events.empty());
   EXPECT_TRUE(dev.CheckDeltaCTS());
   EXPECT_FALSE(dev.CheckDeltaCTS());  // cleared by the check
   dev.modemLines = msCTS | msDCD;
-  dev.ProcessComEvent(EV_RLSD);
+  dev.ProcessComEvent(evRlsd);
   ASSERT_EQ(r.events.size(), 1u);
   EXPECT_EQ(r.events[0].trigger, uint32_t(modem));
   dev.lineErrors = ceFrame;
-  dev.ProcessComEvent(EV_ERR);
+  dev.ProcessComEvent(evErr);
   EXPECT_EQ(r.events.size(), 1u);  // framing is not watched
   dev.lineErrors = ceRxParity | ceBreak;
-  dev.ProcessComEvent(EV_ERR);
+  dev.ProcessComEvent(evErr);
   ASSERT_EQ(r.events.size(), 2u);
   EXPECT_EQ(r.events[1].trigger, uint32_t(line));
   EXPECT_EQ(dev.GetLineError(), 3);  // parity comes before framing
@@ -383,8 +383,8 @@ TEST_F(DispatcherTest, FlowControlSettings) {
   EXPECT_EQ(dev.HWFlowOptions(5000, 200, 1), ecBadArgument);
   EXPECT_EQ(dev.HWFlowOptions(3000, 1000, 1 | 8), 0);
   TLinkDCB dcb = dev.GetDCB();
-  EXPECT_EQ(DcbDtrControl(dcb), DTR_CONTROL_HANDSHAKE);
-  EXPECT_EQ(DcbRtsControl(dcb), RTS_CONTROL_ENABLE);
+  EXPECT_EQ(DcbDtrControl(dcb), dtrHandshake);
+  EXPECT_EQ(DcbRtsControl(dcb), rtsEnable);
   EXPECT_EQ(dcb.XoffLim, 4096 - 3000);
   EXPECT_EQ(dcb.XonLim, 1000);
   EXPECT_TRUE(dcb.Flags & dcbOutxCtsFlow);
@@ -406,7 +406,7 @@ TEST_F(DispatcherTest, FlowControlSettings) {
   EXPECT_EQ(dev.HWFlowOptions(3000, 1000, 0), 0);
   EXPECT_EQ(dev.HWFlowState(), 1);
   EXPECT_EQ(dev.SetDtr(false), 0);
-  EXPECT_EQ(dev.escapes.back(), CLRDTR);
+  EXPECT_EQ(dev.escapes.back(), escClrDtr);
 }
 
 TEST_F(DispatcherTest, CloseFromInsideANotificationIsFinishedAfterIt) {

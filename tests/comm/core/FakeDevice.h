@@ -30,7 +30,7 @@ class FakePlatform : public ILinkPlatform {
     return true;
   }
   void PostQuit(uintptr_t code) override { queue.push_back({kLinkQuitMessage, code, 0}); }
-  void DispatchMessage(const TLinkQueuedMessage& msg) override { dispatched.push_back(msg.Id); }
+  void DispatchQueued(const TLinkQueuedMessage& msg) override { dispatched.push_back(msg.Id); }
   bool IsWindowsNT() override { return nt; }
 
   void SetTicks(int32_t ticks) { now = uint32_t(ticks) * kMsPerTick; }

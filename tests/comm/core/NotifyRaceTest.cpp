@@ -128,7 +128,7 @@ class WindowThread : public ILinkNotifier {
 TEST(NotifyRace, SlowHandlerKeepsTheNotificationOpen) {
   FakePlatform platform;
   FakeDevice dev;
-  ASSERT_EQ(dev.InitPort("COM1", 115200, NOPARITY, 8, 1, 4096, 4096, true, true), 0);
+  ASSERT_EQ(dev.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
   WindowThread window(dev);
   dev.SetNotifier(&window);
   dev.RegisterWndTriggerHandler(1);
@@ -137,12 +137,12 @@ TEST(NotifyRace, SlowHandlerKeepsTheNotificationOpen) {
 
   window.HangNextHandler();
   dev.Receive("abcdef");
-  dev.ProcessComEvent(EV_RXCHAR);  // returns after the "time-out"; the handler still runs
+  dev.ProcessComEvent(evRxChar);  // returns after the "time-out"; the handler still runs
   EXPECT_TRUE(dev.NotifyBusy());
 
   // The dispatcher thread goes on: new bytes come in, idle rounds pass.
   dev.Receive("ghi");
-  dev.ProcessComEvent(EV_RXCHAR);
+  dev.ProcessComEvent(evRxChar);
   dev.ProcessIdleRound();
   dev.ProcessIdleRound();
   EXPECT_EQ(window.Messages(), 1);  // no second notification while the first is open
@@ -163,7 +163,7 @@ TEST(NotifyRace, SlowHandlerKeepsTheNotificationOpen) {
 TEST(NotifyRace, QuickHandlerIsDeliveredAtOnce) {
   FakePlatform platform;
   FakeDevice dev;
-  ASSERT_EQ(dev.InitPort("COM1", 115200, NOPARITY, 8, 1, 4096, 4096, true, true), 0);
+  ASSERT_EQ(dev.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
   WindowThread window(dev);
   dev.SetNotifier(&window);
   dev.RegisterWndTriggerHandler(1);
@@ -171,7 +171,7 @@ TEST(NotifyRace, QuickHandlerIsDeliveredAtOnce) {
   dev.ChangeLengthTrigger(1);
   for (const char* part : {"one", "two", "three"}) {
     dev.Receive(part);
-    dev.ProcessComEvent(EV_RXCHAR);
+    dev.ProcessComEvent(evRxChar);
     EXPECT_FALSE(dev.NotifyBusy());
   }
   window.WaitIdle();

@@ -65,7 +65,7 @@ TEST(LinkTrace, WrappedTraceStartsWithTheOldestEntry) {
 TEST(LinkDispatchLog, DumpText) {
   FakePlatform platform;
   FakeDevice dev;
-  ASSERT_EQ(dev.InitPort("COM1", 115200, NOPARITY, 8, 1, 4096, 4096, true, true), 0);
+  ASSERT_EQ(dev.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
   ASSERT_EQ(dev.InitDispatchLogging(4096), 0);
   platform.now += 1234;
   dev.ChangeLengthTrigger(1);
@@ -80,7 +80,7 @@ TEST(LinkDispatchLog, DumpText) {
   platform.now += 50;
   dev.PutString("ATZ\r");
   dev.Receive("OK\r\n" + std::string(80, '-') + "rz\r");
-  dev.ProcessComEvent(EV_RXCHAR);
+  dev.ProcessComEvent(evRxChar);
   dev.RemoveTrigger(uint16_t(data));
   dev.RemoveTrigger(uint16_t(status));
   dev.AddStringToLog("user note");
