@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "ZModemTestKit.h"
+#include "engines/core/ZModemNames.h"
+
+using namespace zmtest;
+
+TEST(ZModemCrc, CheckValues)
+{
+    const Bytes s = B("123456789");
+    EXPECT_EQ(Crc16Of(s.data(), s.size()), 0x31C3);
+    EXPECT_EQ(Crc32Of(s.data(), s.size()), 0xCBF43926u);
+    EXPECT_EQ(Crc16Table[1], 0x1021);
+    EXPECT_EQ(Crc32Table[1], 0x77073096u);
+}
+
+TEST(ZModemFrames, HexZrinitIsByteExact)
+{
+    uint8_t d[4] = {0, 0, 0, 0x27};
+    Bytes out;
+    AppendHexHeader(out, ZRINIT, d);
+    uint16_t crc = Crc16Of(Bytes{1, 0, 0, 0, 0x27}.data(), 5);
+    char tail[5];
+    std::snprintf(tail, sizeof tail, "%04x", crc);
+    Bytes want = Cat({B("**\x18" "B0100000027"), B(tail), B("\r\n\x11")});
+    EXPECT_EQ(out, want);
+    // ZFIN and ZACK end without XON.
+    for (uint8_t t : {ZFIN, ZACK}) {
+        Bytes h = Hex(t);
+        EXPECT_EQ(h.size(), 20u);
+        EXPECT_EQ(h.back(), '\n');
+    }
+}
+
+TEST(ZModemFrames, EscapingTable)
+{
+    struct Row {
+        uint8_t in;
+        bool ctl, winsock;
+        Bytes out;
+    } rows[] = {
+        {0x0D, false, false, {0x18, 0x4D}}, {0x8D, false, false, {0x18, 0xCD}},
+        {0x10, false, false, {0x18, 0x50}}, {0x11, false, false, {0x18, 0x51}},
+        {0x13, false, false, {0x18, 0x53}}, {0x18, false, false, {0x18, 0x58}},
+        {0x90, false, false, {0x18, 0xD0}}, {0x91, false, false, {0x18, 0xD1}},
+        {0x93, false, false, {0x18, 0xD3}}, {0x01, false, false, {0x01}},
+        {0x01, true, false, {0x18, 0x41}},  {0x9F, true, false, {0x18, 0xDF}},
+        {0x20, true, false, {0x20}},        {0x7F, true, false, {0x7F}},
+        {0xFF, false, false, {0xFF}},       {0xFF, false, true, {0xFF, 0xFF}},
+        {0xFF, true, true, {0x18, 'm'}},    {0xFF, true, false, {0x18, 'm'}},
+        {'A', true, true, {'A'}},
+    };
+    for (const Row& r : rows) {
+        Bytes out;
+        AppendEscaped(out, r.in, {r.ctl, r.winsock});
+        EXPECT_EQ(out, r.out) << "byte " << int(r.in) << " ctl " << r.ctl << " ws " << r.winsock;
+    }
+}
+
+TEST(ZModemFrames, FramesReadBackWithTheirChecksums)
+{
+    Bytes data(300);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = uint8_t(i * 7);
+    for (EscapeMode m : {EscapeMode{false, false}, EscapeMode{true, true}}) {
+        Bytes s = Cat({Bin32(ZDATA, 0x01020304, m), Sub32(data, ZCRCE, m)});
+        auto frames = ReadFrames(s, m.winsock);
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_TRUE(frames[0].crcOk);
+        EXPECT_EQ(frames[0].pos, 0x01020304u);
+        EXPECT_TRUE(frames[1].crcOk);
+        EXPECT_EQ(frames[1].data, data);
+        EXPECT_EQ(frames[1].end, ZCRCE);
+    }
+}
+
+TEST(ZModemNames, ReceivedNamesAreMadeSafe)
+{
+    struct Row {
+        const char* announced;
+        const char* stored;  // "" = refused
+    } rows[] = {
+        {"readme.txt", "readme.txt"},
+        {"..\\..\\x.exe", "x.exe"},
+        {"../../etc/passwd", "passwd"},
+        {"C:\\Windows\\system.ini", "system.ini"},
+        {"C:autoexec.bat", "autoexec.bat"},
+        {"\\\\server\\share\\f.zip", "f.zip"},
+        {"dir/", ""},
+        {"", ""},
+        {".", ""},
+        {"..", ""},
+        {"a/..", ""},
+        {".profile", "_profile"},
+        {"CON", ""},
+        {"con.txt", ""},
+        {"Nul", ""},
+        {"COM1", ""},
+        {"lpt9.log", ""},
+        {"COM10", "COM10"},
+        {"CONSOLE", "CONSOLE"},
+        {"a<b>c|d?e*f\"g", "a_b_c_d_e_f_g"},
+        {"tab\tname", "tab_name"},
+        {"trail. .", "trail___"},
+        {"\xc7\xd1\xb1\xdb.txt", "\xc7\xd1\xb1\xdb.txt"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(SafeReceivedName(r.announced), r.stored) << r.announced;
+
+    std::string longName = std::string(200, 'a') + ".jpg";
+    std::string cut = SafeReceivedName(longName);
+    EXPECT_EQ(cut.size(), MaxReceivedNameLength);
+    EXPECT_EQ(cut.substr(cut.size() - 4), ".jpg");
+    // A double-byte character is never split by the cut.
+    std::string hangul;
+    for (int i = 0; i < 100; ++i)
+        hangul += "\xc7\xd1";
+    std::string h = SafeReceivedName("x" + hangul);
+    EXPECT_EQ(h.size() % 2, 1u);
+    EXPECT_EQ(NumberedName("a.bin", 2), "a_2.bin");
+    EXPECT_EQ(NumberedName("noext", 1), "noext_1");
+}

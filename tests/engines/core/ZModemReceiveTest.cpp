@@ -1,0 +1,300 @@
+// The engine receiving files from a scripted sender.
+#include <gtest/gtest.h>
+
+#include "ZModemTestKit.h"
+
+using namespace zmtest;
+
+namespace {
+
+struct Receiver : ::testing::Test {
+    FakeLine line;
+    MemFiles files;
+    FakeClock clock;
+    Label label;
+    IDravelZModem zm;
+
+    void SetUp() override
+    {
+        zm.SetFileStore(&files);
+        zm.SetClock(&clock);
+        zm.SetStatusLabel(&label);
+        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        zm.SendZRINIT();
+        line.Take();
+    }
+    int Feed(const Bytes& b)
+    {
+        for (size_t i = 0; i < b.size(); ++i)
+            if (zm.ProcessByte(b[i]) == 0)
+                return int(i);
+        return -1;
+    }
+    // ZFILE with its information block (CRC-32 unless told otherwise).
+    Bytes Offer(const std::string& name, uint32_t length, uint8_t zf0 = 0)
+    {
+        return Cat({Flags(ZFILE, zf0),
+                    Sub32(FileInfo(name, std::to_string(length) + " 0 100644 0 1 " +
+                                             std::to_string(length)), ZCRCW)});
+    }
+    Bytes Data(uint32_t pos, const Bytes& d) { return Cat({Bin32(ZDATA, pos), Sub32(d, ZCRCE)}); }
+    std::vector<Frame> Sent() { return ReadFrames(line.Take()); }
+};
+
+Bytes Pattern(size_t n, uint8_t seed = 1)
+{
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = uint8_t(seed + i * 31 + (i >> 8));
+    return b;
+}
+
+}  // namespace
+
+TEST_F(Receiver, ReceivesABatchInEveryFrameKind)
+{
+    Bytes a = Pattern(3000), b = Pattern(10, 9);
+    Feed(Hex(ZRQINIT));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRINIT});
+    Feed(Offer("a.bin", 3000));
+    auto sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].type, ZRPOS);
+    EXPECT_EQ(sent[0].pos, 0u);
+    // CRC-32 frames, with ZCRCG, ZCRCQ (acknowledged) and ZCRCE.
+    Bytes p1(a.begin(), a.begin() + 1024), p2(a.begin() + 1024, a.begin() + 2048),
+        p3(a.begin() + 2048, a.end());
+    Feed(Cat({Bin32(ZDATA, 0), Sub32(p1, ZCRCG), Sub32(p2, ZCRCQ), Sub32(p3, ZCRCE)}));
+    sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].type, ZACK);
+    EXPECT_EQ(sent[0].pos, 2048u);
+    Feed(Hex(ZEOF, 3000));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRINIT});
+    // CRC-16 frames ('A' headers) with ZCRCW.
+    Feed(Cat({Flags(ZFILE, 0, false), Sub16(FileInfo("b.txt", "10 0 0 0 1 10"), ZCRCW)}));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRPOS});
+    Feed(Cat({Bin16(ZDATA, 0), Sub16(b, ZCRCW)}));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZACK});
+    Feed(Cat({Bin16(ZEOF, 10), Hex(ZFIN)}));
+    EXPECT_EQ(Types(line.Take()), (std::vector<int>{ZRINIT, ZFIN}));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateFinished);
+    EXPECT_EQ(zm.Status(), ZModemRunning);
+    EXPECT_EQ(files.files["down\\a.bin"], a);
+    EXPECT_EQ(files.files["down\\b.txt"], b);
+    EXPECT_EQ(label.texts.size(), 0u);
+    // "OO" is swallowed; the next byte belongs to the terminal.
+    EXPECT_EQ(Feed(B("OOx")), 2);
+}
+
+TEST_F(Receiver, CancelNeedsFiveCans)
+{
+    Feed(Bytes(4, ZDLE));
+    Feed(B("x"));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateHeader);
+    Feed(Offer("a.bin", 100));
+    Feed(Cat({Bin32(ZDATA, 0), Pattern(10), Bytes(5, ZDLE)}));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
+    EXPECT_EQ(zm.Status(), ZModemCancelled);
+    EXPECT_EQ(Feed(B("a")), 0);
+}
+
+TEST_F(Receiver, GarbledHeaderGetsZnakAndUnknownHeaderAborts)
+{
+    Bytes h = Hex(ZRQINIT);
+    h[8] = '7';  // one hex digit wrong
+    Feed(h);
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZNAK});
+    EXPECT_EQ(zm.Status(), ZModemGarbledHeader);
+    EXPECT_EQ(label.texts.back(), "Garbled Header...");
+    // A ZNAK from the peer is answered with our last header, never with a ZNAK.
+    Feed(Hex(ZNAK));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRINIT});
+    Feed(Hex(ZRPOS, 5));
+    EXPECT_EQ(zm.Status(), ZModemUnknownHeader);
+    EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
+}
+
+TEST_F(Receiver, DataHeaderAtAnotherPositionIsRefused)
+{
+    Feed(Offer("a.bin", 100));
+    line.Take();
+    Feed(Data(40, Pattern(60)));
+    auto sent = Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0].type, ZRPOS);
+    EXPECT_EQ(sent[0].pos, 0u);
+    EXPECT_TRUE(files.files["down\\a.bin"].empty());
+}
+
+TEST_F(Receiver, BadDataCrcAsksAgainAndAShortZeofIsIgnored)
+{
+    Bytes a = Pattern(2048);
+    Feed(Offer("a.bin", 2048));
+    line.Take();
+    Bytes p2 = Sub32(Bytes(a.begin() + 1024, a.end()), ZCRCE);
+    p2[10] ^= 0x01;
+    Feed(Cat({Bin32(ZDATA, 0), Sub32(Bytes(a.begin(), a.begin() + 1024), ZCRCG), p2}));
+    auto sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].type, ZRPOS);
+    EXPECT_EQ(sent[0].pos, 1024u);
+    EXPECT_EQ(zm.Status(), ZModemCrcError);
+    // The ZEOF already in flight does not close the short file.
+    Feed(Hex(ZEOF, 2048));
+    EXPECT_TRUE(line.Take().empty());
+    Feed(Cat({Data(1024, Bytes(a.begin() + 1024, a.end())), Hex(ZEOF, 2048), Hex(ZFIN)}));
+    EXPECT_EQ(zm.Status(), ZModemRunning);
+    EXPECT_EQ(files.files["down\\a.bin"], a);
+}
+
+TEST_F(Receiver, FinishingWithAFileCutShortIsNoSuccess)
+{
+    Feed(Offer("a.bin", 5000));
+    Feed(Cat({Data(0, Pattern(100)), Hex(ZFIN)}));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateFinished);
+    EXPECT_EQ(zm.Status(), ZModemCancelled);
+    EXPECT_EQ(zm.IncompleteFiles(), 1);
+}
+
+TEST_F(Receiver, OverlongSubpacketIsADamagedOne)
+{
+    Feed(Offer("a.bin", 100000));
+    line.Take();
+    Feed(Bin32(ZDATA, 0));
+    Feed(Bytes(IDravelZModem::MaxSubpacket + 10, 'A'));
+    auto sent = Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0].type, ZRPOS);
+    EXPECT_EQ(zm.Status(), ZModemCrcError);
+    EXPECT_TRUE(files.files["down\\a.bin"].empty());
+}
+
+TEST_F(Receiver, ExistingFilesAreResumedOnlyWhenAskedAndShorter)
+{
+    struct Row {
+        const char* what;
+        size_t existing;
+        uint8_t zf0;
+        int imagePack;
+        uint32_t zrpos;
+        const char* storedAs;
+    } rows[] = {
+        {"resume asked, shorter", 1000, ZCRECOV, 0, 1000, "a.bin"},
+        {"no resume asked", 1000, 0, 0, 0, "a_1.bin"},
+        {"resume asked, same length", 3000, ZCRECOV, 0, 0, "a_1.bin"},
+        {"resume asked, longer", 4000, ZCRECOV, 0, 0, "a_1.bin"},
+        {"image pack", 1000, ZCRECOV, 1, 0, "a.bin"},
+    };
+    const Bytes a = Pattern(3000);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        files.files.clear();
+        // An unrelated old file, except for the part a resume keeps.
+        Bytes old(r.existing, 0xEE);
+        if (r.zrpos)
+            std::copy(a.begin(), a.begin() + r.zrpos, old.begin());
+        files.files["down\\a.bin"] = old;
+        zm.Start(&line, IDravelZModem::DirectionReceive, "down\\", "");
+        zm.SetImagePack(r.imagePack);
+        line.Take();
+        Feed(Offer("a.bin", 3000, r.zf0));
+        auto sent = Sent();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].type, ZRPOS);
+        EXPECT_EQ(sent[0].pos, r.zrpos);
+        EXPECT_EQ(zm.FileName(), r.storedAs);
+        Feed(Cat({Data(r.zrpos, Bytes(a.begin() + r.zrpos, a.end())), Hex(ZEOF, 3000), Hex(ZFIN)}));
+        EXPECT_EQ(zm.Status(), ZModemRunning);
+        EXPECT_EQ(files.files[std::string("down\\") + r.storedAs], a);
+        if (std::string(r.storedAs) != "a.bin") {
+            EXPECT_EQ(files.files["down\\a.bin"], old);  // left alone
+        }
+    }
+}
+
+TEST_F(Receiver, HostileNamesStayInTheDirectoryOrAreSkipped)
+{
+    Feed(Offer("..\\..\\evil.exe", 3));
+    EXPECT_EQ(zm.FileName(), "evil.exe");
+    Feed(Cat({Data(0, B("abc")), Hex(ZEOF, 3)}));
+    line.Take();
+    EXPECT_EQ(files.files["down\\evil.exe"], B("abc"));
+    Feed(Offer("NUL", 3));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZSKIP});
+    EXPECT_EQ(zm.Status(), ZModemSkipped);
+    Feed(Hex(ZFIN));
+    EXPECT_EQ(zm.Status(), ZModemSkipped);
+    EXPECT_EQ(files.files.size(), 1u);
+    // Information without its terminator is read only inside the subpacket.
+    zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+    Bytes info = B("x.bin");
+    info.push_back(0);
+    Bytes digits(900, '7');
+    info.insert(info.end(), digits.begin(), digits.end());
+    Feed(Cat({Flags(ZFILE, 0), Sub32(info, ZCRCW)}));
+    EXPECT_EQ(zm.FileName(), "x.bin");
+    EXPECT_EQ(zm.FileLength(), 0xFFFFFFFFu);
+}
+
+TEST_F(Receiver, TelnetDoubledFfSplitAcrossBlocks)
+{
+    line.winsock = true;
+    zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+    Bytes d = {0xFF, 0x00, 0xFF, 0xFF, 0x41};
+    Bytes stream = Cat({Offer("f", 5), Bin32(ZDATA, 0, {false, true}), Sub32(d, ZCRCE, {false, true}),
+                        Hex(ZEOF, 5), Hex(ZFIN)});
+    // Byte by byte is how the blocks may split, including between the two 0xFF.
+    for (uint8_t b : stream)
+        zm.ProcessByte(b);
+    EXPECT_EQ(zm.Status(), ZModemRunning);
+    EXPECT_EQ(files.files["down\\f"], d);
+}
+
+TEST_F(Receiver, AttentionStringFromZsinitPrecedesEveryZrpos)
+{
+    Bytes attn = {0x03, 0x0A, 0x00};
+    Feed(Cat({Hex(ZSINIT), Sub16(attn, ZCRCW)}));
+    auto sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].type, ZACK);
+    EXPECT_EQ(sent[0].pos, 1u);
+    Feed(Offer("a.bin", 100));
+    line.Take();
+    Bytes bad = Sub32(Pattern(50), ZCRCE);
+    bad[3] ^= 0x20;
+    Feed(Cat({Bin32(ZDATA, 0), bad}));
+    Bytes out = line.Take();
+    ASSERT_GE(out.size(), 3u);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 2), (Bytes{0x03, 0x0A}));
+    EXPECT_EQ(Types(out), std::vector<int>{ZRPOS});
+}
+
+TEST_F(Receiver, ElevenIdlePeriodsTimeOutAcrossTheClockWrap)
+{
+    Feed(Offer("a.bin", 100));
+    line.Take();
+    for (int i = 1; i <= 10; ++i) {
+        clock.now += 10999;  // not yet more than ten whole seconds
+        EXPECT_EQ(zm.CheckTimeout(), 0);
+        clock.now += 1001;
+        EXPECT_EQ(zm.CheckTimeout(), 0);
+        EXPECT_EQ(label.texts.back(), "Time Out #" + std::to_string(i));
+    }
+    EXPECT_EQ(Types(line.Take()), std::vector<int>(10, ZNAK));
+    clock.now += 12000;
+    EXPECT_EQ(zm.CheckTimeout(), 1);
+    EXPECT_EQ(zm.Status(), ZModemTimedOut);
+}
+
+TEST_F(Receiver, WriteFailureAborts)
+{
+    Feed(Offer("a.bin", 100));
+    files.failWrites = true;
+    Feed(Data(0, Pattern(100)));
+    EXPECT_EQ(zm.Status(), ZModemWriteFailed);
+    EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
+    Bytes out = line.Take();
+    EXPECT_EQ(Bytes(out.end() - 20, out.end() - 10), Bytes(10, ZDLE));
+    EXPECT_EQ(zm.CheckTimeout(), 1);
+}

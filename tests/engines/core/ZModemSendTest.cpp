@@ -1,0 +1,294 @@
+// The engine sending a file to a scripted receiver, and two engines talking to each other.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ZModemTestKit.h"
+
+using namespace zmtest;
+
+namespace {
+
+Bytes Pattern(size_t n)
+{
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = uint8_t(i * 13 + (i >> 9));
+    return b;
+}
+
+struct Sender : ::testing::Test {
+    FakeLine line;
+    MemFiles files;
+    FakeClock clock;
+    FakeTimer timer;
+    Label label;
+    IDravelZModem zm;
+
+    void Begin(size_t size, Bytes content = {})
+    {
+        files.files["up\\f.bin"] = content.empty() ? Pattern(size) : content;
+        zm.SetFileStore(&files);
+        zm.SetClock(&clock);
+        zm.SetStatusLabel(&label);
+        zm.Start(&line, IDravelZModem::DirectionSend, "up", "f.bin");
+        zm.StartSender(&timer);
+    }
+    void Feed(const Bytes& b)
+    {
+        for (uint8_t c : b)
+            zm.ProcessByte(c);
+    }
+    Bytes Zrinit(uint8_t zf0 = 0x27) { return Hex(ZRINIT, uint32_t(zf0) << 24); }
+};
+
+}  // namespace
+
+TEST_F(Sender, StartsWithZrqinitAndOffersTheFile)
+{
+    Begin(100);
+    EXPECT_EQ(timer.interval, 100u);
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRQINIT});
+    Feed(Zrinit());
+    auto frames = ReadFrames(line.Take());
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].type, ZFILE);
+    EXPECT_EQ(frames[0].kind, ZBIN32);
+    EXPECT_EQ(frames[1].data.size(), 128u);
+    EXPECT_EQ(frames[1].end, ZCRCW);
+    EXPECT_TRUE(frames[1].crcOk);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(frames[1].data.data())), "f.bin");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(frames[1].data.data()) + 6), "100 0 0 0 1 100");
+}
+
+TEST_F(Sender, PacesOneBlockPerTickAndOnlyWithRoom)
+{
+    const Bytes content = Pattern(5000);
+    Begin(5000, content);
+    Feed(Zrinit());
+    line.Take();
+    Feed(Hex(ZRPOS, 0));
+    EXPECT_TRUE(timer.enabled);
+    line.free = 2048;
+    timer.Tick();
+    EXPECT_TRUE(line.out.empty());
+    line.free = 1u << 20;
+    Bytes all;
+    int ticks = 0;
+    while (timer.enabled && ticks < 20) {
+        timer.Tick();
+        ++ticks;
+        Bytes out = line.Take();
+        EXPECT_FALSE(out.empty());
+        all.insert(all.end(), out.begin(), out.end());
+    }
+    EXPECT_EQ(ticks, 5);
+    Bytes received;
+    int blocks = 0;
+    auto frames = ReadFrames(all);
+    EXPECT_EQ(frames.front().type, ZDATA);
+    for (const Frame& f : frames) {
+        if (f.header)
+            continue;
+        ++blocks;
+        EXPECT_TRUE(f.crcOk);
+        EXPECT_LE(f.data.size(), 1024u);
+        received.insert(received.end(), f.data.begin(), f.data.end());
+    }
+    EXPECT_EQ(blocks, ticks);
+    EXPECT_EQ(received, content);
+    // The last tick ended with ZCRCE and ZEOF(length); the next ZRINIT gets ZFIN.
+    Feed(Zrinit());
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZFIN});
+    Feed(Hex(ZFIN));
+    EXPECT_EQ(line.Take(), B("OO"));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateFinished);
+    EXPECT_EQ(zm.Status(), ZModemRunning);
+}
+
+TEST_F(Sender, WorstCaseTickWaitsForRoomInsteadOfBreakingAFrame)
+{
+    // Every byte needs escaping: a tick is about 2,100 bytes.
+    Begin(1024, Bytes(1024, 0x18));
+    Feed(Zrinit(0x27 | ESCCTL));
+    Feed(Hex(ZRPOS, 0));
+    line.Take();
+    line.free = 2060;  // more than 2048, less than the tick
+    timer.Tick();
+    EXPECT_TRUE(line.out.empty());
+    EXPECT_EQ(zm.Position(), 0u);
+    line.free = 5000;
+    timer.Tick();
+    auto frames = ReadFrames(line.Take());
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[1].data, Bytes(1024, 0x18));
+    EXPECT_EQ(frames[2].type, ZEOF);
+    // A write the line refuses ends the transfer with a status.
+    Begin(3000);
+    Feed(Zrinit());
+    Feed(Hex(ZRPOS, 0));
+    line.refuse = true;
+    timer.Tick();
+    EXPECT_EQ(zm.Status(), ZModemSendFailed);
+    EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
+}
+
+TEST_F(Sender, PositionAtOrPastTheEndGetsZeof)
+{
+    for (size_t size : {0u, 700u}) {
+        SCOPED_TRACE(size);
+        Begin(size);
+        Feed(Zrinit());
+        line.Take();
+        Feed(Hex(ZRPOS, uint32_t(size)));
+        auto frames = ReadFrames(line.Take());
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].type, ZEOF);
+        EXPECT_EQ(frames[0].pos, size);
+        EXPECT_FALSE(timer.enabled);
+        Feed(Zrinit());
+        EXPECT_EQ(Types(line.Take()), std::vector<int>{ZFIN});
+    }
+}
+
+TEST_F(Sender, SkippedFileMovesOnAtOnce)
+{
+    files.files["up\\g.bin"] = Pattern(10);
+    Begin(100);
+    zm.QueueFile("up", "g.bin");
+    Feed(Zrinit());
+    line.Take();
+    Feed(Hex(ZSKIP));
+    auto frames = ReadFrames(line.Take());
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0].type, ZFILE);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(frames[1].data.data())), "g.bin");
+    Feed(Hex(ZSKIP));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZFIN});
+    Feed(Hex(ZFIN));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateFinished);
+    EXPECT_EQ(zm.Status(), ZModemSkipped);
+    EXPECT_EQ(zm.SkippedFiles(), 2);
+    EXPECT_EQ(label.texts.back(), "Skipped...");
+}
+
+TEST_F(Sender, OwnFramesEchoedBackAreIgnored)
+{
+    Begin(100);
+    Bytes echo = line.Take();  // our ZRQINIT
+    Feed(echo);
+    EXPECT_TRUE(line.out.empty());
+    Feed(Zrinit());
+    echo = line.Take();  // our ZFILE
+    Feed(echo);
+    EXPECT_TRUE(line.out.empty());
+    EXPECT_EQ(zm.State(), IDravelZModem::StateHeader);
+    Feed(Hex(ZDATA));
+    EXPECT_EQ(zm.Status(), ZModemUnknownHeader);
+}
+
+TEST_F(Sender, GivesUpWithoutReceiverAfterSixIdlePeriods)
+{
+    Begin(100);
+    line.Take();
+    for (int i = 1; i < 6; ++i) {
+        clock.now += 11000;
+        EXPECT_EQ(zm.CheckTimeout(), 0);
+    }
+    EXPECT_EQ(Types(line.Take()), std::vector<int>(5, ZRQINIT));
+    clock.now += 11000;
+    EXPECT_EQ(zm.CheckTimeout(), 1);
+    EXPECT_EQ(zm.Status(), ZModemStartFailed);
+    // Without a timer the sender cannot start at all.
+    IDravelZModem other;
+    other.Start(&line, IDravelZModem::DirectionSend, "up", "f.bin");
+    other.StartSender(nullptr);
+    EXPECT_EQ(other.Status(), ZModemStartFailed);
+}
+
+TEST_F(Sender, MissingFileAndClosedLine)
+{
+    Begin(10);
+    files.files.clear();
+    Feed(Zrinit());
+    EXPECT_EQ(zm.Status(), ZModemOpenFailed);
+    Begin(5000);
+    Feed(Zrinit());
+    Feed(Hex(ZRPOS, 0));
+    line.open = false;
+    timer.Tick();
+    EXPECT_FALSE(timer.enabled);
+    Feed(Hex(ZNAK));  // the answer finds the line closed
+    EXPECT_EQ(zm.State(), IDravelZModem::StateFinished);
+    EXPECT_EQ(zm.Status(), ZModemCancelled);
+    line.open = true;
+}
+
+// Our sender and our receiver over a link that damages bytes now and then: every run
+// either delivers the file intact or ends with an error status.
+TEST(ZModemLoopback, DamagedLinkNeverYieldsAWrongFileReportedOk)
+{
+    int completed = 0;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        FakeLine toRx, toTx;
+        toRx.winsock = toTx.winsock = seed % 3 == 0;
+        MemFiles up, down;
+        FakeClock clock;
+        FakeTimer timer;
+        const Bytes content = [&] {
+            Bytes b(20000 + seed * 777);
+            for (auto& c : b)
+                c = uint8_t(rng());
+            return b;
+        }();
+        up.files["u\\f.bin"] = content;
+        IDravelZModem tx, rx;
+        tx.SetFileStore(&up);
+        rx.SetFileStore(&down);
+        tx.SetClock(&clock);
+        rx.SetClock(&clock);
+        rx.Start(&toTx, IDravelZModem::DirectionReceive, "d", "");
+        tx.Start(&toRx, IDravelZModem::DirectionSend, "u", "f.bin");
+        rx.SendZRINIT();
+        tx.StartSender(&timer);
+        auto deliver = [&](FakeLine& from, IDravelZModem& to) {
+            Bytes bytes = from.Take();
+            for (uint8_t b : bytes) {
+                unsigned r = rng() % 4000;
+                if (r == 0)
+                    continue;  // dropped
+                if (r == 1)
+                    b ^= uint8_t(1u << (rng() % 8));  // flipped
+                if (to.ProcessByte(b) == 0)
+                    break;
+            }
+        };
+        int rounds = 0;
+        auto over = [](IDravelZModem& z) {
+            return z.State() == IDravelZModem::StateFinished ||
+                   z.State() == IDravelZModem::StateAborted;
+        };
+        while (!(over(rx) && over(tx)) && rounds++ < 20000) {
+            timer.Tick();
+            deliver(toRx, rx);
+            deliver(toTx, tx);
+            if (rounds % 50 == 0) {
+                clock.now += 3000;
+                rx.CheckTimeout();
+                tx.CheckTimeout();
+            }
+        }
+        ASSERT_TRUE(over(rx));
+        bool ok = rx.State() == IDravelZModem::StateFinished && rx.Status() == ZModemRunning &&
+                  rx.IncompleteFiles() == 0;
+        if (ok) {
+            EXPECT_EQ(down.files["d\\f.bin"], content);
+            ++completed;
+        }
+    }
+    // The damage is light enough that recovery, not failure, is the rule.
+    EXPECT_GE(completed, 9);
+}
