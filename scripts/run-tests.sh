@@ -35,8 +35,11 @@ if [ "$what" = all ]; then
     for f in build/fuzz/fuzz/fuzz_*; do
         [ -x "$f" ] || continue
         n=$(basename "$f" | sed 's/^fuzz_//')
-        corpus=()
-        [ -d "fuzz/corpus/$n" ] && corpus=("fuzz/corpus/$n")
+        # New inputs go to a scratch folder (the first corpus), never into the sources.
+        scratch="$reports/fuzz_$n.corpus"
+        mkdir -p "$scratch"
+        corpus=("$scratch")
+        [ -d "fuzz/corpus/$n" ] && corpus+=("fuzz/corpus/$n")
         if "$f" -runs=20000 -max_len=4096 "${corpus[@]}" >"$reports/fuzz_$n.log" 2>&1; then
             echo "fuzz_$n: ok"
             echo "<testsuite tests=\"1\" failures=\"0\"/>" >"$reports/fuzz_$n.xml"
