@@ -11,7 +11,8 @@
 namespace {
 
 const BitmapFontSet& Fonts() {
-    static const BitmapFontSet fonts{MonoImage(760, 16), MonoImage(1504, 592), MonoImage(1504, 832)};
+    static const BitmapFontSet fonts{MonoImage(760, 16), MonoImage(1504, 592),
+                                     MonoImage(1504, 832)};
     return fonts;
 }
 

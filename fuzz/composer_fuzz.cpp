@@ -10,7 +10,8 @@
 #include "engines/core/MonoImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const BitmapFontSet fonts{MonoImage(760, 16), MonoImage(1504, 592), MonoImage(1504, 832)};
+    static const BitmapFontSet fonts{MonoImage(760, 16), MonoImage(1504, 592),
+                                     MonoImage(1504, 832)};
     GlyphComposer composer(fonts);
     MonoImage line;
     composer.ComposeLine(data, size, line);
@@ -28,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (DecodeMonoDib(data, size, image, &error)) {
         const std::vector<uint8_t> again = EncodeMonoBmp(image);
         MonoImage back;
-        if (!DecodeMonoDib(again.data(), again.size(), back, &error) || back.Bits() != image.Bits()) std::abort();
+        if (!DecodeMonoDib(again.data(), again.size(), back, &error) || back.Bits() != image.Bits())
+            std::abort();
     }
     return 0;
 }

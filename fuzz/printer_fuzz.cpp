@@ -49,7 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string screen;
     {
         PrinterController pc(outlet);
-        if (!pc.Start(temporary ? PrinterController::kTemporaryFile : PrinterController::kNamedFile, "f")) std::abort();
+        if (!pc.Start(temporary ? PrinterController::kTemporaryFile : PrinterController::kNamedFile,
+                      "f"))
+            std::abort();
         size_t at = 0, block = 0;
         while (at < n) {
             const size_t len = std::min<size_t>(n - at, 1 + ((cut + block * 37) % 7));
@@ -72,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view all(reinterpret_cast<const char*>(stream), n);
     const size_t end = all.find("\x1B[4i");
     const std::string_view wantFile = end == std::string_view::npos ? all : all.substr(0, end);
-    const std::string_view wantScreen = end == std::string_view::npos ? std::string_view() : all.substr(end + 4);
+    const std::string_view wantScreen =
+        end == std::string_view::npos ? std::string_view() : all.substr(end + 4);
     if (outlet.file != wantFile || screen != wantScreen || !outlet.closed) std::abort();
     if (outlet.printed != (temporary ? 1 : 0) || outlet.deleted != outlet.printed) std::abort();
 

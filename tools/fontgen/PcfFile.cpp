@@ -29,4 +29,3 @@ bool PcfFont::Load(const std::string& path) {
     }
     return true;
 }
-

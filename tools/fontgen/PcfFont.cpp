@@ -17,7 +17,8 @@ constexpr uint32_t kFormatMask = 0xFFFFFF00;
 // A bounds-checked cursor over one table, in the table's byte order.
 class Cursor {
 public:
-    Cursor(const std::vector<uint8_t>& data, size_t pos, size_t end) : data_(data), pos_(pos), end_(end) {}
+    Cursor(const std::vector<uint8_t>& data, size_t pos, size_t end)
+        : data_(data), pos_(pos), end_(end) {}
 
     bool ok() const { return ok_; }
     size_t pos() const { return pos_; }
@@ -92,8 +93,10 @@ bool PcfFont::Fail(const std::string& why) {
 const PcfGlyph* PcfFont::Find(unsigned code) const {
     const int b1 = static_cast<int>(code >> 8), b2 = static_cast<int>(code & 0xFF);
     if (b1 < minByte1_ || b1 > maxByte1_ || b2 < minByte2_ || b2 > maxByte2_) return nullptr;
-    const size_t i = static_cast<size_t>(b1 - minByte1_) * (maxByte2_ - minByte2_ + 1) + (b2 - minByte2_);
-    if (i >= encoding_.size() || encoding_[i] == 0xFFFF || encoding_[i] >= glyphs_.size()) return nullptr;
+    const size_t i =
+        static_cast<size_t>(b1 - minByte1_) * (maxByte2_ - minByte2_ + 1) + (b2 - minByte2_);
+    if (i >= encoding_.size() || encoding_[i] == 0xFFFF || encoding_[i] >= glyphs_.size())
+        return nullptr;
     return &glyphs_[encoding_[i]];
 }
 
@@ -176,7 +179,8 @@ bool PcfFont::Parse(const std::vector<uint8_t>& file) {
             const int columns = g.Columns(), rows = g.Rows();
             const size_t rowBytes = static_cast<size_t>((columns + pad * 8 - 1) / (pad * 8) * pad);
             const size_t start = base + offsets[i];
-            if (offsets[i] > sizes[format & 3] || start + rowBytes * rows > bitmaps->offset + bitmaps->size)
+            if (offsets[i] > sizes[format & 3] ||
+                start + rowBytes * rows > bitmaps->offset + bitmaps->size)
                 return Fail("glyph bitmap outside its table");
             // Glyphs may share bitmap bytes; bound what a damaged file can make us allocate.
             totalPixels += static_cast<size_t>(columns) * rows;
@@ -188,7 +192,8 @@ bool PcfFont::Parse(const std::vector<uint8_t>& file) {
                     // Find the byte that holds this pixel: bytes are swapped within a scan
                     // unit when byte and bit order differ.
                     size_t byte = static_cast<size_t>(col / 8);
-                    if (msbByte != msbBit && unit > 1) byte = byte / unit * unit + (unit - 1 - byte % unit);
+                    if (msbByte != msbBit && unit > 1)
+                        byte = byte / unit * unit + (unit - 1 - byte % unit);
                     const int bit = msbBit ? 7 - col % 8 : col % 8;
                     g.pixels[static_cast<size_t>(r) * columns + col] = (row[byte] >> bit) & 1;
                 }
@@ -207,10 +212,11 @@ bool PcfFont::Parse(const std::vector<uint8_t>& file) {
         minByte1_ = c.s16();
         maxByte1_ = c.s16();
         c.s16();  // default character
-        if (minByte2_ < 0 || maxByte2_ > 255 || minByte1_ < 0 || maxByte1_ > 255 || minByte2_ > maxByte2_ ||
-            minByte1_ > maxByte1_)
+        if (minByte2_ < 0 || maxByte2_ > 255 || minByte1_ < 0 || maxByte1_ > 255 ||
+            minByte2_ > maxByte2_ || minByte1_ > maxByte1_)
             return Fail("bad encoding range");
-        encoding_.resize(static_cast<size_t>(maxByte2_ - minByte2_ + 1) * (maxByte1_ - minByte1_ + 1));
+        encoding_.resize(static_cast<size_t>(maxByte2_ - minByte2_ + 1) *
+                         (maxByte1_ - minByte1_ + 1));
         for (uint16_t& e : encoding_) e = static_cast<uint16_t>(c.u16());
         if (!c.ok()) return Fail("truncated encodings table");
     }
@@ -247,10 +253,12 @@ bool PcfFont::Parse(const std::vector<uint8_t>& file) {
         if (n & 3) c.seek(c.pos() + 4 - (n & 3));
         const uint32_t stringSize = c.u32();
         const size_t strings = c.pos();
-        if (!c.ok() || stringSize > props->offset + props->size - strings) return Fail("truncated properties");
+        if (!c.ok() || stringSize > props->offset + props->size - strings)
+            return Fail("truncated properties");
         auto text = [&](uint32_t at) {
             std::string s;
-            for (size_t i = strings + at; at < stringSize && i < strings + stringSize && file[i]; ++i)
+            for (size_t i = strings + at; at < stringSize && i < strings + stringSize && file[i];
+                 ++i)
                 s += static_cast<char>(file[i]);
             return s;
         };

@@ -17,7 +17,9 @@ struct PcfGlyph {
 
     int Columns() const { return right - left; }
     int Rows() const { return ascent + descent; }
-    bool Ink(int column, int row) const { return pixels[static_cast<size_t>(row) * Columns() + column] != 0; }
+    bool Ink(int column, int row) const {
+        return pixels[static_cast<size_t>(row) * Columns() + column] != 0;
+    }
 };
 
 class PcfFont {

@@ -40,7 +40,8 @@ struct Options {
 
 int Usage(const char* why) {
     if (why) std::cerr << "fontgen: " << why << "\n";
-    std::cerr << "usage: fontgen --baekmuk DIR --ascii FILE --out DIR [--face NAME] [--notice FILE]...\n";
+    std::cerr
+        << "usage: fontgen --baekmuk DIR --ascii FILE --out DIR [--face NAME] [--notice FILE]...\n";
     return 1;
 }
 
@@ -89,8 +90,10 @@ public:
         int top, bottom;
         if (!InkRows(g, top, bottom)) return;
         int dy = 0;
-        if (baseline_ + top < 0) dy = -(baseline_ + top);
-        else if (baseline_ + bottom >= height_) dy = height_ - 1 - (baseline_ + bottom);
+        if (baseline_ + top < 0)
+            dy = -(baseline_ + top);
+        else if (baseline_ + bottom >= height_)
+            dy = height_ - 1 - (baseline_ + bottom);
         if (bottom - top + 1 > height_) {
             dy = -(baseline_ + top);  // keep the top; the rest cannot fit
             ++clipped_;
@@ -105,8 +108,10 @@ public:
                     right = c;
                 }
         int dx = 0;
-        if (g.left + left < 0) dx = -(g.left + left);
-        else if (g.left + right >= width_) dx = width_ - 1 - (g.left + right);
+        if (g.left + left < 0)
+            dx = -(g.left + left);
+        else if (g.left + right >= width_)
+            dx = width_ - 1 - (g.left + right);
         for (int r = 0; r < g.Rows(); ++r) {
             const int y = baseline_ - g.ascent + r + dy;
             if (y < 0 || y >= height_) continue;
@@ -166,11 +171,13 @@ std::vector<int> HanjaLeads() {
 
 // One sheet of 16 x 16 cells, one row of 94 per lead byte. The baekmuk fonts are encoded
 // in the 7-bit form of KS C 5601 (both bytes less 0x80).
-MonoImage BuildSheet(const PcfFont& font, const std::vector<int>& leads, CellPlacer& placer, int& missing) {
+MonoImage BuildSheet(const PcfFont& font, const std::vector<int>& leads, CellPlacer& placer,
+                     int& missing) {
     MonoImage sheet(94 * 16, static_cast<int>(leads.size()) * kCellHeight);
     for (size_t row = 0; row < leads.size(); ++row)
         for (int trail = 0xA1; trail <= 0xFE; ++trail) {
-            const PcfGlyph* g = font.Find(static_cast<unsigned>((leads[row] - 0x80) << 8 | (trail - 0x80)));
+            const PcfGlyph* g =
+                font.Find(static_cast<unsigned>((leads[row] - 0x80) << 8 | (trail - 0x80)));
             if (!g) {
                 ++missing;
                 continue;
@@ -220,9 +227,11 @@ int main(int argc, char** argv) {
             return Usage(("unknown argument " + arg).c_str());
         }
     }
-    if (opt.baekmukDir.empty() || opt.ascii.empty() || opt.out.empty()) return Usage("missing arguments");
+    if (opt.baekmukDir.empty() || opt.ascii.empty() || opt.out.empty())
+        return Usage("missing arguments");
     if (opt.notices.empty())
-        opt.notices = {"/usr/share/doc/xfonts-baekmuk/copyright", "/usr/share/doc/xfonts-base/copyright"};
+        opt.notices = {"/usr/share/doc/xfonts-baekmuk/copyright",
+                       "/usr/share/doc/xfonts-base/copyright"};
 
     fs::path hangulPath = fs::path(opt.baekmukDir) / (opt.face + ".pcf.gz");
     if (!fs::exists(hangulPath)) hangulPath = fs::path(opt.baekmukDir) / (opt.face + ".pcf");
@@ -241,7 +250,8 @@ int main(int argc, char** argv) {
     for (unsigned c = 0x20; c <= 0x7E; ++c) {
         const PcfGlyph* g = ascii.Find(c);
         if (!g) {
-            std::cerr << "fontgen: " << opt.ascii << " has no glyph for 0x" << std::hex << c << "\n";
+            std::cerr << "fontgen: " << opt.ascii << " has no glyph for 0x" << std::hex << c
+                      << "\n";
             return 1;
         }
         asciiGlyphs.push_back(g);
@@ -249,7 +259,8 @@ int main(int argc, char** argv) {
     CellPlacer asciiPlacer(8, kCellHeight);
     asciiPlacer.ChooseBaseline(asciiGlyphs, ascii.FontAscent());
     MonoImage asciiSheet(95 * 8, kCellHeight);
-    for (size_t i = 0; i < asciiGlyphs.size(); ++i) asciiPlacer.Place(*asciiGlyphs[i], asciiSheet, static_cast<int>(i) * 8, 0);
+    for (size_t i = 0; i < asciiGlyphs.size(); ++i)
+        asciiPlacer.Place(*asciiGlyphs[i], asciiSheet, static_cast<int>(i) * 8, 0);
 
     // KS C 5601 and Hanja share one baseline, chosen over every glyph placed.
     std::vector<const PcfGlyph*> wideGlyphs;
@@ -257,7 +268,8 @@ int main(int argc, char** argv) {
     for (int lead : HanjaLeads()) allLeads.push_back(lead);
     for (int lead : allLeads)
         for (int trail = 0xA1; trail <= 0xFE; ++trail)
-            if (const PcfGlyph* g = hangul.Find(static_cast<unsigned>((lead - 0x80) << 8 | (trail - 0x80))))
+            if (const PcfGlyph* g =
+                    hangul.Find(static_cast<unsigned>((lead - 0x80) << 8 | (trail - 0x80))))
                 wideGlyphs.push_back(g);
     if (wideGlyphs.empty()) {
         std::cerr << "fontgen: " << hangulPath.string() << " has no KS C 5601 glyphs\n";
@@ -273,7 +285,8 @@ int main(int argc, char** argv) {
     std::string notices =
         "The built-in bitmap fonts FontASCII, FontKSC5601 and FontHanja are generated from\n"
         "these fonts:\n  " +
-        hangulPath.filename().string() + " (xfonts-baekmuk)\n  " + fs::path(opt.ascii).filename().string() +
+        hangulPath.filename().string() + " (xfonts-baekmuk)\n  " +
+        fs::path(opt.ascii).filename().string() +
         " (xfonts-base)\nTheir copyright notices follow.\n";
     for (const PcfFont* f : {&hangul, &ascii})
         if (!f->Copyright().empty()) notices += "\n" + f->Copyright() + "\n";
@@ -290,17 +303,19 @@ int main(int argc, char** argv) {
     fs::create_directories(opt.out, ec);
     const fs::path out = fs::absolute(opt.out);
     if (!WriteFile(out / "FontNotices.txt", notices)) return 1;
-    if (!WriteBmp(out / "FontASCII.bmp", asciiSheet) || !WriteBmp(out / "FontKSC5601.bmp", kscSheet) ||
+    if (!WriteBmp(out / "FontASCII.bmp", asciiSheet) ||
+        !WriteBmp(out / "FontKSC5601.bmp", kscSheet) ||
         !WriteBmp(out / "FontHanja.bmp", hanjaSheet))
         return 1;
     std::string rc = "// Generated by fontgen: the console's built-in bitmap fonts.\n";
     for (const char* name : {"FontASCII", "FontKSC5601", "FontHanja"})
-        rc += std::string(name) + " BITMAP \"" + RcPath(out / (std::string(name) + ".bmp")) + "\"\n";
+        rc +=
+            std::string(name) + " BITMAP \"" + RcPath(out / (std::string(name) + ".bmp")) + "\"\n";
     if (!WriteFile(out / "Fonts.rc", rc)) return 1;
 
-    std::cout << "fontgen: ASCII baseline " << asciiPlacer.Baseline() << ", moved " << asciiPlacer.Moved()
-              << "; KS C 5601/Hanja baseline " << widePlacer.Baseline() << ", moved " << widePlacer.Moved()
-              << ", clipped " << widePlacer.Clipped() << ", empty cells " << missingKsc << " + " << missingHanja
-              << "\n";
+    std::cout << "fontgen: ASCII baseline " << asciiPlacer.Baseline() << ", moved "
+              << asciiPlacer.Moved() << "; KS C 5601/Hanja baseline " << widePlacer.Baseline()
+              << ", moved " << widePlacer.Moved() << ", clipped " << widePlacer.Clipped()
+              << ", empty cells " << missingKsc << " + " << missingHanja << "\n";
     return 0;
 }

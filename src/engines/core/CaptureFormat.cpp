@@ -7,7 +7,9 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-char Shown(uint8_t b) { return (b < 33 || b >= 127) ? '.' : static_cast<char>(b); }
+char Shown(uint8_t b) {
+    return (b < 33 || b >= 127) ? '.' : static_cast<char>(b);
+}
 
 }  // namespace
 
@@ -27,8 +29,9 @@ CaptureTime LocalCaptureTime() {
 
 void HexDumpFormatter::Begin(const CaptureTime& time, size_t blockLength) {
     char header[96];
-    std::snprintf(header, sizeof header, "<RECV> %04d-%02d-%02d %02d:%02d:%02d (%llu bytes)\r", time.year, time.month,
-                  time.day, time.hour, time.minute, time.second, static_cast<unsigned long long>(blockLength));
+    std::snprintf(header, sizeof header, "<RECV> %04d-%02d-%02d %02d:%02d:%02d (%llu bytes)\r",
+                  time.year, time.month, time.day, time.hour, time.minute, time.second,
+                  static_cast<unsigned long long>(blockLength));
     text_ = header;
     // Header, then per 16 bytes a row of 16 * 3 + 1 + 4 + 16 + 1 characters.
     text_.reserve(text_.size() + (blockLength / 16 + 1) * 70 + 1);

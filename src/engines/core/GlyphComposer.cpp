@@ -7,12 +7,15 @@ constexpr int kWideCell = 16;
 constexpr uint8_t kFirstTrail = 0xA1;
 constexpr uint8_t kLastTrail = 0xFE;
 
-bool IsTrail(uint8_t b) { return b >= kFirstTrail && b <= kLastTrail; }
+bool IsTrail(uint8_t b) {
+    return b >= kFirstTrail && b <= kLastTrail;
+}
 
 std::string SizeProblem(const char* name, const MonoImage& image, int width, int height) {
     if (image.Width() == width && image.Height() == height) return {};
-    return std::string(name) + " is " + std::to_string(image.Width()) + " x " + std::to_string(image.Height()) +
-           ", not " + std::to_string(width) + " x " + std::to_string(height);
+    return std::string(name) + " is " + std::to_string(image.Width()) + " x " +
+           std::to_string(image.Height()) + ", not " + std::to_string(width) + " x " +
+           std::to_string(height);
 }
 
 }  // namespace
@@ -40,8 +43,10 @@ GlyphCell GlyphComposer::PairCell(uint8_t lead, uint8_t trail) {
     }
     if (IsTrail(trail)) {
         const int column = (trail - kFirstTrail) * kWideCell;
-        if (lead >= 0xCA && lead <= 0xFD) return {GlyphSource::Hanja, column, (lead - 0xCA) * kWideCell, kWideCell};
-        if (lead >= 0xA1 && lead <= 0xAC) return {GlyphSource::Ksc5601, column, (lead - 0xA1) * kWideCell, kWideCell};
+        if (lead >= 0xCA && lead <= 0xFD)
+            return {GlyphSource::Hanja, column, (lead - 0xCA) * kWideCell, kWideCell};
+        if (lead >= 0xA1 && lead <= 0xAC)
+            return {GlyphSource::Ksc5601, column, (lead - 0xA1) * kWideCell, kWideCell};
         if (lead >= 0xB0 && lead <= 0xC8)
             return {GlyphSource::Ksc5601, column, (lead - 0xA1 - 3) * kWideCell, kWideCell};
     }

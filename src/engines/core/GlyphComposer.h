@@ -25,7 +25,7 @@ enum class GlyphSource { Ascii, Ksc5601, Hanja };
 
 struct GlyphCell {
     GlyphSource source;
-    int x;      // top-left corner of the cell in its font bitmap
+    int x;  // top-left corner of the cell in its font bitmap
     int y;
     int width;  // 8 or 16
 };

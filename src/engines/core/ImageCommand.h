@@ -32,7 +32,7 @@ private:
 
     State state_ = State::Command;
     int numbers_[kMaxNumbers] = {};
-    int count_ = 0;         // numbers started so far
+    int count_ = 0;  // numbers started so far
     bool inNumber_ = false;
     int column_ = 0;
     int row_ = 0;

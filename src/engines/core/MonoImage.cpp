@@ -15,9 +15,13 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
     Put16(out, v >> 16);
 }
 
-uint32_t Get16(const uint8_t* p) { return p[0] | (static_cast<uint32_t>(p[1]) << 8); }
+uint32_t Get16(const uint8_t* p) {
+    return p[0] | (static_cast<uint32_t>(p[1]) << 8);
+}
 
-uint32_t Get32(const uint8_t* p) { return Get16(p) | (Get16(p + 2) << 16); }
+uint32_t Get32(const uint8_t* p) {
+    return Get16(p) | (Get16(p + 2) << 16);
+}
 
 bool Fail(std::string* error, const char* why) {
     if (error) *error = why;
@@ -29,7 +33,9 @@ constexpr size_t kInfoHeaderSize = 40;
 
 }  // namespace
 
-MonoImage::MonoImage(int width, int height) { Reset(width, height); }
+MonoImage::MonoImage(int width, int height) {
+    Reset(width, height);
+}
 
 void MonoImage::Reset(int width, int height) {
     width_ = std::max(width, 0);
@@ -54,17 +60,34 @@ void MonoImage::SetInk(int x, int y, bool ink) {
 
 void MonoImage::CopyBlock(int dx, int dy, const MonoImage& src, int sx, int sy, int w, int h) {
     // Clip against the source, then against the destination.
-    if (sx < 0) { dx -= sx; w += sx; sx = 0; }
-    if (sy < 0) { dy -= sy; h += sy; sy = 0; }
-    if (dx < 0) { sx -= dx; w += dx; dx = 0; }
-    if (dy < 0) { sy -= dy; h += dy; dy = 0; }
+    if (sx < 0) {
+        dx -= sx;
+        w += sx;
+        sx = 0;
+    }
+    if (sy < 0) {
+        dy -= sy;
+        h += sy;
+        sy = 0;
+    }
+    if (dx < 0) {
+        sx -= dx;
+        w += dx;
+        dx = 0;
+    }
+    if (dy < 0) {
+        sy -= dy;
+        h += dy;
+        dy = 0;
+    }
     w = std::min({w, src.width_ - sx, width_ - dx});
     h = std::min({h, src.height_ - sy, height_ - dy});
     if (w <= 0 || h <= 0) return;
     if ((sx & 7) == 0 && (dx & 7) == 0 && (w & 7) == 0) {
         // Whole bytes: the usual case, every cell of the fonts is byte aligned.
         for (int y = 0; y < h; ++y)
-            std::memcpy(Row(dy + y) + (dx >> 3), src.Row(sy + y) + (sx >> 3), static_cast<size_t>(w >> 3));
+            std::memcpy(Row(dy + y) + (dx >> 3), src.Row(sy + y) + (sx >> 3),
+                        static_cast<size_t>(w >> 3));
         return;
     }
     for (int y = 0; y < h; ++y)
@@ -118,7 +141,8 @@ bool DecodeMonoDib(const uint8_t* data, size_t size, MonoImage& out, std::string
     }
     if (avail < kInfoHeaderSize) return Fail(error, "truncated info header");
     const uint32_t headerSize = Get32(p);
-    if (headerSize < kInfoHeaderSize || headerSize > avail) return Fail(error, "bad info header size");
+    if (headerSize < kInfoHeaderSize || headerSize > avail)
+        return Fail(error, "bad info header size");
     const int32_t width = static_cast<int32_t>(Get32(p + 4));
     const int32_t rawHeight = static_cast<int32_t>(Get32(p + 8));
     const uint32_t planes = Get16(p + 12);
@@ -155,7 +179,8 @@ bool DecodeMonoDib(const uint8_t* data, size_t size, MonoImage& out, std::string
     for (int y = 0; y < height; ++y) {
         const uint8_t* src = bits + stride * static_cast<size_t>(topDown ? y : height - 1 - y);
         uint8_t* dst = out.Row(y);
-        for (size_t i = 0; i < stride; ++i) dst[i] = inkIsOne ? src[i] : static_cast<uint8_t>(~src[i]);
+        for (size_t i = 0; i < stride; ++i)
+            dst[i] = inkIsOne ? src[i] : static_cast<uint8_t>(~src[i]);
         // Keep the padding bits past the width clear.
         const int tail = width & 7;
         const size_t used = static_cast<size_t>((width + 7) / 8);

@@ -18,9 +18,11 @@ std::vector<ColourRun> SplitColourRuns(std::string_view text, std::string_view f
     size_t start = 0;
     while (start < n) {
         size_t end = start + 1;
-        while (end < n && foreground[end] == foreground[start] && background[end] == background[start]) ++end;
-        runs.push_back({static_cast<int>(start), static_cast<int>(end - start), Colour(foreground[start], 'a'),
-                        Colour(background[start], 'A')});
+        while (end < n && foreground[end] == foreground[start] &&
+               background[end] == background[start])
+            ++end;
+        runs.push_back({static_cast<int>(start), static_cast<int>(end - start),
+                        Colour(foreground[start], 'a'), Colour(background[start], 'A')});
         start = end;
     }
     return runs;

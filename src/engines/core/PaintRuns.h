@@ -45,8 +45,12 @@ struct PixelRect {
 };
 
 // Where a run of a line is drawn.
-inline int RunX(const PaintGeometry& g, int column) { return column * g.cellWidth + g.horizontalOffset; }
-inline int LineY(const PaintGeometry& g, int line) { return (line - g.firstDisplayedLine) * g.cellHeight; }
+inline int RunX(const PaintGeometry& g, int column) {
+    return column * g.cellWidth + g.horizontalOffset;
+}
+inline int LineY(const PaintGeometry& g, int line) {
+    return (line - g.firstDisplayedLine) * g.cellHeight;
+}
 
 // The view area of a dirty rectangle, for filling it with the background.
 PixelRect DirtyRectToPixels(const CellRect& cells, const PaintGeometry& g);

@@ -9,7 +9,9 @@ constexpr int kEndLength = 4;
 
 }  // namespace
 
-PrinterController::~PrinterController() { Reset(); }
+PrinterController::~PrinterController() {
+    Reset();
+}
 
 std::string PrinterController::NamedFileFor(const std::string& configuredName) {
     std::string name = configuredName;
@@ -55,7 +57,8 @@ size_t PrinterController::Feed(const uint8_t* data, size_t n, bool* finished) {
         if (held_ == 0) {
             // Plain data up to the next ESC goes out in one write.
             const void* esc = std::memchr(data + i, kEndPrint[0], n - i);
-            const size_t run = esc ? static_cast<size_t>(static_cast<const uint8_t*>(esc) - (data + i)) : n - i;
+            const size_t run =
+                esc ? static_cast<size_t>(static_cast<const uint8_t*>(esc) - (data + i)) : n - i;
             Write(data + i, run);
             i += run;
             if (i == n) break;

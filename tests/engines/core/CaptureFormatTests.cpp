@@ -30,33 +30,43 @@ struct HexCase {
 
 class HexDump : public testing::TestWithParam<HexCase> {};
 
-TEST_P(HexDump, IsByteExact) { EXPECT_EQ(Dump(GetParam().block), GetParam().dump); }
+TEST_P(HexDump, IsByteExact) {
+    EXPECT_EQ(Dump(GetParam().block), GetParam().dump);
+}
 
-std::string Sp(size_t n) { return std::string(n, ' '); }
+std::string Sp(size_t n) {
+    return std::string(n, ' ');
+}
 
 // Rows line up their character column at 53; a last row of exactly 8 bytes gets the
 // padding space of a short row on top of the one after its 8th byte, so it sits one
 // further right.
 INSTANTIATE_TEST_SUITE_P(
     Cases, HexDump,
-    testing::Values(
-        HexCase{"TwentyBytes", "ABCDEFGHIJKLMNOPQRST",
-                "<RECV> 2026-03-07 09:05:01 (20 bytes)\r"
-                "41 42 43 44 45 46 47 48  49 4A 4B 4C 4D 4E 4F 50" + Sp(5) + "ABCDEFGHIJKLMNOP\r"
-                "51 52 53 54" + Sp(42) + "QRST\r\r"},
-        HexCase{"NineBytes", "!\x20\x7F\x80\xFFxyz\x1B",
-                "<RECV> 2026-03-07 09:05:01 (9 bytes)\r"
-                "21 20 7F 80 FF 78 79 7A  1B" + Sp(26) + "!....xyz.\r\r"},
-        HexCase{"EightBytes", "12345678",
-                "<RECV> 2026-03-07 09:05:01 (8 bytes)\r"
-                "31 32 33 34 35 36 37 38" + Sp(31) + "12345678\r\r"},
-        HexCase{"OneByte", "\xB0",
-                "<RECV> 2026-03-07 09:05:01 (1 bytes)\r"
-                "B0" + Sp(51) + ".\r\r"},
-        HexCase{"ExactRowEndsWithBlankLine", "0123456789abcdef",
-                "<RECV> 2026-03-07 09:05:01 (16 bytes)\r"
-                "30 31 32 33 34 35 36 37  38 39 61 62 63 64 65 66" + Sp(5) + "0123456789abcdef\r\r"},
-        HexCase{"EmptyBlock", "", "<RECV> 2026-03-07 09:05:01 (0 bytes)\r\r"}),
+    testing::Values(HexCase{"TwentyBytes", "ABCDEFGHIJKLMNOPQRST",
+                            "<RECV> 2026-03-07 09:05:01 (20 bytes)\r"
+                            "41 42 43 44 45 46 47 48  49 4A 4B 4C 4D 4E 4F 50" +
+                                Sp(5) +
+                                "ABCDEFGHIJKLMNOP\r"
+                                "51 52 53 54" +
+                                Sp(42) + "QRST\r\r"},
+                    HexCase{"NineBytes", "!\x20\x7F\x80\xFFxyz\x1B",
+                            "<RECV> 2026-03-07 09:05:01 (9 bytes)\r"
+                            "21 20 7F 80 FF 78 79 7A  1B" +
+                                Sp(26) + "!....xyz.\r\r"},
+                    HexCase{"EightBytes", "12345678",
+                            "<RECV> 2026-03-07 09:05:01 (8 bytes)\r"
+                            "31 32 33 34 35 36 37 38" +
+                                Sp(31) + "12345678\r\r"},
+                    HexCase{"OneByte", "\xB0",
+                            "<RECV> 2026-03-07 09:05:01 (1 bytes)\r"
+                            "B0" +
+                                Sp(51) + ".\r\r"},
+                    HexCase{"ExactRowEndsWithBlankLine", "0123456789abcdef",
+                            "<RECV> 2026-03-07 09:05:01 (16 bytes)\r"
+                            "30 31 32 33 34 35 36 37  38 39 61 62 63 64 65 66" +
+                                Sp(5) + "0123456789abcdef\r\r"},
+                    HexCase{"EmptyBlock", "", "<RECV> 2026-03-07 09:05:01 (0 bytes)\r\r"}),
     [](const testing::TestParamInfo<HexCase>& info) { return std::string(info.param.name); });
 
 TEST(HexDump, RowsLineUpAndABlockIsOneDelivery) {
@@ -75,7 +85,8 @@ TEST(HexDump, RowsLineUpAndABlockIsOneDelivery) {
     // Every full row is 16 * 3 + 1 + 4 + 16 characters; the last one, of 8 bytes, 54 + 8.
     const std::string& text = sink.calls[0];
     size_t start = text.find('\r') + 1, rows = 0;
-    for (size_t end; (end = text.find('\r', start)) != std::string::npos && end > start; start = end + 1, ++rows)
+    for (size_t end; (end = text.find('\r', start)) != std::string::npos && end > start;
+         start = end + 1, ++rows)
         EXPECT_EQ(end - start, rows == 62 ? 62u : 69u) << rows;
     EXPECT_EQ(rows, 63u);  // 62 full rows and one of 8
 }

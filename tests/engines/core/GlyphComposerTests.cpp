@@ -26,9 +26,11 @@ const BitmapFontSet& SyntheticFonts() {
         BitmapFontSet f{MonoImage(760, 16), MonoImage(1504, 592), MonoImage(1504, 832)};
         for (int n = 0; n < 95; ++n) MarkCell(f.ascii, n * 8, 0, 8, 0x20 + n);
         for (int row = 0; row < 37; ++row)
-            for (int col = 0; col < 94; ++col) MarkCell(f.ksc5601, col * 16, row * 16, 16, 0x4000 | row << 7 | col);
+            for (int col = 0; col < 94; ++col)
+                MarkCell(f.ksc5601, col * 16, row * 16, 16, 0x4000 | row << 7 | col);
         for (int row = 0; row < 52; ++row)
-            for (int col = 0; col < 94; ++col) MarkCell(f.hanja, col * 16, row * 16, 16, 0x8000 | row << 7 | col);
+            for (int col = 0; col < 94; ++col)
+                MarkCell(f.hanja, col * 16, row * 16, 16, 0x8000 | row << 7 | col);
         return f;
     }();
     return fonts;
@@ -40,9 +42,15 @@ struct Cell {
     int a;  // character, or row
     int b;  // column
 };
-Cell Ascii(char c) { return {GlyphSource::Ascii, static_cast<unsigned char>(c), 0}; }
-Cell Ksc(int row, int col) { return {GlyphSource::Ksc5601, row, col}; }
-Cell Hanja(int row, int col) { return {GlyphSource::Hanja, row, col}; }
+Cell Ascii(char c) {
+    return {GlyphSource::Ascii, static_cast<unsigned char>(c), 0};
+}
+Cell Ksc(int row, int col) {
+    return {GlyphSource::Ksc5601, row, col};
+}
+Cell Hanja(int row, int col) {
+    return {GlyphSource::Hanja, row, col};
+}
 
 MonoImage Expected(const std::vector<Cell>& cells) {
     const BitmapFontSet& f = SyntheticFonts();
@@ -55,7 +63,8 @@ MonoImage Expected(const std::vector<Cell>& cells) {
             out.CopyBlock(x, 0, f.ascii, (c.a - 0x20) * 8, 0, 8, 16);
             x += 8;
         } else {
-            out.CopyBlock(x, 0, c.source == GlyphSource::Ksc5601 ? f.ksc5601 : f.hanja, c.b * 16, c.a * 16, 16, 16);
+            out.CopyBlock(x, 0, c.source == GlyphSource::Ksc5601 ? f.ksc5601 : f.hanja, c.b * 16,
+                          c.a * 16, 16, 16);
             x += 16;
         }
     }
@@ -95,16 +104,17 @@ INSTANTIATE_TEST_SUITE_P(
         ComposeCase{"LoneLeadAtEnd", "ab\xB0", {Ascii('a'), Ascii('b'), Ascii('?')}},
         ComposeCase{"LeadBeforeAscii", "\xB0z", {Ascii('?'), Ascii('z')}},
         ComposeCase{"LeadBeforeControl", std::string("\xB0\n", 2), {Ascii('?'), Ascii(' ')}},
-        ComposeCase{"ControlsAsSpaces", std::string("\x00\x1F~", 3), {Ascii(' '), Ascii(' '), Ascii('~')}},
+        ComposeCase{
+            "ControlsAsSpaces", std::string("\x00\x1F~", 3), {Ascii(' '), Ascii(' '), Ascii('~')}},
         ComposeCase{"TwoSpacesHideComposition", "  ", {Ascii(' '), Ascii(' ')}},
         ComposeCase{"DelAndByte80", "\x7F", {Ascii('?')}},
         ComposeCase{"Byte80AsLastByte", "x\x80", {Ascii('x'), Ascii('?')}},
         ComposeCase{"TrailBelowA1", "\xB0\x80\xB0\xA0", {Ksc(1, 14), Ksc(1, 14)}},
         ComposeCase{"TrailFF", "\xB0\xFF", {Ksc(1, 14)}},
         ComposeCase{"LeadsBelowA1", "\x81\xA1\xA0\xFE", {Ksc(1, 14), Ksc(1, 14)}},
-        ComposeCase{"LeadsWithoutRows", "\xAD\xA1\xAF\xFE\xC9\xA1", {Ksc(1, 14), Ksc(1, 14), Ksc(1, 14)}},
-        ComposeCase{"PairOfFFs", "\xFF\xFF", {Ksc(1, 14)}},
-        ComposeCase{"Empty", "", {}}),
+        ComposeCase{
+            "LeadsWithoutRows", "\xAD\xA1\xAF\xFE\xC9\xA1", {Ksc(1, 14), Ksc(1, 14), Ksc(1, 14)}},
+        ComposeCase{"PairOfFFs", "\xFF\xFF", {Ksc(1, 14)}}, ComposeCase{"Empty", "", {}}),
     [](const testing::TestParamInfo<ComposeCase>& info) { return std::string(info.param.name); });
 
 TEST(GlyphComposer, EveryPairStaysInsideTheFonts) {
@@ -112,10 +122,12 @@ TEST(GlyphComposer, EveryPairStaysInsideTheFonts) {
     for (int lead = 0; lead < 256; ++lead)
         for (int trail = 0; trail < 256; ++trail) {
             if (lead >= 0x81 && trail >= 0x80) {
-                const GlyphCell c = GlyphComposer::PairCell(static_cast<uint8_t>(lead), static_cast<uint8_t>(trail));
+                const GlyphCell c = GlyphComposer::PairCell(static_cast<uint8_t>(lead),
+                                                            static_cast<uint8_t>(trail));
                 const int height = c.source == GlyphSource::Hanja ? 832 : 592;
                 ASSERT_NE(c.source, GlyphSource::Ascii);
-                ASSERT_TRUE(c.x >= 0 && c.x + 16 <= 1504 && c.y >= 0 && c.y + 16 <= height) << lead << " " << trail;
+                ASSERT_TRUE(c.x >= 0 && c.x + 16 <= 1504 && c.y >= 0 && c.y + 16 <= height)
+                    << lead << " " << trail;
             } else {
                 const GlyphCell c = GlyphComposer::SingleCell(static_cast<uint8_t>(lead));
                 ASSERT_TRUE(c.x >= 0 && c.x + 8 <= 760 && c.y == 0) << lead;
@@ -180,7 +192,8 @@ TEST(MonoImage, BmpRoundTripKeepsInkAndRejectsOtherFormats) {
 bool LoadGenerated(const char* name, MonoImage& image) {
     std::ifstream f(std::string(QUIRO_BINARY_DIR) + "/fonts/" + name + ".bmp", std::ios::binary);
     if (!f) return false;
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> data((std::istreambuf_iterator<char>(f)),
+                              std::istreambuf_iterator<char>());
     std::string error;
     EXPECT_TRUE(DecodeMonoDib(data.data(), data.size(), image, &error)) << name << ": " << error;
     return true;
@@ -201,7 +214,8 @@ TEST(GeneratedFonts, HaveTheLayoutAndEveryGlyph) {
     ASSERT_EQ(GlyphComposer::CheckFonts(fonts), "");
 
     // Every printable ASCII character but the space has ink; descenders are kept.
-    for (int c = 0x21; c <= 0x7E; ++c) EXPECT_GT(InkCount(fonts.ascii, (c - 0x20) * 8, 0, 8, 16), 0) << c;
+    for (int c = 0x21; c <= 0x7E; ++c)
+        EXPECT_GT(InkCount(fonts.ascii, (c - 0x20) * 8, 0, 8, 16), 0) << c;
     EXPECT_EQ(InkCount(fonts.ascii, 0, 0, 8, 16), 0);
     EXPECT_GT(InkCount(fonts.ascii, ('g' - 0x20) * 8, 12, 8, 4), 0);
 

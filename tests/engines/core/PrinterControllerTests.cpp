@@ -29,7 +29,9 @@ public:
         log.push_back("close " + open[handle]);
         open.erase(handle);
     }
-    void PrintRawFile(const std::string& name) override { log.push_back("print " + name + ": " + files[name]); }
+    void PrintRawFile(const std::string& name) override {
+        log.push_back("print " + name + ": " + files[name]);
+    }
     void DeletePrintFile(const std::string& name) override {
         log.push_back("delete " + name);
         files.erase(name);
@@ -90,19 +92,26 @@ TEST_P(PrintData, LandsInTheFileByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PrintData,
-    testing::Values(
-        PrintCase{"Plain", {"abc\x1B[4i"}, "abc", ""},
-        PrintCase{"ScreenResumesAfter", {"abc\x1B[4iAfter"}, "abc", "After"},
-        PrintCase{"OtherFinalWrittenThrough", {"a\x1B[4xb\x1B[4i"}, "a\x1B[4xb", ""},
-        PrintCase{"TerminatorSplitAcrossBlocks", {"ab\x1B", "[", "4", "i!"}, "ab", "!"},
-        PrintCase{"HeldBytesFlushedAcrossBlocks", {"ab\x1B[", "5q"}, "ab\x1B[5q", ""},
-        PrintCase{"EscRestartsTheMatch", {"\x1B\x1B[4iZ"}, "\x1B", "Z"},
-        PrintCase{"EscAfterBracket", {"\x1B[\x1B[4i"}, "\x1B[", ""},
-        PrintCase{"EscAfterFour", {"\x1B[4\x1B[4i"}, "\x1B[4", ""},
-        PrintCase{"EscSplitRestart", {"x\x1B[4", "\x1B", "[4i."}, "x\x1B[4", "."},
-        PrintCase{"StartSequenceIsData", {"\x1B[5i\x1B[4i"}, "\x1B[5i", ""},
-        PrintCase{"BinaryAndNul", {std::string("\0\xFF\x9B" "4i", 5), "\x1B[4i"}, std::string("\0\xFF\x9B" "4i", 5), ""},
-        PrintCase{"StillOpenWithoutTerminator", {"data\x1B[4"}, "data", ""}),
+    testing::Values(PrintCase{"Plain", {"abc\x1B[4i"}, "abc", ""},
+                    PrintCase{"ScreenResumesAfter", {"abc\x1B[4iAfter"}, "abc", "After"},
+                    PrintCase{"OtherFinalWrittenThrough", {"a\x1B[4xb\x1B[4i"}, "a\x1B[4xb", ""},
+                    PrintCase{"TerminatorSplitAcrossBlocks", {"ab\x1B", "[", "4", "i!"}, "ab", "!"},
+                    PrintCase{"HeldBytesFlushedAcrossBlocks", {"ab\x1B[", "5q"}, "ab\x1B[5q", ""},
+                    PrintCase{"EscRestartsTheMatch", {"\x1B\x1B[4iZ"}, "\x1B", "Z"},
+                    PrintCase{"EscAfterBracket", {"\x1B[\x1B[4i"}, "\x1B[", ""},
+                    PrintCase{"EscAfterFour", {"\x1B[4\x1B[4i"}, "\x1B[4", ""},
+                    PrintCase{"EscSplitRestart", {"x\x1B[4", "\x1B", "[4i."}, "x\x1B[4", "."},
+                    PrintCase{"StartSequenceIsData", {"\x1B[5i\x1B[4i"}, "\x1B[5i", ""},
+                    PrintCase{"BinaryAndNul",
+                              {std::string("\0\xFF\x9B"
+                                           "4i",
+                                           5),
+                               "\x1B[4i"},
+                              std::string("\0\xFF\x9B"
+                                          "4i",
+                                          5),
+                              ""},
+                    PrintCase{"StillOpenWithoutTerminator", {"data\x1B[4"}, "data", ""}),
     [](const testing::TestParamInfo<PrintCase>& info) { return std::string(info.param.name); });
 
 TEST(PrinterController, TemporaryFileIsPrintedAndDeletedAtTheEnd) {
@@ -113,7 +122,8 @@ TEST(PrinterController, TemporaryFileIsPrintedAndDeletedAtTheEnd) {
     FeedBlocks(pc2, {"age\x1B[4", "i"});
     EXPECT_FALSE(pc2.IsOpen());
     const std::string name = "C:\\TEMP\\Q2@1.tmp";
-    EXPECT_EQ(outlet2.log, (std::vector<std::string>{"close " + name, "print " + name + ": page", "delete " + name}));
+    EXPECT_EQ(outlet2.log, (std::vector<std::string>{"close " + name, "print " + name + ": page",
+                                                     "delete " + name}));
     EXPECT_TRUE(outlet2.files.empty());
 }
 
@@ -126,7 +136,8 @@ TEST(PrinterController, StartNeedsAModeAndAFileWithoutQuotes) {
     EXPECT_FALSE(pc.Start(PrinterController::kTemporaryFile, ""));
     EXPECT_EQ(pc.Byte('a'), false);  // nothing open: nothing written
 
-    EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\My Files\\out.prn\""), "C:\\My Files\\out.prn");
+    EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\My Files\\out.prn\""),
+              "C:\\My Files\\out.prn");
     EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\out.prn"), "C:\\out.prn");
     EXPECT_EQ(PrinterController::NamedFileFor("C:\\a\"b\""), "C:\\a\"b\"");
 }
@@ -152,8 +163,8 @@ TEST(PrinterController, ResetAndDestructionCloseAnOpenFile) {
     }  // destroyed while printing
     EXPECT_TRUE(outlet.open.empty());
     const std::string name = "C:\\TEMP\\Q2@1.tmp";
-    EXPECT_EQ(outlet.log, (std::vector<std::string>{"close named.prn", "close " + name, "print " + name + ": tmp",
-                                                    "delete " + name}));
+    EXPECT_EQ(outlet.log, (std::vector<std::string>{"close named.prn", "close " + name,
+                                                    "print " + name + ": tmp", "delete " + name}));
 }
 
 }  // namespace

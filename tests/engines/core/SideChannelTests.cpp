@@ -21,8 +21,9 @@ TEST(MemoTrigger, OnlyABellAtColumnOneOfTheBottomRowsArmsIt) {
         int column, row;
         bool armed;
     };
-    for (const Case& c : {Case{true, 1, 23, true}, Case{true, 1, 30, true}, Case{true, 0, 23, false},
-                          Case{true, 2, 23, false}, Case{true, 1, 22, false}, Case{false, 1, 23, false}}) {
+    for (const Case& c :
+         {Case{true, 1, 23, true}, Case{true, 1, 30, true}, Case{true, 0, 23, false},
+          Case{true, 2, 23, false}, Case{true, 1, 22, false}, Case{false, 1, 23, false}}) {
         MemoTrigger t;
         t.SetPending(true);  // every bell decides afresh
         t.Bell(c.setting, c.column, c.row);
@@ -72,17 +73,18 @@ TEST_P(ImageCommandBytes, SetTheCell) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ImageCommandBytes,
-    testing::Values(ImageCase{"Plain", "A10 5\r", ImageCommand::Result::Position, 9, 4},
-                    ImageCase{"SeparatorAndBlanks", "A#  3   7 \r", ImageCommand::Result::Position, 2, 6},
-                    ImageCase{"OtherCommand", "B", ImageCommand::Result::Ignored, 0, 0},
-                    ImageCase{"LowerCaseIsOther", "a", ImageCommand::Result::Ignored, 0, 0},
-                    ImageCase{"MissingNumbers", "A\r", ImageCommand::Result::Position, 0, 0},
-                    ImageCase{"ZeroStaysAtFirstCell", "A0 0\r", ImageCommand::Result::Position, 0, 0},
-                    ImageCase{"Saturates", "A99999999999999999999 123456789012\r", ImageCommand::Result::Position,
-                              32766, 32766},
-                    ImageCase{"SeventeenNumbers", "A1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18\r",
-                              ImageCommand::Result::Position, 0, 1},
-                    ImageCase{"NoCrYet", "A12 3", ImageCommand::Result::More, 0, 0}),
+    testing::Values(
+        ImageCase{"Plain", "A10 5\r", ImageCommand::Result::Position, 9, 4},
+        ImageCase{"SeparatorAndBlanks", "A#  3   7 \r", ImageCommand::Result::Position, 2, 6},
+        ImageCase{"OtherCommand", "B", ImageCommand::Result::Ignored, 0, 0},
+        ImageCase{"LowerCaseIsOther", "a", ImageCommand::Result::Ignored, 0, 0},
+        ImageCase{"MissingNumbers", "A\r", ImageCommand::Result::Position, 0, 0},
+        ImageCase{"ZeroStaysAtFirstCell", "A0 0\r", ImageCommand::Result::Position, 0, 0},
+        ImageCase{"Saturates", "A99999999999999999999 123456789012\r",
+                  ImageCommand::Result::Position, 32766, 32766},
+        ImageCase{"SeventeenNumbers", "A1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18\r",
+                  ImageCommand::Result::Position, 0, 1},
+        ImageCase{"NoCrYet", "A12 3", ImageCommand::Result::More, 0, 0}),
     [](const testing::TestParamInfo<ImageCase>& info) { return std::string(info.param.name); });
 
 TEST(PaintRuns, SplitsALineIntoRunsOfEqualColours) {
