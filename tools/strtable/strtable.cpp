@@ -3,6 +3,7 @@
 // OUTDIR/NAME.str0 for each table and OUTDIR/LinkStrings.rc, which embeds every table as
 // an RCDATA resource under its name. Exit status 1 with a message on any error.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -39,6 +40,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string outDir = argv[2];
+  // The .rc names each blob by its full path: the resource compiler may run elsewhere.
+  std::error_code ec;
+  std::string absDir = std::filesystem::absolute(outDir, ec).generic_string();
+  if (ec) absDir = outDir;
   std::string rc = "// Made by tools/strtable from the string-table source; do not edit.\n";
   for (const auto& section : sections) {
     std::vector<uint8_t> blob = BuildStr0Table(section.Rows);
@@ -47,7 +52,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "strtable: cannot write %s/%s\n", outDir.c_str(), file.c_str());
       return 1;
     }
-    rc += section.Name + " RCDATA \"" + file + "\"\n";
+    rc += section.Name + " RCDATA \"" + absDir + "/" + file + "\"\n";
   }
   if (!WriteAll(outDir + "/LinkStrings.rc", rc.data(), rc.size())) {
     std::fprintf(stderr, "strtable: cannot write %s/LinkStrings.rc\n", outDir.c_str());

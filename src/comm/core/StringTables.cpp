@@ -32,7 +32,7 @@ std::string DefaultWideToAnsi(const std::u16string& text) {
 }
 
 std::atomic<LinkWideToAnsiFn> gWideToAnsi{&DefaultWideToAnsi};
-std::atomic<const TAdStringResource*> gErrorTable{nullptr};
+std::atomic<const TStr0Table*> gErrorTable{nullptr};
 std::atomic<LinkSystemMessageFn> gSystemMessage{nullptr};
 
 }  // namespace
@@ -40,9 +40,9 @@ std::atomic<LinkSystemMessageFn> gSystemMessage{nullptr};
 void SetLinkWideToAnsi(LinkWideToAnsiFn fn) { gWideToAnsi = fn ? fn : &DefaultWideToAnsi; }
 std::string LinkWideToAnsi(const std::u16string& text) { return gWideToAnsi.load()(text); }
 
-TAdStringResource::TAdStringResource(std::span<const uint8_t> blob) { ChangeResource(blob); }
+TStr0Table::TStr0Table(std::span<const uint8_t> blob) { ChangeResource(blob); }
 
-void TAdStringResource::ChangeResource(std::span<const uint8_t> blob) {
+void TStr0Table::ChangeResource(std::span<const uint8_t> blob) {
   blob_ = {};
   count_ = 0;
   open_ = false;
@@ -68,7 +68,7 @@ void TAdStringResource::ChangeResource(std::span<const uint8_t> blob) {
   open_ = true;
 }
 
-bool TAdStringResource::Lookup(int32_t ident, uint32_t& offset, uint32_t& length) const {
+bool TStr0Table::Lookup(int32_t ident, uint32_t& offset, uint32_t& length) const {
   if (!open_) return false;
   int64_t low = 0, high = int64_t(count_) - 1;
   while (low <= high) {
@@ -88,14 +88,14 @@ bool TAdStringResource::Lookup(int32_t ident, uint32_t& offset, uint32_t& length
   return false;
 }
 
-void TAdStringResource::Missing(int32_t ident) const {
+void TStr0Table::Missing(int32_t ident) const {
   if (!ReportMissing) return;
   char text[64];
   std::snprintf(text, sizeof text, kStr0StringNotFound, int(ident));
   throw ETpsStringResourceError(text);
 }
 
-bool TAdStringResource::Find(int32_t ident, std::u16string& text) const {
+bool TStr0Table::Find(int32_t ident, std::u16string& text) const {
   uint32_t offset = 0, length = 0;
   text.clear();
   if (!Lookup(ident, offset, length)) {
@@ -108,13 +108,13 @@ bool TAdStringResource::Find(int32_t ident, std::u16string& text) const {
   return true;
 }
 
-std::string TAdStringResource::GetString(int32_t ident) const {
+std::string TStr0Table::GetString(int32_t ident) const {
   std::u16string text;
   Find(ident, text);
   return LinkWideToAnsi(text);
 }
 
-char* TAdStringResource::GetAsciiZ(int32_t ident, char* buffer, size_t bufSize) const {
+char* TStr0Table::GetAsciiZ(int32_t ident, char* buffer, size_t bufSize) const {
   if (!buffer || bufSize == 0) return buffer;
   std::u16string text;
   Find(ident, text);
@@ -128,7 +128,7 @@ char* TAdStringResource::GetAsciiZ(int32_t ident, char* buffer, size_t bufSize) 
   return buffer;
 }
 
-char16_t* TAdStringResource::GetWideChar(int32_t ident, char16_t* buffer, size_t bufChars) const {
+char16_t* TStr0Table::GetWideChar(int32_t ident, char16_t* buffer, size_t bufChars) const {
   if (!buffer || bufChars == 0) return buffer;
   std::u16string text;
   Find(ident, text);
@@ -201,7 +201,7 @@ bool Utf8ToUtf16(const std::string& in, std::u16string& out) {
   return true;
 }
 
-void SetLinkErrorTable(const TAdStringResource* table) { gErrorTable = table; }
+void SetLinkErrorTable(const TStr0Table* table) { gErrorTable = table; }
 void SetLinkSystemMessageSource(LinkSystemMessageFn fn) { gSystemMessage = fn; }
 
 std::string NormaliseSystemMessage(const std::string& text) {
@@ -217,7 +217,7 @@ std::string NormaliseSystemMessage(const std::string& text) {
 
 std::string LinkLoadStr(int32_t code) {
   uint32_t id = code < 0 ? uint32_t(0) - uint32_t(code) : uint32_t(code);
-  if (const TAdStringResource* table = gErrorTable.load()) {
+  if (const TStr0Table* table = gErrorTable.load()) {
     std::u16string text;
     if (id <= uint32_t(INT32_MAX) && table->Find(int32_t(id), text)) {
       std::string ansi = LinkWideToAnsi(text);

@@ -24,12 +24,12 @@ using LinkWideToAnsiFn = std::string (*)(const std::u16string&);
 void SetLinkWideToAnsi(LinkWideToAnsiFn fn);
 std::string LinkWideToAnsi(const std::u16string& text);
 
-class TAdStringResource {
+class TStr0Table {
  public:
-  TAdStringResource() = default;
+  TStr0Table() = default;
   // Opens the table held by blob (not copied: it must outlive the reader). Throws
   // ETpsStringResourceError (kStr0Invalid) when the blob is not a whole, sound table.
-  explicit TAdStringResource(std::span<const uint8_t> blob);
+  explicit TStr0Table(std::span<const uint8_t> blob);
 
   // Closes the current table and opens blob; an empty span only closes.
   void ChangeResource(std::span<const uint8_t> blob);
@@ -67,7 +67,7 @@ std::string LinkLoadStr(int32_t code);
 inline std::string ErrorMsg(int32_t code) { return LinkLoadStr(code); }
 
 // The table LinkLoadStr reads (null: none) and the source of system messages (null: none).
-void SetLinkErrorTable(const TAdStringResource* table);
+void SetLinkErrorTable(const TStr0Table* table);
 using LinkSystemMessageFn = std::string (*)(uint32_t errorNumber);
 void SetLinkSystemMessageSource(LinkSystemMessageFn fn);
 

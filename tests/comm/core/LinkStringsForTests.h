@@ -29,11 +29,11 @@ class ErrorTableScope {
     SetLinkErrorTable(&table_);
   }
   ~ErrorTableScope() { SetLinkErrorTable(nullptr); }
-  const TAdStringResource& Table() const { return table_; }
+  const TStr0Table& Table() const { return table_; }
 
  private:
   std::vector<uint8_t> blob_;
-  TAdStringResource table_;
+  TStr0Table table_;
 };
 
 }  // namespace quiro::comm::test

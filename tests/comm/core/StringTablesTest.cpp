@@ -15,7 +15,7 @@ std::vector<uint8_t> SmallTable() {
 
 TEST(StringTables, RoundTripKeepsEveryRow) {
   auto blob = SmallTable();
-  TAdStringResource table(blob);
+  TStr0Table table(blob);
   EXPECT_EQ(table.Count(), 4u);
   EXPECT_EQ(table.GetString(3007), "Buffer is empty");
   EXPECT_EQ(table.GetString(-5), "minus five");  // ids compare as signed numbers
@@ -31,7 +31,7 @@ TEST(StringTables, RoundTripKeepsEveryRow) {
 
 TEST(StringTables, BufferedCopiesAreCutToFit) {
   auto blob = SmallTable();
-  TAdStringResource table(blob);
+  TStr0Table table(blob);
   char ascii[6];
   EXPECT_STREQ(table.GetAsciiZ(3007, ascii, sizeof ascii), "Buffe");
   char16_t wide[4];
@@ -42,12 +42,12 @@ TEST(StringTables, BufferedCopiesAreCutToFit) {
 
 TEST(StringTables, TheProgramTableCarriesThePartTexts) {
   auto blob = BuildTableFromSource("LINK_ERROR_STRINGS_ENGLISH");
-  TAdStringResource table(blob);
+  TStr0Table table(blob);
   EXPECT_EQ(table.GetString(3006), "Output buffer too small for block");
   EXPECT_EQ(table.GetString(10037), "WSAEALREADY: watch out, Al is ready");
   EXPECT_EQ(table.GetString(0), "OK");
   auto adsr = BuildTableFromSource("ADSRMGR_STRINGS");
-  EXPECT_EQ(TAdStringResource(adsr).GetString(5), "File access denied");
+  EXPECT_EQ(TStr0Table(adsr).GetString(5), "File access denied");
 }
 
 // Every prefix of a sound table, and tables with a damaged field, are refused whole:
@@ -56,7 +56,7 @@ TEST(StringTables, DamagedTablesAreRefused) {
   auto blob = SmallTable();
   for (size_t n = 1; n < blob.size(); ++n) {
     std::vector<uint8_t> cut(blob.begin(), blob.begin() + long(n));
-    EXPECT_THROW(TAdStringResource{cut}, ETpsStringResourceError) << "prefix " << n;
+    EXPECT_THROW(TStr0Table{cut}, ETpsStringResourceError) << "prefix " << n;
   }
   struct Damage {
     size_t at;
@@ -71,9 +71,9 @@ TEST(StringTables, DamagedTablesAreRefused) {
   for (const auto& d : damages) {
     auto bad = blob;
     bad[d.at] = d.value;
-    EXPECT_THROW(TAdStringResource{bad}, ETpsStringResourceError) << "byte " << d.at;
+    EXPECT_THROW(TStr0Table{bad}, ETpsStringResourceError) << "byte " << d.at;
   }
-  TAdStringResource empty;
+  TStr0Table empty;
   EXPECT_FALSE(empty.IsOpen());
   EXPECT_EQ(empty.GetString(1), "");
   empty.ChangeResource(blob);
