@@ -124,6 +124,7 @@ void IDravelZModem::Start(ByteChannel* port, int direction, const std::string& d
     checksumPhase_ = -1;
     eofSent_ = false;
     skippedFiles_ = incompleteFiles_ = 0;
+    unansweredOffers_ = staleSkips_ = 0;
     zfileFlags_ = 0;
     lastHeader_.clear();
 }
@@ -454,6 +455,7 @@ void IDravelZModem::DispatchHeader()
             Fail(ZModemUnknownHeader);
             break;
         }
+        unansweredOffers_ = 0;
         RepositionSender(pos, type == ZRPOS);
         break;
     case ZFILE:
@@ -466,7 +468,15 @@ void IDravelZModem::DispatchHeader()
     case ZSKIP:
         // The receiver does not want the file: on to the next one, or finish (the
         // receiver waits for that and would only ask again after its time-out).
+        if (sending && staleSkips_ > 0) {
+            --staleSkips_;  // for a repeated offer of a file already skipped
+            break;
+        }
         if (sending && !finishing_ && fileHandle_ >= 0) {
+            // The receiver answers every copy of the offer it got (a ZRINIT that
+            // crossed ours makes two): the other answers are about this file too.
+            staleSkips_ = unansweredOffers_ > 0 ? unansweredOffers_ - 1 : 0;
+            unansweredOffers_ = 0;
             SetTimer(false);
             CloseFile();
             fileName_.clear();
@@ -836,6 +846,7 @@ void IDravelZModem::SendFileHeader()
     if (Send(out))
         lastHeader_ = std::move(header);
     zrposPending_ = 1;
+    ++unansweredOffers_;
 }
 
 void IDravelZModem::RepositionSender(uint32_t pos, bool zrpos)

@@ -176,6 +176,8 @@ private:
     int totalFiles_ = -1;
     int filesRemaining_ = 1;
     bool eofSent_ = false;       // sender: the current file's ZEOF went out
+    int unansweredOffers_ = 0;   // sender: ZFILEs of this file without ZRPOS or ZSKIP yet
+    int staleSkips_ = 0;         // sender: ZSKIPs still to come for a file skipped already
     int skippedFiles_ = 0;
     int incompleteFiles_ = 0;
     std::deque<std::pair<std::string, std::string>> queue_;
