@@ -12,6 +12,7 @@ inline constexpr const char* kLinkVersion = "v2.58";
 // ---- Platform hooks ----------------------------------------------------------------
 
 struct TLinkQueuedMessage {
+  uintptr_t Window = 0;
   uint32_t Id = 0;
   uintptr_t WParam = 0;
   intptr_t LParam = 0;

@@ -29,7 +29,7 @@ class FakePlatform : public ILinkPlatform {
     queue.pop_front();
     return true;
   }
-  void PostQuit(uintptr_t code) override { queue.push_back({kLinkQuitMessage, code, 0}); }
+  void PostQuit(uintptr_t code) override { queue.push_back({0, kLinkQuitMessage, code, 0}); }
   void DispatchQueued(const TLinkQueuedMessage& msg) override { dispatched.push_back(msg.Id); }
   bool IsWindowsNT() override { return nt; }
 

@@ -53,8 +53,8 @@ TEST(LinkTimers, LengthIsCapped) {
 TEST(LinkWaiting, SafeYieldKeepsTheQuitMessage) {
   FakePlatform p;
   EXPECT_EQ(SafeYield(), 0u);
-  p.queue.push_back({0x0100, 0, 0});
-  p.queue.push_back({kLinkQuitMessage, 3, 0});
+  p.queue.push_back({0, 0x0100, 0, 0});
+  p.queue.push_back({0, kLinkQuitMessage, 3, 0});
   EXPECT_EQ(SafeYield(), 0x0100u);
   EXPECT_EQ(p.dispatched, std::vector<uint32_t>{0x0100});
   EXPECT_EQ(SafeYield(), kLinkQuitMessage);
@@ -68,7 +68,7 @@ TEST(LinkWaiting, DelaysEndOnTheClockOrOnQuit) {
   p.clockStep = 7;
   DelayMS(100);
   EXPECT_GE(p.now, 100u);
-  p.queue.push_back({kLinkQuitMessage, 0, 0});
+  p.queue.push_back({0, kLinkQuitMessage, 0, 0});
   EXPECT_EQ(DelayTicks(1000, true), kLinkQuitMessage);  // leaves at once
   EXPECT_LT(p.now, 1000u * kMsPerTick);
   EXPECT_EQ(DelayTicks(0, true), 0u);
