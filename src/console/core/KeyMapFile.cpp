@@ -146,9 +146,13 @@ const KeyMapKey* FindKeyMapKey(int code) {
 std::span<const KeyMapValue> KeyMapValues() { return kValues; }
 
 const KeyMapValue* FindKeyMapValue(std::string_view name) {
-    const auto it = std::find_if(kValues.begin(), kValues.end(), [name](const KeyMapValue& v) {
-        return SameIniName(v.name, name);
-    });
+    // Names from the key table match exactly; others are compared as the file compares.
+    auto it = std::find_if(kValues.begin(), kValues.end(),
+                           [name](const KeyMapValue& v) { return v.name == name; });
+    if (it == kValues.end()) {
+        it = std::find_if(kValues.begin(), kValues.end(),
+                          [name](const KeyMapValue& v) { return SameIniName(v.name, name); });
+    }
     return it == kValues.end() ? nullptr : &*it;
 }
 
