@@ -517,6 +517,8 @@ void TDravelTerminal::EraseCells(int line, int from, int to)
         }
     } else if (to == ToLineEnd) {
         to = std::max(len, columns_);
+        if (from >= to)
+            return; // the cursor stands past the screen width and the line end
     }
     if (to > len) {
         const char fgPad = l.Foreground.empty() ? ForegroundLetter(currentFg_) : l.Foreground.back();
