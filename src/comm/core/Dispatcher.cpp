@@ -463,9 +463,8 @@ bool TLinkBaseDispatcher::ExtractData() {
   std::lock_guard d(DispSection);
   if (DBuffer.empty()) return false;
   if (DBufFull_) {
-    TLinkComStat stat;
-    GetComError(stat);
-    MoreData_ = stat.cbInQue > 0;
+    RefreshComError();  // keeps the line errors it reports
+    MoreData_ = ComStatus.cbInQue > 0;
     return true;
   }
   RefreshComError();

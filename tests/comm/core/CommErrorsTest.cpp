@@ -116,6 +116,8 @@ TEST(CommErrors, MessagesFromTheTableOrTheSystem) {
     return n == 7 ? "The storage control\r\nblocks were  destroyed.\r\n" : "";
   });
   EXPECT_EQ(LinkLoadStr(7), "The storage control blocks were destroyed. ");
+  SetLinkSystemMessageSource([](uint32_t) { return std::string(300, 'x'); });
+  EXPECT_EQ(LinkLoadStr(7).size(), 255u);
   EXPECT_EQ(LinkLoadStr(INT32_MIN), "");
   SetLinkSystemMessageSource(nullptr);
 }

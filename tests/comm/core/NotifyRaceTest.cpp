@@ -160,22 +160,4 @@ TEST(NotifyRace, SlowHandlerKeepsTheNotificationOpen) {
   EXPECT_EQ(dev.InBuffUsed(), 0);
 }
 
-TEST(NotifyRace, QuickHandlerIsDeliveredAtOnce) {
-  FakePlatform platform;
-  FakeDevice dev;
-  ASSERT_EQ(dev.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
-  WindowThread window(dev);
-  dev.SetNotifier(&window);
-  dev.RegisterWndTriggerHandler(1);
-  dev.UpdateHandlerFlags(fuEnablePort);
-  dev.ChangeLengthTrigger(1);
-  for (const char* part : {"one", "two", "three"}) {
-    dev.Receive(part);
-    dev.ProcessComEvent(evRxChar);
-    EXPECT_FALSE(dev.NotifyBusy());
-  }
-  window.WaitIdle();
-  EXPECT_EQ(window.Read(), "onetwothree");
-}
-
 }  // namespace

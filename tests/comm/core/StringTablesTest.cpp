@@ -105,9 +105,4 @@ TEST(StringTables, SourceParserReportsTheBadLine) {
   EXPECT_THROW(BuildStr0Table({{1, u"a"}, {1, u"b"}}), std::invalid_argument);
 }
 
-TEST(StringTables, SystemMessagesAreMadeOneLine) {
-  EXPECT_EQ(NormaliseSystemMessage("a\r\n\tb   c"), "a b c");
-  EXPECT_EQ(NormaliseSystemMessage(std::string(300, 'x')).size(), 255u);
-}
-
 }  // namespace
