@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "ZmPosix.h"
+#include "../ZmPosix.h"
 
 namespace peer {
 
