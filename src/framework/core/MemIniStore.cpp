@@ -2,54 +2,55 @@
 
 #include <algorithm>
 
+MemIniStore::MemIniStore() : sections_(1) {}
+
 MemIniStore MemIniStore::Parse(std::string_view text) {
     MemIniStore ini;
-    Section* current = nullptr;
+    Section* current = &ini.sections_.front();
     while (!text.empty()) {
-        const size_t eol = text.find('\n');
+        const size_t eol = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, eol);
         text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
         line = TrimIni(line);
         if (line.empty()) continue;
-        if (line.front() == '[') {
-            std::string_view name = line.substr(1);
-            const size_t close = name.rfind(']');
-            if (close != std::string_view::npos) name = name.substr(0, close);
-            ini.sections_.push_back(Section{std::string(TrimIni(name)), {}});
+        // A header ends at its last "]"; without one the line is no header.
+        if (const size_t close = line.rfind(']');
+            line.front() == '[' && close != std::string_view::npos) {
+            ini.sections_.push_back(Section{std::string(TrimIni(line.substr(1, close - 1))), {}});
             current = &ini.sections_.back();
             continue;
         }
         Line l;
         const size_t eq = line.find('=');
-        if (line.front() != ';' && eq != std::string_view::npos) {
+        if (eq != std::string_view::npos) {
             l.key = std::string(TrimIni(line.substr(0, eq)));
             l.value = std::string(TrimIni(line.substr(eq + 1)));
             l.isKey = true;
         } else {
             l.value = std::string(line);
         }
-        (current ? current->lines : ini.preamble_).push_back(std::move(l));
+        current->lines.push_back(std::move(l));
     }
     return ini;
 }
 
 std::string MemIniStore::Serialize() const {
     std::string out;
-    auto put = [&out](const Line& l) {
-        if (l.isKey) {
-            out += l.key;
-            out += '=';
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        const Section& s = sections_[i];
+        if (i > 0) {
+            out += '[';
+            out += s.name;
+            out += "]\r\n";
         }
-        out += l.value;
-        out += "\r\n";
-    };
-    for (const Line& l : preamble_) put(l);
-    for (const Section& s : sections_) {
-        if (!out.empty()) out += "\r\n";
-        out += '[';
-        out += s.name;
-        out += "]\r\n";
-        for (const Line& l : s.lines) put(l);
+        for (const Line& l : s.lines) {
+            if (l.isKey) {
+                out += l.key;
+                out += '=';
+            }
+            out += l.value;
+            out += "\r\n";
+        }
     }
     return out;
 }
@@ -107,17 +108,22 @@ bool MemIniStore::WriteValue(std::string_view section, std::string_view key,
 }
 
 bool MemIniStore::DeleteSection(std::string_view section) {
-    auto match = [&](const Section& s) { return SameIniName(s.name, section); };
-    if (std::none_of(sections_.begin(), sections_.end(), match)) return true;
+    Section* s = FindSection(section);
+    if (!s) return true;
     if (!TakeWrite()) return false;
-    sections_.erase(std::remove_if(sections_.begin(), sections_.end(), match), sections_.end());
+    if (s == &sections_.front()) {
+        s->lines.clear();  // the lines before the first header
+    } else {
+        sections_.erase(sections_.begin() + (s - sections_.data()));
+    }
     return true;
 }
 
 std::vector<std::string> MemIniStore::ListSections() const {
     std::vector<std::string> names;
-    names.reserve(sections_.size());
-    for (const Section& s : sections_) names.push_back(s.name);
+    for (const Section& s : sections_) {
+        if (!s.name.empty()) names.push_back(s.name);
+    }
     return names;
 }
 
@@ -125,7 +131,7 @@ std::vector<std::string> MemIniStore::ListKeys(std::string_view section) const {
     std::vector<std::string> keys;
     if (const Section* s = FindSection(section)) {
         for (const Line& l : s->lines) {
-            if (l.isKey) keys.push_back(l.key);
+            if (l.isKey && (l.key.empty() || l.key.front() != ';')) keys.push_back(l.key);
         }
     }
     return keys;

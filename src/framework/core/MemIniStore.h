@@ -1,6 +1,17 @@
 // An INI file held in memory, with the observable rules of the Windows private-profile
 // functions (see IniStore.h). Parse() and Serialize() convert from and to file text, so
 // tests can start from a given file and look at what would be written.
+//
+// Details of the profile functions it follows beyond IniStore.h:
+//   - lines before the first "[...]" header form a section with an empty name, which is
+//     read and written through the name "" but never listed (nor is any "[]" section);
+//   - a line ends at CR or LF; a header "[name]" ends at the last "]" on its line (a
+//     line without one is no header); "key=value" splits at the first "="; a line
+//     without "=" is neither a key nor a value but stays in the file;
+//   - a key whose name starts with ";" is read like any other but not listed;
+//   - duplicate sections or keys are all listed, but reads and writes use the first, and
+//     DeleteSection removes only the first;
+//   - values are stored trimmed.
 #pragma once
 
 #include <string>
@@ -11,18 +22,15 @@
 
 class MemIniStore : public IIniStore {
 public:
-    MemIniStore() = default;  // a missing (or empty) file
+    MemIniStore();  // a missing (or empty) file
 
-    // Reads file text: "[name]" lines start sections, "key=value" lines are keys (the
-    // first "=" splits; both sides trimmed), lines starting with ";" and any other
-    // lines are kept as they stand but are neither keys nor values. CR LF or LF ends.
     static MemIniStore Parse(std::string_view text);
-    // File text with CR LF line ends and a blank line between sections.
+    // File text with CR LF line ends.
     std::string Serialize() const;
 
     std::optional<std::string> ReadValue(std::string_view section,
                                          std::string_view key) const override;
-    // Fails for a value holding a line break or a NUL, which no profile file can hold.
+    // Fails for a value holding a line break or a NUL, which no profile line can hold.
     bool WriteValue(std::string_view section, std::string_view key,
                     std::string_view value) override;
     bool DeleteSection(std::string_view section) override;
@@ -57,7 +65,7 @@ private:
     }
     bool TakeWrite();
 
-    std::vector<Line> preamble_;  // lines before the first section
+    // sections_[0] holds the lines before the first header; it has no header of its own.
     std::vector<Section> sections_;
     int writesLeft_ = -1;
     int failuresLeft_ = -1;

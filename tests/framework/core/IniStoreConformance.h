@@ -55,7 +55,14 @@ inline const IniReadCase kIniReadCases[] = {
     {"first = splits", "[S]\r\nk=a=b\r\n", "S", "k", "a=b"},
     {"missing key", "[S]\r\nk=v\r\n", "S", "x", std::nullopt},
     {"missing section", "[S]\r\nk=v\r\n", "T", "k", std::nullopt},
-    {"comment is no key", "[S]\r\n;k=v\r\n", "S", ";k", std::nullopt},
+    {"a ; line is read as a key", "[S]\r\n;k=v\r\n", "S", ";k", "v"},
+    {"no = is no key", "[S]\r\nk\r\n", "S", "k", std::nullopt},
+    {"lone CR ends a line", "[S]\r\nr=a\rb=c\r\n", "S", "b", "c"},
+    {"lines before any header: section \"\"", "pre=1\r\n[S]\r\n", "", "pre", "1"},
+    {"duplicate key: the first", "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "1"},
+    {"duplicate section: the first", "[S]\r\nk=1\r\n[s]\r\nj=2\r\n", "S", "j", std::nullopt},
+    {"last ] closes the header", "[a]b]\r\nz=1\r\n", "a]b", "z", "1"},
+    {"no ] is no header", "[S\r\nk=1\r\n", "", "k", "1"},
     {"key in another section", "[S]\r\nk=v\r\n[T]\r\nj=w\r\n", "S", "j", std::nullopt},
     {"missing file", "", "S", "k", std::nullopt},
 };
@@ -80,6 +87,18 @@ TEST_P(IniStoreConformance, ListsInFileOrderAndKeepsPlacesOnRewrite) {
     EXPECT_TRUE(again->ListKeys("none").empty());
     EXPECT_TRUE(again->HasSection("A"));
     EXPECT_FALSE(again->HasSection("none"));
+}
+
+TEST_P(IniStoreConformance, ListsWhatTheFileHolds) {
+    auto store = Open(
+        "pre=1\r\n[A]\r\nk=1\r\nk=2\r\n;c=3\r\nnokey\r\nj=4\r\n"
+        "[]\r\ne=1\r\n[X]\r\na=1\r\n[x]\r\nb=2\r\n");
+    EXPECT_EQ(store->ListSections(), (std::vector<std::string>{"A", "X", "x"}));
+    EXPECT_EQ(store->ListKeys("a"), (std::vector<std::string>{"k", "k", "j"}));
+    EXPECT_FALSE(store->HasSection(""));
+    EXPECT_TRUE(store->DeleteSection("x"));  // only the first of the two goes
+    EXPECT_EQ(store->ListSections(), (std::vector<std::string>{"A", "x"}));
+    EXPECT_EQ(store->ReadValue("X", "b"), "2");
 }
 
 TEST_P(IniStoreConformance, DeleteSectionLeavesTheOthers) {

@@ -24,10 +24,11 @@ TEST(MemIniStore, SerialisesAndKeepsLinesThatAreNoKeys) {
     MemIniStore ini = MemIniStore::Parse(
         "; top comment\n[A]\n k = v \n;note\nstray line\n\n\n[B]\nx=\"q\"\n");
     ASSERT_TRUE(ini.WriteValue("a", "n", "2"));
+    ASSERT_TRUE(ini.WriteValue("", "pre", "1"));
+    ASSERT_TRUE(ini.WriteValue("C", "m", " 3 "));
     EXPECT_EQ(ini.Serialize(),
-              "; top comment\r\n\r\n[A]\r\nk=v\r\n;note\r\nstray line\r\nn=2\r\n"
-              "\r\n[B]\r\nx=\"q\"\r\n");
-    EXPECT_EQ(ini.ListKeys("A"), (std::vector<std::string>{"k", "n"}));
+              "; top comment\r\npre=1\r\n[A]\r\nk=v\r\n;note\r\nstray line\r\nn=2\r\n"
+              "[B]\r\nx=\"q\"\r\n[C]\r\nm=3\r\n");
 }
 
 TEST(MemIniStore, FoldsOnlyAsciiLettersOutsideDoubleByteCharacters) {
