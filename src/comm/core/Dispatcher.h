@@ -266,7 +266,8 @@ class TLinkBaseDispatcher {
   void StopTracing();
   void AddTraceEntry(char kind, uint8_t c);
   std::string TraceText(bool inHex);
-  int32_t DumpTrace(const std::string& name, bool inHex, bool append);
+  int32_t DumpTrace(const std::string& name, bool inHex, bool append = false);
+  int32_t AppendTrace(const std::string& name, bool inHex) { return DumpTrace(name, inHex, true); }
   int32_t InitDispatchLogging(uint32_t size);
   void ClearDispatchLogging();
   void AbortDispatchLogging();
@@ -278,6 +279,9 @@ class TLinkBaseDispatcher {
   uint32_t GetDispatchTime() { return LinkPlatform().TimeMs() - TimeBase; }
   std::string DispatchLogText(bool inHex, const TDispatchLogHeader& header);
   int32_t DumpDispatchLog(const std::string& name, bool inHex, bool append, const TDispatchLogHeader& header);
+  int32_t AppendDispatchLog(const std::string& name, bool inHex, const TDispatchLogHeader& header) {
+    return DumpDispatchLog(name, inHex, true, header);
+  }
 
   // State that the device layers and the port read.
   void* Owner;

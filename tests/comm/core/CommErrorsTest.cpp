@@ -5,6 +5,7 @@
 #include <typeinfo>
 
 #include "comm/core/LinkStringsForTests.h"
+#include "comm/core/LinkComponent.h"
 #include "comm/core/StringTables.h"
 
 using namespace quiro::comm;
@@ -89,11 +90,15 @@ TEST(CommErrors, FamiliesCatchTheirLeaves) {
 }
 
 TEST(CommErrors, SuccessAndLoadingPassThrough) {
-  NotLoading port;
+  TLinkBaseComponent port;
+  EXPECT_EQ(port.LinkVersion(), "v2.58");
   EXPECT_EQ(CheckException(&port, 0), 0);
   EXPECT_EQ(CheckException(&port, 4711), 4711);
-  port.loading = true;
+  EXPECT_THROW(CheckException(&port, -3006), EOutputBufferTooSmall);
+  port.BeginLoading();
   EXPECT_EQ(CheckException(&port, -3006), -3006);
+  port.Loaded();
+  EXPECT_THROW(CheckException(&port, -3006), EOutputBufferTooSmall);
 }
 
 TEST(CommErrors, XlatExceptionNeverGivesZeroForAFailure) {
