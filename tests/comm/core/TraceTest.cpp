@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -12,8 +13,8 @@ using namespace quiro::comm::test;
 
 namespace {
 
-std::string Golden(const std::string& name) {
-  std::ifstream f(std::string(QUIRO_SOURCE_DIR) + "/tests/comm/core/data/" + name, std::ios::binary);
+std::string Golden(const std::string& name, bool fullPath = false) {
+  std::ifstream f(fullPath ? name : std::string(QUIRO_SOURCE_DIR) + "/tests/comm/core/data/" + name, std::ios::binary);
   std::stringstream s;
   s << f.rdbuf();
   return s.str();
@@ -87,6 +88,30 @@ TEST(LinkDispatchLog, DumpText) {
   TDispatchLogHeader header{"g++ 12", "Windows NT 5.1"};
   ExpectGolden("dispatch_log.txt", dev.DispatchLogText(false, header));
   EXPECT_EQ(dev.DispatchLogText(false, header).find("ReadCom"), std::string::npos);  // taken out
+}
+
+TEST(LinkTrace, DumpsToFilesSwitchTheHistoryOff) {
+  FakePlatform platform;
+  FakeDevice dev;
+  ASSERT_EQ(dev.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  std::string name = (std::filesystem::temp_directory_path() / "quiro_comm_trace.trc").string();
+  std::filesystem::remove(name);
+  for (const char* sent : {"one", "two"}) {
+    ASSERT_EQ(dev.InitTracing(100), 0);
+    dev.PutString(sent);
+    ASSERT_EQ(dev.AppendTrace(name, false), 0);  // creates the file, then appends to it
+    dev.PutString("lost");                        // tracing is off after a dump
+  }
+  EXPECT_EQ(Golden(name, true), "Transmit: one\r\nTransmit: two\r\n");
+  ASSERT_EQ(dev.InitTracing(100), 0);
+  dev.PutString("new");
+  ASSERT_EQ(dev.DumpTrace(name, false), 0);
+  EXPECT_EQ(Golden(name, true), "Transmit: new\r\n");
+  ASSERT_EQ(dev.InitDispatchLogging(1000), 0);
+  ASSERT_EQ(dev.DumpDispatchLog(name, false, false, {}), 0);
+  dev.AddStringToLog("after");
+  EXPECT_EQ(dev.DispatchLogText(false, {}).find("after"), std::string::npos);
+  std::filesystem::remove(name);
 }
 
 // An entry used to go in as two pushes, header and extra bytes, so making room for the
