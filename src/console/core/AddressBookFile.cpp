@@ -84,6 +84,15 @@ std::optional<std::string> StoredName(const IIniStore& book, std::string_view na
     return std::nullopt;
 }
 
+// Erases every section of this name: a hand-edited file may hold the same name twice,
+// and the profile functions erase only the first each time.
+bool EraseSections(IIniStore& book, std::string_view name) {
+    for (size_t left = book.ListSections().size(); left > 0 && book.HasSection(name); --left) {
+        if (!book.DeleteSection(name)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string_view HostEntryStatusText(HostEntryStatus status) {
@@ -162,7 +171,7 @@ HostEntrySaveResult SaveHostEntry(IIniStore& book, std::string_view loadedName,
         // The section is rewritten in place of itself: erase, then write. Should the
         // writing fail after the erase, put the old entry back as well as we can.
         const auto old = LoadHostEntry(book, loaded);
-        if (!book.DeleteSection(loaded)) return {HostEntryStatus::WriteFailed, {}};
+        if (!EraseSections(book, loaded)) return {HostEntryStatus::WriteFailed, {}};
         if (!WriteSection(book, name, entry, *values)) {
             book.DeleteSection(name);
             if (old) {
@@ -180,14 +189,16 @@ HostEntrySaveResult SaveHostEntry(IIniStore& book, std::string_view loadedName,
         book.DeleteSection(name);  // do not leave half an entry behind
         return {HostEntryStatus::WriteFailed, {}};
     }
-    if (!loaded.empty() && !book.DeleteSection(loaded)) return {HostEntryStatus::WriteFailed, {}};
+    if (!loaded.empty() && !EraseSections(book, loaded)) {
+        return {HostEntryStatus::WriteFailed, {}};
+    }
     return {HostEntryStatus::Ok, name};
 }
 
 HostEntryStatus EraseHostEntry(IIniStore& book, std::string_view name) {
     const auto stored = StoredName(book, name);
     if (!stored) return HostEntryStatus::Ok;
-    return book.DeleteSection(*stored) ? HostEntryStatus::Ok : HostEntryStatus::WriteFailed;
+    return EraseSections(book, *stored) ? HostEntryStatus::Ok : HostEntryStatus::WriteFailed;
 }
 
 std::string AddressBookFilePath(std::string_view programFolder) {

@@ -78,7 +78,8 @@ struct HostEntrySaveResult {
 // (and, if only its erasing failed, the new one too).
 HostEntrySaveResult SaveHostEntry(IIniStore& book, std::string_view loadedName,
                                   const HostEntry& entry);
-// Erases the entry of this name; a missing entry is no failure.
+// Erases the entry of this name (every section of the name, should a hand-edited file
+// hold it twice); a missing entry is no failure.
 HostEntryStatus EraseHostEntry(IIniStore& book, std::string_view name);
 
 // Full name of the address book file in the program's folder.

@@ -167,6 +167,15 @@ TEST(AddressBookFile, NamesMatchWithoutRegardToCase) {
     EXPECT_EQ(EraseHostEntry(book, "nothing"), HostEntryStatus::Ok);
     EXPECT_EQ(ListHostEntries(book), (Names{"B", "C"}));
     EXPECT_TRUE(SameHostName(" Bbs", "bBS "));
+
+    // A hand-edited file holding one name twice: saving and erasing take both.
+    MemIniStore twice = MemIniStore::Parse("[D]\nAddress=1\n[E]\n[d]\nAddress=2\nx=y\n");
+    ASSERT_EQ(SaveHostEntry(twice, "d", Entry("D", "3")).status, HostEntryStatus::Ok);
+    EXPECT_EQ(ListHostEntries(twice), (Names{"E", "D"}));
+    EXPECT_EQ(twice.ListKeys("D").size(), 7u);
+    twice = MemIniStore::Parse("[D]\n[E]\n[d]\n");
+    EXPECT_EQ(EraseHostEntry(twice, "D"), HostEntryStatus::Ok);
+    EXPECT_EQ(ListHostEntries(twice), (Names{"E"}));
 }
 
 TEST(AddressBookFile, ValuesReadBackExactly) {
