@@ -1,7 +1,8 @@
 #include "console/core/AddressBookFile.h"
 
 #include <algorithm>
-#include <charconv>
+
+#include "framework/core/SysUtils.h"
 
 namespace {
 
@@ -16,19 +17,12 @@ constexpr std::string_view kMemoLine = "MemoLine";
 
 std::string MemoKey(size_t n) { return std::string(kMemoLine) + std::to_string(n); }
 
-// An integer value as the profile readers take it: a missing, empty or malformed value
+// An integer value as TIniFile::ReadInteger takes it: a missing, empty or malformed value
 // gives `fallback`.
-long long ReadInt(const IIniStore& book, std::string_view section, std::string_view key,
-                  long long fallback) {
+int32_t ReadInt(const IIniStore& book, std::string_view section, std::string_view key,
+                int32_t fallback) {
     const auto text = book.ReadValue(section, key);
-    if (!text || text->empty()) return fallback;
-    const char* first = text->data();
-    const char* last = first + text->size();
-    if (*first == '+') ++first;
-    long long value = 0;
-    const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last) return fallback;
-    return value;
+    return text ? StrToIntDef(*text, fallback) : fallback;
 }
 
 bool ReadFlag(const IIniStore& book, std::string_view section, std::string_view key,
@@ -146,11 +140,12 @@ std::optional<HostEntry> LoadHostEntry(const IIniStore& book, std::string_view n
     e.EnableLineAutoWrap = ReadFlag(book, s, kAutoWrap, true);
     e.EnableLocalEcho = ReadFlag(book, s, kLocalEcho, false);
     // A count from a damaged file cannot ask for more lines than the section has keys.
-    const long long keys = static_cast<long long>(book.ListKeys(s).size());
-    const long long count = std::clamp(ReadInt(book, s, kMemoCount, 0), 0LL, keys);
-    e.MemoLines.reserve(static_cast<size_t>(count));
-    for (long long n = 0; n < count; ++n) {
-        e.MemoLines.push_back(book.ReadValue(s, MemoKey(static_cast<size_t>(n))).value_or(""));
+    const int32_t count = ReadInt(book, s, kMemoCount, 0);
+    const size_t lines = std::min(count > 0 ? static_cast<size_t>(count) : size_t{0},
+                                  book.ListKeys(s).size());
+    e.MemoLines.reserve(lines);
+    for (size_t n = 0; n < lines; ++n) {
+        e.MemoLines.push_back(book.ReadValue(s, MemoKey(n)).value_or(""));
     }
     e.Name = std::move(*stored);
     return e;

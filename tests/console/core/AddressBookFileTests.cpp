@@ -86,6 +86,8 @@ const LoadCase kLoads[] = {
     {"zero turns wrap off", "EnableLineAutoWrap=0\n", false, false, {}},
     {"any non-zero is true", "EnableLineAutoWrap=7\nEnableLocalEcho=-1\n", true, true, {}},
     {"malformed takes the default", "EnableLineAutoWrap=yes\nEnableLocalEcho=1x\n", true, false, {}},
+    {"hexadecimal as TIniFile reads it", "EnableLineAutoWrap=$0\nEnableLocalEcho=0x10\n", false,
+     true, {}},
     {"empty takes the default", "EnableLineAutoWrap=\nEnableLocalEcho=\n", true, false, {}},
     {"missing memo line is empty", "MemoLineCount=2\nMemoLine1=b\n", true, false, {"", "b"}},
     {"lines beyond the count ignored", "MemoLineCount=1\nMemoLine0=a\nMemoLine1=b\n", true,
