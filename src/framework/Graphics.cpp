@@ -506,7 +506,7 @@ HBITMAP TBitmap::MakeBitmap(int width, int height, TPixelFormat format, void** b
     return h;
 }
 
-void TBitmap::TakeHandle(HBITMAP bitmap) {
+void TBitmap::TakeHandle(HBITMAP bitmap, int topDown) {
     FreeImage();
     if (!bitmap) return;
     DIBSECTION ds{};
@@ -516,7 +516,7 @@ void TBitmap::TakeHandle(HBITMAP bitmap) {
             FHandle = bitmap;
             FBits = ds.dsBm.bmBits;
             FStride = ds.dsBm.bmWidthBytes;
-            FTopDown = ds.dsBmih.biHeight < 0;
+            FTopDown = topDown >= 0 ? topDown == 1 : ds.dsBmih.biHeight < 0;
             FWidth = ds.dsBm.bmWidth;
             FHeight = ds.dsBm.bmHeight;
             FPixelFormat = bpp == 24 ? pf24bit : pf32bit;
@@ -536,6 +536,7 @@ void TBitmap::TakeHandle(HBITMAP bitmap) {
         DeleteDC(b);
         DeleteObject(bitmap);
         bitmap = copy;
+        topDown = 1;  // made here
     }
     BITMAP bm{};
     GetObjectA(bitmap, sizeof bm, &bm);
@@ -546,7 +547,7 @@ void TBitmap::TakeHandle(HBITMAP bitmap) {
     if (GetObjectA(bitmap, sizeof again, &again) == sizeof again && again.dsBm.bmBits) {
         FBits = again.dsBm.bmBits;
         FStride = again.dsBm.bmWidthBytes;
-        FTopDown = again.dsBmih.biHeight < 0;
+        FTopDown = topDown >= 0 ? topDown == 1 : again.dsBmih.biHeight < 0;
         FPixelFormat = again.dsBmih.biBitCount == 24 ? pf24bit : pf32bit;
     } else {
         FPixelFormat = bm.bmBitsPixel == 1 ? pf1bit : pfDevice;
@@ -576,7 +577,7 @@ void TBitmap::SetSize(int width, int height) {
         DeleteDC(dc);
     }
     TPixelFormat format = FPixelFormat;
-    TakeHandle(h);
+    TakeHandle(h, 1);
     FPixelFormat = format;
     Changed();
 }
@@ -601,7 +602,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     SelectObject(b, ob);
     DeleteDC(a);
     DeleteDC(b);
-    TakeHandle(copy);
+    TakeHandle(copy, 1);
     FPixelFormat = format;
     Changed();
 }
@@ -676,7 +677,7 @@ void TBitmap::Assign(TBitmap* source) {
         SelectObject(dc, old);
         DeleteDC(dc);
         TPixelFormat format = FPixelFormat;
-        TakeHandle(h);
+        TakeHandle(h, 1);
         FPixelFormat = format;
     }
     Changed();

@@ -304,7 +304,9 @@ private:
     friend class TBitmapCanvas;
     void FreeImage();
     void Load(HINSTANCE instance, LPCSTR name, const std::string& shownName);
-    void TakeHandle(HBITMAP bitmap);
+    // `topDown`: how the rows of a DIB section lie when known (1 from the top, 0 from the
+    // bottom); -1 asks the header, whose height sign not every system keeps.
+    void TakeHandle(HBITMAP bitmap, int topDown = -1);
     HBITMAP MakeBitmap(int width, int height, TPixelFormat format, void** bits);
     void Changed();
 

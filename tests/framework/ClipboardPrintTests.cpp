@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iostream>
+
+#include "framework/Clipbrd.h"
+#include "framework/Dialogs.h"
+#include "framework/Printers.h"
+#include "framework/Screen.h"
+#include "framework/core/TempDir.h"
+
+namespace {
+
+const char kHangul[] = "\xC7\xD1\xB1\xDB \xB0\xA1\xB3\xAA abc";  // KS C 5601 and ASCII
+
+TEST(Clipboard, KoreanUnicodeTextReadsBackAsTheSameCodePageBytes) {
+    std::wstring wide = AnsiToWide(kHangul, 949);
+    ASSERT_EQ(wide.size(), 9u);  // four syllables, two spaces, "abc"
+    EXPECT_EQ(wide[0], L'\xD55C');
+
+    Clipboard()->SetAsUnicodeText(wide);
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_UNICODETEXT));
+    bool usedDefault = true;
+    EXPECT_EQ(WideToAnsi(Clipboard()->AsUnicodeText(), 949, &usedDefault), kHangul);
+    EXPECT_FALSE(usedDefault);
+    // A character code page 949 lacks needs the default character.
+    WideToAnsi(L"\x0E01", 949, &usedDefault);  // a Thai letter
+    EXPECT_TRUE(usedDefault);
+
+    if (GetACP() == 949) {
+        // The system's own conversions through the ANSI code page agree, both ways.
+        EXPECT_EQ(WideToAnsi(Clipboard()->AsUnicodeText()), kHangul);
+        EXPECT_EQ(Clipboard()->AsText(), kHangul);
+        Clipboard()->SetAsText(kHangul);
+        EXPECT_EQ(Clipboard()->AsUnicodeText(), wide);
+    } else {
+        std::cout << "ANSI code page " << GetACP() << ": the CF_TEXT checks need 949\n";
+    }
+    Clipboard()->SetAsText("plain");
+    EXPECT_EQ(Clipboard()->AsText(), "plain");
+    EXPECT_EQ(WideToAnsi(Clipboard()->AsUnicodeText()), "plain");
+    Clipboard()->Clear();
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+    EXPECT_EQ(Clipboard()->AsText(), "");
+}
+
+TEST(Printing, RawPrintToAMissingPrinterFailsQuietly) {
+    TempDir dir;
+    std::string file = dir.Path("print.bin");
+    std::ofstream(file, std::ios::binary) << "\x1B@hello\f";
+    EXPECT_FALSE(PrintRawFile("No Such Printer 4711", file, "Quiro 2 [Print]"));
+    TPrinter printer;
+    printer.SelectPrinter("No Such Printer 4711");
+    printer.Title = "x";
+    EXPECT_THROW(printer.BeginDoc(), EPrinter);
+    EXPECT_FALSE(printer.Printing());
+}
+
+TEST(Screen, MetricsAndCursors) {
+    HDC dc = GetDC(nullptr);
+    EXPECT_EQ(Screen->PixelsPerInch(), GetDeviceCaps(dc, LOGPIXELSY));
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(Screen->Width(), GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(Screen->Cursors(crHourGlass), LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    EXPECT_EQ(Screen->Cursors(14000), Screen->Cursors(crArrow));  // none installed yet
+    HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
+    Screen->SetCursors(14000, hand);
+    EXPECT_EQ(Screen->Cursors(14000), hand);
+    Screen->SetCursors(14000, nullptr);
+}
+
+}  // namespace
