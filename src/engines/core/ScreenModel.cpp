@@ -71,6 +71,23 @@ void ScreenModel::MoveLine(int from, int to)
             std::swap(At(i), At(i - 1));
 }
 
+void ScreenModel::RotateLines(int first, int last, int count)
+{
+    const int span = last - first + 1;
+    if (span <= 1)
+        return;
+    count %= span;
+    if (count < 0)
+        count += span;
+    if (count == 0)
+        return;
+    rotateBuffer_.resize(static_cast<size_t>(span));
+    for (int i = 0; i < span; ++i)
+        rotateBuffer_[static_cast<size_t>(i)] = std::move(At(first + (i + count) % span));
+    for (int i = 0; i < span; ++i)
+        At(first + i) = std::move(rotateBuffer_[static_cast<size_t>(i)]);
+}
+
 void ScreenModel::Clear()
 {
     while (count_ > 0)

@@ -43,6 +43,9 @@ public:
     void RemoveFirstLine();
     // Moves line `from` to position `to`, shifting the lines between by one.
     void MoveLine(int from, int to);
+    // Rotates lines first..last (inclusive) by `count`: positive moves them towards first
+    // (the first `count` lines come round to the end), negative the other way.
+    void RotateLines(int first, int last, int count);
     // Empties every line list and resets the positions (cell size and view colour stay).
     void Clear();
 
@@ -70,6 +73,7 @@ private:
     void Grow();
 
     std::vector<Line> slots_;
+    std::vector<Line> rotateBuffer_;
     int head_ = 0;
     int count_ = 0;
     int mask_ = 0;

@@ -477,14 +477,14 @@ void TDravelTerminal::ScrollLines(int row, int count, int operation)
             outlets_.View->LinesChanged(top, bottom);
         return;
     }
-    for (int k = 0; k < count; ++k) {
-        if (operation == 0) {
-            screen_.MoveLine(bottom, top);
-            BlankLine(top);
-        } else {
-            screen_.MoveLine(top, bottom);
-            BlankLine(bottom);
-        }
+    if (operation == 0) {
+        screen_.RotateLines(top, bottom, -count);
+        for (int l = top; l < top + count; ++l)
+            BlankLine(l);
+    } else {
+        screen_.RotateLines(top, bottom, count);
+        for (int l = bottom - count + 1; l <= bottom; ++l)
+            BlankLine(l);
     }
     MarkLines(top, bottom);
     if (outlets_.View)

@@ -43,6 +43,12 @@ TEST(ScreenModel, RingKeepsOrderThroughDropsMovesAndGrowth)
     EXPECT_EQ(m.Text(3), "800");
     m.MoveLine(3, 0);
     EXPECT_EQ(m.Text(0), "800");
+    m.RotateLines(1, 4, 1); // 801 802 803 804 -> 802 803 804 801
+    EXPECT_EQ(m.Text(1), "802");
+    EXPECT_EQ(m.Text(4), "801");
+    m.RotateLines(1, 4, -1);
+    EXPECT_EQ(m.Text(1), "801");
+    EXPECT_EQ(m.Text(4), "804");
     EXPECT_EQ(m.Foreground(0), "bbb");
     EXPECT_EQ(m.Background(0), "CCC");
     // Uneven strings from a caller are evened out.
