@@ -21,6 +21,10 @@ public:
     static constexpr int MaxColumns = 254;
     static constexpr int MinRows = 1;
     static constexpr int MaxRows = ScreenModel::LineCap - 1;
+    // A line never grows past this many cells (text beyond it is dropped): without
+    // auto-wrap, or with a wrap cleared by escapes, a host could otherwise grow one line
+    // without bound and make every edit of it slow.
+    static constexpr int MaxLineCells = 4096;
     static constexpr int ParameterCount = 16;
     static constexpr int ParameterLimit = 32767;
 

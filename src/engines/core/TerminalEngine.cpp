@@ -403,9 +403,19 @@ void TDravelTerminal::LineFeed()
 
 void TDravelTerminal::FlushPendingLine(int repaint)
 {
-    const size_t n = pendingText_.size();
+    size_t n = pendingText_.size();
     if (n == 0)
         return;
+    if (screen_.CursorColumn + n > static_cast<size_t>(MaxLineCells)) {
+        n = screen_.CursorColumn < MaxLineCells ? static_cast<size_t>(MaxLineCells - screen_.CursorColumn) : 0;
+        if (n == 0) {
+            ClearPendingLine();
+            return;
+        }
+        pendingText_.resize(n);
+        pendingFg_.resize(n);
+        pendingBg_.resize(n);
+    }
     const int line = screen_.ScreenTop + screen_.CursorRow;
     EnsureLine(line);
     ScreenModel::Line& l = screen_.At(line);
