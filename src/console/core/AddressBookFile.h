@@ -34,6 +34,8 @@ struct HostEntry {
     bool EnableLineAutoWrap = true;
     bool EnableLocalEcho = false;
     std::vector<std::string> MemoLines;
+
+    bool operator==(const HostEntry&) const = default;
 };
 
 enum class HostEntryStatus {

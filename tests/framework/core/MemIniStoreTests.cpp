@@ -60,11 +60,4 @@ TEST(MemIniStore, RefusesValuesNoFileCanHold) {
     EXPECT_TRUE(ini.ListSections().empty());
 }
 
-TEST(IniFilePath, AddsOneSeparator) {
-    EXPECT_EQ(IniFilePath("C:\\Quiro\\", "KeyMap.INI"), "C:\\Quiro\\KeyMap.INI");
-    EXPECT_EQ(IniFilePath("C:\\Quiro", "Quiro.DAT"), "C:\\Quiro\\Quiro.DAT");
-    EXPECT_EQ(IniFilePath("/tmp/q/", "Quiro.DAT"), "/tmp/q/Quiro.DAT");
-    EXPECT_EQ(IniFilePath("", "Quiro.DAT"), "Quiro.DAT");
-}
-
 }  // namespace
