@@ -130,6 +130,32 @@ TEST(Bitmap, MissingResourceNamesTheResource) {
     EXPECT_TRUE(b.Empty());
 }
 
+// The system's own modules hold bitmaps: a two-colour one from user32, a colour strip of
+// tool images from comctl32.
+TEST(Bitmap, LoadsMonochromeAndColourResources) {
+    TBitmap mono;
+    mono.LoadFromResourceID(GetModuleHandleA("user32.dll"), 32760);  // a window-frame glyph
+    EXPECT_TRUE(mono.Monochrome());
+    EXPECT_GT(mono.Width(), 0);
+
+    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    ASSERT_TRUE(comctl);
+    TBitmap strip;
+    strip.LoadFromResourceID(comctl, 120);  // the small standard tool images
+    ASSERT_FALSE(strip.Monochrome());
+    EXPECT_EQ(strip.Height(), 16);
+    // The rows ScanLine gives are the rows the canvas sees.
+    int bytes = strip.PixelFormat() == pf24bit ? 3 : 4;
+    int differing = 0;
+    for (int y = 0; y < strip.Height(); ++y)
+        for (int x = 0; x < strip.Width(); x += 7) {
+            const auto* p = static_cast<const uint8_t*>(strip.ScanLine(y)) + x * bytes;
+            TColor scan = static_cast<TColor>(p[2] | (p[1] << 8) | (p[0] << 16));
+            differing += scan != strip.Canvas()->Pixels(x, y);
+        }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST(Font, SizeFollowsPixelsPerInchAndChangesReachTheCanvas) {
     TFont f;
     EXPECT_EQ(f.PixelsPerInch(), Screen->PixelsPerInch());
