@@ -3,6 +3,12 @@
 // Johab), DEC line graphics, lazy auto-wrap, escape sequences with the colour extensions,
 // status reports and the "rz" detector. Everything else (painting, capture, printing, the
 // on-line memo, the picture commands, telnet) is reached through TerminalOutlets.
+//
+// The main window owns the ScreenModel and the outlets. After changing the screen size
+// with SetScreenSize it calls SetTerminalFont, which hands the size to the telnet object.
+// The cursor row may run past the screen bottom after line feeds (the screen grows into
+// the scroll-back); every operation that reads a screen row anchors the screen to the last
+// rows lines first.
 #pragma once
 
 #include "engines/core/ConsolePalette.h"
