@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -658,6 +659,65 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) 
 
 void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
     Load(instance, MAKEINTRESOURCEA(id), std::to_string(id));
+}
+
+void TBitmap::LoadFromFile(const std::string& fileName) {
+    auto h = static_cast<HBITMAP>(
+        LoadImageA(nullptr, fileName.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!h) {
+        if (GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES)
+            throw EInvalidGraphic("Cannot open file \"" + fileName + "\"");
+        throw EInvalidGraphic("Bitmap image is not valid");
+    }
+    TakeHandle(h);
+    Changed();
+}
+
+void TBitmap::SaveToFile(const std::string& fileName) {
+    if (!FHandle) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
+    const bool mono = Monochrome();
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colors[2];
+    } info{};
+    info.h.biSize = sizeof info.h;
+    info.h.biWidth = FWidth;
+    info.h.biHeight = FHeight;  // rows from the bottom, as files keep them
+    info.h.biPlanes = 1;
+    info.h.biBitCount = mono ? 1 : 24;
+    info.h.biCompression = BI_RGB;
+    const DWORD stride = ((static_cast<DWORD>(FWidth) * info.h.biBitCount + 31) / 32) * 4;
+    std::vector<uint8_t> pixels(static_cast<size_t>(stride) * static_cast<size_t>(FHeight));
+    if (FCanvas) FCanvas->FreeContext();  // GetDIBits wants the bitmap out of any context
+    HDC dc = GetDC(nullptr);
+    int rows = GetDIBits(dc, FHandle, 0, static_cast<UINT>(FHeight), pixels.data(),
+                         reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    if (rows != FHeight) throw EInvalidGraphicOperation("Cannot read the bitmap's pixels");
+    if (mono) {
+        info.colors[0] = RGBQUAD{0, 0, 0, 0};
+        info.colors[1] = RGBQUAD{255, 255, 255, 0};
+    }
+    const DWORD headerSize = sizeof(BITMAPFILEHEADER) + sizeof info.h + (mono ? 2 * sizeof(RGBQUAD) : 0);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = headerSize;
+    file.bfSize = headerSize + static_cast<DWORD>(pixels.size());
+    info.h.biSizeImage = static_cast<DWORD>(pixels.size());
+    HANDLE f = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) throw EInvalidGraphicOperation("Cannot create file \"" + fileName + "\"");
+    DWORD written = 0;
+    bool ok = WriteFile(f, &file, sizeof file, &written, nullptr) && written == sizeof file &&
+              WriteFile(f, &info, headerSize - sizeof file, &written, nullptr) &&
+              written == headerSize - sizeof file &&
+              WriteFile(f, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr) &&
+              written == pixels.size();
+    CloseHandle(f);
+    if (!ok) {
+        DeleteFileA(fileName.c_str());
+        throw EInvalidGraphicOperation("Cannot write file \"" + fileName + "\"");
+    }
 }
 
 void TBitmap::Assign(TBitmap* source) {

@@ -290,6 +290,11 @@ public:
     void LoadFromResourceName(HINSTANCE instance, const std::string& name);
     void LoadFromResourceID(HINSTANCE instance, int id);
 
+    // Windows bitmap files (.bmp). Loading a file that is no bitmap throws EInvalidGraphic;
+    // saving writes 24-bit pixels (a monochrome bitmap: 1-bit, black and white).
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName);
+
     void Assign(TBitmap* source);
 
     bool Transparent = false;

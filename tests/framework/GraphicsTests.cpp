@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,39 @@ TEST(Bitmap, MissingResourceNamesTheResource) {
     }
     EXPECT_THROW(b.LoadFromResourceID(GetModuleHandleA(nullptr), 4711), EResNotFound);
     EXPECT_TRUE(b.Empty());
+}
+
+TEST(Bitmap, FilesRoundTripInColourAndMonochrome) {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    std::string path = std::string(dir) + "quiro-bitmap-test.bmp";
+    TBitmap colour;
+    colour.SetSize(5, 3);  // an odd width: rows are padded in the file
+    colour.Canvas()->SetPixel(4, 0, clRed);
+    colour.Canvas()->SetPixel(0, 2, clBlue);
+    colour.SaveToFile(path);
+    TBitmap back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(back.Width(), 5);
+    EXPECT_EQ(back.Canvas()->Pixels(4, 0), clRed);
+    EXPECT_EQ(back.Canvas()->Pixels(0, 2), clBlue);
+    EXPECT_EQ(back.Canvas()->Pixels(1, 1), clWhite);
+
+    TBitmap glyph;
+    MakeGlyph(glyph);
+    glyph.SaveToFile(path);
+    back.LoadFromFile(path);
+    EXPECT_TRUE(back.Monochrome());
+    EXPECT_EQ(back.Canvas()->Pixels(1, 0), clBlack);
+    EXPECT_EQ(back.Canvas()->Pixels(6, 0), clWhite);
+
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fputs("not a bitmap", f);
+    std::fclose(f);
+    EXPECT_THROW(back.LoadFromFile(path), EInvalidGraphic);
+    EXPECT_EQ(back.Width(), 8);  // unchanged
+    DeleteFileA(path.c_str());
+    EXPECT_THROW(back.LoadFromFile(path), EInvalidGraphic);
 }
 
 // The system's own modules hold bitmaps: a two-colour one from user32, a colour strip of
