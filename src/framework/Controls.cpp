@@ -4,6 +4,7 @@
 #include <map>
 
 #include "framework/Forms.h"
+#include "framework/Screen.h"
 #include "framework/core/Exception.h"
 
 namespace {
@@ -289,6 +290,15 @@ void TWinControl::WndProc(TMessage& message) {
             return;
         case WM_CAPTURECHANGED:
             FCaptureControl = nullptr;
+            DefaultHandler(message);
+            return;
+        case WM_SETCURSOR:
+            // A program-wide cursor (the hourglass while busy) wins over the window's own.
+            if (Screen && Screen->Cursor() != crDefault && LOWORD(message.LParam) == HTCLIENT) {
+                ::SetCursor(Screen->Cursors(Screen->Cursor()));
+                message.Result = TRUE;
+                return;
+            }
             DefaultHandler(message);
             return;
         case WM_SIZE:

@@ -31,6 +31,13 @@ TGraphicControl::~TGraphicControl() {
     Invalidate();
 }
 
+TCanvas* TGraphicControl::Canvas() {
+    HWND held = FCanvas.ContextWindow();
+    if (held && (!FParent || !FParent->HandleAllocated() || FParent->Handle() != held))
+        FCanvas.FreeContext();
+    return &FCanvas;
+}
+
 void TGraphicControl::Invalidate() {
     if (!FParent || !FParent->HandleAllocated()) return;
     RECT r = BoundsRect();

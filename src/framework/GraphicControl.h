@@ -17,6 +17,8 @@ public:
     explicit TGraphicControlCanvas(TGraphicControl* control) : FControl(control) {}
     ~TGraphicControlCanvas() override;
     void FreeContext() { FreeHandle(); }
+    // The window whose context the canvas holds (nullptr: none held).
+    HWND ContextWindow() const { return FWnd; }
 
 protected:
     void CreateHandle() override;
@@ -33,7 +35,8 @@ public:
     explicit TGraphicControl(TComponent* owner);
     ~TGraphicControl() override;
 
-    TCanvas* Canvas() { return &FCanvas; }
+    // The canvas (its context is made again when the parent's window was replaced).
+    TCanvas* Canvas();
 
     // Marks the control's rectangle of the parent for repainting.
     void Invalidate();

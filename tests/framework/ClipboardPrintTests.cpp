@@ -6,6 +6,7 @@
 
 #include "framework/Clipbrd.h"
 #include "framework/Dialogs.h"
+#include "framework/Forms.h"
 #include "framework/Printers.h"
 #include "framework/Screen.h"
 #include "framework/core/TempDir.h"
@@ -68,6 +69,17 @@ TEST(Screen, MetricsAndCursors) {
     Screen->SetCursors(14000, hand);
     EXPECT_EQ(Screen->Cursors(14000), hand);
     Screen->SetCursors(14000, nullptr);
+
+    // A program-wide cursor is what every window of the program shows.
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    HWND h = form->Handle();
+    Screen->SetCursor(crHourGlass);
+    EXPECT_EQ(SendMessageA(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+    EXPECT_EQ(GetCursor(), Screen->Cursors(crHourGlass));
+    Screen->SetCursor(crDefault);
+    SendMessageA(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), Screen->Cursors(crArrow));  // the class cursor again
 }
 
 }  // namespace
