@@ -24,13 +24,16 @@ std::string ProfileString(const char* section, const char* key, const char* fall
     }
 }
 
+// A list of names, each ended by a NUL, the list by an empty name (as every caller of the
+// system reads it: a key with an empty name ends the list early).
 std::vector<std::string> SplitList(const std::string& list) {
     std::vector<std::string> out;
     size_t start = 0;
     while (start < list.size()) {
         size_t end = list.find('\0', start);
         if (end == std::string::npos) end = list.size();
-        if (end > start) out.emplace_back(list, start, end - start);
+        if (end == start) break;
+        out.emplace_back(list, start, end - start);
         start = end + 1;
     }
     return out;

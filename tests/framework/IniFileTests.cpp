@@ -107,10 +107,22 @@ TEST(IniFile, PinsTheSystemsReadingOfFileTextAndTheMemoryStoreAgrees) {
     }
 }
 
+// The one difference from the in-memory store found: a line "=value" is a key with an
+// empty name, which ends the system's list of keys (MemIniStore lists it and the keys after).
+TEST(IniFile, KeyWithAnEmptyNameEndsTheKeyList) {
+    TIniFile ini(NewFile("[S]\r\nj=1\r\n=v\r\nk=2\r\n"));
+    EXPECT_EQ(ini.ListKeys("S"), (std::vector<std::string>{"j"}));
+    EXPECT_EQ(ini.ReadValue("S", ""), "v");
+    EXPECT_EQ(ini.ReadValue("S", "k"), "2");
+}
+
 TEST(IniFile, RefusesValuesNoFileCanHoldAndUnwritableFiles) {
     TIniFile ini(NewFile(""));
     EXPECT_FALSE(ini.WriteValue("S", "k", "a\r\nb=c"));
     EXPECT_FALSE(ini.HasSection("S"));
+    std::string big(5000, 'x');  // longer than the first read buffer
+    ASSERT_TRUE(ini.WriteValue("S", "big", big));
+    EXPECT_EQ(ini.ReadValue("S", "big"), big);
     TIniFile nowhere(Folder().Path("no\\such\\folder\\x.ini"));
     EXPECT_FALSE(nowhere.WriteValue("S", "k", "v"));
     EXPECT_THROW(nowhere.WriteString("S", "k", "v"), EIniFileException);
