@@ -112,6 +112,15 @@ TEST(JpegImage, CorruptDataIsAnErrorAndKeepsThePicture) {
     EXPECT_THROW(img.LoadFromMemory(nullptr, 0), EJPEG);
     std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 20);
     EXPECT_THROW(img.LoadFromMemory(headerOnly.data(), headerOnly.size()), EJPEG);
+    // A header claiming 60000 x 60000 pixels is refused before memory is taken for them.
+    std::vector<uint8_t> huge = good;
+    for (size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {  // start of frame: height, width at +5
+            huge[i + 5] = huge[i + 7] = 0xEA;
+            huge[i + 6] = huge[i + 8] = 0x60;
+            break;
+        }
+    EXPECT_THROW(img.LoadFromMemory(huge.data(), huge.size()), EJPEG);
     EXPECT_EQ(img.Width(), 16);  // the earlier picture stays
     // Corrupt bytes inside the data: decoded as well as it goes, never a crash.
     for (size_t i = good.size() / 2; i < good.size() / 2 + 40; ++i) good[i] ^= 0x5A;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 
 #include "framework/Forms.h"
 #include "framework/Threads.h"
@@ -101,6 +102,29 @@ TEST(Thread, ModalLoopServesSynchronize) {
     };
     EXPECT_EQ(form->ShowModal(), mrOk);
     t->WaitFor();
+}
+
+BOOL CALLBACK PressOk(HWND wnd, LPARAM found) {
+    char title[64] = {};
+    GetWindowTextA(wnd, title, sizeof title);
+    if (std::string(title) == "Synchronize test") {
+        PostMessageA(wnd, WM_COMMAND, IDOK, 0);
+        *reinterpret_cast<bool*>(found) = true;
+    }
+    return TRUE;
+}
+
+TEST(Thread, MessageBoxLoopServesSynchronize) {
+    TApplication app;
+    bool found = false;
+    FnThread t([&](FnThread& self) {
+        // Runs inside the message box's own loop, the only loop the main thread runs.
+        self.Synchronize([&] { EnumThreadWindows(GetCurrentThreadId(), &PressOk, reinterpret_cast<LPARAM>(&found)); });
+    });
+    t.Start();
+    EXPECT_EQ(MessageBoxA(nullptr, "closed by a worker thread", "Synchronize test", MB_OK), IDOK);
+    t.WaitFor();
+    EXPECT_TRUE(found);
 }
 
 TEST(Thread, ExceptionsGoBackToTheirThreadAndSelfFreeingThreadsFreeThemselves) {
