@@ -11,6 +11,8 @@ export WINEPREFIX=${WINEPREFIX:-$(dirname "$exe")/../../run-prefix}
 mkdir -p "$WINEPREFIX"; WINEPREFIX=$(cd "$WINEPREFIX" && pwd)
 export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES='mscoree,mshtml='
 export LANG=${QUIRO_WINE_LANG:-ko_KR.UTF-8}
+# The program composes Hangul itself: no X input method (Xlib would wait for a server).
+export XMODIFIERS=${XMODIFIERS:-@im=none}
 xpid=""
 if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 20 80); do

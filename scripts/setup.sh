@@ -51,6 +51,18 @@ if [ ${#missing[@]} -gt 0 ]; then
     fi
 fi
 
+# ---- The Korean locale: Wine takes its ANSI code page (949) and language from it -----------
+if ! locale -a 2>/dev/null | grep -qix 'ko_KR.utf8'; then
+    [ "$(id -u)" = 0 ] || die "the ko_KR.UTF-8 locale is missing and generating it needs root"
+    echo "setup: generating the ko_KR.UTF-8 locale"
+    if grep -qE '^#? *ko_KR.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+        sed -i 's/^# *ko_KR.UTF-8 UTF-8/ko_KR.UTF-8 UTF-8/' /etc/locale.gen
+    else
+        echo 'ko_KR.UTF-8 UTF-8' >>/etc/locale.gen
+    fi
+    locale-gen >/dev/null 2>&1 || die "locale-gen failed"
+fi
+
 # ---- libjpeg-turbo for mingw, from Debian's source package -------------------------------
 prefix=$(jpeg_prefix)
 if [ ! -f "$prefix/lib/libjpeg.a" ]; then

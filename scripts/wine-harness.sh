@@ -27,7 +27,10 @@ wine_harness_start() {  # tree
     [ -f "$envf" ] && wine_harness_stop "$tree"
     local prefix="$tree/wineprefix"
     rm -rf "$prefix"; mkdir -p "$prefix"
-    export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # No X input method: the program composes Hangul itself, and under a Korean locale
+    # Xlib would otherwise wait seconds for an input-method server at every first window.
+    export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+        XMODIFIERS=@im=none
     local disp xpid=""
     if [ -z "${QUIRO_USE_DISPLAY:-}" ]; then
         for n in $(seq 90 140); do
@@ -65,6 +68,7 @@ export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='
 export DISPLAY='$disp'
+export XMODIFIERS=@im=none
 QUIRO_XVFB_PID='$xpid'
 QUIRO_WINESERVER_PID='$spid'
 ENV
