@@ -152,3 +152,127 @@ TEST(Telnetd, TerminalTypeWindowSizeAndBinary)
         EXPECT_NE(s.text.find("HIGH=\xFF\x80"), std::string::npos) << s.text;
     }
 }
+
+// ZModem over the telnet line: sz and rz run behind the telnet server in binary mode, so
+// every data 0xFF travels doubled both ways.
+namespace {
+
+struct TelnetLine {
+    int client = -1;
+    pid_t server = -1;
+    Bytes leftover;  // bytes that followed READY
+};
+
+TelnetLine OpenTelnetd(const std::string& probe, IDravelTelnet& telnet, FdChannel*& line)
+{
+    TelnetLine t;
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(listener, 1);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    t.client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::connect(t.client, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    int served = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    ::close(listener);
+    t.server = Spawn({"/usr/sbin/telnetd", "-h", "-E", probe}, "/", served);
+    ::close(served);
+
+    line = new FdChannel(t.client, t.client, 16384, true);
+    telnet.SetPort(line);
+    telnet.SendTelnetWillOptions();
+    std::string text;
+    int mode = 0;
+    uint64_t deadline = MonotonicClock::RealMs() + 10000;
+    uint8_t buf[4096];
+    while (MonotonicClock::RealMs() < deadline) {
+        line->Flush();
+        pollfd p = {t.client, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0)
+            continue;
+        ssize_t got = ::read(t.client, buf, sizeof buf);
+        if (got <= 0)
+            break;
+        for (ssize_t i = 0; i < got; ++i) {
+            uint8_t b = buf[i];
+            if (mode == IDravelTelnet::TelnetMode) {
+                telnet.ProcessTelnetCommand(b);
+                mode = telnet.ReturnMode();
+            } else if (b == IDravelTelnet::IAC) {
+                telnet.BeginCommand(mode);
+                mode = IDravelTelnet::TelnetMode;
+            } else {
+                text += char(b);
+                // The tty is raw by then: the line ends with a bare LF.
+                if (text.size() >= 6 && text.compare(text.size() - 6, 6, "READY\n") == 0) {
+                    // As the front end does when a transfer starts: the host program has
+                    // its tty raw by now, so the server agrees to binary output too.
+                    telnet.EnterTelnetBinary();
+                    line->Flush();
+                    t.leftover.assign(buf + i + 1, buf + got);
+                    return t;
+                }
+            }
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
+TEST(Telnetd, ZModemBothWaysOverTheTelnetLine)
+{
+    TempDir tmp;
+    std::string src = tmp.Sub("src"), dst = tmp.Sub("dst"), up = tmp.Sub("up");
+    // Plenty of 0xFF and telnet-looking pairs in the data.
+    Bytes data = RandomBytes(120000, 11);
+    for (size_t i = 0; i < data.size(); i += 7)
+        data[i] = 0xFF;
+    WriteFile(src + "/ff.bin", data);
+
+    for (bool download : {true, false}) {
+        SCOPED_TRACE(download ? "download" : "upload");
+        std::string probe = tmp.path + (download ? "/down.sh" : "/up.sh");
+        std::string script = "#!/bin/sh\nstty raw -echo\necho READY\n" +
+                             (download ? "exec sz -q " + src + "/ff.bin\n"
+                                       : "cd " + up + " && exec rz -q\n");
+        WriteFile(probe, Bytes(script.begin(), script.end()));
+        ::chmod(probe.c_str(), 0755);
+
+        IDravelTelnet telnet;
+        telnet.SetWindowSize(80, 24);
+        FdChannel* line = nullptr;
+        TelnetLine t = OpenTelnetd(probe, telnet, line);
+        ASSERT_NE(line, nullptr);
+        PosixFileStore files;
+        MonotonicClock clock;
+        LoopTimer timer(0);
+        IDravelZModem zm;
+        zm.SetFileStore(&files);
+        zm.SetClock(&clock);
+        SessionEnd end;
+        if (download) {
+            zm.Start(line, IDravelZModem::DirectionReceive, dst + "/", "");
+            zm.SendZRINIT();
+            for (uint8_t b : t.leftover)
+                zm.ProcessByte(b);
+            end = RunSession(zm, *line, nullptr);
+        } else {
+            zm.Start(line, IDravelZModem::DirectionSend, src + "/", "ff.bin");
+            zm.StartSender(&timer);
+            for (uint8_t b : t.leftover)
+                zm.ProcessByte(b);
+            end = RunSession(zm, *line, &timer);
+        }
+        EXPECT_TRUE(SessionSucceeded(zm, end)) << "status " << zm.Status();
+        Bytes got;
+        EXPECT_TRUE(ReadFile((download ? dst : up) + "/ff.bin", got));
+        EXPECT_EQ(got, data);
+        delete line;
+        ::close(t.client);
+        Reap(t.server, 3000);
+    }
+}
