@@ -175,6 +175,23 @@ TEST(Lrzsz, UploadOfAnExistingFileIsSkipped)
     EXPECT_EQ(got, old);
 }
 
+TEST(Lrzsz, RzResumingAPartialOrCompleteFile)
+{
+    // rz -r asks for the rest of what it has; a complete file asks at the end, which
+    // must get ZEOF at once rather than a stall.
+    for (size_t have : {size_t(70000), size_t(150000)}) {
+        SCOPED_TRACE(have);
+        Fixture f;
+        const Bytes& big = f.files[0].second;
+        WriteFile(f.dst + "/big.bin", Bytes(big.begin(), big.begin() + long(have)));
+        Outcome run = Transfer(true, {"rz", "-q", "-r"}, f.dst, f.src, {"big.bin"});
+        EXPECT_TRUE(run.ok) << run.status;
+        Bytes got;
+        ReadFile(f.dst + "/big.bin", got);
+        EXPECT_EQ(got, big);
+    }
+}
+
 TEST(Lrzsz, ResumesOnlyWhenTheSenderAsks)
 {
     Fixture f;
