@@ -19,7 +19,11 @@
 #include <string>
 #include <utility>
 
+#include "engines/core/GlyphComposer.h"
 #include "engines/core/HangulComposer.h"
+#include "engines/core/MonoImage.h"
+
+class TCanvas;  // framework/Graphics.h: the drawing half works on the Win32 side only
 
 class TDravelHanguel {
 public:
@@ -69,7 +73,42 @@ public:
 
     // ---- Drawing half (text renderer, bitmap fonts, composition display) ----
     // Its operations go here and its fields at the end of the private section; it is
-    // implemented in a file of its own.
+    // implemented in a file of its own (engines/DravelHanguelDraw.cpp, Win32 only).
+
+    // The redraw hook refers to this object: it must not be copied.
+    TDravelHanguel(const TDravelHanguel&) = delete;
+    TDravelHanguel& operator=(const TDravelHanguel&) = delete;
+
+    // Draws the text with its top-left corner at (x, y) in the canvas's text (font) and
+    // background (brush) colours. With the bitmap fonts loaded the whole text is composed
+    // off-screen and reaches the canvas in one transfer, n bytes as n * 8 x 16 pixels;
+    // otherwise it goes out in the canvas's font, as ANSI text with code page 1252 and
+    // converted from the code page to Unicode with any other.
+    void PaintText(TCanvas* canvas, int x, int y, const std::string& text);
+
+    // Loads "FontASCII", "FontKSC5601" and "FontHanja" from the bitmap resources of
+    // `module` (an HINSTANCE; null means the program itself). 1 when the fonts are loaded
+    // (also when they were already); 0 when a resource is missing or is not a font of the
+    // expected size, and BitmapFontError says which and why. Nothing changes on failure.
+    int LoadBitmapFonts(void* module);
+    void FreeBitmapFonts();
+    const std::string& BitmapFontError() const { return FFontError; }
+    // The loaded fonts (empty images when none are loaded).
+    const BitmapFontSet& BitmapFonts() const { return FFonts; }
+
+    // Where the syllable in progress is shown. Setting a canvas also makes it the
+    // composition redraw (SetCompositionRedraw): the spot then follows every change of
+    // the syllable; null stops both.
+    void SetCompositionCanvas(TCanvas* canvas);
+    TCanvas* GetCompositionCanvas() const { return FCompositionCanvas; }
+    void SetCompositionPos(int x, int y) {
+        FCompositionX = x;
+        FCompositionY = y;
+    }
+    // With Hangul mode on, a syllable in progress and a canvas: draws the syllable's
+    // KS C 5601 pair at the composition position (Show) or two spaces over it (Hide).
+    void ShowComposition();
+    void HideComposition();
 
 private:
     void RedrawComposition();
@@ -82,4 +121,17 @@ private:
     int FBitmapFontsLoaded = 0;
     const quiro::engines::HangulKeyState* FKeys = nullptr;
     std::function<void()> FRedraw;
+
+    // ---- Drawing half ----
+
+    void UpdateCompositionSpot();
+    void DrawCompositionText(const std::string& text);
+
+    BitmapFontSet FFonts;
+    MonoImage FLine;  // the composed line of the last PaintText (its storage is reused)
+    std::string FFontError;
+    TCanvas* FCompositionCanvas = nullptr;
+    int FCompositionX = 0;
+    int FCompositionY = 0;
+    bool FCompositionShown = false;  // the spot shows a syllable drawn by this object
 };

@@ -1,0 +1,47 @@
+// The printer controller's files and printer on Win32: the temporary print file ("Q2@"
+// and a unique number in the system's temporary folder), the configured print file, and
+// the raw print job that sends a finished temporary file to the configured printer.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <utility>
+
+#include "engines/core/PrinterController.h"
+
+class TPrintFileOutlet : public PrinterOutlet {
+public:
+    // The name the print jobs carry in the spooler.
+    static constexpr const char* kDocumentName = "Quiro 2 [Print]";
+
+    explicit TPrintFileOutlet(std::string printerName = {})
+        : FPrinterName(std::move(printerName)) {}
+    // Closes every file still open.
+    ~TPrintFileOutlet() override;
+    TPrintFileOutlet(const TPrintFileOutlet&) = delete;
+    TPrintFileOutlet& operator=(const TPrintFileOutlet&) = delete;
+
+    // The printer of PrintRawFile (the setting "PrinterName").
+    void SetPrinterName(const std::string& name) { FPrinterName = name; }
+    const std::string& PrinterName() const { return FPrinterName; }
+
+    int CreateTemporaryPrintFile(std::string* name) override;
+    int CreatePrintFile(const std::string& name) override;
+    void WritePrintFile(int handle, const uint8_t* data, size_t size) override;
+    void ClosePrintFile(int handle) override;
+    // One "RAW" job; a printer that cannot be opened or refuses the data is not reported.
+    void PrintRawFile(const std::string& name) override;
+    void DeletePrintFile(const std::string& name) override;
+
+    // How many files are open (for the owner's checks and the tests).
+    size_t OpenFileCount() const { return FFiles.size(); }
+
+private:
+    int Adopt(HANDLE file);
+
+    std::string FPrinterName;
+    std::map<int, HANDLE> FFiles;
+    int FNextHandle = 1;
+};

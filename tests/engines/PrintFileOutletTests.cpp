@@ -1,0 +1,132 @@
+// The printer controller's Win32 files: the temporary print file, the configured file, and
+// the controller driving them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "engines/PrintFileOutlet.h"
+#include "engines/core/PrinterController.h"
+
+namespace {
+
+bool Exists(const std::string& name) {
+    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Contents(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string TempFolder() {
+    char folder[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof folder, folder);
+    return folder;
+}
+
+size_t Feed(PrinterController& c, const std::string& bytes, bool* finished) {
+    return c.Feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), finished);
+}
+
+// No printer of this name exists: the raw job fails quietly and the file is deleted anyway.
+constexpr const char* kNoPrinter = "Quiro test printer that does not exist";
+
+}  // namespace
+
+TEST(PrintFileOutlet, TemporaryFileHasThePrefixInTheTemporaryFolder) {
+    TPrintFileOutlet outlet(kNoPrinter);
+    std::string a, b;
+    const int ha = outlet.CreateTemporaryPrintFile(&a);
+    const int hb = outlet.CreateTemporaryPrintFile(&b);
+    ASSERT_GE(ha, 0);
+    ASSERT_GE(hb, 0);
+    EXPECT_NE(ha, hb);
+    EXPECT_NE(a, b);
+    const std::string folder = TempFolder();
+    EXPECT_EQ(a.substr(0, folder.size() + 3), folder + "Q2@") << a;
+    EXPECT_TRUE(Exists(a));
+    EXPECT_EQ(outlet.OpenFileCount(), 2u);
+
+    const std::string data("x\0\xFFy\r\n", 6);
+    outlet.WritePrintFile(ha, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+    outlet.WritePrintFile(999, reinterpret_cast<const uint8_t*>("lost"), 4);  // no such file
+    outlet.ClosePrintFile(ha);
+    outlet.ClosePrintFile(ha);  // twice is harmless
+    EXPECT_EQ(Contents(a), data);
+    outlet.DeletePrintFile(a);
+    EXPECT_FALSE(Exists(a));
+
+    outlet.PrintRawFile(b);  // the printer cannot be opened: nothing happens
+    outlet.ClosePrintFile(hb);
+    outlet.DeletePrintFile(b);
+    EXPECT_FALSE(Exists(b));
+    EXPECT_EQ(outlet.OpenFileCount(), 0u);
+}
+
+TEST(PrintFileOutlet, ControllerPrintsIntoATemporaryFileAndDeletesIt) {
+    TPrintFileOutlet outlet(kNoPrinter);
+    PrinterController controller(outlet);
+    ASSERT_TRUE(controller.Start(PrinterController::kTemporaryFile, ""));
+    const std::string name = controller.TemporaryName();
+    EXPECT_TRUE(Exists(name));
+    bool finished = false;
+    EXPECT_EQ(Feed(controller, "page\x1b[4x\x1b\x1b[", &finished), 11u);
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(Feed(controller, "4iscreen", &finished), 2u);
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(controller.IsOpen());
+    EXPECT_FALSE(Exists(name));
+    EXPECT_EQ(outlet.OpenFileCount(), 0u);
+
+    // A reset while printing closes the file and still deletes it.
+    ASSERT_TRUE(controller.Start(PrinterController::kTemporaryFile, ""));
+    const std::string second = controller.TemporaryName();
+    Feed(controller, "half a page\x1b[", &finished);
+    controller.Reset();
+    EXPECT_FALSE(Exists(second));
+    EXPECT_EQ(outlet.OpenFileCount(), 0u);
+}
+
+TEST(PrintFileOutlet, ControllerWritesTheConfiguredFile) {
+    TPrintFileOutlet outlet(kNoPrinter);
+    const std::string name = TempFolder() + "quiro print test.prn";
+    {
+        std::ofstream old(name, std::ios::binary);
+        old << "an older, longer file that is replaced";
+    }
+    {
+        PrinterController controller(outlet);
+        ASSERT_TRUE(controller.Start(PrinterController::kNamedFile, "\"" + name + "\""));
+        bool finished = false;
+        Feed(controller, "abc\x1b[4x\x1b", &finished);
+        EXPECT_EQ(Feed(controller, "[4i", &finished), 3u);
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(Contents(name), "abc\x1b[4x");
+
+        // Left open by a reset: the held bytes are kept and the file is closed.
+        ASSERT_TRUE(controller.Start(PrinterController::kNamedFile, name));
+        Feed(controller, "de\x1b[4", &finished);
+        controller.Reset();
+        EXPECT_EQ(outlet.OpenFileCount(), 0u);
+        EXPECT_EQ(Contents(name), "de\x1b[4");
+
+        // Still open when the controller goes away.
+        ASSERT_TRUE(controller.Start(PrinterController::kNamedFile, name));
+        Feed(controller, "fg", &finished);
+    }
+    EXPECT_EQ(outlet.OpenFileCount(), 0u);
+    EXPECT_EQ(Contents(name), "fg");
+    EXPECT_TRUE(Exists(name));  // a configured file stays
+    DeleteFileA(name.c_str());
+
+    // A file that cannot be made leaves the controller off.
+    PrinterController controller(outlet);
+    EXPECT_FALSE(
+        controller.Start(PrinterController::kNamedFile, TempFolder() + "no such folder\\x.prn"));
+    EXPECT_FALSE(controller.IsOpen());
+    EXPECT_EQ(outlet.OpenFileCount(), 0u);
+}
