@@ -7,21 +7,30 @@ WIN32 := build/win32
 FUZZ := build/fuzz
 ADDR ?=
 
-.PHONY: all setup native win32 fuzz test native-test win32-test fuzz-test run bench clean
+.PHONY: all setup native win32 fuzz test native-test run bench clean \
+	native-configure win32-configure host-tools
 
 all: native win32
 
 setup:
 	@scripts/setup.sh
 
-native: setup
+native-configure: setup
 	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+native: native-configure
 	@ninja -C $(NATIVE) -j $(JOBS)
 
-win32: setup
+# Only the host tools the Win32 tree needs (fonts, string tables).
+host-tools: native-configure
+	@ninja -C $(NATIVE) -j $(JOBS) fontgen strtable
+
+win32-configure: setup
 	@cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIRO_HOST_TOOLS=$(CURDIR)/$(NATIVE)/tools \
 	  -DQUIRO_JPEG_PREFIX="$$(scripts/setup.sh --jpeg-prefix)" >/dev/null
+
+win32: host-tools win32-configure
 	@ninja -C $(WIN32) -j $(JOBS)
 
 fuzz: setup
@@ -36,7 +45,8 @@ native-test: native
 test: native win32 fuzz
 	@scripts/run-tests.sh all
 
-run: native win32
+run: host-tools win32-configure
+	@ninja -C $(WIN32) -j $(JOBS) quiro
 	@scripts/run-quiro.sh $(WIN32)/src/console/quiro.exe $(ADDR)
 
 bench: native
