@@ -68,10 +68,16 @@ IDravelZModem::IDravelZModem() = default;
 IDravelZModem::~IDravelZModem()
 {
     Cleanup();
+    DetachTimer();
+}
+
+void IDravelZModem::DetachTimer()
+{
     if (timer_) {
         timer_->SetEnabled(false);
         timer_->SetHandler(nullptr);
     }
+    timer_ = nullptr;
 }
 
 uint32_t IDravelZModem::Now()

@@ -52,6 +52,8 @@ public:
     static constexpr uint32_t SenderMinFree = 2048;     // output space needed to send a tick
 
     IDravelZModem();
+    // Stops and unhooks the sender's timer: delete the engine before that timer, or call
+    // DetachTimer first.
     ~IDravelZModem();
     IDravelZModem(const IDravelZModem&) = delete;
     IDravelZModem& operator=(const IDravelZModem&) = delete;
@@ -69,6 +71,8 @@ public:
     void QueueFile(const std::string& directory, const std::string& fileName);
     void SendZRINIT();
     void StartSender(quiro::engines::PumpTimer* timer);
+    // Stops the sender's timer, drops its handler and forgets it (before the timer goes).
+    void DetachTimer();
     // 1 while the engine takes bytes; 0 once the transfer has ended (that byte and the
     // rest of the block belong to the terminal).
     int ProcessByte(uint8_t b);

@@ -58,6 +58,11 @@ TEST_F(Sender, StartsWithZrqinitAndOffersTheFile)
     EXPECT_TRUE(frames[1].crcOk);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(frames[1].data.data())), "f.bin");
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(frames[1].data.data()) + 6), "100 0 0 0 1 100");
+    // The owner may delete the timer first once it is detached.
+    Feed(Hex(ZRPOS, 0));
+    zm.DetachTimer();
+    EXPECT_FALSE(timer.enabled);
+    EXPECT_FALSE(timer.handler);
 }
 
 TEST_F(Sender, PacesOneBlockPerTickAndOnlyWithRoom)
