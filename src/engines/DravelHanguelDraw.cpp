@@ -108,7 +108,10 @@ void TDravelHanguel::PaintText(TCanvas* canvas, int x, int y, const std::string&
         const int n = MultiByteToWideChar(
             static_cast<UINT>(FCodePage), MB_PRECOMPOSED | MB_USEGLYPHCHARS, text.data(),
             static_cast<int>(text.size()), wide.data(), static_cast<int>(wide.size()));
-        if (n > 0) TextOutW(dc, x, y, wide.data(), n);
+        if (n > 0)
+            TextOutW(dc, x, y, wide.data(), n);
+        else
+            canvas->TextOut(x, y, text);  // a code page the system lacks: shown as ANSI
     }
 }
 

@@ -268,6 +268,23 @@ TEST(TextRendererPaint, WindowsFontDrawsKoreanThroughCodePage949) {
                         static_cast<int>(cp1252.size()));
     TextOutW(latin.Dc(), 3, 2, cp1252.data(), static_cast<int>(cp1252.size()));
     EXPECT_FALSE(latin.SameAs(painted));
+
+    // A code page the system does not have still shows the text (as ANSI text).
+    Surface unknown(160, 24), ansi(160, 24);
+    ASSERT_TRUE(unknown.Ok() && ansi.Ok());
+    h.SetCodePage(12345);
+    TDravelHanguel ansiPainter;  // code page 1252: TextOut
+    for (Surface* s : {&unknown, &ansi}) {
+        s->Fill(kFill);
+        s->Canvas()->Font()->Assign(*painted.Canvas()->Font());
+        SetColours(s->Canvas(), clWhite, clGreen);
+    }
+    h.PaintText(unknown.Canvas(), 3, 2, bytes);
+    ansiPainter.PaintText(ansi.Canvas(), 3, 2, bytes);
+    EXPECT_TRUE(unknown.SameAs(ansi));
+    int drawn = 0;
+    for (int x = 3; x < 60; ++x) drawn += unknown.At(x, 10) == ColorToGdi(clWhite);
+    EXPECT_GT(drawn, 0);
 }
 
 TEST(TextRendererComposition, ShowHideAndRedrawAtTheSpot) {
