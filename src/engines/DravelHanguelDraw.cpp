@@ -47,7 +47,7 @@ void BlitLine(HDC dc, int x, int y, const MonoImage& line) {
 
 // Reads one font from the module's bitmap resources.
 bool LoadFontResource(HMODULE module, const char* name, MonoImage& out, std::string* error) {
-    HRSRC res = FindResourceA(module, name, MAKEINTRESOURCEA(2));  // RT_BITMAP
+    HRSRC res = FindResourceA(module, name, RT_BITMAP);
     HGLOBAL mem = res ? LoadResource(module, res) : nullptr;
     const void* data = mem ? LockResource(mem) : nullptr;
     if (data == nullptr) {
