@@ -1,0 +1,310 @@
+// The terminal engine wired to its side channels and to the telnet object, fed through
+// ProcessReceived as the main window feeds it: what reaches the print files, the capture
+// editor, the picture cell, the memo window and the line.
+#include "engines/core/DravelTerminal.h"
+#include "engines/core/TerminalSideChannels.h"
+#include "engines/core/TerminalTelnetAdapter.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+// Print files in memory; the content of each file as it was closed.
+struct Files : PrinterOutlet {
+    std::map<int, std::string> open;  // handle -> name
+    std::map<std::string, std::string> content;
+    std::vector<std::string> closed, log;
+    bool fail = false;
+    int next = 5;
+
+    int Create(const std::string& name)
+    {
+        if (fail)
+            return -1;
+        content[name].clear();
+        open[next] = name;
+        return next++;
+    }
+    int CreateTemporaryPrintFile(std::string* name) override { return Create(*name = "Q2@1.tmp"); }
+    int CreatePrintFile(const std::string& name) override { return Create(name); }
+    void WritePrintFile(int handle, const uint8_t* data, size_t size) override
+    {
+        ASSERT_TRUE(open.count(handle));
+        content[open[handle]].append(reinterpret_cast<const char*>(data), size);
+    }
+    void ClosePrintFile(int handle) override
+    {
+        ASSERT_TRUE(open.count(handle));
+        closed.push_back(content[open[handle]]);
+        log.push_back("close " + open[handle]);
+        open.erase(handle);
+    }
+    void PrintRawFile(const std::string& name) override { log.push_back("print " + name); }
+    void DeletePrintFile(const std::string& name) override { log.push_back("delete " + name); }
+};
+
+struct Editor : CaptureSink {
+    std::vector<std::string> inserts;
+    void InsertCaptureText(std::string_view text) override { inserts.emplace_back(text); }
+};
+
+struct Memo : MemoOutlet {
+    std::vector<std::string> lines;
+    void ShowOnLineMemo(const std::string& line) override { lines.push_back(line); }
+};
+
+struct Line : quiro::engines::ByteChannel {
+    std::string out;
+    bool open = true, winsock = false;
+    bool IsOpen() const override { return open; }
+    bool IsWinsock() const override { return winsock; }
+    uint32_t OutputFree() const override { return 1u << 16; }
+    bool PutBlock(const uint8_t* data, uint32_t len) override
+    {
+        out.append(reinterpret_cast<const char*>(data), len);
+        return true;
+    }
+};
+
+struct Session {
+    ScreenModel screen;
+    Files files;
+    Editor editor;
+    Memo memo;
+    Line line;
+    TerminalSideChannels side{&editor, &files};
+    TerminalTelnetAdapter telnet{&line};
+    TDravelTerminal term{screen, ColorIndexToColor(15), ColorIndexToColor(4)};
+
+    explicit Session(bool winsock = false)
+    {
+        line.winsock = winsock;
+        TerminalOutlets o;
+        side.Attach(o);
+        o.TelnetHost = &telnet;
+        term.SetOutlets(o);
+        side.SetMemoOutlet(&memo);
+        side.SetCaptureClock([] { return CaptureTime{2026, 12, 6, 21, 40, 0}; });
+        side.SetPrintFileName("\"C:\\out.prn\"");
+        term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
+    }
+    void Feed(const std::vector<std::string>& blocks)
+    {
+        for (const std::string& b : blocks)
+            term.ProcessReceived(0, b);
+    }
+    std::string Row(int r) const
+    {
+        const int line = screen.ScreenTop + r;
+        return line < screen.LineCount() ? screen.Text(line) : std::string();
+    }
+};
+
+// The stream whole, cut in two at every point, and one byte per block.
+std::vector<std::vector<std::string>> Splits(const std::string& s)
+{
+    std::vector<std::vector<std::string>> all;
+    for (size_t i = 0; i <= s.size(); ++i)
+        all.push_back({s.substr(0, i), s.substr(i)});
+    std::vector<std::string> bytes;
+    for (char c : s)
+        bytes.emplace_back(1, c);
+    all.push_back(bytes);
+    return all;
+}
+
+struct PrintCase {
+    const char* name;
+    int mode;
+    std::string stream, file, row;
+};
+
+TEST(TerminalSideChannels, PrinterControllerTakesTheDataByteForByte)
+{
+    const PrintCase cases[] = {
+        {"plain", 2, "\x1b[5iabc\x1b[4iafter", "abc", "after"},
+        {"text around", 2, "ab\x1b[5icd\x1b[4ief", "cd", "abef"},
+        {"other sequences written through", 2, "\x1b[5ia\x1b[4xb\x1b[1;31m\x1b[4i!",
+         "a\x1b[4xb\x1b[1;31m", "!"},
+        {"ESC that breaks the terminator starts it", 2, "\x1b[5ix\x1b\x1b[4iok", "x\x1b", "ok"},
+        {"broken after '['", 2, "\x1b[5i\x1b[\x1b[4iok", "\x1b[", "ok"},
+        {"broken after '4'", 2, "\x1b[5i\x1b[4\x1b[4iok", "\x1b[4", "ok"},
+        {"any byte", 2, "\x1b[5i\xb0\xa1\xff\x00\r\n\x07\x1b[4iz"s, "\xb0\xa1\xff\x00\r\n\x07"s, "z"},
+        {"temporary file", 1, "\x1b[5iabc\x1b[4iafter", "abc", "after"},
+    };
+    for (const PrintCase& c : cases) {
+        for (const auto& blocks : Splits(c.stream)) {
+            Session s;
+            s.term.PrintMode = c.mode;
+            s.Feed(blocks);
+            const std::string where = std::string(c.name) + ", first block " + std::to_string(blocks[0].size());
+            EXPECT_EQ(s.files.closed, std::vector<std::string>{c.file}) << where;
+            EXPECT_EQ(s.Row(0), c.row) << where;
+            EXPECT_EQ(s.term.ReceiveMode(), TDravelTerminal::ModeNormal) << where;
+            const std::vector<std::string> log =
+                c.mode == 1 ? std::vector<std::string>{"close Q2@1.tmp", "print Q2@1.tmp", "delete Q2@1.tmp"}
+                            : std::vector<std::string>{"close C:\\out.prn"};
+            EXPECT_EQ(s.files.log, log) << where;
+        }
+    }
+}
+
+TEST(TerminalSideChannels, PrinterControllerThatCannotStartOrIsReset)
+{
+    // Print mode 0, or a file that cannot be made: the data shows on the screen.
+    for (bool fail : {false, true}) {
+        Session s;
+        s.term.PrintMode = fail ? 2 : 0;
+        s.files.fail = fail;
+        s.Feed({"\x1b[5iabc\x1b[4i"});
+        EXPECT_EQ(s.Row(0), "abc");
+        EXPECT_TRUE(s.files.log.empty());
+    }
+    // Reset while printing: the held bytes are kept, the temporary file printed and removed,
+    // and the screen takes the data again.
+    Session s;
+    s.term.PrintMode = 1;
+    s.Feed({"\x1b[5iabc\x1b["});
+    ASSERT_TRUE(s.side.Printing());
+    s.term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
+    EXPECT_EQ(s.files.closed, std::vector<std::string>{"abc\x1b["});
+    EXPECT_EQ(s.files.log, (std::vector<std::string>{"close Q2@1.tmp", "print Q2@1.tmp", "delete Q2@1.tmp"}));
+    s.Feed({"x"});
+    EXPECT_EQ(s.Row(0), "x");
+}
+
+TEST(TerminalSideChannels, TextCaptureDeliversEachBlockOnce)
+{
+    Session s;
+    s.term.CaptureOn = 1;
+    // Line feeds give "\r", escapes and a bare CR nothing; a pair split over blocks belongs
+    // to the block that completes it; a block that places nothing delivers nothing.
+    s.Feed({"ab\r\n\x1b[1;31mc\xb0", "\xa1\x1b[H", "\x1b[2J", "d\n\n"});
+    EXPECT_EQ(s.editor.inserts, (std::vector<std::string>{"ab\rc", "\xb0\xa1", "d\r\r"}));
+    s.term.CaptureOn = 0;
+    s.Feed({"e"});
+    EXPECT_EQ(s.editor.inserts.size(), 3u);
+}
+
+TEST(TerminalSideChannels, HexCaptureDumpsEachBlockInOneCall)
+{
+    Session s;
+    s.term.CaptureOn = 1;
+    s.term.HexCapture = 1;
+    // Bytes as received, before the escape is interpreted.
+    s.Feed({"ABCDEFGHIJKLMNOP\x1b[m!", std::string(37, 'x')});
+    ASSERT_EQ(s.editor.inserts.size(), 2u);
+    EXPECT_EQ(s.editor.inserts[0], "<RECV> 2026-12-06 21:40:00 (20 bytes)\r"
+                                   "41 42 43 44 45 46 47 48  49 4A 4B 4C 4D 4E 4F 50     ABCDEFGHIJKLMNOP\r"
+                                   "1B 5B 6D 21 " + std::string(36 + 1 + 4, ' ') + ".[m!\r\r");
+    const std::string row = "78 78 78 78 78 78 78 78  78 78 78 78 78 78 78 78     xxxxxxxxxxxxxxxx\r";
+    EXPECT_EQ(s.editor.inserts[1], "<RECV> 2026-12-06 21:40:00 (37 bytes)\r" + row + row + "78 78 78 78 78 " +
+                                       std::string(33 + 1 + 4, ' ') + "xxxxx\r\r");
+    EXPECT_EQ(s.Row(0).substr(0, 17), "ABCDEFGHIJKLMNOP!");
+}
+
+struct ImageCase {
+    const char* name;
+    std::string stream;
+    int column, row;
+    std::string text;
+};
+
+TEST(TerminalSideChannels, ImagePackCommandSetsTheCell)
+{
+    const ImageCase cases[] = {
+        {"position", "\x1b%B4\x01" "A10 5\rx", 9, 4, "x"},
+        {"among text and colours", "\x1b%B4ab\x1b[1m\x01" "A3 2\rc", 2, 1, "abc"},
+        {"other command byte consumed", "\x1b%B4\x01" "Bz", 0, 0, "z"},
+        {"not armed", "\x01" "A10 5\rx", 0, 0, "x10 5"},
+    };
+    for (const ImageCase& c : cases) {
+        for (const auto& blocks : Splits(c.stream)) {
+            Session s;
+            s.Feed(blocks);
+            const std::string where = std::string(c.name) + ", first block " + std::to_string(blocks[0].size());
+            EXPECT_EQ(s.term.ImageCell.Column, c.column) << where;
+            EXPECT_EQ(s.term.ImageCell.Row, c.row) << where;
+            EXPECT_EQ(s.Row(0), c.text) << where;
+            EXPECT_EQ(s.term.ReceiveMode(), TDravelTerminal::ModeNormal) << where;
+        }
+    }
+}
+
+TEST(TerminalSideChannels, MemoLineReachesTheMemoWindowWhenTheSettingIsOn)
+{
+    for (bool on : {true, false}) {
+        Session s;
+        s.side.SetShowOnLineMemoWindow(on);
+        s.Feed({"top\x1b" "7\x1b[24;1H[memo] hi\x1b[24;2H\x07\x1b" "8more"});
+        EXPECT_EQ(s.memo.lines, on ? std::vector<std::string>{"[memo] hi"} : std::vector<std::string>{});
+        EXPECT_EQ(s.Row(0), "topmore");
+    }
+}
+
+const std::string Naws80x24 = "\xff\xfa\x1f\x00\x50\x00\x18\xff\xf0"s;
+
+struct TelnetCase {
+    const char* name;
+    std::string stream, answer, text;
+};
+
+TEST(TerminalTelnetAdapter, CommandsInTheStreamAreAnsweredOnTheLine)
+{
+    const TelnetCase cases[] = {
+        {"DO NAWS after the offer", "a\xff\xfd\x1f" "b", Naws80x24, "ab"},
+        {"terminal type", "\xff\xfa\x18\x01\xff\xf0", "\xff\xfa\x18\x00vt100\xff\xf0"s, ""},
+        {"WILL ECHO", "\xff\xfb\x01x", "\xff\xfd\x01", "x"},
+        {"DO unknown", "\xff\xfd\x05", "\xff\xfc\x05", ""},
+        {"NOP", "c\xff\xf1" "d", "", "cd"},
+        // IAC IAC is one data byte 0xFF: here a lead byte whose pair has no glyph.
+        {"IAC IAC", "e\xff\xff" "f\xff\xfb\x03", "\xff\xfd\x03", "e\xa1\xe0"},
+    };
+    for (const TelnetCase& c : cases) {
+        for (const auto& blocks : Splits(c.stream)) {
+            Session s(true);
+            ASSERT_NE(s.telnet.Telnet(), nullptr);
+            s.telnet.Telnet()->SendTelnetWillOptions();
+            s.line.out.clear();
+            s.Feed(blocks);
+            const std::string where = std::string(c.name) + ", first block " + std::to_string(blocks[0].size());
+            EXPECT_EQ(s.line.out, c.answer) << where;
+            EXPECT_EQ(s.Row(0), c.text) << where;
+        }
+    }
+}
+
+TEST(TerminalTelnetAdapter, WindowSizeFollowsTheScreenAndTheLineKind)
+{
+    Session s(true);
+    EXPECT_EQ(s.line.out, Naws80x24 + Naws80x24);  // the reset on connection
+    s.line.out.clear();
+    s.term.SetScreenSize(100, 30);
+    s.term.SetTerminalFont(ColorIndexToColor(15), ColorIndexToColor(4));
+    const std::string naws = "\xff\xfa\x1f\x00\x64\x00\x1e\xff\xf0"s;
+    EXPECT_EQ(s.line.out, naws + naws);
+
+    // A closed port keeps the object but sends nothing.
+    s.line.out.clear();
+    s.line.open = false;
+    s.term.SetTerminalFont(ColorIndexToColor(15), ColorIndexToColor(4));
+    EXPECT_EQ(s.line.out, "");
+    EXPECT_NE(s.telnet.Telnet(), nullptr);
+
+    // Another line kind drops the object: 0xFF is text again.
+    s.line.open = true;
+    s.line.winsock = false;
+    s.term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
+    EXPECT_EQ(s.telnet.Telnet(), nullptr);
+    s.Feed({"\xff\xfd\x1f"});
+    EXPECT_EQ(s.line.out, "");
+    EXPECT_EQ(s.Row(0), "\xa1\xe0\x1f");
+}
+
+} // namespace
