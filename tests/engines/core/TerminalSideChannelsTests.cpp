@@ -189,7 +189,13 @@ TEST(TerminalSideChannels, TextCaptureDeliversEachBlockOnce)
     EXPECT_EQ(s.editor.inserts, (std::vector<std::string>{"ab\rc", "\xb0\xa1", "d\r\r"}));
     s.term.CaptureOn = 0;
     s.Feed({"e"});
+    s.term.CaptureOn = 1;
+    s.side.SetCaptureSink(nullptr);  // the capture editor was closed
+    s.Feed({"f\n"});
     EXPECT_EQ(s.editor.inserts.size(), 3u);
+    s.side.SetCaptureSink(&s.editor);
+    s.Feed({"g"});
+    EXPECT_EQ(s.editor.inserts.back(), "g");
 }
 
 TEST(TerminalSideChannels, HexCaptureDumpsEachBlockInOneCall)
