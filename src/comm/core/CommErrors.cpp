@@ -58,7 +58,7 @@ namespace quiro::comm {
 std::exception_ptr MakeLinkException(int32_t code) {
   if (code >= 0) return nullptr;
   if (code == ecOutOfMemory) return std::make_exception_ptr(::EOutOfMemory());
-  if (code >= kIoFirst && code <= kIoLast) return std::make_exception_ptr(EInOutError(LinkLoadStr(code), -code));
+  if (code >= kIoFirst && code <= kIoLast) return std::make_exception_ptr(::EInOutError(LinkLoadStr(code), -code));
   const auto* end = std::end(kSorted.rows);
   const auto* it = std::lower_bound(std::begin(kSorted.rows), end, code,
                                     [](const CodeClass& row, int32_t c) { return row.code < c; });
@@ -80,7 +80,7 @@ int32_t XlatException(const std::exception& e) {
     if (link->ErrorCode != 0) return link->ErrorCode;
     return link->SourceCode < 0 ? link->SourceCode : ecUnknownFailure;
   }
-  if (const auto* io = dynamic_cast<const quiro::comm::EInOutError*>(&e))
+  if (const auto* io = dynamic_cast<const ::EInOutError*>(&e))
     return io->ErrorCode > 0 ? -io->ErrorCode : ecUnknownFailure;
   if (dynamic_cast<const ::EOutOfMemory*>(&e) || dynamic_cast<const std::bad_alloc*>(&e))
     return ecOutOfMemory;

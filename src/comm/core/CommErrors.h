@@ -80,15 +80,8 @@ class ETpsStringResourceError : public Exception {
 };
 
 namespace quiro::comm {
-// The input/output error that CheckException raises for the file and device range of
-// codes (the framework has none of its own yet); -8 raises the framework's EOutOfMemory.
-class EInOutError : public Exception {
- public:
-  EInOutError(const std::string& msg, int32_t code) : Exception(msg), ErrorCode(code) {}
-  int32_t ErrorCode;
-};
-
-// The exception CheckException would raise for a negative code (null for codes >= 0).
+// The exception CheckException would raise for a negative code (null for codes >= 0):
+// -2..-162 raise the framework's EInOutError (ErrorCode = -code), -8 its EOutOfMemory.
 std::exception_ptr MakeLinkException(int32_t code);
 }  // namespace quiro::comm
 

@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "framework/core/Exception.h"
 
@@ -29,6 +30,15 @@ class EConvertError : public Exception {
 class EOutOfMemory : public Exception {
  public:
   EOutOfMemory() : Exception("Out of memory") {}
+};
+
+// A file or device input/output failure. ErrorCode is the error number of the failure
+// (positive, as the system numbers them).
+class EInOutError : public Exception {
+ public:
+  EInOutError(std::string message, int32_t errorCode)
+      : Exception(std::move(message)), ErrorCode(errorCode) {}
+  int32_t ErrorCode = 0;
 };
 
 // ---- Numbers ----------------------------------------------------------------------------
