@@ -206,9 +206,13 @@ void TDravelTerminal::ControlByte(uint8_t b)
         }
         return;
     case 0x07:
+        // A bell at column 1 of the bottom rows marks a memo line (when the memo window
+        // is wanted); any other bell takes the mark back.
         if (outlets_.Memo && outlets_.Memo->MemoWindowEnabled()) {
             const int column = screen_.CursorColumn + static_cast<int>(pendingText_.size());
             MemoPending = column == 1 && screen_.CursorRow >= 23 ? 1 : 0;
+        } else {
+            MemoPending = 0;
         }
         return;
     case 0x08:

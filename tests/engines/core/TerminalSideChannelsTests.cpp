@@ -252,6 +252,16 @@ TEST(TerminalSideChannels, MemoLineReachesTheMemoWindowWhenTheSettingIsOn)
     }
 }
 
+TEST(TerminalSideChannels, AnyOtherBellTakesTheMemoMarkBack)
+{
+    Session s;
+    s.side.SetShowOnLineMemoWindow(true);
+    s.Feed({"\x1b" "7\x1b[24;1H[memo] hi\x1b[24;2H\x07"});
+    s.side.SetShowOnLineMemoWindow(false);
+    s.Feed({"\x07\x1b" "8"});
+    EXPECT_TRUE(s.memo.lines.empty());
+}
+
 const std::string Naws80x24 = "\xff\xfa\x1f\x00\x50\x00\x18\xff\xf0"s;
 
 struct TelnetCase {
