@@ -107,15 +107,6 @@ TEST(IniFile, PinsTheSystemsReadingOfFileTextAndTheMemoryStoreAgrees) {
     }
 }
 
-// The one difference from the in-memory store found: a line "=value" is a key with an
-// empty name, which ends the system's list of keys (MemIniStore lists it and the keys after).
-TEST(IniFile, KeyWithAnEmptyNameEndsTheKeyList) {
-    TIniFile ini(NewFile("[S]\r\nj=1\r\n=v\r\nk=2\r\n"));
-    EXPECT_EQ(ini.ListKeys("S"), (std::vector<std::string>{"j"}));
-    EXPECT_EQ(ini.ReadValue("S", ""), "v");
-    EXPECT_EQ(ini.ReadValue("S", "k"), "2");
-}
-
 TEST(IniFile, RefusesValuesNoFileCanHoldAndUnwritableFiles) {
     TIniFile ini(NewFile(""));
     EXPECT_FALSE(ini.WriteValue("S", "k", "a\r\nb=c"));

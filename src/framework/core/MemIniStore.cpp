@@ -131,7 +131,9 @@ std::vector<std::string> MemIniStore::ListKeys(std::string_view section) const {
     std::vector<std::string> keys;
     if (const Section* s = FindSection(section)) {
         for (const Line& l : s->lines) {
-            if (l.isKey && (l.key.empty() || l.key.front() != ';')) keys.push_back(l.key);
+            if (!l.isKey) continue;
+            if (l.key.empty()) break;  // the system's list ends at a key with an empty name
+            if (l.key.front() != ';') keys.push_back(l.key);
         }
     }
     return keys;

@@ -9,6 +9,8 @@
 //     line without one is no header); "key=value" splits at the first "="; a line
 //     without "=" is neither a key nor a value but stays in the file;
 //   - a key whose name starts with ";" is read like any other but not listed;
+//   - a key with an empty name ("=value") is read through the name "" but ends the key
+//     list: neither it nor the keys after it are listed;
 //   - duplicate sections or keys are all listed, but reads and writes use the first, and
 //     DeleteSection removes only the first;
 //   - values are stored trimmed.

@@ -102,6 +102,15 @@ TEST_P(IniStoreConformance, ListsWhatTheFileHolds) {
     EXPECT_EQ(store->ReadValue("X", "b"), "2");
 }
 
+// A line "=value" is a key with an empty name: it can be read, but it ends the key list.
+TEST_P(IniStoreConformance, KeyWithAnEmptyNameEndsTheKeyList) {
+    const auto store = Open("[S]\r\nj=1\r\n = v\r\nk=2\r\n[T]\r\nt=3\r\n");
+    EXPECT_EQ(store->ListKeys("S"), (std::vector<std::string>{"j"}));
+    EXPECT_EQ(store->ReadValue("S", ""), "v");
+    EXPECT_EQ(store->ReadValue("S", "k"), "2");
+    EXPECT_EQ(store->ListKeys("T"), (std::vector<std::string>{"t"}));
+}
+
 TEST_P(IniStoreConformance, EncodedValuesReadBackExactly) {
     const std::string values[] = {"", " a", "a ", "\"q\"", "'q'", "\"", "'", "\" '",
                                   "x=y", ";x", "[x]", "\t", "\\x1B[A", "\xB0\xA1\xB0\xA2"};
