@@ -6,7 +6,7 @@
 
 #include "engines/core/CaptureFormat.h"
 #include "engines/core/ImageCommand.h"
-#include "engines/core/MemoTrigger.h"
+#include "engines/core/MemoOutlet.h"
 #include "engines/core/PrinterController.h"
 #include "engines/core/TerminalHooks.h"
 

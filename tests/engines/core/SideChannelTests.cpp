@@ -4,45 +4,9 @@
 #include <vector>
 
 #include "engines/core/ImageCommand.h"
-#include "engines/core/MemoTrigger.h"
 #include "engines/core/PaintRuns.h"
 
 namespace {
-
-class FakeMemo : public MemoOutlet {
-public:
-    void ShowOnLineMemo(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
-
-TEST(MemoTrigger, OnlyABellAtColumnOneOfTheBottomRowsArmsIt) {
-    struct Case {
-        bool setting;
-        int column, row;
-        bool armed;
-    };
-    for (const Case& c :
-         {Case{true, 1, 23, true}, Case{true, 1, 30, true}, Case{true, 0, 23, false},
-          Case{true, 2, 23, false}, Case{true, 1, 22, false}, Case{false, 1, 23, false}}) {
-        MemoTrigger t;
-        t.SetPending(true);  // every bell decides afresh
-        t.Bell(c.setting, c.column, c.row);
-        EXPECT_EQ(t.Pending(), c.armed) << c.setting << " " << c.column << " " << c.row;
-    }
-}
-
-TEST(MemoTrigger, RestoreCursorHandsOverTheLineOnce) {
-    FakeMemo memo;
-    MemoTrigger t;
-    EXPECT_FALSE(t.RestoreCursor("not armed", &memo));
-    t.Bell(true, 1, 23);
-    EXPECT_TRUE(t.RestoreCursor("[memo] hello", &memo));
-    EXPECT_FALSE(t.RestoreCursor("again", &memo));
-    t.Bell(true, 1, 23);
-    EXPECT_FALSE(t.RestoreCursor("", &memo));  // an empty line disarms without a memo
-    EXPECT_FALSE(t.Pending());
-    EXPECT_EQ(memo.lines, std::vector<std::string>{"[memo] hello"});
-}
 
 struct ImageCase {
     const char* name;
