@@ -86,9 +86,7 @@ void TGraphicsObject::Changed() {
 TFont::TFont() : FPixelsPerInch(ScreenLogPixels()) { FHeight = -MulDiv(8, FPixelsPerInch, 72); }
 
 void TFont::SetName(const std::string& name) {
-    if (name == FName || name.empty()) return;
-    FName = name;
-    Changed();
+    if (!name.empty()) Change(FName, name);
 }
 
 int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
@@ -96,33 +94,23 @@ int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
 void TFont::SetSize(int points) { SetHeight(-MulDiv(points, FPixelsPerInch, 72)); }
 
 void TFont::SetHeight(int pixels) {
-    if (pixels == FHeight) return;
-    FHeight = pixels;
-    Changed();
+    Change(FHeight, pixels);
 }
 
 void TFont::SetStyle(TFontStyles style) {
-    if (style == FStyle) return;
-    FStyle = style;
-    Changed();
+    Change(FStyle, style);
 }
 
 void TFont::SetColor(TColor color) {
-    if (color == FColor) return;
-    FColor = color;
-    Changed();
+    Change(FColor, color);
 }
 
 void TFont::SetCharset(TFontCharset charset) {
-    if (charset == FCharset) return;
-    FCharset = charset;
-    Changed();
+    Change(FCharset, charset);
 }
 
 void TFont::SetPitch(TFontPitch pitch) {
-    if (pitch == FPitch) return;
-    FPitch = pitch;
-    Changed();
+    Change(FPitch, pitch);
 }
 
 void TFont::SetPixelsPerInch(int ppi) {
@@ -184,9 +172,7 @@ void TBrush::SetColor(TColor color) {
 }
 
 void TBrush::SetStyle(TBrushStyle style) {
-    if (style == FStyle) return;
-    FStyle = style;
-    Changed();
+    Change(FStyle, style);
 }
 
 void TBrush::Assign(const TBrush& source) {
@@ -210,27 +196,19 @@ HBRUSH TBrush::Handle() {
 }
 
 void TPen::SetColor(TColor color) {
-    if (color == FColor) return;
-    FColor = color;
-    Changed();
+    Change(FColor, color);
 }
 
 void TPen::SetWidth(int width) {
-    if (width == FWidth || width < 0) return;
-    FWidth = width;
-    Changed();
+    if (width >= 0) Change(FWidth, width);
 }
 
 void TPen::SetStyle(TPenStyle style) {
-    if (style == FStyle) return;
-    FStyle = style;
-    Changed();
+    Change(FStyle, style);
 }
 
 void TPen::SetMode(TPenMode mode) {
-    if (mode == FMode) return;
-    FMode = mode;
-    Changed();
+    Change(FMode, mode);
 }
 
 void TPen::Assign(const TPen& source) {

@@ -60,6 +60,13 @@ protected:
     TGraphicsObject() = default;
     // Drops the handle (the canvas that uses it deselects it first) and tells OnChange.
     void Changed();
+    // Stores a property value and tells Changed() when it differs from the old one.
+    template <class T>
+    void Change(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        Changed();
+    }
     virtual void FreeHandle();
 
     friend class TCanvas;
