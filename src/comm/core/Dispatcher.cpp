@@ -1100,17 +1100,23 @@ void TLinkBaseDispatcher::RegisterSyncEventTriggerHandler(TLinkTriggerEvent ev) 
   if (DLog.LoggingOn()) DLog.AddDispatchEntry(dtTriggerHandlerAlloc, dstEventHandler, 1, nullptr, 0, GetDispatchTime());
 }
 
+template <class Handler>
+void TLinkBaseDispatcher::DropHandler(std::vector<Handler>& list,
+                                      typename std::vector<Handler>::iterator it) {
+  if (NotifyBusy_) {
+    it->Deleted = DeletePending = true;
+  } else {
+    list.erase(it);
+    UpdateHandlerFlags(fuKeepPort);
+  }
+}
+
 void TLinkBaseDispatcher::DeregisterWndTriggerHandler(TLinkWindow wnd) {
   std::lock_guard l(DataSection);
   for (auto it = WndTriggerHandlers.begin(); it != WndTriggerHandlers.end(); ++it) {
     if (it->Wnd != wnd || it->Deleted) continue;
     if (DLog.LoggingOn()) DLog.AddDispatchEntry(dtTriggerHandlerDispose, dstWndHandler, uint32_t(wnd), nullptr, 0, GetDispatchTime());
-    if (NotifyBusy_) {
-      it->Deleted = DeletePending = true;
-    } else {
-      WndTriggerHandlers.erase(it);
-      UpdateHandlerFlags(fuKeepPort);
-    }
+    DropHandler(WndTriggerHandlers, it);
     return;
   }
 }
@@ -1120,12 +1126,7 @@ void TLinkBaseDispatcher::DeregisterProcTriggerHandler(TLinkTriggerProc proc) {
   for (auto it = ProcTriggerHandlers.begin(); it != ProcTriggerHandlers.end(); ++it) {
     if (it->Proc != proc || it->Deleted) continue;
     if (DLog.LoggingOn()) DLog.AddDispatchEntry(dtTriggerHandlerDispose, dstProcHandler, 0, nullptr, 0, GetDispatchTime());
-    if (NotifyBusy_) {
-      it->Deleted = DeletePending = true;
-    } else {
-      ProcTriggerHandlers.erase(it);
-      UpdateHandlerFlags(fuKeepPort);
-    }
+    DropHandler(ProcTriggerHandlers, it);
     return;
   }
 }
@@ -1136,12 +1137,7 @@ void TLinkBaseDispatcher::DeregisterEventTriggerHandler(TLinkTriggerEvent ev) {
     if (!(it->Event == ev) || it->Deleted) continue;
     if (DLog.LoggingOn())
       DLog.AddDispatchEntry(dtTriggerHandlerDispose, dstEventHandler, it->Sync ? 1 : 0, nullptr, 0, GetDispatchTime());
-    if (NotifyBusy_) {
-      it->Deleted = DeletePending = true;
-    } else {
-      EventTriggerHandlers.erase(it);
-      UpdateHandlerFlags(fuKeepPort);
-    }
+    DropHandler(EventTriggerHandlers, it);
     return;
   }
 }

@@ -344,6 +344,9 @@ class TLinkBaseDispatcher {
   void FinishNotify();  // steps after the last handler; DataSection held
   void RunReceiveChecks();
   void LogTriggerAlloc(TDispatchSubType sub, uint16_t handle, const void* more, uint32_t len);
+  // Takes a trigger handler out of its list, or marks it while the handlers are being told.
+  template <class Handler>
+  void DropHandler(std::vector<Handler>& list, typename std::vector<Handler>::iterator it);
 
   ILinkNotifier* Notifier = nullptr;
   std::vector<WndHandler> WndTriggerHandlers;
