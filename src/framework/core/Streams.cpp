@@ -61,6 +61,8 @@ int32_t TMemoryStream::Read(void* buffer, int32_t count) {
 
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
   if (count <= 0) return 0;
+  // A position far beyond the end (Seek allows any) must not wrap the end around.
+  if (position_ > INT64_MAX - count) throw EOutOfMemory();
   int64_t end = position_ + count;
   if (end > Size()) SetSize(end);
   std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));

@@ -41,6 +41,12 @@ TEST(MemoryStream, ReadWriteSeekAndSize) {
   EXPECT_THROW(m.ReadBuffer(buf, 5), EReadError);
   EXPECT_THROW(m.SetSize(int64_t{1} << 40), EOutOfMemory);
   EXPECT_EQ(ReadAll(m), "he");
+  // A write far beyond the end is refused, also where the end would wrap around.
+  for (int64_t at : {int64_t{1} << 40, INT64_MAX - 1, INT64_MAX}) {
+    m.Seek(at, soBeginning);
+    EXPECT_THROW(m.WriteBuffer("!", 2), EOutOfMemory) << at;
+  }
+  EXPECT_EQ(ReadAll(m), "he");
 }
 
 TEST(MemoryStream, CopiesBetweenStreams) {
