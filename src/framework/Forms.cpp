@@ -22,8 +22,14 @@ struct DisabledWindows {
 BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM lparam) {
     auto* list = reinterpret_cast<std::pair<HWND, DisabledWindows*>*>(lparam);
     if (hwnd != list->first && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
-        list->second->windows.push_back(hwnd);
-        EnableWindow(hwnd, FALSE);
+        // No exception may leave the system's enumeration; a window that could not be
+        // noted for enabling again afterwards stays enabled.
+        bool noted = false;
+        GuardCallback([&] {
+            list->second->windows.push_back(hwnd);
+            noted = true;
+        });
+        if (noted) EnableWindow(hwnd, FALSE);
     }
     return TRUE;
 }
