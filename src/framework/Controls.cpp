@@ -344,25 +344,38 @@ void TWinControl::PaintControls(HDC dc) {
         if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
         RECT r = c->BoundsRect();
         if (r.right <= r.left || r.bottom <= r.top || !RectVisible(dc, &r)) continue;
-        int saved = SaveDC(dc);
+        // The context goes back to its state also when the control's paint fails.
+        struct Saved {
+            HDC dc;
+            int id;
+            ~Saved() { RestoreDC(dc, id); }
+        } saved{dc, SaveDC(dc)};
         OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
         IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
         c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        RestoreDC(dc, saved);
     }
 }
 
 void TWinControl::PaintHandler(TMessage& message) {
-    PAINTSTRUCT ps{};
-    HDC dc = reinterpret_cast<HDC>(message.WParam);
-    bool own = dc == nullptr;
-    if (own) dc = BeginPaint(FHandle, &ps);
-    // The window paints itself first (system classes draw into the given context).
-    TMessage self{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
-    if (FDefWndProc != &DefWindowProcA) DefaultHandler(self);
-    PaintControls(dc);
-    if (own) EndPaint(FHandle, &ps);
+    struct Paint {
+        HWND wnd;
+        HDC dc;
+        PAINTSTRUCT ps{};
+        bool own = false;
+        // EndPaint also when a paint handler fails, or the context would never be released.
+        ~Paint() {
+            if (own) EndPaint(wnd, &ps);
+        }
+    } paint{FHandle, reinterpret_cast<HDC>(message.WParam)};
+    if (!paint.dc) {
+        paint.dc = BeginPaint(FHandle, &paint.ps);
+        paint.own = true;
+    }
     message.Result = 0;
+    // The window paints itself first (system classes draw into the given context).
+    TMessage self{WM_PAINT, reinterpret_cast<WPARAM>(paint.dc), 0, 0};
+    if (FDefWndProc != &DefWindowProcA) DefaultHandler(self);
+    PaintControls(paint.dc);
 }
 
 void TWinControl::SetMouseControl(TControl* control) {

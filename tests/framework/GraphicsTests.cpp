@@ -265,6 +265,37 @@ TEST(GraphicControl, PaintsInsideTheParentsPaintAtItsPlace) {
     EXPECT_EQ(rows, (std::vector<std::string>{"........", "..rrbb..", "..rrr...", "........"}));
 }
 
+// A failing paint handler reaches the application, and the context it painted into gets
+// its origin and clipping back.
+TEST(GraphicControl, FailingPaintRestoresTheContext) {
+    TApplication app;
+    std::vector<std::string> errors;
+    app.OnException = [&](TComponent*, std::exception_ptr e) {
+        errors.push_back(TApplication::ExceptionMessage(e));
+    };
+    auto* form = app.CreateForm<TForm>();
+    form->SetBounds(0, 0, 200, 150);
+    auto* bad = new Box(form);
+    bad->SetParent(form);
+    bad->SetBounds(10, 10, 20, 20);
+    bad->OnPaint = [](TComponent*) { throw Exception("paint failed"); };
+    form->Show();
+    HWND h = form->Handle();
+    InvalidateRect(h, nullptr, TRUE);
+    UpdateWindow(h);
+    EXPECT_EQ(errors, std::vector<std::string>{"paint failed"});
+
+    TBitmap surface;
+    surface.SetSize(40, 40);
+    HDC dc = surface.Canvas()->Handle();
+    EXPECT_THROW(form->PaintControls(dc), Exception);
+    POINT origin{-1, -1};
+    GetViewportOrgEx(dc, &origin);
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
+    form->Hide();
+}
+
 TEST(GraphicControl, MouseGoesToTheControlUnderItAndStaysWithAPress) {
     TApplication app;
     auto* form = app.CreateForm<TForm>();
