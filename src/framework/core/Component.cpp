@@ -75,8 +75,13 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
     // An owned component leaving tells the owner's other components too, so that siblings
     // pointing at it can let go.
     if (operation == opRemove && component->FOwner == this) {
-        for (TComponent* c : FComponents)
-            if (c != component) c->Notification(component, opRemove);
+        // A copy: a sibling may free or move components while it hears of this one.
+        const std::vector<TComponent*> siblings = FComponents;
+        for (TComponent* c : siblings) {
+            if (c == component) continue;
+            if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end())
+                c->Notification(component, opRemove);
+        }
     }
 }
 

@@ -101,6 +101,35 @@ TEST(FreeNotification, SiblingsAreToldWhenOneLeavesTheOwner) {
     EXPECT_EQ(b->watched, nullptr);
 }
 
+// Frees a sibling when told that another one went away.
+class Reaper : public TComponent {
+public:
+    using TComponent::TComponent;
+    TComponent* victim = nullptr;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove && victim && component != victim) {
+            TComponent* v = victim;
+            victim = nullptr;
+            delete v;
+        }
+    }
+};
+
+TEST(FreeNotification, ASiblingMayFreeAnotherWhileHearingOfARemoval) {
+    std::vector<std::string> log;
+    Probe owner(nullptr, "owner", &log);
+    auto* reaper = new Reaper(&owner);
+    auto* victim = new Probe(&owner, "victim", &log);
+    auto* leaving = new Probe(&owner, "leaving", &log);
+    reaper->victim = victim;
+    delete leaving;
+    EXPECT_EQ(owner.ComponentCount(), 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"free leaving", "free victim"}));
+}
+
 TEST(ComponentState, LoadingAndDestroying) {
     std::vector<std::string> log;
     Probe p(nullptr, "p", &log);
