@@ -1,21 +1,11 @@
 #include "engines/PrintFileOutlet.h"
 
-#include <climits>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
 
 #include "framework/Printers.h"
-
-TPrintFileOutlet::~TPrintFileOutlet() {
-    for (auto& f : FFiles) CloseHandle(f.second);
-}
-
-int TPrintFileOutlet::Adopt(HANDLE file) {
-    if (file == INVALID_HANDLE_VALUE) return -1;
-    // Handles count up and never repeat while this outlet lives (wrap after 2^31 files).
-    if (FNextHandle == INT_MAX) FNextHandle = 1;
-    const int handle = FNextHandle++;
-    FFiles[handle] = file;
-    return handle;
-}
 
 int TPrintFileOutlet::CreateTemporaryPrintFile(std::string* name) {
     char folder[MAX_PATH + 1] = {};
@@ -24,41 +14,29 @@ int TPrintFileOutlet::CreateTemporaryPrintFile(std::string* name) {
     char path[MAX_PATH + 1] = {};
     // With 0 for the number the system picks one that is free and creates the file.
     if (GetTempFileNameA(folder, "Q2@", 0, path) == 0) return -1;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DeleteFileA(path);
+    const int handle = FFiles.Create(path);
+    if (handle < 0) {
+        FFiles.Remove(path);
         return -1;
     }
     if (name) *name = path;
-    return Adopt(file);
+    return handle;
 }
 
-int TPrintFileOutlet::CreatePrintFile(const std::string& name) {
-    if (name.empty()) return -1;
-    return Adopt(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-}
+int TPrintFileOutlet::CreatePrintFile(const std::string& name) { return FFiles.Create(name); }
 
 void TPrintFileOutlet::WritePrintFile(int handle, const uint8_t* data, size_t size) {
-    auto it = FFiles.find(handle);
-    if (it == FFiles.end() || data == nullptr) return;
+    if (data == nullptr) return;
     while (size > 0) {
-        DWORD written = 0;
-        if (!WriteFile(it->second, data, static_cast<DWORD>(size), &written, nullptr) ||
-            written == 0)
-            return;  // not reported: the rest of the job is lost, the session goes on
-        data += written;
-        size -= written;
+        const uint32_t part = static_cast<uint32_t>(std::min<size_t>(size, UINT32_MAX));
+        // A failure is not reported: the rest of the job is lost, the session goes on.
+        if (!FFiles.Write(handle, data, part)) return;
+        data += part;
+        size -= part;
     }
 }
 
-void TPrintFileOutlet::ClosePrintFile(int handle) {
-    auto it = FFiles.find(handle);
-    if (it == FFiles.end()) return;
-    CloseHandle(it->second);
-    FFiles.erase(it);
-}
+void TPrintFileOutlet::ClosePrintFile(int handle) { FFiles.Close(handle); }
 
 void TPrintFileOutlet::PrintRawFile(const std::string& name) {
     ::PrintRawFile(FPrinterName, name, kDocumentName);

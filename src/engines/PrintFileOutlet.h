@@ -3,12 +3,10 @@
 // the raw print job that sends a finished temporary file to the configured printer.
 #pragma once
 
-#include <windows.h>
-
-#include <map>
 #include <string>
 #include <utility>
 
+#include "engines/Win32FileStore.h"
 #include "engines/core/PrinterController.h"
 
 class TPrintFileOutlet : public PrinterOutlet {
@@ -18,8 +16,7 @@ public:
 
     explicit TPrintFileOutlet(std::string printerName = {})
         : FPrinterName(std::move(printerName)) {}
-    // Closes every file still open.
-    ~TPrintFileOutlet() override;
+    // Every file still open is closed with the outlet.
     TPrintFileOutlet(const TPrintFileOutlet&) = delete;
     TPrintFileOutlet& operator=(const TPrintFileOutlet&) = delete;
 
@@ -36,12 +33,9 @@ public:
     void DeletePrintFile(const std::string& name) override;
 
     // How many files are open (for the owner's checks and the tests).
-    size_t OpenFileCount() const { return FFiles.size(); }
+    size_t OpenFileCount() const { return FFiles.OpenCount(); }
 
 private:
-    int Adopt(HANDLE file);
-
     std::string FPrinterName;
-    std::map<int, HANDLE> FFiles;
-    int FNextHandle = 1;
+    TWin32FileStore FFiles;
 };
