@@ -23,7 +23,9 @@ int TPrintFileOutlet::CreateTemporaryPrintFile(std::string* name) {
     return handle;
 }
 
-int TPrintFileOutlet::CreatePrintFile(const std::string& name) { return FFiles.Create(name); }
+int TPrintFileOutlet::CreatePrintFile(const std::string& name) {
+    return FFiles.Create(name);
+}
 
 void TPrintFileOutlet::WritePrintFile(int handle, const uint8_t* data, size_t size) {
     if (data == nullptr) return;
@@ -36,7 +38,9 @@ void TPrintFileOutlet::WritePrintFile(int handle, const uint8_t* data, size_t si
     }
 }
 
-void TPrintFileOutlet::ClosePrintFile(int handle) { FFiles.Close(handle); }
+void TPrintFileOutlet::ClosePrintFile(int handle) {
+    FFiles.Close(handle);
+}
 
 void TPrintFileOutlet::PrintRawFile(const std::string& name) {
     ::PrintRawFile(FPrinterName, name, kDocumentName);

@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
-uint32_t TWin32Clock::NowMs() { return GetTickCount(); }
+uint32_t TWin32Clock::NowMs() {
+    return GetTickCount();
+}
 
-TWin32PumpTimer::TWin32PumpTimer() { FTimer.SetEnabled(false); }
+TWin32PumpTimer::TWin32PumpTimer() {
+    FTimer.SetEnabled(false);
+}
 
 // The engine calls these in the middle of its own work and does not expect exceptions: a
 // system out of timers is reported by the application and the pump stays silent (the

@@ -12,8 +12,8 @@ public:
         static int count = 0;
         char temp[MAX_PATH + 1] = {};
         GetTempPathA(sizeof temp, temp);
-        FPath = std::string(temp) + "quiro scratch " + std::to_string(GetCurrentProcessId()) +
-                "-" + std::to_string(++count) + "\\";
+        FPath = std::string(temp) + "quiro scratch " + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++count) + "\\";
         CreateDirectoryA(FPath.c_str(), nullptr);
     }
     ~ScratchFolder() {

@@ -24,7 +24,8 @@ Bytes ReadAll(TWin32FileStore& files, int handle) {
     Bytes all;
     uint8_t buffer[1000];
     int32_t n;
-    while ((n = files.Read(handle, buffer, sizeof buffer)) > 0) all.insert(all.end(), buffer, buffer + n);
+    while ((n = files.Read(handle, buffer, sizeof buffer)) > 0)
+        all.insert(all.end(), buffer, buffer + n);
     EXPECT_EQ(n, 0);  // the end, not a failure
     return all;
 }
@@ -34,7 +35,9 @@ bool Write(TWin32FileStore& files, int handle, const std::string& s) {
                        static_cast<uint32_t>(s.size()));
 }
 
-std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
+std::string Text(const Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
 
 // Whether anyone holds the file open (an exclusive open fails while someone does).
 bool HeldOpen(const std::string& path) {

@@ -213,9 +213,9 @@ protected:
             return sender.State() == IDravelZModem::StateFinished &&
                    receiver.State() == IDravelZModem::StateFinished;
         });
-        ASSERT_TRUE(done) << "sender state " << int(sender.State()) << " status "
-                          << sender.Status() << ", receiver state " << int(receiver.State())
-                          << " status " << receiver.Status();
+        ASSERT_TRUE(done) << "sender state " << int(sender.State()) << " status " << sender.Status()
+                          << ", receiver state " << int(receiver.State()) << " status "
+                          << receiver.Status();
         EXPECT_FALSE(pump.Enabled());
 
         sender.ShowStatus();
@@ -245,6 +245,10 @@ protected:
 
 }  // namespace
 
-TEST_F(Transfer, FileWithEveryByteValueArrivesIntact) { Run(false); }
+TEST_F(Transfer, FileWithEveryByteValueArrivesIntact) {
+    Run(false);
+}
 
-TEST_F(Transfer, FileWithEveryByteValueArrivesIntactOverATelnetLine) { Run(true); }
+TEST_F(Transfer, FileWithEveryByteValueArrivesIntactOverATelnetLine) {
+    Run(true);
+}
