@@ -39,7 +39,7 @@ int TWin32FileStore::Create(const std::string& path) {
 int TWin32FileStore::OpenExisting(const std::string& path, bool forWriting) {
     if (path.empty()) return -1;
     if (forWriting && ReadOnly(path)) return -1;
-    // A file being read may be read by others too; one being written only read.
+    // Others may read and write a file we read, and only read one we write.
     const DWORD access = forWriting ? GENERIC_WRITE : GENERIC_READ;
     const DWORD share = forWriting ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
     return Adopt(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
