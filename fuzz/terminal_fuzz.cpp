@@ -1,6 +1,7 @@
 // Fuzzes the terminal engine's receive entry with random options, screen sizes, block
 // sizes and outlets, and checks the screen model's invariants after every block.
 #include "engines/core/DravelTerminal.h"
+#include "engines/core/FakeTelnet.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,11 +10,10 @@
 
 namespace {
 
-struct Outlets : TerminalSender, TerminalView, TerminalTelnetHandler, TerminalTelnetHost,
+struct Outlets : TerminalSender, TerminalView,
                  TerminalCaptureSink, TerminalPrinterOutlet, TerminalMemoOutlet, TerminalImageOutlet {
     size_t sent = 0, captured = 0;
-    int modeBefore = 0, returnMode = 3, state = 0, imageBytes = 0;
-    bool telnet = false;
+    int imageBytes = 0;
     std::string printTail;
     void SendString(const std::string& s) override { sent += s.size(); }
     void LinesChanged(int a, int b) override
@@ -28,27 +28,6 @@ struct Outlets : TerminalSender, TerminalView, TerminalTelnetHandler, TerminalTe
     }
     void EverythingChanged() override {}
     void JumpToScreen() override {}
-    TerminalTelnetHandler* SyncTelnet(int, int) override { return telnet ? this : nullptr; }
-    void BeginTelnetCommand(int mode) override
-    {
-        modeBefore = mode;
-        returnMode = 3;
-        state = 0;
-    }
-    int ProcessTelnetCommand(uint8_t b) override
-    {
-        if (state == 0 && b == 0xFF) {
-            returnMode = modeBefore;
-            return 0;
-        }
-        if (state == 0 && b >= 251 && b <= 254) {
-            state = 1;
-            return 1;
-        }
-        returnMode = modeBefore;
-        return 1;
-    }
-    int ReturnMode() const override { return returnMode; }
     void CaptureBlockStart(size_t, bool) override {}
     void CaptureRawByte(uint8_t) override { ++captured; }
     void CaptureText(const char*, size_t n) override { captured += n; }
@@ -109,11 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ScreenModel screen;
     Outlets o;
-    o.telnet = flags & 0x20;
+    FakeTelnet telnet;
+    telnet.present = flags & 0x20;
     TerminalOutlets outlets;
     outlets.Sender = &o;
     outlets.View = &o;
-    outlets.TelnetHost = &o;
+    outlets.TelnetHost = &telnet;
     outlets.Capture = &o;
     outlets.Printer = &o;
     outlets.Memo = &o;
