@@ -231,19 +231,22 @@ public:
     }
 };
 
+Box* AddBox(TForm* form, int x, int y, int w, int h) {
+    auto* box = new Box(form);
+    box->SetParent(form);
+    box->SetBounds(x, y, w, h);
+    return box;
+}
+
 TEST(GraphicControl, PaintsInsideTheParentsPaintAtItsPlace) {
     TApplication app;
     auto* form = app.CreateForm<TForm>();
-    auto* a = new Box(form);
-    a->SetParent(form);
-    a->SetBounds(2, 1, 3, 2);
+    auto* a = AddBox(form, 2, 1, 3, 2);
     a->OnPaint = [&](TComponent*) {
         a->Canvas()->Brush()->SetColor(clRed);
         a->Canvas()->FillRect(RECT{-10, -10, 100, 100});  // clipped to the control
     };
-    auto* b = new Box(form);
-    b->SetParent(form);
-    b->SetBounds(4, 1, 2, 1);  // overlaps a, painted after it
+    auto* b = AddBox(form, 4, 1, 2, 1);  // overlaps a, painted after it
     b->OnPaint = [&](TComponent*) {
         b->Canvas()->Brush()->SetColor(clBlue);
         b->Canvas()->FillRect(RECT{0, 0, 2, 1});
@@ -275,9 +278,7 @@ TEST(GraphicControl, FailingPaintRestoresTheContext) {
     };
     auto* form = app.CreateForm<TForm>();
     form->SetBounds(0, 0, 200, 150);
-    auto* bad = new Box(form);
-    bad->SetParent(form);
-    bad->SetBounds(10, 10, 20, 20);
+    auto* bad = AddBox(form, 10, 10, 20, 20);
     bad->OnPaint = [](TComponent*) { throw Exception("paint failed"); };
     form->Show();
     HWND h = form->Handle();
@@ -299,15 +300,9 @@ TEST(GraphicControl, FailingPaintRestoresTheContext) {
 TEST(GraphicControl, MouseGoesToTheControlUnderItAndStaysWithAPress) {
     TApplication app;
     auto* form = app.CreateForm<TForm>();
-    auto* a = new Box(form);
-    a->SetParent(form);
-    a->SetBounds(10, 10, 20, 20);
-    auto* top = new Box(form);
-    top->SetParent(form);
-    top->SetBounds(25, 25, 10, 10);
-    auto* off = new Box(form);
-    off->SetParent(form);
-    off->SetBounds(50, 50, 10, 10);
+    auto* a = AddBox(form, 10, 10, 20, 20);
+    auto* top = AddBox(form, 25, 25, 10, 10);
+    auto* off = AddBox(form, 50, 50, 10, 10);
     off->SetEnabled(false);
     form->HandleNeeded();
 

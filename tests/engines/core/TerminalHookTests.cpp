@@ -67,6 +67,14 @@ struct Rig {
     ScreenModel screen;
     TDravelTerminal term{screen, ColorIndexToColor(15), ColorIndexToColor(4)};
     int Feed(const std::string& s, int rz = 0) { return term.ProcessReceived(rz, s); }
+    // Hands the engine one outlet, the others left empty.
+    template <class Slot, class T>
+    void Attach(Slot slot, T& outlet)
+    {
+        TerminalOutlets o;
+        o.*slot = &outlet;
+        term.SetOutlets(o);
+    }
     std::string Row(int r) const
     {
         const int line = screen.ScreenTop + r;
@@ -78,9 +86,7 @@ TEST(TerminalTelnet, CommandsAreHandedOverAndIacIacIsData)
 {
     Rig rig;
     FakeTelnet telnet;
-    TerminalOutlets o;
-    o.TelnetHost = &telnet;
-    rig.term.SetOutlets(o);
+    rig.Attach(&TerminalOutlets::TelnetHost, telnet);
     rig.term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
     EXPECT_EQ(telnet.syncs, 1);
 
@@ -98,9 +104,7 @@ TEST(TerminalTelnet, LosingTheLineLeavesTelnetMode)
 {
     Rig rig;
     FakeTelnet telnet;
-    TerminalOutlets o;
-    o.TelnetHost = &telnet;
-    rig.term.SetOutlets(o);
+    rig.Attach(&TerminalOutlets::TelnetHost, telnet);
     rig.term.SetTerminalFont(ColorIndexToColor(15), ColorIndexToColor(4));
     rig.Feed("\xff");
     ASSERT_EQ(rig.term.ReceiveMode(), TDravelTerminal::ModeTelnet);
@@ -115,9 +119,7 @@ TEST(TerminalView, DamageIsReportedInListLines)
 {
     Rig rig;
     Damage view;
-    TerminalOutlets o;
-    o.View = &view;
-    rig.term.SetOutlets(o);
+    rig.Attach(&TerminalOutlets::View, view);
     rig.term.SetScreenSize(10, 5);
     rig.Feed("a\r\nb\r\nc");
     EXPECT_EQ(view.events, (std::vector<std::string>{"lines 0-2"}));
@@ -133,9 +135,7 @@ TEST(TerminalView, TrimMovesTheViewOnlyWhenItFallsOffTheTop)
 {
     Rig rig;
     Damage view;
-    TerminalOutlets o;
-    o.View = &view;
-    rig.term.SetOutlets(o);
+    rig.Attach(&TerminalOutlets::View, view);
     std::string lines;
     for (int i = 0; i < 198; ++i)
         lines += "x\r\n";
@@ -178,9 +178,7 @@ TEST(TerminalCapture, TextCaptureGetsPlacedCharactersAndLineFeeds)
 {
     Rig rig;
     Capture cap;
-    TerminalOutlets o;
-    o.Capture = &cap;
-    rig.term.SetOutlets(o);
+    rig.Attach(&TerminalOutlets::Capture, cap);
     rig.Feed("no");
     EXPECT_EQ(cap.log, ""); // capture off
     rig.term.CaptureOn = 1;
@@ -198,9 +196,7 @@ TEST(TerminalPrinter, ControllerTakesBytesUntilItEnds)
 {
     Rig rig;
     Printer printer;
-    TerminalOutlets o;
-    o.Printer = &printer;
-    rig.term.SetOutlets(o);
+    rig.Attach(&TerminalOutlets::Printer, printer);
     rig.Feed("\x1b[5ia"); // print mode 0: nothing
     EXPECT_EQ(printer.openedMode, 0);
     rig.term.PrintMode = 2;
@@ -219,9 +215,7 @@ TEST(TerminalImage, ArmedControlAStartsACommand)
 {
     Rig rig;
     Image image;
-    TerminalOutlets o;
-    o.Image = &image;
-    rig.term.SetOutlets(o);
+    rig.Attach(&TerminalOutlets::Image, image);
     rig.Feed("\x01x");
     EXPECT_EQ(image.starts, 0);
     rig.Feed("\x1b%B4");
