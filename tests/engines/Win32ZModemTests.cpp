@@ -65,12 +65,10 @@ TEST_F(PumpTimerTest, TicksOnlyWhileEnabledWithAHandler) {
     pump.SetHandler([&] { ++ticks; });
     pump.SetInterval(10);
     EXPECT_FALSE(pump.Enabled());  // starts off
-    EXPECT_EQ(pump.Interval(), 10u);
     LetTimePass(3);
     EXPECT_EQ(ticks, 0);
 
     pump.SetEnabled(true);
-    EXPECT_TRUE(pump.Enabled());
     ASSERT_TRUE(RunUntil([&] { return ticks >= 3; }));
 
     pump.SetEnabled(false);
