@@ -52,21 +52,31 @@ if [ "$what" = all ]; then
 fi
 
 # Count test cases from the gtest reports (each executable writes one XML file).
-read -r passed failed < <(python3 - "$reports" <<'PY'
+# Per tree first (native/, win32/, fuzz runs at the top), then the total on the last line.
+python3 - "$reports" >"$reports/counts.txt" <<'PY'
 import sys, pathlib, xml.etree.ElementTree as ET
-p = f = 0
-for x in pathlib.Path(sys.argv[1]).rglob('*.xml'):
+root = pathlib.Path(sys.argv[1])
+counts = {}
+for x in root.rglob('*.xml'):
+    kind = x.parent.name if x.parent != root else 'fuzz'
+    p, f = counts.get(kind, (0, 0))
     try:
         r = ET.parse(x).getroot()
+        t = int(r.get('tests', 0)); bad = int(r.get('failures', 0)) + int(r.get('errors', 0))
+        dis = int(r.get('disabled', 0)) + int(r.get('skipped', 0))
+        p += t - bad - dis; f += bad
     except ET.ParseError:
         f += 1
-        continue
-    t = int(r.get('tests', 0)); bad = int(r.get('failures', 0)) + int(r.get('errors', 0))
-    dis = int(r.get('disabled', 0)) + int(r.get('skipped', 0))
-    p += t - bad - dis; f += bad
-print(p, f)
+    counts[kind] = (p, f)
+for kind in ('native', 'win32', 'fuzz'):
+    if kind in counts:
+        print(kind, *counts[kind])
+print('total', sum(c[0] for c in counts.values()), sum(c[1] for c in counts.values()))
 PY
-)
+while read -r kind p f; do
+    [ "$kind" = total ] && { passed=$p; failed=$f; continue; }
+    echo "$kind: $p passed, $f failed"
+done <"$reports/counts.txt"
 if [ ${#failed_suites[@]} -gt 0 ] && [ "$failed" = 0 ]; then
     failed=${#failed_suites[@]}   # a suite crashed before writing its report
 fi
