@@ -56,6 +56,10 @@ void TClipboard::SetBuffer(UINT format, const void* data, size_t size) {
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!mem) throw EClipboardException("Not enough memory for the clipboard");
     void* p = GlobalLock(mem);
+    if (!p) {
+        GlobalFree(mem);
+        throw EClipboardException("Not enough memory for the clipboard");
+    }
     std::memcpy(p, data, size);
     GlobalUnlock(mem);
     if (!SetClipboardData(format, mem)) {

@@ -3,6 +3,8 @@
 #include <winspool.h>
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -132,12 +134,21 @@ bool PrintRawFile(const std::string& printerName, const std::string& fileName,
         ClosePrinter(printer);
         return false;
     }
+    // The block buffer is made before anything is opened that would need closing.
+    std::vector<char> buffer;
+    try {
+        buffer.resize(20480);
+    } catch (const std::bad_alloc&) {
+        EndPagePrinter(printer);
+        EndDocPrinter(printer);
+        ClosePrinter(printer);
+        return false;
+    }
     bool ok = false;
     HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         ok = true;
-        std::vector<char> buffer(20480);
         for (;;) {
             DWORD got = 0;
             if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
