@@ -45,7 +45,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq >/dev/null || die "apt-get update failed"
-    if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/tmp/quiro-apt.log 2>&1; then
+    # With recommended packages: Wine's X11 extensions and its own fonts come that way.
+    if ! apt-get install -y -qq "${missing[@]}" >/tmp/quiro-apt.log 2>&1; then
         tail -20 /tmp/quiro-apt.log >&2
         die "installing packages failed (see /tmp/quiro-apt.log)"
     fi
