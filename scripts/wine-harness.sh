@@ -31,20 +31,28 @@ wine_harness_start() {  # tree
     # Xlib would otherwise wait seconds for an input-method server at every first window.
     export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
         XMODIFIERS=@im=none
-    local disp xpid=""
+    local disp="" xpid=""
     if [ -z "${QUIRO_USE_DISPLAY:-}" ]; then
-        for n in $(seq 90 140); do
-            [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { disp=":$n"; break; }
+        # Several trees may start a harness at once: a display number another Xvfb took
+        # first makes ours exit, and then the next free number is tried.
+        local n i
+        for n in $(seq 90 160); do
+            [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$tree/xvfb.log" 2>&1 &
+            xpid=$!
+            for i in $(seq 1 100); do
+                kill -0 "$xpid" 2>/dev/null || break
+                # Ours only when the display's lock names our Xvfb.
+                if [ -e "/tmp/.X11-unix/X$n" ] &&
+                    [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xpid" ]; then
+                    disp=":$n"; break
+                fi
+                sleep 0.1
+            done
+            [ -n "$disp" ] && kill -0 "$xpid" 2>/dev/null && break
+            kill "$xpid" 2>/dev/null; xpid=""; disp=""
         done
-        [ -n "$disp" ] || { echo "harness: no free X display number" >&2; return 1; }
-        Xvfb "$disp" -screen 0 1280x1024x24 -nolisten tcp >"$tree/xvfb.log" 2>&1 &
-        xpid=$!
-        local i
-        for i in $(seq 1 100); do
-            [ -e "/tmp/.X11-unix/X${disp#:}" ] && break
-            kill -0 "$xpid" 2>/dev/null || { echo "harness: Xvfb failed" >&2; return 1; }
-            sleep 0.1
-        done
+        [ -n "$disp" ] || { echo "harness: Xvfb failed on every free display number" >&2; return 1; }
     else
         disp=$DISPLAY
     fi
