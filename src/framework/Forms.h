@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/Controls.h"
+#include "framework/core/Colors.h"
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -66,6 +67,27 @@ private:
 using TMessageEvent = std::function<void(MSG& msg, bool& handled)>;
 using TIdleEvent = std::function<void(TComponent* sender, bool& done)>;
 using TExceptionEvent = std::function<void(TComponent* sender, std::exception_ptr e)>;
+// Help requests: returns true when the request was dealt with; callHelp false stops the
+// default help.
+using THelpEvent = std::function<bool(WORD command, DWORD data, bool& callHelp)>;
+
+// What a hint about to be shown is about: the control under the mouse, where the hint
+// window goes, and for how long it stays.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    POINT HintPos{};
+    int HintMaxWidth = 0;
+    TColor HintColor = 0;
+    RECT CursorRect{};
+    POINT CursorPos{};
+    int ReshowTimeout = 0;
+    int HideTimeout = 0;
+    std::string HintStr;
+};
+using TShowHintEvent =
+    std::function<void(std::string& hintStr, bool& canShow, THintInfo& hintInfo)>;
+// A hook on the application's messages before the main window sees them; true = handled.
+using TWindowHook = std::function<bool(TMessage& message)>;
 
 class TApplication : public TComponent {
 public:
@@ -100,6 +122,23 @@ public:
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
     TExceptionEvent OnException;
+    THelpEvent OnHelp;
+    TNotifyEvent OnHint;
+    TShowHintEvent OnShowHint;
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
+
+    // Hints of the controls (shown after HintPause ms, the next one after HintShortPause,
+    // hidden after HintHidePause).
+    std::string Hint;
+    TColor HintColor = clInfoBk;
+    int HintPause = 500;
+    int HintShortPause = 50;
+    int HintHidePause = 2500;
+    bool ShowHint = true;
+    bool ShowMainForm = true;
+    bool UpdateFormatSettings = true;
+    bool UpdateMetricSettings = true;
 
     // Called inside a catch block: gives the current exception to OnException, or shows it.
     void HandleException(TComponent* sender);

@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
+
+class TComponent;
+class TForm;
+class TWinControl;
 
 using TCursor = int;
 constexpr TCursor crDefault = 0;
@@ -43,7 +48,17 @@ public:
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor cursor);
 
+    // The control with the keyboard focus and its form (raised when they change).
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    TForm* ActiveForm() const { return FActiveForm; }
+    std::function<void(TComponent* sender)> OnActiveControlChange;
+    std::function<void(TComponent* sender)> OnActiveFormChange;
+
 private:
+    friend class TWinControl;
+    friend class TForm;
+    TWinControl* FActiveControl = nullptr;
+    TForm* FActiveForm = nullptr;
     int FPixelsPerInch = 96;
     TCursor FCursor = crDefault;
     std::map<TCursor, HCURSOR> FCursors;
