@@ -102,6 +102,9 @@ LRESULT TControl::Perform(UINT msg, WPARAM wparam, LPARAM lparam) {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
+    // Whoever watches the window (a subclass, a hook) sees the control going, not a window
+    // being re-created.
+    Destroying();
     // Child controls go with their parent (they leave their owners' lists as they go).
     while (!FControls.empty()) delete FControls.back();
     if (FHandle) DestroyWnd();

@@ -45,6 +45,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 }
 
 TForm::~TForm() {
+    Destroying();
     if (OnDestroy) GuardCallback([&] { OnDestroy(this); });
     if (HandleAllocated()) DestroyWnd();
 }

@@ -75,7 +75,12 @@ LRESULT CALLBACK QuiroSubclassProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     auto it = chains.find(hwnd);
     if (it == chains.end()) return DefWindowProcA(hwnd, msg, wparam, lparam);
     WNDPROC original = it->second.original;
-    if (it->second.chain.empty()) return CallWindowProcA(original, hwnd, msg, wparam, lparam);
+    if (it->second.chain.empty()) {
+        // Every subclass left while a foreign one still called us: we only pass messages on,
+        // and forget the window with its last message.
+        if (msg == WM_NCDESTROY) chains.erase(it);
+        return CallWindowProcA(original, hwnd, msg, wparam, lparam);
+    }
     TWindowSubclass* top = it->second.chain.back();
     TMessage m{msg, wparam, lparam, 0};
     GuardCallback([&] { top->FHandler(m); });
