@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/Threads.h"
@@ -151,6 +152,8 @@ TModalResult TForm::ShowModal() {
 bool TForm::IsDialogKey(const MSG&) { return false; }
 
 void TForm::WndProc(TMessage& message) {
+    if (Application && Application->MainForm() == this && Application->MainWindowMessage(message))
+        return;
     switch (message.Msg) {
         case WM_CLOSE:
             Close();
@@ -301,6 +304,51 @@ void TApplication::Activate(bool active) {
     FActive = active;
     if (active && OnActivate) OnActivate(this);
     if (!active && OnDeactivate) OnDeactivate(this);
+}
+
+HWND TApplication::Handle() const {
+    return FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
+}
+
+void TApplication::HookMainWindow(const void* owner, TWindowHook hook) {
+    for (auto& h : FWindowHooks) {
+        if (h.first == owner) {
+            h.second = std::move(hook);
+            return;
+        }
+    }
+    FWindowHooks.emplace_back(owner, std::move(hook));
+}
+
+void TApplication::UnhookMainWindow(const void* owner) {
+    std::erase_if(FWindowHooks, [owner](const auto& h) { return h.first == owner; });
+}
+
+bool TApplication::MainWindowMessage(TMessage& message) {
+    // A copy: a hook may hook or unhook others, or itself; one that left is not called.
+    const auto hooks = FWindowHooks;
+    for (const auto& h : hooks) {
+        bool present = std::any_of(FWindowHooks.begin(), FWindowHooks.end(),
+                                   [&](const auto& now) { return now.first == h.first; });
+        if (present && h.second && h.second(message)) return true;
+    }
+    if (message.Msg == WM_SIZE) {
+        bool minimized = message.WParam == SIZE_MINIMIZED;
+        bool restored = message.WParam == SIZE_RESTORED || message.WParam == SIZE_MAXIMIZED;
+        if (minimized && !FMinimized) {
+            FMinimized = true;
+            if (OnMinimize) OnMinimize(this);
+        } else if (restored && FMinimized) {
+            FMinimized = false;
+            if (OnRestore) OnRestore(this);
+        }
+    }
+    return false;
+}
+
+bool TApplication::HelpCommand(WORD command, DWORD data) {
+    bool callHelp = true;
+    return OnHelp ? OnHelp(command, data, callHelp) : false;
 }
 
 int ParamCount() {

@@ -6,6 +6,8 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Controls.h"
 #include "framework/core/Colors.h"
@@ -152,14 +154,36 @@ public:
     void Activate(bool active);
     bool Active() const { return FActive; }
 
+    // The application's window. The program has no hidden window of its own: the main form
+    // is it (its task-bar button, its minimised state, the system's broadcasts such as
+    // WM_SETTINGCHANGE). nullptr while the main form has no window.
+    HWND Handle() const;
+    // Hooks on the main window: each of its messages is offered to them, the first hooked
+    // first, before the form handles it; a hook that returns true has handled it (its
+    // Result stands). One hook per owner: hooking again replaces the owner's hook.
+    void HookMainWindow(const void* owner, TWindowHook hook);
+    void UnhookMainWindow(const void* owner);
+
+    // Help requests go to OnHelp (the program opens its help file itself; there is no
+    // default help viewer); true when they were dealt with.
+    bool HelpCommand(WORD command, DWORD data);
+    bool HelpContext(int context) { return HelpCommand(HELP_CONTEXT, static_cast<DWORD>(context)); }
+
     int ExitCode = 0;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    friend class TForm;
+    // The main form's messages pass here first: its hooks, then minimising and restoring
+    // (OnMinimize, OnRestore). True when a hook handled the message.
+    bool MainWindowMessage(TMessage& message);
     bool ProcessMessage(MSG& msg);
     void Idle();
+
+    std::vector<std::pair<const void*, TWindowHook>> FWindowHooks;
+    bool FMinimized = false;
 
     std::string FTitle;
     TForm* FMainForm = nullptr;
