@@ -49,9 +49,16 @@ constexpr uint32_t Crc32Update(uint32_t crc, uint8_t b)
     return (crc >> 8) ^ Crc32Table[(crc ^ b) & 0xFF];
 }
 
+// Blocks of bytes, sixteen at a time through sliced tables (the same results as
+// Crc16Update / Crc32Update byte by byte). Crc32Block works on the running register:
+// no initial value, no final complement.
 uint16_t Crc16Of(const uint8_t* data, size_t len, uint16_t crc = 0);
+uint32_t Crc32Block(uint32_t crc, const uint8_t* data, size_t len);
 // Complete CRC-32 (initial value and final complement applied).
-uint32_t Crc32Of(const uint8_t* data, size_t len);
+inline uint32_t Crc32Of(const uint8_t* data, size_t len)
+{
+    return ~Crc32Block(0xFFFFFFFFu, data, len);
+}
 
 constexpr uint16_t Crc16Of(std::string_view s)
 {
