@@ -142,6 +142,9 @@ private:
     int Param(int index, int fallback) const;
     bool ParamEmpty(int index) const { return !paramPresent_[index]; }
     void EndEscape() { receiveMode_ = savedReceiveMode_; }
+    // Feeds data[i..length) to the escape parser until the sequence ends; returns the index
+    // of the first byte after it.
+    size_t EscapeRun(const uint8_t* data, size_t i, size_t length);
     void SyncTelnet();
     void CaptureText(const char* p, size_t n);
 

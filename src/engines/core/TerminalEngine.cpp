@@ -4,6 +4,7 @@
 #include "engines/core/KscJohab.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -78,6 +79,23 @@ void TDravelTerminal::SetScreenSize(int columns, int rows)
     scrollBottom_ = rows_ - 1;
 }
 
+namespace {
+
+// True when none of eight bytes is below 0x20 or above 0x7E (word-wide tests: a byte
+// below 0x20 borrows into its top bit when 0x20 is taken away, one of 0x7F or more
+// carries into it when 1 is added).
+inline bool AllPrintableAscii(const uint8_t* p)
+{
+    uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    constexpr uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+    const uint64_t below = (x - 0x20 * ones) & ~x & high;
+    const uint64_t above = ((x + ones) | x) & high;
+    return (below | above) == 0;
+}
+
+} // namespace
+
 int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t length)
 {
     TerminalCaptureSink* capture = CaptureOn ? outlets_.Capture : nullptr;
@@ -96,6 +114,8 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
         if (receiveMode_ == ModeNormal && rzDetect != 1 && b >= 0x20 && b < 0x7F && !heldLead_ &&
             !shifted_) {
             size_t j = i + 1;
+            while (j + 8 <= length && AllPrintableAscii(data + j))
+                j += 8;
             while (j < length && data[j] >= 0x20 && data[j] < 0x7F)
                 ++j;
             if (hex)
@@ -104,7 +124,14 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
             PutAsciiRun(data + i, j - i);
             i = j - 1;
         } else {
-            DispatchByte(b, rzDetect, rzFired);
+            if (receiveMode_ == ModeNormal && rzDetect != 1)
+                ControlByte(b); // what the dispatcher would do, without its two calls
+            else
+                DispatchByte(b, rzDetect, rzFired);
+            // The rest of an escape sequence goes straight to the parser: the cursor moves
+            // only on a sequence's last byte, after which the mode is no longer escape.
+            if (!hex && receiveMode_ == ModeEscape)
+                i = EscapeRun(data, i + 1, length) - 1;
         }
         const int line = screen_.ScreenTop + screen_.CursorRow;
         if (line < dirtyFirst_)
@@ -124,6 +151,43 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
         capture->CaptureBlockEnd();
     captureText_ = false;
     return rzFired ? 1 : 0;
+}
+
+size_t TDravelTerminal::EscapeRun(const uint8_t* data, size_t i, size_t length)
+{
+    if (i < length && data[i] == '[' && escIntermediate_ == -1) {
+        // "ESC [" then digits and ';' read in one loop, leaving the parser's state exactly
+        // as byte by byte; whatever else comes (a final byte, a marker, the end of the
+        // block) goes on through the parser.
+        eqMarker_ = queryMarker_ = 0; // what the parser does on "[", the parameters below
+        escCollected_ = 0;
+        escIntermediate_ = '[';
+        paramOverflow_ = false;
+        ++i;
+        int index = 0, value = 0;
+        bool present = false;
+        for (; i < length; ++i) {
+            const uint8_t b = data[i];
+            if (b >= '0' && b <= '9') {
+                value = std::min(value * 10 + (b - '0'), ParameterLimit);
+                present = true;
+            } else if (b == ';' && index < ParameterCount - 1) {
+                params_[index] = value;
+                paramPresent_[index] = present;
+                ++index;
+                value = 0;
+                present = false;
+            } else {
+                break; // the 17th parameter, a marker or the final byte: the parser's own
+            }
+        }
+        params_[index] = value;
+        paramPresent_[index] = present;
+        paramIndex_ = index;
+    }
+    while (receiveMode_ == ModeEscape && i < length)
+        EscapeByte(data[i++]);
+    return i;
 }
 
 void TDravelTerminal::DispatchByte(uint8_t b, int rzDetect, bool& rzFired)
@@ -332,6 +396,17 @@ void TDravelTerminal::PutAsciiRun(const uint8_t* p, size_t n)
 {
     const char fg = ForegroundLetter(currentFg_);
     const char bg = BackgroundLetter(currentBg_);
+    if (n == 1 && !(AutoWrap && wrapPending_)) {
+        // One cell between two colour changes, as in ANSI art.
+        pendingText_.push_back(static_cast<char>(*p));
+        pendingFg_.push_back(fg);
+        pendingBg_.push_back(bg);
+        if (captureText_)
+            CaptureText(reinterpret_cast<const char*>(p), 1);
+        if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_)
+            wrapPending_ = 1;
+        return;
+    }
     while (n > 0) {
         if (AutoWrap && wrapPending_) {
             FlushPendingLine(0);
