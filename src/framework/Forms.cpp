@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/Threads.h"
+#include "framework/WindowUtils.h"
 #include "framework/core/CommandLine.h"
 #include "framework/core/Exception.h"
 
@@ -15,25 +16,6 @@ namespace {
 
 // Posted to a form that freed itself from inside one of its own handlers.
 constexpr UINT CM_RELEASE = WM_APP + 0x3000;
-
-struct DisabledWindows {
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK DisableOthers(HWND hwnd, LPARAM lparam) {
-    auto* list = reinterpret_cast<std::pair<HWND, DisabledWindows*>*>(lparam);
-    if (hwnd != list->first && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
-        // No exception may leave the system's enumeration; a window that could not be
-        // noted for enabling again afterwards stays enabled.
-        bool noted = false;
-        GuardCallback([&] {
-            list->second->windows.push_back(hwnd);
-            noted = true;
-        });
-        if (noted) EnableWindow(hwnd, FALSE);
-    }
-    return TRUE;
-}
 
 }  // namespace
 
@@ -113,9 +95,7 @@ void TForm::Close() {
 TModalResult TForm::ShowModal() {
     if (FVisible || FModal) throw Exception("Cannot make a visible window modal");
     HWND previous = GetActiveWindow();
-    DisabledWindows disabled;
-    std::pair<HWND, DisabledWindows*> args{nullptr, &disabled};
-    EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&args));
+    TDisabledWindows disabled;
     FModal = true;
     ModalResult = mrNone;
     try {
@@ -138,11 +118,10 @@ TModalResult TForm::ShowModal() {
         }
         if (ModalResult == mrNone) ModalResult = mrCancel;
     } catch (...) {
-        for (HWND h : disabled.windows) EnableWindow(h, TRUE);
         FModal = false;
         throw;
     }
-    for (HWND h : disabled.windows) EnableWindow(h, TRUE);
+    disabled.Restore();
     Hide();
     FModal = false;
     if (previous && IsWindow(previous)) SetActiveWindow(previous);

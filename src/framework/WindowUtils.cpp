@@ -147,3 +147,28 @@ void TWindowSubclass::CallPrevious(TMessage& message) {
     message.Result = CallWindowProcA(it->second.original, wnd, message.Msg, message.WParam,
                                      message.LParam);
 }
+
+BOOL CALLBACK QuiroDisableWindow(HWND hwnd, LPARAM lparam) {
+    auto* self = reinterpret_cast<TDisabledWindows*>(lparam);
+    if (hwnd != self->FExcept && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        // No exception may leave the system's enumeration; a window that could not be
+        // noted for enabling again afterwards stays enabled.
+        bool noted = false;
+        GuardCallback([&] {
+            self->FWindows.push_back(hwnd);
+            noted = true;
+        });
+        if (noted) EnableWindow(hwnd, FALSE);
+    }
+    return TRUE;
+}
+
+TDisabledWindows::TDisabledWindows(HWND except) : FExcept(except) {
+    EnumThreadWindows(GetCurrentThreadId(), &QuiroDisableWindow, reinterpret_cast<LPARAM>(this));
+}
+
+void TDisabledWindows::Restore() {
+    for (HWND h : FWindows)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    FWindows.clear();
+}

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "framework/Controls.h"
 
@@ -37,4 +38,21 @@ private:
     friend LRESULT CALLBACK QuiroSubclassProc(HWND, UINT, WPARAM, LPARAM);
     TWndMethod FHandler;
     HWND FWnd = nullptr;
+};
+
+// Disables the thread's visible, enabled windows but `except` while it lives, as a modal
+// window or dialog wants them, and enables them again when it goes (or at Restore).
+class TDisabledWindows {
+public:
+    explicit TDisabledWindows(HWND except = nullptr);
+    ~TDisabledWindows() { Restore(); }
+    TDisabledWindows(const TDisabledWindows&) = delete;
+    TDisabledWindows& operator=(const TDisabledWindows&) = delete;
+
+    void Restore();
+
+private:
+    friend BOOL CALLBACK QuiroDisableWindow(HWND, LPARAM);
+    HWND FExcept;
+    std::vector<HWND> FWindows;
 };
