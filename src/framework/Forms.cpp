@@ -17,6 +17,19 @@ namespace {
 // Posted to a form that freed itself from inside one of its own handlers.
 constexpr UINT CM_RELEASE = WM_APP + 0x3000;
 
+std::vector<HWND>& ModelessDialogs() {
+    static std::vector<HWND> dialogs;
+    return dialogs;
+}
+
+// Gives a message for a window of a registered modeless dialog to that dialog.
+bool IsModelessDialogMessage(MSG& msg) {
+    for (HWND dialog : ModelessDialogs())
+        if (msg.hwnd == dialog || IsChild(dialog, msg.hwnd))
+            return IsDialogMessageA(dialog, &msg) != FALSE;
+    return false;
+}
+
 }  // namespace
 
 // ---- TForm ------------------------------------------------------------------------------
@@ -200,6 +213,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
     try {
         bool handled = false;
         if (OnMessage) OnMessage(msg, handled);
+        if (!handled) handled = IsModelessDialogMessage(msg);
         if (!handled && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
                          msg.message == WM_CHAR)) {
             auto* form =
@@ -328,6 +342,17 @@ bool TApplication::MainWindowMessage(TMessage& message) {
 bool TApplication::HelpCommand(WORD command, DWORD data) {
     bool callHelp = true;
     return OnHelp ? OnHelp(command, data, callHelp) : false;
+}
+
+void AddModelessDialog(HWND dialog) {
+    auto& dialogs = ModelessDialogs();
+    if (dialog && std::find(dialogs.begin(), dialogs.end(), dialog) == dialogs.end())
+        dialogs.push_back(dialog);
+}
+
+void RemoveModelessDialog(HWND dialog) {
+    auto& dialogs = ModelessDialogs();
+    dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end());
 }
 
 int ParamCount() {

@@ -193,6 +193,11 @@ private:
 
 extern TApplication* Application;
 
+// Modeless system dialogs (find, replace): while one is registered, the application's loop
+// gives the messages of its windows to IsDialogMessage (Tab, Enter, Esc, accelerators).
+void AddModelessDialog(HWND dialog);
+void RemoveModelessDialog(HWND dialog);
+
 // The command line's arguments: ParamStr(0) is the program; ParamCount() the others.
 int ParamCount();
 std::string ParamStr(int index);
