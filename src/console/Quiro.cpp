@@ -1,18 +1,26 @@
-// Program entry: the application object, the main window, the message loop.
+// Program entry: the system libraries, the application object, the main window, the
+// message loop.
 #include <windows.h>
 
 #include "console/Main.h"
 #include "framework/Forms.h"
+#include "framework/Libraries.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    TApplication app;
-    try {
-        app.Initialize();
-        app.SetTitle("Quiro 2");
-        app.CreateForm<TConsoleForm>();
-        app.Run();
-    } catch (...) {
-        app.ShowException(std::current_exception());
+    int exitCode = 0;
+    {
+        TApplication app;
+        try {
+            StartLibraries();
+            app.SetTitle("Quiro 2");
+            app.CreateForm<TConsoleForm>();
+            app.Run();
+        } catch (...) {
+            app.ShowException(std::current_exception());
+        }
+        exitCode = app.ExitCode;
     }
-    return app.ExitCode;
+    // Every window is gone with the application object.
+    StopLibraries();
+    return exitCode;
 }

@@ -1,7 +1,5 @@
 #include "framework/Forms.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -176,11 +174,6 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) { Application 
 TApplication::~TApplication() {
     DestroyComponents();
     if (Application == this) Application = nullptr;
-}
-
-void TApplication::Initialize() {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&icc);
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation) {

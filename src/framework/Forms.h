@@ -96,7 +96,6 @@ public:
     explicit TApplication(TComponent* owner = nullptr);
     ~TApplication() override;
 
-    void Initialize();
     const std::string& Title() const { return FTitle; }
     void SetTitle(const std::string& title) { FTitle = title; }
 

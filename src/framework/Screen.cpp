@@ -23,13 +23,19 @@ TScreen gScreen;
 
 TScreen* Screen = &gScreen;
 
-TScreen::TScreen() {
-    HDC dc = GetDC(nullptr);
-    if (dc) {
-        int ppi = GetDeviceCaps(dc, LOGPIXELSY);
-        if (ppi > 0) FPixelsPerInch = ppi;
-        ReleaseDC(nullptr, dc);
+int TScreen::PixelsPerInch() const {
+    if (FPixelsPerInch == 0) {
+        FPixelsPerInch = 96;
+        if (HDC dc = GetDC(nullptr)) {
+            int ppi = GetDeviceCaps(dc, LOGPIXELSY);
+            if (ppi > 0) FPixelsPerInch = ppi;
+            ReleaseDC(nullptr, dc);
+        }
     }
+    return FPixelsPerInch;
+}
+
+void TScreen::LoadCursors() {
     for (const SystemCursor& c : kSystemCursors) FCursors[c.index] = LoadCursorA(nullptr, c.id);
     FCursors[crNone] = nullptr;
 }
@@ -43,7 +49,8 @@ RECT TScreen::WorkAreaRect() const {
 HCURSOR TScreen::Cursors(TCursor index) const {
     auto it = FCursors.find(index);
     if (it != FCursors.end()) return it->second;
-    return FCursors.at(crArrow);
+    it = FCursors.find(crArrow);
+    return it != FCursors.end() ? it->second : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
 }
 
 void TScreen::SetCursors(TCursor index, HCURSOR cursor) {

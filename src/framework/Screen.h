@@ -31,15 +31,18 @@ constexpr TCursor crSizeAll = -22;
 
 class TScreen {
 public:
-    TScreen();
+    // Asks the system nothing: the program's start-up loads the cursors (LoadCursors).
+    TScreen() = default;
 
-    // Logical pixels per inch of the screen (LOGPIXELSY).
-    int PixelsPerInch() const { return FPixelsPerInch; }
+    // Logical pixels per inch of the screen (LOGPIXELSY), read on first use.
+    int PixelsPerInch() const;
     int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
     // The desktop without the task bar, else the whole screen.
     RECT WorkAreaRect() const;
 
+    // Puts the system's cursors into the table (at their negative indexes).
+    void LoadCursors();
     // The cursor at `index`; the arrow for an index with none.
     HCURSOR Cursors(TCursor index) const;
     // Installs a cursor at `index` (nullptr removes a program cursor).
@@ -59,7 +62,7 @@ private:
     friend class TForm;
     TWinControl* FActiveControl = nullptr;
     TForm* FActiveForm = nullptr;
-    int FPixelsPerInch = 96;
+    mutable int FPixelsPerInch = 0;
     TCursor FCursor = crDefault;
     std::map<TCursor, HCURSOR> FCursors;
 };

@@ -7,6 +7,7 @@
 #include "framework/Clipbrd.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/Libraries.h"
 #include "framework/Printers.h"
 #include "framework/Screen.h"
 #include "framework/core/TempDir.h"
@@ -63,7 +64,7 @@ TEST(Screen, MetricsAndCursors) {
     EXPECT_EQ(Screen->PixelsPerInch(), GetDeviceCaps(dc, LOGPIXELSY));
     ReleaseDC(nullptr, dc);
     EXPECT_EQ(Screen->Width(), GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(Screen->Cursors(crHourGlass), LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    StartLibraries();  // loads the system's cursors
     EXPECT_EQ(Screen->Cursors(14000), Screen->Cursors(crArrow));  // none installed yet
     HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
     Screen->SetCursors(14000, hand);
