@@ -46,8 +46,7 @@ void TPrinter::SelectPrinter(const std::string& name, const DEVMODEA* devMode) {
 HDC TPrinter::Handle() {
     if (!FDC) {
         if (FName.empty()) throw EPrinter("There is no default printer currently selected");
-        const auto* dm = FDevMode.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(FDevMode.data());
-        FDC = CreateDCA("WINSPOOL", FName.c_str(), nullptr, dm);
+        FDC = CreateDCA("WINSPOOL", FName.c_str(), nullptr, DevMode());
         if (!FDC) throw EPrinter("Printer selected is not valid");
     }
     return FDC;

@@ -28,6 +28,10 @@ public:
     // Uses another printer, with the settings of `devMode` when given (a DEVMODEA block as
     // the print dialog hands it over). EPrinter "Printing in progress" during a job.
     void SelectPrinter(const std::string& name, const DEVMODEA* devMode = nullptr);
+    // The settings selected with the printer (nullptr: the printer's own defaults).
+    const DEVMODEA* DevMode() const {
+        return FDevMode.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(FDevMode.data());
+    }
 
     std::string Title;
     // Starts a job named Title on its first page. EPrinter "Printer selected is not
