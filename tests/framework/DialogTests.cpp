@@ -1,0 +1,297 @@
+// The common dialogs, driven from a timer that ticks inside each dialog's own loop: it
+// finds the dialog by its class, types into it and presses a button; the results are read
+// back from the components.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winspool.h>
+
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Dialogs.h"
+#include "framework/Forms.h"
+#include "framework/Libraries.h"
+#include "framework/Printers.h"
+#include "framework/Timers.h"
+#include "framework/core/TempDir.h"
+
+namespace {
+
+constexpr int kFileNameBox = 0x47c, kFindWhat = 0x480, kReplaceWith = 0x481, kMatchCase = 0x411,
+              kReplaceAll = 0x401;
+
+BOOL CALLBACK NoteDialog(HWND h, LPARAM lp) {
+    char cls[16] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = h;
+    return FALSE;
+}
+
+void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Runs `execute` while a timer acts once on the dialog window ("#32770") the thread shows:
+// `text` into the control `box` (none: 0), then the button `button`. A dialog still open
+// after ten seconds is cancelled and fails the test.
+bool Drive(const std::function<bool()>& execute, int button, int box = 0,
+           const std::string& text = "", const std::function<void(HWND)>& look = nullptr) {
+    TTimer timer;
+    DWORD start = GetTickCount();
+    bool acted = false;
+    timer.SetInterval(40);
+    timer.SetOnTimer([&](TComponent*) {
+        HWND dialog = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &NoteDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog) return;
+        if (GetTickCount() - start > 10000) {
+            ADD_FAILURE() << "a dialog was left open";
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+        if (acted) return;
+        if (look) look(dialog);
+        if (box) SetDlgItemTextA(dialog, box, text.c_str());
+        Press(dialog, button);
+        acted = true;
+    });
+    bool result = execute();
+    EXPECT_TRUE(acted) << "no dialog was shown";
+    return result;
+}
+
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartLibraries();
+        app.OnException = [this](TComponent*, std::exception_ptr e) {
+            errors.push_back(TApplication::ExceptionMessage(e));
+        };
+        form = app.CreateForm<TForm>();
+        other = app.CreateForm<TForm>();
+        other->Show();
+        form->Show();
+    }
+    void TearDown() override { EXPECT_TRUE(errors.empty()) << errors.front(); }
+    std::string MakeFile(const std::string& name) {
+        std::ofstream(dir.Path(name)) << "x";
+        return dir.Path(name);
+    }
+
+    TApplication app;
+    TForm* form = nullptr;
+    TForm* other = nullptr;
+    TempDir dir;
+    std::vector<std::string> errors;
+};
+
+TEST_F(Dialogs, FileDialogsReturnWhatWasChosenWithTheProgramDisabledMeanwhile) {
+    std::string file = MakeFile("one.txt");
+    TOpenDialog open(form);
+    open.Title = "Pick one";
+    open.Filter = "All (*.*)|*.*|Text (*.txt)|*.txt";
+    open.FilterIndex = 2;
+    open.InitialDir = dir.Dir();
+    char title[16] = {};
+    bool otherEnabled = true, handleKnown = false;
+    int closes = 0;
+    open.OnShow = [&](TComponent*) { handleKnown = IsWindow(open.Handle()) != FALSE; };
+    open.OnClose = [&](TComponent*) { ++closes; };
+    ASSERT_TRUE(Drive([&] { return open.Execute(); }, IDOK, kFileNameBox, "one.txt",
+                      [&](HWND d) {
+                          GetWindowTextA(d, title, sizeof title);
+                          otherEnabled = IsWindowEnabled(other->Handle()) != FALSE;
+                      }));
+    EXPECT_STREQ(title, "Pick one");
+    EXPECT_FALSE(otherEnabled);
+    EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+    EXPECT_TRUE(handleKnown);
+    EXPECT_EQ(open.Handle(), nullptr);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(open.FileName, file);
+    EXPECT_EQ(open.Files()->Text(), file + "\r\n");
+    EXPECT_EQ(open.FilterIndex, 2);
+    EXPECT_FALSE(Drive([&] { return open.Execute(); }, IDCANCEL));
+    EXPECT_EQ(open.FileName, file);
+
+    // Three names of 200 characters: far beyond a MAX_PATH buffer together.
+    std::string typed, expected;
+    for (char c : std::string("abc")) {
+        std::string name = std::string(196, c) + ".txt";
+        expected += MakeFile(name) + "\r\n";
+        typed += "\"" + name + "\" ";
+    }
+    open.Options |= ofAllowMultiSelect | ofFileMustExist;
+    ASSERT_TRUE(Drive([&] { return open.Execute(); }, IDOK, kFileNameBox, typed));
+    EXPECT_EQ(open.Files()->Text(), expected);
+
+    TSavePictureDialog save(form);
+    EXPECT_EQ(save.Filter, kPictureFilter);
+    save.Filter = "Text (*.txt)|*.txt";
+    save.DefaultExt = ".txt";
+    save.InitialDir = dir.Dir();
+    ASSERT_TRUE(Drive([&] { return save.Execute(); }, IDOK, kFileNameBox, "report"));
+    EXPECT_EQ(save.FileName, dir.Path("report.txt"));
+}
+
+// Notes the first TrueType face with a plain name.
+int CALLBACK NoteFace(const LOGFONTA* lf, const TEXTMETRICA*, DWORD type, LPARAM lp) {
+    if (!(type & TRUETYPE_FONTTYPE) || static_cast<unsigned char>(lf->lfFaceName[0]) >= 0x80 ||
+        lf->lfFaceName[0] == '@')
+        return 1;
+    *reinterpret_cast<std::string*>(lp) = lf->lfFaceName;
+    return 0;
+}
+
+TEST_F(Dialogs, FontAndColourDialogsGiveBackTheirChoice) {
+    std::string face;
+    LOGFONTA all{};
+    all.lfCharSet = DEFAULT_CHARSET;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExA(dc, &all, &NoteFace, reinterpret_cast<LPARAM>(&face), 0);
+    ReleaseDC(nullptr, dc);
+    ASSERT_FALSE(face.empty());
+    TFontDialog font(form);
+    font.Font()->SetName(face);
+    font.Font()->SetSize(14);
+    font.Font()->SetStyle(fsBold);
+    font.Font()->SetColor(clRed);
+    int changes = 0;
+    font.Font()->OnChange = [&](TGraphicsObject*) { ++changes; };
+    EXPECT_FALSE(Drive([&] { return font.Execute(); }, IDCANCEL));
+    EXPECT_EQ(changes, 0);
+    ASSERT_TRUE(Drive([&] { return font.Execute(); }, IDOK));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(font.Font()->Name(), face);
+    EXPECT_EQ(font.Font()->Size(), 14);
+    EXPECT_EQ(font.Font()->Style(), fsBold);
+    EXPECT_EQ(font.Font()->Color(), clRed);
+
+    TColorDialog color(form);
+    color.Color = clTeal;
+    color.CustomColors[3] = RGB(1, 2, 3);
+    ASSERT_TRUE(Drive([&] { return color.Execute(); }, IDOK));
+    EXPECT_EQ(color.Color, static_cast<TColor>(RGB(0, 128, 128)));
+    EXPECT_EQ(color.CustomColors[3], RGB(1, 2, 3));
+}
+
+// A printer of the Wine prefix for the test: the prefix's PostScript driver with the
+// description of a plain A4 printer, made the default (the system's print dialog lists
+// printers only then).
+class TestPrinter {
+public:
+    TestPrinter() {
+        char folder[MAX_PATH] = {}, system[MAX_PATH] = {};
+        DWORD size = 0;
+        GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder),
+                                   sizeof folder, &size);
+        std::string ppd = std::string(folder) + "\\quiro-test.ppd";
+        std::ofstream(ppd, std::ios::binary) << "*PPD-Adobe: \"4.3\"\n*NickName: \"Quiro Test\"\n";
+        GetSystemDirectoryA(system, MAX_PATH);
+        std::string driverFile = std::string(system) + "\\wineps.drv";
+        char driver[] = "Quiro Test Driver", port[] = "FILE:", processor[] = "WinPrint",
+             type[] = "RAW";
+        DRIVER_INFO_3A di{};
+        di.cVersion = 3;
+        di.pName = driver;
+        di.pDriverPath = di.pConfigFile = driverFile.data();
+        di.pDataFile = ppd.data();
+        AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&di), APD_COPY_NEW_FILES);
+        PRINTER_INFO_2A pi{};
+        pi.pPrinterName = name;
+        pi.pPortName = port;
+        pi.pDriverName = driver;
+        pi.pPrintProcessor = processor;
+        pi.pDatatype = type;
+        handle = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&pi));
+        if (handle) SetDefaultPrinterA(name);
+    }
+    ~TestPrinter() {
+        if (handle) DeletePrinter(handle), ClosePrinter(handle);
+    }
+    char name[32] = "Quiro Test Printer";
+    HANDLE handle = nullptr;
+};
+
+TEST_F(Dialogs, PrintDialogSelectsThePrinterItReturns) {
+    TestPrinter added;
+    ASSERT_TRUE(added.handle) << "no printer could be added to the Wine prefix";
+    TPrintDialog print(form);
+    print.Copies = 3;
+    print.Collate = true;
+    ASSERT_TRUE(Drive([&] { return print.Execute(); }, IDOK));
+    EXPECT_EQ(Printer()->PrinterName(), added.name);
+    EXPECT_EQ(print.Copies, 3);
+    EXPECT_TRUE(print.Collate);
+    TPrinterSetupDialog setup(form);
+    EXPECT_FALSE(Drive([&] { return setup.Execute(); }, IDCANCEL));
+    EXPECT_EQ(Printer()->PrinterName(), added.name);
+    Printer()->SelectPrinter("");
+}
+
+// Runs the application's loop until `done`, within a bound.
+bool LoopUntil(TApplication& app, const std::function<bool()>& done) {
+    for (DWORD start = GetTickCount(); !done(); app.ProcessMessages()) {
+        if (GetTickCount() - start > 10000) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+TEST_F(Dialogs, FindAndReplaceAreModelessAndTheirKeysPassTheLoop) {
+    TFindDialog find(form);
+    find.SetPosition(POINT{30, 40});
+    std::vector<std::string> found;
+    int closes = 0;
+    find.OnFind = [&](TComponent*) { found.push_back(find.FindText); };
+    find.OnClose = [&](TComponent*) { ++closes; };
+    ASSERT_TRUE(find.Execute());  // returns at once
+    HWND h = find.Handle();
+    EXPECT_EQ(find.Position().x, 30);
+    EXPECT_EQ(find.Position().y, 40);
+    EXPECT_EQ(GetWindow(h, GW_OWNER), form->Handle());
+    // Enter in the text box presses the default button only through IsDialogMessage.
+    HWND edit = GetDlgItem(h, kFindWhat);
+    SetWindowTextA(edit, "hay");
+    SendDlgItemMessageA(h, kMatchCase, BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(LoopUntil(app, [&] { return !found.empty(); }));
+    EXPECT_EQ(found, std::vector<std::string>{"hay"});
+    EXPECT_EQ(find.Options & (frFindNext | frMatchCase | frDown),
+              frFindNext | frMatchCase | frDown);
+    PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(LoopUntil(app, [&] { return closes == 1; }));
+    EXPECT_EQ(find.Handle(), nullptr);
+    EXPECT_FALSE(IsWindow(h));
+
+    auto* replace = new TReplaceDialog(form);
+    replace->FindText = "old";
+    replace->ReplaceText = "new";
+    std::string replaced;
+    replace->OnReplace = [&](TComponent*) {
+        if (replace->Options & frReplaceAll)
+            replaced = replace->FindText + ">" + replace->ReplaceText;
+    };
+    ASSERT_TRUE(replace->Execute());
+    h = replace->Handle();
+    SetDlgItemTextA(h, kReplaceWith, "newer");
+    Press(h, kReplaceAll);
+    ASSERT_TRUE(LoopUntil(app, [&] { return !replaced.empty(); }));
+    EXPECT_EQ(replaced, "old>newer");
+    delete replace;  // takes its open window with it
+    EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(Dialogs, SelectDirectoryStartsAtTheGivenFolder) {
+    std::string folder = dir.Path("sub");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(Drive([&] { return SelectDirectory(folder, sdAllowCreate, 0); }, IDOK));
+    EXPECT_EQ(folder, dir.Path("sub"));
+    EXPECT_FALSE(Drive([&] { return SelectDirectory(folder, 0, 0); }, IDCANCEL));
+    EXPECT_EQ(folder, dir.Path("sub"));
+}
+
+}  // namespace
