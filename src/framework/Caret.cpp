@@ -1,0 +1,42 @@
+#include "framework/Caret.h"
+
+#include "framework/Controls.h"
+
+namespace {
+
+HWND CaretWindow() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) ? info.hwndCaret : nullptr;
+}
+
+}  // namespace
+
+bool TCaret::Created() const {
+    return FControl->HandleAllocated() && CaretWindow() == FControl->Handle();
+}
+
+void TCaret::Create(int width, int height) {
+    FVisible = false;
+    CreateCaret(FControl->Handle(), nullptr, width, height);
+}
+
+void TCaret::Destroy() {
+    if (Created()) DestroyCaret();
+    FVisible = false;
+}
+
+void TCaret::Show() {
+    if (FVisible || !Created()) return;
+    if (ShowCaret(FControl->Handle())) FVisible = true;
+}
+
+void TCaret::Hide() {
+    if (!FVisible || !Created()) return;
+    HideCaret(FControl->Handle());
+    FVisible = false;
+}
+
+void TCaret::MoveTo(int x, int y) {
+    if (Created()) SetCaretPos(x, y);
+}
