@@ -91,21 +91,15 @@ protected:
 TEST_F(Dialogs, FileDialogsReturnWhatWasChosenWithTheProgramDisabledMeanwhile) {
     std::string file = MakeFile("one.txt");
     TOpenDialog open(form);
-    open.Title = "Pick one";
     open.Filter = "All (*.*)|*.*|Text (*.txt)|*.txt";
     open.FilterIndex = 2;
     open.InitialDir = dir.Dir();
-    char title[16] = {};
     bool otherEnabled = true, handleKnown = false;
     int closes = 0;
     open.OnShow = [&](TComponent*) { handleKnown = IsWindow(open.Handle()) != FALSE; };
     open.OnClose = [&](TComponent*) { ++closes; };
     ASSERT_TRUE(Drive([&] { return open.Execute(); }, IDOK, kFileNameBox, "one.txt",
-                      [&](HWND d) {
-                          GetWindowTextA(d, title, sizeof title);
-                          otherEnabled = IsWindowEnabled(other->Handle()) != FALSE;
-                      }));
-    EXPECT_STREQ(title, "Pick one");
+                      [&](HWND) { otherEnabled = IsWindowEnabled(other->Handle()) != FALSE; }));
     EXPECT_FALSE(otherEnabled);
     EXPECT_TRUE(IsWindowEnabled(other->Handle()));
     EXPECT_TRUE(handleKnown);

@@ -9,14 +9,6 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(DialogText, FilterAndDefaultExtension) {
-    EXPECT_EQ(DialogFilterList("Text (*.txt)|*.txt|All|*.*"), "Text (*.txt)\0*.txt\0All\0*.*\0\0"s);
-    EXPECT_EQ(DialogFilterList(""), "");
-    EXPECT_EQ(DialogDefaultExt(".txt"), "txt");
-    EXPECT_EQ(DialogDefaultExt("rtf"), "rtf");
-    EXPECT_EQ(DialogDefaultExt("."), "");
-}
-
 TEST(DialogText, ReturnedNamesOfOneOrSeveralFiles) {
     const std::string one = "C:\\dir\\a.txt\0\0"s;
     EXPECT_EQ(DialogFileNames(one.data(), one.size()), std::vector<std::string>{"C:\\dir\\a.txt"});
