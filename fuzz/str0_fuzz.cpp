@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       table.GetAsciiZ(id, ascii, sizeof ascii);
       table.GetWideChar(id, wide, 8);
     }
-  } catch (const ETpsStringResourceError&) {
+  } catch (const ELinkStringResourceError&) {
   }
   std::vector<TStringSection> sections;
   std::string error;

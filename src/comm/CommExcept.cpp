@@ -63,12 +63,12 @@ thread_local MSG Win32Platform::last_{};
 
 Win32Platform gPlatform;
 std::once_flag gInitOnce;
-std::unique_ptr<TAdStringResource> gErrorStrings, gReaderStrings;
+std::unique_ptr<TLinkStringResource> gErrorStrings, gReaderStrings;
 
-std::unique_ptr<TAdStringResource> OpenOrNull(const char* name) {
+std::unique_ptr<TLinkStringResource> OpenOrNull(const char* name) {
   try {
-    return std::make_unique<TAdStringResource>(GetModuleHandleA(nullptr), name);
-  } catch (const ETpsStringResourceError&) {
+    return std::make_unique<TLinkStringResource>(GetModuleHandleA(nullptr), name);
+  } catch (const ELinkStringResourceError&) {
     return nullptr;
   }
 }
@@ -80,14 +80,14 @@ void InitLinkLibrary() {
     SetLinkWideToAnsi(&WideToAnsi);
     SetLinkSystemMessageSource(&SystemMessage);
     SetLinkPlatform(&gPlatform);
-    gReaderStrings = OpenOrNull("ADSRMGR_STRINGS");
+    gReaderStrings = OpenOrNull("LINK_READER_STRINGS");
     gErrorStrings = OpenOrNull("LINK_ERROR_STRINGS_ENGLISH");
     if (gErrorStrings) SetLinkErrorTable(&gErrorStrings->Table());
   });
 }
 
-const TAdStringResource* LinkErrorStrings() { return gErrorStrings.get(); }
-const TAdStringResource* ReaderStrings() { return gReaderStrings.get(); }
+const TLinkStringResource* LinkErrorStrings() { return gErrorStrings.get(); }
+const TLinkStringResource* ReaderStrings() { return gReaderStrings.get(); }
 
 TLinkNotifyOutcome TLinkWindowNotifier::SendTriggerMessage(TLinkWindow wnd, uint32_t msg, uint32_t wParam,
                                                            int32_t lParam, uint32_t timeoutMs) {

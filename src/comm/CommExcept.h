@@ -10,7 +10,7 @@
 #include "comm/core/TapiBinding.h"
 
 // Installs all of it once (later calls do nothing): the error table "LINK_ERROR_STRINGS_ENGLISH"
-// and the reader's table "ADSRMGR_STRINGS" are opened from the program's resources; without
+// and the reader's table "LINK_READER_STRINGS" are opened from the program's resources; without
 // them LinkLoadStr falls back to the system's messages.
 void InitLinkLibrary();
 

@@ -14,20 +14,20 @@ std::string WithName(const char* format, const std::string& name) {
 
 }  // namespace
 
-TAdStringResource::TAdStringResource(HINSTANCE instance, const std::string& resName) {
+TLinkStringResource::TLinkStringResource(HINSTANCE instance, const std::string& resName) {
   ChangeResource(instance, resName);
 }
 
-void TAdStringResource::ChangeResource(HINSTANCE instance, const std::string& resName) {
+void TLinkStringResource::ChangeResource(HINSTANCE instance, const std::string& resName) {
   table_.ChangeResource({});
   name_ = resName.substr(0, 255);
   if (name_.empty()) return;
   HRSRC found = FindResourceA(instance, name_.c_str(), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-  if (!found) throw ETpsStringResourceError(WithName(kStr0ResourceNotFound, name_));
+  if (!found) throw ELinkStringResourceError(WithName(kStr0ResourceNotFound, name_));
   HGLOBAL loaded = LoadResource(instance, found);
-  if (!loaded) throw ETpsStringResourceError(WithName(kStr0CannotOpen, name_));
+  if (!loaded) throw ELinkStringResourceError(WithName(kStr0CannotOpen, name_));
   const void* data = LockResource(loaded);
-  if (!data) throw ETpsStringResourceError(kStr0CannotLock);
+  if (!data) throw ELinkStringResourceError(kStr0CannotLock);
   DWORD size = SizeofResource(instance, found);
   // A resource stays mapped for the life of its module: the table reads it in place.
   table_.ChangeResource({static_cast<const uint8_t*>(data), size_t(size)});

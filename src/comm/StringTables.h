@@ -9,11 +9,11 @@
 
 #include "comm/core/StringTables.h"
 
-class TAdStringResource {
+class TLinkStringResource {
  public:
-  // Opens the named RCDATA resource of instance; throws ETpsStringResourceError when it
+  // Opens the named RCDATA resource of instance; throws ELinkStringResourceError when it
   // is missing, cannot be loaded or locked, or is not a sound table.
-  TAdStringResource(HINSTANCE instance, const std::string& resName);
+  TLinkStringResource(HINSTANCE instance, const std::string& resName);
   // Closes the current table and opens the named one; an empty name only closes.
   void ChangeResource(HINSTANCE instance, const std::string& resName);
 
@@ -33,5 +33,5 @@ class TAdStringResource {
 
 // The readers the library keeps for the program's life (null when the program carries
 // no such resource). Made by InitLinkLibrary.
-const TAdStringResource* LinkErrorStrings();
-const TAdStringResource* ReaderStrings();
+const TLinkStringResource* LinkErrorStrings();
+const TLinkStringResource* ReaderStrings();

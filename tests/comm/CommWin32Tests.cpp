@@ -32,12 +32,12 @@ TEST(CommWin32, StringTablesComeFromTheResources) {
 
 TEST(CommWin32, MissingResourceIsReported) {
   try {
-    TAdStringResource r(GetModuleHandleA(nullptr), "NO_SUCH_TABLE");
+    TLinkStringResource r(GetModuleHandleA(nullptr), "NO_SUCH_TABLE");
     ADD_FAILURE();
-  } catch (const ETpsStringResourceError& e) {
+  } catch (const ELinkStringResourceError& e) {
     EXPECT_STREQ(e.what(), "String resource not found: NO_SUCH_TABLE");
   }
-  TAdStringResource r(GetModuleHandleA(nullptr), "ADSRMGR_STRINGS");
+  TLinkStringResource r(GetModuleHandleA(nullptr), "LINK_READER_STRINGS");
   r.ChangeResource(nullptr, "");
   EXPECT_FALSE(r.Table().IsOpen());
 }

@@ -74,7 +74,7 @@ class ELinkException : public Exception {
 #undef QUIRO_LINK_CLASS
 
 // Raised by the string-table reader.
-class ETpsStringResourceError : public Exception {
+class ELinkStringResourceError : public Exception {
  public:
   using Exception::Exception;
 };

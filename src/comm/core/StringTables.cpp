@@ -48,9 +48,9 @@ void TStr0Table::ChangeResource(std::span<const uint8_t> blob) {
   open_ = false;
   if (blob.empty()) return;
   if (blob.size() < kHeaderSize || std::memcmp(blob.data(), "STR0", 4) != 0)
-    throw ETpsStringResourceError(kStr0Invalid);
+    throw ELinkStringResourceError(kStr0Invalid);
   uint64_t count = ReadU32(blob, 4);
-  if (count > (blob.size() - kHeaderSize) / kEntrySize) throw ETpsStringResourceError(kStr0Invalid);
+  if (count > (blob.size() - kHeaderSize) / kEntrySize) throw ELinkStringResourceError(kStr0Invalid);
   // Every text must lie inside the blob and the index must be ascending (the lookup is a
   // binary search): checked once here so that no lookup can read outside the table.
   int64_t lastId = INT64_MIN;
@@ -60,7 +60,7 @@ void TStr0Table::ChangeResource(std::span<const uint8_t> blob) {
     uint64_t offset = ReadU32(blob, at + 4);
     uint64_t length = ReadU32(blob, at + 8);
     if (id <= lastId || offset + 2 * length > blob.size())
-      throw ETpsStringResourceError(kStr0Invalid);
+      throw ELinkStringResourceError(kStr0Invalid);
     lastId = id;
   }
   blob_ = blob;
@@ -92,7 +92,7 @@ void TStr0Table::Missing(int32_t ident) const {
   if (!ReportMissing) return;
   char text[64];
   std::snprintf(text, sizeof text, kStr0StringNotFound, int(ident));
-  throw ETpsStringResourceError(text);
+  throw ELinkStringResourceError(text);
 }
 
 bool TStr0Table::Find(int32_t ident, std::u16string& text) const {

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-// Texts the reader reports through ETpsStringResourceError.
+// Texts the reader reports through ELinkStringResourceError.
 inline constexpr const char* kStr0StringNotFound = "String not found: %d";
 inline constexpr const char* kStr0CannotLock = "Cannot lock resource";
 inline constexpr const char* kStr0ResourceNotFound = "String resource not found: %s";
@@ -28,7 +28,7 @@ class TStr0Table {
  public:
   TStr0Table() = default;
   // Opens the table held by blob (not copied: it must outlive the reader). Throws
-  // ETpsStringResourceError (kStr0Invalid) when the blob is not a whole, sound table.
+  // ELinkStringResourceError (kStr0Invalid) when the blob is not a whole, sound table.
   explicit TStr0Table(std::span<const uint8_t> blob);
 
   // Closes the current table and opens blob; an empty span only closes.

@@ -26,7 +26,7 @@ TEST(StringTables, RoundTripKeepsEveryRow) {
   EXPECT_EQ(wide, u"\uD55C\uAE00 text");
   EXPECT_EQ(table.GetString(2), "");
   table.ReportMissing = true;
-  EXPECT_THROW(table.GetString(2), ETpsStringResourceError);
+  EXPECT_THROW(table.GetString(2), ELinkStringResourceError);
 }
 
 TEST(StringTables, BufferedCopiesAreCutToFit) {
@@ -40,14 +40,15 @@ TEST(StringTables, BufferedCopiesAreCutToFit) {
   EXPECT_STREQ(table.GetAsciiZ(3007, one, 1), "");
 }
 
-TEST(StringTables, TheProgramTableCarriesThePartTexts) {
+TEST(StringTables, TheProgramTableCarriesItsTexts) {
   auto blob = BuildTableFromSource("LINK_ERROR_STRINGS_ENGLISH");
   TStr0Table table(blob);
   EXPECT_EQ(table.GetString(3006), "Output buffer too small for block");
   EXPECT_EQ(table.GetString(10037), "WSAEALREADY: watch out, Al is ready");
   EXPECT_EQ(table.GetString(0), "OK");
-  auto adsr = BuildTableFromSource("ADSRMGR_STRINGS");
-  EXPECT_EQ(TStr0Table(adsr).GetString(5), "File access denied");
+  EXPECT_EQ(table.GetString(9001), "Link library error");
+  auto reader = BuildTableFromSource("LINK_READER_STRINGS");
+  EXPECT_EQ(TStr0Table(reader).GetString(5), "File access denied");
 }
 
 // Every prefix of a sound table, and tables with a damaged field, are refused whole:
@@ -56,7 +57,7 @@ TEST(StringTables, DamagedTablesAreRefused) {
   auto blob = SmallTable();
   for (size_t n = 1; n < blob.size(); ++n) {
     std::vector<uint8_t> cut(blob.begin(), blob.begin() + long(n));
-    EXPECT_THROW(TStr0Table{cut}, ETpsStringResourceError) << "prefix " << n;
+    EXPECT_THROW(TStr0Table{cut}, ELinkStringResourceError) << "prefix " << n;
   }
   struct Damage {
     size_t at;
@@ -71,7 +72,7 @@ TEST(StringTables, DamagedTablesAreRefused) {
   for (const auto& d : damages) {
     auto bad = blob;
     bad[d.at] = d.value;
-    EXPECT_THROW(TStr0Table{bad}, ETpsStringResourceError) << "byte " << d.at;
+    EXPECT_THROW(TStr0Table{bad}, ELinkStringResourceError) << "byte " << d.at;
   }
   TStr0Table empty;
   EXPECT_FALSE(empty.IsOpen());
