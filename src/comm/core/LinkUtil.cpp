@@ -205,20 +205,34 @@ std::string JustName(const std::string& s) {
 
 // ---- Line reader ----------------------------------------------------------------------
 
-TLineReader::TLineReader(ILinkStream& stream) : stream_(stream), size_(stream.Size()) { ReadPage(); }
+TLineReader::TLineReader(ILinkStream& stream) : stream_(stream) { Refill(); }
 
+// Reads ahead past an exhausted page, so that Eof tells whether another line follows.
+void TLineReader::Refill() {
+  while (pos_ >= len_ && !eof_) ReadPage();
+}
+
+// Only a read of 0 bytes ends the stream: a pipe or a slow file may hand out fewer bytes
+// than asked at any time. A Ctrl-Z that ends a read is held back until the next read shows
+// whether more follows; it is dropped only as the stream's last byte.
 void TLineReader::ReadPage() {
-  pos_ = 0;
-  len_ = eof_ ? 0 : stream_.Read(page_, kPageSize);
-  if (len_ == 0) {
+  pos_ = len_ = 0;
+  if (eof_) return;
+  size_t start = 0;
+  if (heldCtrlZ_) {
+    page_[0] = 26;
+    start = 1;
+    heldCtrlZ_ = false;
+  }
+  size_t n = stream_.Read(page_ + start, kPageSize - start);
+  if (n == 0) {
     eof_ = true;
     return;
   }
-  read_ += len_;
-  if (len_ < kPageSize || read_ >= size_) {
-    eof_ = true;
-    // The stream's last byte: a Ctrl-Z there ends the text and is not part of it.
-    if (page_[len_ - 1] == 26) --len_;
+  len_ = start + n;
+  if (page_[len_ - 1] == 26) {
+    --len_;
+    heldCtrlZ_ = true;
   }
   if (skipLf_ && len_ > 0 && page_[0] == '\n') pos_ = 1;
   skipLf_ = false;
@@ -227,11 +241,8 @@ void TLineReader::ReadPage() {
 std::string TLineReader::NextLine() {
   std::string line;
   for (;;) {
-    if (pos_ >= len_) {
-      if (eof_) return line;
-      ReadPage();
-      continue;
-    }
+    Refill();
+    if (pos_ >= len_) return line;
     const uint8_t* start = page_ + pos_;
     const uint8_t* end = page_ + len_;
     const uint8_t* cr = std::find(start, end, uint8_t('\r'));
@@ -246,6 +257,7 @@ std::string TLineReader::NextLine() {
     } else {
       skipLf_ = true;  // the LF, if any, starts the next page
     }
+    Refill();
     return line;
   }
 }

@@ -100,6 +100,7 @@ class ILinkStream {
 
 // Splits a stream into lines ended by CR (one LF right after the CR is skipped, also when
 // the pair is split between two pages); a Ctrl-Z as the stream's last byte is dropped.
+// The stream ends at the first read that gives no byte.
 class TLineReader {
  public:
   static constexpr size_t kPageSize = 4096;
@@ -109,11 +110,12 @@ class TLineReader {
 
  private:
   void ReadPage();
+  void Refill();
 
   ILinkStream& stream_;
   uint8_t page_[kPageSize];
   size_t len_ = 0, pos_ = 0;
-  uint64_t size_ = 0, read_ = 0;
   bool eof_ = false;
   bool skipLf_ = false;
+  bool heldCtrlZ_ = false;  // the last byte read so far was a Ctrl-Z, not yet in a page
 };

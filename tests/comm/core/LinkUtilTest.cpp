@@ -104,11 +104,12 @@ TEST(LinkPaths, Helpers) {
   EXPECT_FALSE(Str2LongZ("12a", n));
 }
 
-// A stream that hands out at most `chunk` bytes a read, like a slow file.
+// A stream that hands out at most `chunk` bytes a read, like a pipe (which does not know
+// its size) or a slow file.
 class BytesStream : public ILinkStream {
  public:
   BytesStream(std::string data, size_t chunk) : data_(std::move(data)), chunk_(chunk) {}
-  uint64_t Size() override { return data_.size(); }
+  uint64_t Size() override { return chunk_ < TLineReader::kPageSize ? 0 : data_.size(); }
   size_t Read(uint8_t* buf, size_t len) override {
     size_t n = std::min({len, chunk_, data_.size() - pos_});
     std::memcpy(buf, data_.data() + pos_, n);
@@ -151,6 +152,15 @@ TEST(LinkLineReader, PagesThatSplitCrLf) {
   // A Ctrl-Z inside the text is data; only the last byte of the stream is dropped.
   std::string mid = std::string(4095, 'a') + "\x1A" + "b\x1A";
   EXPECT_EQ(AllLines(mid), (V{std::string(4095, 'a') + "\x1A" + "b"}));
+}
+
+TEST(LinkLineReader, ShortReadsDoNotEndTheText) {
+  using V = std::vector<std::string>;
+  std::string text = "first\r\nsec\x1Aond\r\n\x1A\x1Athird\x1A";
+  for (size_t chunk : {1, 2, 3, 5}) {
+    SCOPED_TRACE(chunk);
+    EXPECT_EQ(AllLines(text, chunk), (V{"first", "sec\x1Aond", "\x1A\x1Athird"}));
+  }
 }
 
 }  // namespace
