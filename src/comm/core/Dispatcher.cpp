@@ -564,6 +564,25 @@ int32_t TLinkBaseDispatcher::OutBuffFree() {
   return std::max<int32_t>(OutQue - int32_t(ComStatus.cbOutQue), 0);
 }
 
+int32_t TLinkBaseDispatcher::SetCommBuffers(int32_t inSize, int32_t outSize) {
+  if (inSize <= 0 || outSize <= 0) return ecBadArgument;
+  {
+    std::lock_guard o(OutputSection);
+    if (OutputRingUsed() != 0 && size_t(outSize) != OBuffer.size()) return ecBadArgument;
+  }
+  if (!SetupCom(inSize, outSize)) return LinkErrorFromSystem(LastSystemError());
+  std::lock_guard l(DataSection);
+  std::lock_guard o(OutputSection);
+  if (!OBuffer.empty() && OBuffer.size() != size_t(outSize)) {
+    OBuffer.assign(size_t(outSize), 0);
+    OBufHead = OBufTail = 0;
+    OBufFull = false;
+  }
+  InQue = inSize;
+  OutQue = outSize;
+  return 0;
+}
+
 int32_t TLinkBaseDispatcher::FlushOutBuffer() {
   int32_t rc = FlushCom(0);
   return rc < 0 ? rc : 0;

@@ -114,6 +114,9 @@ struct TLinkTriggerEvent {
 
 enum TApHandlerFlagUpdate { fuKeepPort, fuEnablePort, fuDisablePort };
 
+// Option bits of a dispatcher (OptionsOn / OptionsOff).
+inline constexpr uint32_t kDispatchOptionEventWord = 4;
+
 struct TTriggerSave {
   uint16_t LenTrigger = 0;
   std::vector<TTimerTrigger> Timers;
@@ -202,6 +205,14 @@ class TLinkBaseDispatcher {
   int32_t OutBuffFree();
   int32_t FlushOutBuffer();
   void BufferSizes(int32_t& in, int32_t& out) const { in = InQue; out = OutQue; }
+  // Resizes the device's queues on an open port (the receive ring keeps its size). Refused
+  // (-1002) while output is still queued in a ring that would change size.
+  virtual int32_t SetCommBuffers(int32_t inSize, int32_t outSize);
+
+  // Option bits.
+  void OptionsOn(uint32_t bits) { Options |= bits; }
+  void OptionsOff(uint32_t bits) { Options &= ~bits; }
+  bool OptionsAreOn(uint32_t bits) const { return (Options & bits) == bits; }
 
   // Flow control.
   int32_t HWFlowOptions(uint16_t bufferFull, uint16_t bufferResume, uint8_t options);
@@ -301,6 +312,7 @@ class TLinkBaseDispatcher {
   uint8_t ThreadBoost = 0;
   uint32_t CurrentEvent = 0;
   bool RingFlag = false;
+  std::atomic<uint32_t> Options{0};
   uint32_t TimeBase = 0;
 
   bool NotifyBusy() { std::lock_guard l(DataSection); return NotifyBusy_; }

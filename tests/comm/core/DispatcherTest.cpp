@@ -371,6 +371,25 @@ TEST_F(DispatcherTest, TriggerHandlesAndRemoval) {
   EXPECT_NE(dev.AddTimerTrigger(), b);  // a restored handle is not given out again
 }
 
+TEST_F(DispatcherTest, QueuesResizeWhileOpenUnlessOutputWaits) {
+  Open();
+  EXPECT_EQ(dev.SetCommBuffers(2048, 1024), 0);
+  int32_t in = 0, out = 0;
+  dev.BufferSizes(in, out);
+  EXPECT_EQ(in, 2048);
+  EXPECT_EQ(out, 1024);
+  EXPECT_EQ(dev.OutBuffFree(), 1024);
+  const uint8_t two[] = {1, 2};
+  ASSERT_TRUE(dev.OutputRingPut(two, 2));
+  EXPECT_EQ(dev.SetCommBuffers(2048, 4096), ecBadArgument);
+  EXPECT_EQ(dev.SetCommBuffers(4096, 1024), 0);  // the ring keeps its size: allowed
+  dev.setupResult = false;
+  dev.systemError = 87;
+  EXPECT_EQ(dev.SetCommBuffers(512, 1024), -87);
+  dev.BufferSizes(in, out);
+  EXPECT_EQ(in, 4096);
+}
+
 TEST_F(DispatcherTest, FlowControlSettings) {
   Open();
   EXPECT_EQ(dev.HWFlowOptions(100, 200, 1), ecBadArgument);
