@@ -5,10 +5,12 @@
 #include <memory>
 #include <mutex>
 
+#include "comm/PortWindows.h"
 #include "comm/StringTables.h"
 #include "comm/core/CommErrors.h"
 #include "comm/core/LinkUtil.h"
 #include "comm/core/StringTables.h"
+#include "framework/Forms.h"
 
 namespace {
 
@@ -55,6 +57,12 @@ class Win32Platform final : public ILinkPlatform {
     DispatchMessageA(&m);
   }
   bool IsWindowsNT() override { return (GetVersion() & 0x80000000u) == 0; }
+  bool Terminating() override { return Application && Application->Terminated(); }
+  std::string OperatingSystemText() override {
+    DWORD v = GetVersion();
+    std::string version = std::to_string(v & 0xFF) + "." + std::to_string((v >> 8) & 0xFF);
+    return (IsWindowsNT() ? "Windows NT " : "Win32 on Windows ") + version;
+  }
 
  private:
   static thread_local MSG last_;
@@ -62,6 +70,7 @@ class Win32Platform final : public ILinkPlatform {
 thread_local MSG Win32Platform::last_{};
 
 Win32Platform gPlatform;
+TLinkPortWindows gPortWindows;
 std::once_flag gInitOnce;
 std::unique_ptr<TLinkStringResource> gErrorStrings, gReaderStrings;
 
@@ -80,6 +89,7 @@ void InitLinkLibrary() {
     SetLinkWideToAnsi(&WideToAnsi);
     SetLinkSystemMessageSource(&SystemMessage);
     SetLinkPlatform(&gPlatform);
+    SetLinkPortWindows(&gPortWindows);
     gReaderStrings = OpenOrNull("LINK_READER_STRINGS");
     gErrorStrings = OpenOrNull("LINK_ERROR_STRINGS_ENGLISH");
     if (gErrorStrings) SetLinkErrorTable(&gErrorStrings->Table());

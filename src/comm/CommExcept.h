@@ -10,8 +10,8 @@
 #include "comm/core/TapiBinding.h"
 
 // Installs all of it once (later calls do nothing): the error table "LINK_ERROR_STRINGS_ENGLISH"
-// and the reader's table "LINK_READER_STRINGS" are opened from the program's resources; without
-// them LinkLoadStr falls back to the system's messages.
+// and the reader's table "LINK_READER_STRINGS" are opened from the program's resources (without
+// them LinkLoadStr falls back to the system's messages); the ports' hidden windows.
 void InitLinkLibrary();
 
 // Sends trigger messages with SendMessageTimeout (SMTO_BLOCK).

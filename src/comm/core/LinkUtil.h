@@ -32,6 +32,10 @@ class ILinkPlatform {
   virtual void PostQuit(uintptr_t exitCode) = 0;
   virtual void DispatchQueued(const TLinkQueuedMessage& msg) = 0;
   virtual bool IsWindowsNT() { return true; }
+  // True once the application is ending (its main loop was told to stop).
+  virtual bool Terminating() { return false; }
+  // The operating system as the dispatch log's header names it.
+  virtual std::string OperatingSystemText() { return "Unknown"; }
 };
 ILinkPlatform& LinkPlatform();
 void SetLinkPlatform(ILinkPlatform* platform);  // null restores the default

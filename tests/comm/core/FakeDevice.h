@@ -72,6 +72,7 @@ class FakeDevice : public TLinkBaseDispatcher {
   int eventMaskClears = 0;
   int flushes[2] = {0, 0};
   int closes = 0;
+  std::vector<std::string> opened;  // device names given to OpenCom
 
   // --- Device operations -----------------------------------------------------------------------
   int32_t EscapeComFunction(int32_t func) override {
@@ -133,7 +134,10 @@ class FakeDevice : public TLinkBaseDispatcher {
   bool SetupCom(int32_t, int32_t) override { return setupResult; }
   void StartDispatcher() override { Active = true; }
   void StopDispatcher() override { Active = false; }
-  intptr_t OpenCom(const char*, int32_t, int32_t) override { return openResult; }
+  intptr_t OpenCom(const char* name, int32_t, int32_t) override {
+    opened.push_back(name ? name : "");
+    return openResult;
+  }
   int32_t CloseCom() override {
     ++closes;
     return 0;
