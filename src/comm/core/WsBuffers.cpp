@@ -32,10 +32,22 @@ void TWsBuffers::Ring::Drop(uint32_t n) {
 }
 
 TWsBuffers::TWsBuffers(uint32_t inSize, uint32_t outSize, bool telnet, const std::string& terminalType)
-    : in_(std::max<uint32_t>(inSize, 1)), out_(outSize + kOutputSlack) {
+    : in_(std::max<uint32_t>(inSize, 1)), out_(outSize + kOutputSlack), terminalType_(terminalType) {
   if (telnet) telnet_ = std::make_unique<TTelnetFilter>(terminalType);
   raw_.resize(in_.Size());
   filtered_.resize(in_.Size());
+}
+
+void TWsBuffers::Restart() {
+  in_.Clear();
+  out_.Clear();
+  if (telnet_) {
+    auto log = std::move(telnet_->OnLog);
+    telnet_ = std::make_unique<TTelnetFilter>(terminalType_);
+    telnet_->OnLog = std::move(log);
+  }
+  peerClosed_ = false;
+  error_ = 0;
 }
 
 void TWsBuffers::Note(int32_t result) {
@@ -105,7 +117,6 @@ uint32_t TWsBuffers::Flush(ILinkSocketIO& io) {
       break;
     }
     out_.Drop(std::min(uint32_t(sent), n));
-    if (uint32_t(sent) < n) break;  // the socket is full for now
   }
   return out_.Used();
 }

@@ -46,6 +46,8 @@ class TWsBuffers {
 
   void FlushIn() { in_.Clear(); }
   void FlushOut() { out_.Clear(); }
+  // Empty rings and a fresh filter, for the next peer of a listening connection.
+  void Restart();
 
   // The peer closed its side: the socket is at its end.
   bool PeerClosed() const { return peerClosed_; }
@@ -76,6 +78,7 @@ class TWsBuffers {
   void QueueReplies();
 
   Ring in_, out_;
+  std::string terminalType_;
   std::unique_ptr<TTelnetFilter> telnet_;
   std::vector<uint8_t> raw_, filtered_, chunk_;
   bool peerClosed_ = false;
