@@ -42,10 +42,10 @@ std::unique_ptr<TLinkBaseDispatcher> TLinkWinsockPort::ActivateDeviceLayer() {
 
 void TLinkWinsockPort::DeviceLayerChanged() {
   if (DeviceLayer() == dlWinsock) {
-    TapiMode = tmOff;
+    TapiMode = TTapiMode::tmOff;
     SetUseMSRShadow(false);
   } else {
-    TapiMode = tmAuto;
+    TapiMode = TTapiMode::tmAuto;
   }
 }
 

@@ -57,7 +57,7 @@ TEST_F(WinsockPortTest, EchoBothWaysAndALocalClose) {
   Connect(server->Port());
   ASSERT_TRUE(PumpUntil([&] { return Count("connect") == 1; }));
   EXPECT_EQ(port.DeviceLayer(), dlWinsock);
-  EXPECT_EQ(port.TapiMode, tmOff);
+  EXPECT_EQ(port.TapiMode, TTapiMode::tmOff);
   std::string text = "hello\r\n" + PatternBytes(3000, 1);
   port.PutString(text);
   ASSERT_TRUE(PumpUntil([&] { return received.size() >= text.size(); }));

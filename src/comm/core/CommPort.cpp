@@ -224,7 +224,7 @@ void TLinkCustomComPort::ValidateComport() {
 }
 
 void TLinkCustomComPort::InitializePort() {
-  std::string name = TapiMode == tmOn ? std::string() : "\\\\.\\" + ComName(ComNumber_);
+  std::string name = TapiMode == TTapiMode::tmOn ? std::string() : "\\\\.\\" + ComName(ComNumber_);
   int32_t rc = Dispatcher_->InitPort(name.empty() ? nullptr : name.c_str(), Baud_, Parity_, uint8_t(DataBits_),
                                      uint8_t(StopBits_), InSize_, OutSize_, DTR_, RTS_);
   if (rc == -5)
@@ -257,9 +257,9 @@ void TLinkCustomComPort::ReadBackTapiSettings() {
 void TLinkCustomComPort::InitPort() {
   bool registered = false;
   try {
-    if (TapiMode != tmOn) ValidateComport();
+    if (TapiMode != TTapiMode::tmOn) ValidateComport();
     Dispatcher_ = ActivateDeviceLayer();
-    if (TapiMode == tmOn) {
+    if (TapiMode == TTapiMode::tmOn) {
       if (Dispatcher_->ComHandle <= 0) CheckException(nullptr, ecNotOpenedByTapi);
       ReadBackTapiSettings();
     }

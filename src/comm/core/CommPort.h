@@ -17,7 +17,8 @@
 #include "comm/core/LinkComponent.h"
 
 enum TDeviceLayer : uint8_t { dlWin16, dlFossil, dlWin32, dlWinsock };
-enum TTapiMode : uint8_t { tmNone, tmAuto, tmOn, tmOff };
+// Scoped: the framework's bitmaps have a tmAuto of their own.
+enum class TTapiMode : uint8_t { tmNone, tmAuto, tmOn, tmOff };
 enum TPortState : uint8_t { psClosed, psShuttingDown, psOpen };
 enum TParity : uint8_t { pNone, pOdd, pEven, pMark, pSpace };
 // THWFlowOptionSet: a set of these bits.
@@ -138,7 +139,7 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   void SetUseEventWord(bool on);
   uint16_t CommNotificationLevel() const { return CommNotificationLevel_; }
   void SetCommNotificationLevel(uint16_t level);
-  TTapiMode TapiMode = tmAuto;  // written directly by other components
+  TTapiMode TapiMode = TTapiMode::tmAuto;  // written directly by other components
   bool RS485Mode() const { return RS485Mode_; }
   void SetRS485Mode(bool on);
   TApThreadBoost ThreadBoost() const { return ThreadBoost_; }

@@ -101,7 +101,7 @@ TEST_F(CommPortTest, DefaultsAreTheDocumentedOnes) {
   EXPECT_TRUE(p.UseMSRShadow());
   EXPECT_TRUE(p.UseEventWord());
   EXPECT_EQ(p.CommNotificationLevel(), 10);
-  EXPECT_EQ(p.TapiMode, tmAuto);
+  EXPECT_EQ(p.TapiMode, TTapiMode::tmAuto);
   EXPECT_FALSE(p.RS485Mode());
   EXPECT_EQ(p.ThreadBoost(), tbNone);
   EXPECT_EQ(p.TriggerLength(), 1);
@@ -481,7 +481,7 @@ TEST_F(CommPortTest, UsersHearOfOpeningAndClosingLastFirst) {
 }
 
 TEST_F(CommPortTest, ATelephonyOpenTakesTheLineFromTheDevice) {
-  port.TapiMode = tmOn;
+  port.TapiMode = TTapiMode::tmOn;
   port.SetComNumber(0);  // not needed for a telephony line
   EXPECT_THROW(port.SetOpen(true), ENotOpenedByTapi);
   handleForTapi = 7;
