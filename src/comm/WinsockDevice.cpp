@@ -10,6 +10,7 @@ namespace {
 
 const char kDispatchWindowClass[] = "lkDispatch";
 constexpr UINT kDispatchTimerMs = 50;
+constexpr int kBusyRounds = 16;
 constexpr long kSocketEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;  // 59
 
 // The Winsock dispatchers that exist, for the timer and the dispatcher window to find theirs.
@@ -401,10 +402,13 @@ void TLinkWinsockDispatcher::Dispatch(bool checkTriggers) {
   } leave{inDispatch_};
   if (!ClosePending() && ComHandle >= 0 && connection_) {
     RefreshStatus();
-    bool progress = DrainRound(checkTriggers);
+    // A few rounds while data keeps coming saves a read notice for each ring's worth.
     // After the peer closed no more read notices come: read on to the end while the
     // port's handlers keep taking what arrives.
-    while (progress && connection_ && connection_->CloseSeen && !ClosePending()) progress = DrainRound(checkTriggers);
+    bool progress = DrainRound(checkTriggers);
+    for (int round = 1; progress && connection_ && !ClosePending() && (connection_->CloseSeen || round < kBusyRounds);
+         ++round)
+      progress = DrainRound(checkTriggers);
     TWsConnection* c = ClosePending() ? nullptr : connection_;
     if (c && c->Buffers.Error() && c->ReportedError == 0) {
       LinkDeviceSocket().ReportError(c, c->Buffers.Error());
