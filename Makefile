@@ -49,8 +49,11 @@ run: host-tools win32-configure
 	@ninja -C $(WIN32) -j $(JOBS) quiro
 	@scripts/run-quiro.sh $(WIN32)/src/console/quiro.exe $(ADDR)
 
-bench: native
+bench: native win32
 	@for b in $(NATIVE)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@scripts/wine-harness.sh start $(WIN32) >/dev/null && \
+	  for b in $(WIN32)/bench/win32/bench_*.exe; do [ -f "$$b" ] && scripts/wine-run "$$b"; done; \
+	  scripts/wine-harness.sh stop $(WIN32) >/dev/null; true
 
 clean:
 	rm -rf build
