@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CommTestKit.h"
 #include "comm/CommExcept.h"
 #include "comm/PortWindows.h"
 #include "comm/core/CommPort.h"
@@ -15,23 +16,9 @@
 #include "framework/Forms.h"
 
 using quiro::comm::test::FakeDevice;
+using quiro::comm::test::PumpUntil;
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    MSG m;
-    if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-  }
-  return true;
-}
 
 TEST(PortWindow, TriggersComeThroughTheWindowAndAThrowingHandlerIsContained) {
   InitLinkLibrary();

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -252,6 +253,48 @@ TEST_F(WinsockPortTest, AConnectRefusedAtOnceFailsTheOpenWhole) {
   EXPECT_EQ(port.PortState(), psClosed);
   EXPECT_EQ(port.PortWindow(), 0u);
   EXPECT_TRUE(events.empty());
+}
+
+// A listening port: a client that is accepted sends its line and goes; a refused one is
+// cut off; the port goes on listening.
+TEST_F(WinsockPortTest, AListeningPortAcceptsOrRefusesItsPeers) {
+  uint16_t p = RefusingPort();
+  bool accept = true;
+  std::vector<uint32_t> peers;
+  port.OnWsAccept = [&](TComponent*, uint32_t addr, bool& ok) {
+    peers.push_back(addr);
+    ok = accept;
+  };
+  port.SetWsMode(wsServer);
+  port.SetWsPort(std::to_string(p));
+  port.SetOpen(true);
+  auto client = [p](const std::string& line) {
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(p);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    SendAll(s, line);
+    ::shutdown(s, SD_SEND);
+    std::string back = RecvAll(s);
+    ::closesocket(s);
+    return back;
+  };
+  std::thread first([&] { client("first\r\n"); });
+  ASSERT_TRUE(PumpUntil([&] { return Closed(); }));
+  first.join();
+  EXPECT_EQ(received, "first\r\n");
+  EXPECT_EQ(peers, std::vector<uint32_t>{0x0100007Fu});
+  EXPECT_EQ(port.PortState(), psOpen);  // still listening
+  accept = false;
+  std::thread second([&] { client("second"); });
+  ASSERT_TRUE(PumpUntil([&] { return peers.size() == 2; }));
+  second.join();
+  PumpPending();
+  EXPECT_EQ(received, "first\r\n");
+  port.SetOpen(false);
+  EXPECT_EQ(Count("disconnect"), 2);
 }
 
 TEST(WinsockLayer, WithoutWinsockTheFirstUseSaysSo) {
