@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,46 +22,26 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms = 10000);
 void PumpPending();
 
 // A server on 127.0.0.1 (a free port) that runs serve on the one connection it accepts,
-// on a thread of its own (plain blocking Winsock).
+// on a thread of its own (plain blocking Winsock). The destructor waits for serve.
 class TestServer {
  public:
   explicit TestServer(std::function<void(SOCKET)> serve);
-  ~TestServer();  // waits for serve to end
+  ~TestServer();
   uint16_t Port() const { return port_; }
 
  private:
-  SOCKET listener_ = INVALID_SOCKET;
-  uint16_t port_ = 0;
+  uint16_t port_ = 0;  // before the listener, which sets it
+  SOCKET listener_;
   std::thread thread_;
 };
 
-// A port on 127.0.0.1 where nobody listens.
-uint16_t RefusingPort();
+uint16_t RefusingPort();  // a port on 127.0.0.1 where nobody listens
 void SendAll(SOCKET s, const std::string& data);
-std::string RecvAll(SOCKET s);  // until the peer closes
-void Echo(SOCKET s);            // sends back what arrives, until the peer closes
+// What arrives until the peer closes; with echo, sent back as it arrives.
+std::string RecvAll(SOCKET s, bool echo = false);
+inline void Echo(SOCKET s) { RecvAll(s, true); }
 // Bytes that show where a piece was lost or repeated.
 std::string PatternBytes(size_t n, uint32_t seed);
-
-// Faults that the table below injects; set them while it is installed.
-struct WinsockFaults {
-  bool refuseConnect = false;         // connect fails at once with 10061
-  std::atomic<int> wouldBlockRecvs{0};  // the next recv calls find nothing although data waits
-  std::atomic<int> wouldBlockSends{0};  // the next send calls take nothing
-  int sendLimit = 0;                  // > 0: a send takes at most this many bytes
-  int64_t resetAfter = -1;            // >= 0: recv fails with 10054 after this many bytes
-  int64_t received = 0;
-  enum class Lookups { Pass, Fail, Hold } lookups = Lookups::Pass;
-  struct Held {
-    HWND wnd;
-    UINT msg;
-    char* buf;
-    int len;
-    HANDLE handle;
-    bool cancelled = false, answered = false;
-  };
-  std::vector<Held> held;
-};
 
 // Installs, while it lives, a table that passes every call on to Winsock except where a
 // fault is set.
@@ -70,13 +49,21 @@ class FaultyWinsock {
  public:
   FaultyWinsock();
   ~FaultyWinsock();
-  WinsockFaults& faults;
-  // Answers held lookup number i (queues its reply): an IPv4 address, an error, or a
-  // reply that carries no IPv4 address.
+
+  int wouldBlockRecvs = 0;  // the next recv calls find nothing although data waits
+  int wouldBlockSends = 0;  // the next send calls take nothing
+  int sendLimit = 0;        // > 0: a send takes at most this many bytes
+  enum class Lookups { Pass, Fail, Hold } lookups = Lookups::Pass;
+  struct Held {  // a lookup whose reply the test gives (Answer)
+    HWND wnd;
+    UINT msg;
+    char* buf;
+    HANDLE handle;
+    bool cancelled, answered;
+  };
+  std::vector<Held> held;
+  // Queues the reply of held lookup i: an IPv4 address, an error, or no IPv4 address.
   void Answer(size_t i, uint32_t address = 0x0100007F, int error = 0, bool noAddress = false);
 };
-
-// A table with an entry point missing.
-TLinkWinsockTable TableWithoutSelect();
 
 }  // namespace quiro::comm::test

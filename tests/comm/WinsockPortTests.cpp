@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
-#include <sstream>
-#include <thread>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "CommTestKit.h"
@@ -22,7 +22,6 @@ class WinsockPortTest : public ::testing::Test {
  protected:
   WinsockPortTest() {
     port.SetDeviceLayer(dlWinsock);
-    port.AutoOpen = false;
     port.Telnet = false;
     port.OnWsConnect = [this](TComponent*) { events.push_back("connect"); };
     port.OnWsDisconnect = [this](TComponent*) {
@@ -48,25 +47,24 @@ class WinsockPortTest : public ::testing::Test {
   std::vector<int32_t> errors;
   std::string received;
   size_t atDisconnect = 0;
-  // The server goes after the port, whose close ends the server's reading.
-  std::optional<TestServer> server;
+  std::optional<TestServer> server;  // goes after the port, whose close ends its reading
   TLinkWinsockPort port;
 };
 
-TEST_F(WinsockPortTest, EchoBothWaysAndALocalClose) {
+TEST_F(WinsockPortTest, EchoAndALocalClose) {
   server.emplace(&Echo);
   Connect(server->Port());
   ASSERT_TRUE(PumpUntil([&] { return Count("connect") == 1; }));
-  EXPECT_EQ(port.DeviceLayer(), dlWinsock);
-  EXPECT_EQ(port.TapiMode, TTapiMode::tmOff);
+  EXPECT_EQ(std::tuple(port.DeviceLayer(), port.TapiMode), std::tuple(dlWinsock, TTapiMode::tmOff));
+  port.SetWsAddress(" 127.0.0.1");  // the same after trimming: allowed while open
+  EXPECT_THROW(port.SetWsPort("24"), ELinkSocketException);
+  EXPECT_THROW(port.SetWsMode(wsServer), ELinkSocketException);
   std::string text = "hello\r\n" + PatternBytes(3000, 1);
   port.PutString(text);
   ASSERT_TRUE(PumpUntil([&] { return received.size() >= text.size(); }));
   EXPECT_EQ(received, text);
   port.SetOpen(false);
-  EXPECT_EQ(Count("disconnect"), 1);
-  EXPECT_EQ(port.PortState(), psClosed);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(std::tuple(Count("disconnect"), port.PortState(), errors.size()), std::tuple(1, psClosed, 0u));
 }
 
 // A host that sends its last screen and closes at once: every byte reaches the port before
@@ -78,94 +76,68 @@ TEST_F(WinsockPortTest, AClosingHostsLastScreenArrivesWhole) {
   FaultyWinsock faulty;
   std::string screen = PatternBytes(200000, 2);
   for (bool early : {false, true}) {
-    SCOPED_TRACE(early);
     events.clear();
     received.clear();
     server.emplace([&](SOCKET s) { SendAll(s, screen); });
     Connect(server->Port());
     if (early) {
-      faulty.faults.wouldBlockRecvs = 1000;
+      faulty.wouldBlockRecvs = 1000;
       ASSERT_TRUE(PumpUntil([&] { return Count("connect") == 1; }));
       SOCKET s = SOCKET(port.WinsockDispatcher()->ComHandle);
       PostMessageA(LinkDeviceSocket().Handle(), LinkMsgSocketEvent, WPARAM(s), WSAMAKESELECTREPLY(FD_CLOSE, 0));
       PumpPending();
       EXPECT_FALSE(Closed());
-      faulty.faults.wouldBlockRecvs = 0;
+      faulty.wouldBlockRecvs = 0;
     }
     ASSERT_TRUE(PumpUntil([&] { return Closed(); }, 30000));
-    EXPECT_EQ(atDisconnect, screen.size());
-    EXPECT_TRUE(received == screen);
-    EXPECT_EQ(Count("disconnect"), 1);
-    EXPECT_EQ(port.PortState(), psClosed);
-    EXPECT_FALSE(port.Open());
+    EXPECT_EQ(std::tuple(atDisconnect, received == screen, Count("disconnect"), port.PortState()),
+              std::tuple(screen.size(), true, 1, psClosed))
+        << early;
   }
 }
 
-TEST_F(WinsockPortTest, ARefusedConnectionIsAnErrorEventAndThePortStaysOpen) {
+TEST_F(WinsockPortTest, RefusalIsAnErrorEventResetIsAClose) {
   Connect(RefusingPort());
   ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
-  EXPECT_EQ(errors, std::vector<int32_t>{10061});
-  EXPECT_EQ(Count("connect"), 0);
-  EXPECT_EQ(port.PortState(), psOpen);
+  EXPECT_EQ(std::tuple(errors, Count("connect"), port.PortState()), std::tuple(std::vector<int32_t>{10061}, 0, psOpen));
   port.SetOpen(false);
-  EXPECT_EQ(Count("disconnect"), 1);
-}
-
-TEST_F(WinsockPortTest, APeerThatResetsClosesThePortOnce) {
   std::string data = PatternBytes(50000, 3);
   server.emplace([&](SOCKET s) {
     SendAll(s, data);
-    linger l{1, 0};
+    linger l{1, 0};  // closed with a reset
     ::setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
   });
+  events.clear();
   Connect(server->Port());
   ASSERT_TRUE(PumpUntil([&] { return Closed(); }, 30000));
   PumpPending();
-  EXPECT_EQ(Count("disconnect"), 1);
-  EXPECT_EQ(port.PortState(), psClosed);
+  EXPECT_EQ(std::tuple(Count("disconnect"), port.PortState()), std::tuple(1, psClosed));
   EXPECT_EQ(data.compare(0, received.size(), received), 0);  // what came is what was sent
 }
 
 TEST_F(WinsockPortTest, OpeningNeedsAnAddressAndAPort) {
-  struct Row {
-    const char* address;
-    const char* service;
-    int32_t code;
-  } rows[] = {
+  const std::tuple<const char*, const char*, int32_t> rows[] = {
       {"", "23", ecDestinationRequired},
       {"no-such-host.invalid", "23", ecCannotResolve},
       {"127.0.0.1", "0", ecInvalidPort},
       {"127.0.0.1", "no-such-service", ecInvalidPort},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.address + std::string(" ") + r.service);
-    port.SetWsAddress(r.address);
-    port.SetWsPort(r.service);
+  for (auto [address, service, code] : rows) {
+    port.SetWsAddress(address);
+    port.SetWsPort(service);
     try {
       port.SetOpen(true);
       ADD_FAILURE() << "opened";
     } catch (const ELinkSocketException& e) {
-      EXPECT_EQ(e.ErrorCode, r.code);
+      EXPECT_EQ(e.ErrorCode, code);
     }
-    EXPECT_EQ(port.PortState(), psClosed);
-    EXPECT_EQ(port.PortWindow(), 0u);
+    EXPECT_EQ(std::tuple(port.PortState(), port.PortWindow()), std::tuple(psClosed, 0u));
   }
   TLinkDeviceSocket& ds = LinkDeviceSocket();
   EXPECT_EQ(ds.LookupService("telnet"), 23);
   EXPECT_EQ(ds.String2NetAddr(" 127.0.0.1 "), 0x0100007Fu);
-  EXPECT_EQ(ds.String2NetAddr("192.168.001.100.example.net"), INADDR_NONE);
-  port.SetWsAddress("  127.0.0.1  ");
-  EXPECT_EQ(port.WsAddress(), "127.0.0.1");
-}
-
-TEST_F(WinsockPortTest, PeerSettingsAreFixedWhileOpen) {
-  server.emplace([](SOCKET s) { RecvAll(s); });
-  Connect(server->Port());
-  port.SetWsAddress(" 127.0.0.1");  // the same after trimming: allowed
-  EXPECT_THROW(port.SetWsPort("24"), ELinkSocketException);
-  EXPECT_THROW(port.SetWsMode(wsServer), ELinkSocketException);
-  port.SetDeviceLayer(dlWin32);  // ignored while open
-  EXPECT_EQ(port.DeviceLayer(), dlWinsock);
+  for (const char* notDotted : {"192.168.001.100.example.net", "1.2.3", "1.2.3.4.", "1..2.3"})
+    EXPECT_EQ(ds.String2NetAddr(notDotted), INADDR_NONE) << notDotted;
 }
 
 TEST_F(WinsockPortTest, TenMegabytesArriveIntact) {
@@ -173,19 +145,18 @@ TEST_F(WinsockPortTest, TenMegabytesArriveIntact) {
   server.emplace([&](SOCKET s) { SendAll(s, data); });
   Connect(server->Port());
   ASSERT_TRUE(PumpUntil([&] { return Closed(); }, 120000));
-  EXPECT_EQ(received.size(), data.size());
   EXPECT_TRUE(received == data);
 }
 
-// The socket takes nothing for a while: the output ring fills, a block that does not fit
-// is refused whole, and once the socket takes data again everything leaves in order.
-TEST_F(WinsockPortTest, ASocketThatTakesNothingFillsTheOutputRing) {
+// The socket takes nothing for a while: the output ring fills and a block that does not
+// fit is refused whole. Then, with short sends and reads that find nothing at first,
+// everything still leaves and comes back in order.
+TEST_F(WinsockPortTest, AFullOutputRingAndAStormOfShortCallsLoseNothing) {
   FaultyWinsock faulty;
-  std::string got;
-  server.emplace([&](SOCKET s) { got = RecvAll(s); });
+  server.emplace(&Echo);
   Connect(server->Port());
   ASSERT_TRUE(PumpUntil([&] { return Count("connect") == 1; }));
-  faulty.faults.wouldBlockSends = 1 << 30;
+  faulty.wouldBlockSends = 1 << 30;
   std::string sent;
   for (uint32_t seed = 10;; ++seed) {
     std::string block = PatternBytes(1000, seed);
@@ -198,149 +169,64 @@ TEST_F(WinsockPortTest, ASocketThatTakesNothingFillsTheOutputRing) {
     ASSERT_LT(sent.size(), 100000u) << "the ring never filled";
   }
   EXPECT_EQ(sent.size(), 4000u);
-  EXPECT_LT(port.GetOutBuffFree(), 1000);
-  faulty.faults.wouldBlockSends = 0;
-  faulty.faults.sendLimit = 7;  // short sends from now on
-  ASSERT_TRUE(PumpUntil([&] { return port.GetOutBuffUsed() == 0; }));
-  port.SetOpen(false);
-  server.reset();
-  EXPECT_TRUE(got == sent);
+  faulty.wouldBlockSends = 0;
+  faulty.sendLimit = 7;
+  faulty.wouldBlockRecvs = 20;
+  ASSERT_TRUE(PumpUntil([&] { return received.size() >= sent.size(); }, 30000));
+  EXPECT_TRUE(received == sent);
 }
 
-TEST_F(WinsockPortTest, WouldBlockStormsAndShortSendsLoseNothing) {
-  FaultyWinsock faulty;
-  server.emplace(&Echo);
-  Connect(server->Port());
-  ASSERT_TRUE(PumpUntil([&] { return Count("connect") == 1; }));
-  faulty.faults.sendLimit = 3;
-  std::string text = PatternBytes(20000, 5);
-  for (size_t at = 0; at < text.size(); at += 2000) {
-    faulty.faults.wouldBlockRecvs = 5;
-    std::string piece = text.substr(at, 2000);
-    ASSERT_TRUE(PumpUntil([&] { return port.GetOutBuffFree() >= piece.size(); }));
-    port.PutString(piece);
-  }
-  ASSERT_TRUE(PumpUntil([&] { return received.size() >= text.size(); }, 30000));
-  EXPECT_TRUE(received == text);
-}
-
-TEST_F(WinsockPortTest, AReadFailureClosesThePortAndReportsTheReset) {
-  FaultyWinsock faulty;
-  faulty.faults.resetAfter = 1000;
-  std::string data = PatternBytes(5000, 6);
-  server.emplace([&](SOCKET s) {
-    SendAll(s, data);
-    RecvAll(s);
-  });
-  Connect(server->Port());
-  ASSERT_TRUE(PumpUntil([&] { return Closed(); }));
-  PumpPending();
-  EXPECT_EQ(received, data.substr(0, 1000));
-  EXPECT_EQ(errors, std::vector<int32_t>{10054});
-  EXPECT_EQ(Count("disconnect"), 1);
-}
-
-TEST_F(WinsockPortTest, AConnectRefusedAtOnceFailsTheOpenWhole) {
-  FaultyWinsock faulty;
-  faulty.faults.refuseConnect = true;
-  try {
-    Connect(RefusingPort());
-    ADD_FAILURE() << "opened";
-  } catch (const ELinkSocketException& e) {
-    EXPECT_EQ(e.ErrorCode, 10061);
-    EXPECT_STREQ(e.what(), "The attempt to connect was forcibly refused");
-  }
-  EXPECT_EQ(port.PortState(), psClosed);
-  EXPECT_EQ(port.PortWindow(), 0u);
-  EXPECT_TRUE(events.empty());
-}
-
-// A listening port: a client that is accepted sends its line and goes; a refused one is
-// cut off; the port goes on listening.
+// A listening port: an accepted client's line arrives and its going is told; a refused
+// client is cut off; the port goes on listening.
 TEST_F(WinsockPortTest, AListeningPortAcceptsOrRefusesItsPeers) {
   uint16_t p = RefusingPort();
-  bool accept = true;
   std::vector<uint32_t> peers;
   port.OnWsAccept = [&](TComponent*, uint32_t addr, bool& ok) {
     peers.push_back(addr);
-    ok = accept;
+    ok = peers.size() == 1;
   };
   port.SetWsMode(wsServer);
   port.SetWsPort(std::to_string(p));
   port.SetOpen(true);
-  auto client = [p](const std::string& line) {
-    SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(p);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    SendAll(s, line);
-    ::shutdown(s, SD_SEND);
-    std::string back = RecvAll(s);
-    ::closesocket(s);
-    return back;
-  };
-  std::thread first([&] { client("first\r\n"); });
-  ASSERT_TRUE(PumpUntil([&] { return Closed(); }));
-  first.join();
-  EXPECT_EQ(received, "first\r\n");
-  EXPECT_EQ(peers, std::vector<uint32_t>{0x0100007Fu});
-  EXPECT_EQ(port.PortState(), psOpen);  // still listening
-  accept = false;
-  std::thread second([&] { client("second"); });
-  ASSERT_TRUE(PumpUntil([&] { return peers.size() == 2; }));
-  second.join();
-  PumpPending();
-  EXPECT_EQ(received, "first\r\n");
-  port.SetOpen(false);
-  EXPECT_EQ(Count("disconnect"), 2);
-}
-
-TEST(WinsockLayer, WithoutWinsockTheFirstUseSaysSo) {
-  TLinkWinsockTable broken = TableWithoutSelect();
-  SetLinkWinsockTable(&broken);
-  TLinkSocket s;
-  SetLinkWinsockTable(nullptr);
-  try {
-    s.CreateSocket();
-    ADD_FAILURE();
-  } catch (const ELinkSocketException& e) {
-    EXPECT_EQ(e.ErrorCode, ecWinsockNotReady);
-    EXPECT_STREQ(e.what(), "Winsock not initialized - Error loading Winsock DLL");
+  for (const char* line : {"first\r\n", "second"}) {
+    std::thread client([p, line] {
+      SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in a{};
+      a.sin_family = AF_INET;
+      a.sin_port = htons(p);
+      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      SendAll(s, line);
+      ::shutdown(s, SD_SEND);
+      RecvAll(s);
+      ::closesocket(s);
+    });
+    size_t n = peers.size() + 1;
+    ASSERT_TRUE(PumpUntil([&] { return peers.size() == n && Count("disconnect") == 1; }));
+    client.join();
+    PumpPending();
   }
+  EXPECT_EQ(std::tuple(received, peers.at(0), port.PortState()), std::tuple("first\r\n", 0x0100007Fu, psOpen));
 }
 
-// The inetutils telnet server, through the library's own telnet filter: the terminal type
+// The inetutils telnet server through the library's own telnet filter: the terminal type
 // is answered from the device socket, and binary mode goes both ways.
 TEST_F(WinsockPortTest, TelnetServerThroughTheFilter) {
-  const std::string dir = "/tmp/quiro-comm-" + std::to_string(GetCurrentProcessId());
-  const std::string winDir = "Z:" + dir;
+  const std::string dir = "/tmp/quiro-comm-" + std::to_string(GetCurrentProcessId()), winDir = "Z:" + dir;
   CreateDirectoryA(winDir.c_str(), nullptr);
-  {
-    std::ofstream probe(winDir + "/probe.sh", std::ios::binary);
-    probe << "#!/bin/sh\n"
-             "echo \"TERM=$TERM\"\n"
-             "stty raw -echo\n"
-             "echo READY\n"
-             "printf 'GOT=%s\\n' \"$(head -c 4 | od -An -tx1 | tr -d ' \\n')\"\n"
-             "printf 'HIGH=\\377\\200\\n'\n"
-             "sleep 1\n";
-  }
+  std::ofstream(winDir + "/probe.sh", std::ios::binary)
+      << "#!/bin/sh\necho \"TERM=$TERM\"\nstty raw -echo\necho READY\n"
+         "printf 'GOT=%s\\n' \"$(head -c 4 | od -An -tx1 | tr -d ' \\n')\"\nprintf 'HIGH=\\377\\200\\n'\nsleep 1\n";
   std::string cmd = std::string(QUIRO_COMM_PEER) + " telnetd " + dir + "/port " + dir + "/probe.sh";
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::string unixExe = std::string("Z:") + QUIRO_COMM_PEER;
-  ASSERT_TRUE(CreateProcessA(unixExe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ASSERT_TRUE(CreateProcessA(("Z:" + std::string(QUIRO_COMM_PEER)).c_str(), cmd.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &si, &pi));
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   std::string portText;
-  ASSERT_TRUE(PumpUntil([&] {
-    std::ifstream f(winDir + "/port");
-    return bool(std::getline(f, portText)) && !portText.empty();
-  }));
-
+  ASSERT_TRUE(PumpUntil([&] { return bool(std::getline(std::ifstream(winDir + "/port"), portText)); }));
   port.Telnet = true;
   Connect(uint16_t(std::stoi(portText)));
   ASSERT_TRUE(PumpUntil([&] { return received.find("READY") != std::string::npos; }, 20000)) << received;
@@ -348,19 +234,16 @@ TEST_F(WinsockPortTest, TelnetServerThroughTheFilter) {
   TWsConnection* c = port.WinsockDispatcher()->Connection();
   c->Buffers.TelnetRequest(TTelnetFilter::WILL, TTelnetFilter::optBinary, *c);
   c->Buffers.TelnetRequest(TTelnetFilter::DO, TTelnetFilter::optBinary, *c);
+  TTelnetFilter* f = c->Buffers.Telnet();
   ASSERT_TRUE(PumpUntil([&] {
-    TTelnetFilter* f = c->Buffers.Telnet();
     return f->OwnOption(TTelnetFilter::optBinary) == tnoTrue && f->PeerOption(TTelnetFilter::optBinary) == tnoTrue;
   }));
-  const char payload[] = {'\xC7', '\xFF', '\r', '\0'};
-  port.PutBlock(payload, sizeof payload);
-  ASSERT_TRUE(PumpUntil([&] { return received.find("HIGH=") != std::string::npos; }, 20000)) << received;
+  port.PutBlock("\xC7\xFF\r\0", 4);
+  ASSERT_TRUE(PumpUntil([&] { return Closed(); }, 20000)) << received;
   EXPECT_NE(received.find("GOT=c7ff0d00"), std::string::npos) << received;
   EXPECT_NE(received.find("HIGH=\xFF\x80"), std::string::npos) << received;
-  EXPECT_EQ(received.find('\xFF' + std::string("\xFB")), std::string::npos);  // no negotiation in the data
-  ASSERT_TRUE(PumpUntil([&] { return Closed(); }, 20000));
-  DeleteFileA((winDir + "/probe.sh").c_str());
-  DeleteFileA((winDir + "/port").c_str());
+  EXPECT_EQ(received.find("\xFF\xFB"), std::string::npos);  // no negotiation in the data
+  for (const char* name : {"/probe.sh", "/port"}) DeleteFileA((winDir + name).c_str());
   RemoveDirectoryA(winDir.c_str());
 }
 

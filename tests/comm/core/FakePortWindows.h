@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "comm/core/CommPort.h"
+#include "comm/core/FakeDevice.h"
 
 namespace quiro::comm::test {
 
@@ -18,11 +19,9 @@ class FakePortWindows : public ILinkPortWindows, public ILinkNotifier {
  public:
   struct Posted {
     TLinkWindow Wnd;
-    uint32_t Msg;
-    uint32_t WParam;
+    uint32_t Msg, WParam;
     int32_t LParam;
   };
-
   FakePortWindows() { SetLinkPortWindows(this); }
   ~FakePortWindows() override { SetLinkPortWindows(nullptr); }
 
@@ -37,23 +36,17 @@ class FakePortWindows : public ILinkPortWindows, public ILinkNotifier {
   }
   void SendUserMessage(TLinkWindow wnd, uint32_t msg) override { userMessages.push_back({wnd, msg, 0, 0}); }
   ILinkNotifier* Notifier() override { return this; }
-
+  // reportTimeout: the procedure ran, but the sender had stopped waiting for it.
   TLinkNotifyOutcome SendTriggerMessage(TLinkWindow wnd, uint32_t msg, uint32_t wParam, int32_t lParam,
                                         uint32_t) override {
-    auto it = windows.find(wnd);
-    if (it == windows.end()) return TLinkNotifyOutcome::Failed;
-    Run(it->second, msg, wParam, lParam);
-    // reportTimeout: the procedure ran, but the sender had stopped waiting for it.
+    if (!Run(wnd, msg, wParam, lParam)) return TLinkNotifyOutcome::Failed;
     return reportTimeout ? TLinkNotifyOutcome::TimedOut : TLinkNotifyOutcome::Delivered;
   }
-
   // Runs the posted messages (and those they post) as a message loop would.
   void Pump() {
-    while (!posted.empty()) {
+    for (; !posted.empty(); posted.pop_front()) {
       Posted m = posted.front();
-      posted.pop_front();
-      auto it = windows.find(m.Wnd);
-      if (it != windows.end()) Run(it->second, m.Msg, m.WParam, m.LParam);
+      Run(m.Wnd, m.Msg, m.WParam, m.LParam);
     }
   }
 
@@ -61,21 +54,59 @@ class FakePortWindows : public ILinkPortWindows, public ILinkNotifier {
   std::deque<Posted> posted;
   std::vector<Posted> userMessages;
   std::vector<std::string> handlerErrors;  // what the window procedures' guard caught
-  bool failCreate = false;
-  bool reportTimeout = false;
+  bool failCreate = false, reportTimeout = false;
 
  private:
-  // The window procedure's guard: an exception does not leave it.
-  void Run(TLinkCustomComPort* port, uint32_t msg, uint32_t wParam, int32_t lParam) {
+  // The window procedure with its guard: no exception leaves it.
+  bool Run(TLinkWindow wnd, uint32_t msg, uint32_t wParam, int32_t lParam) {
+    auto it = windows.find(wnd);
+    if (it == windows.end()) return false;
     intptr_t result;
     try {
-      LinkPortWindowMessage(port, msg, wParam, lParam, result);
+      LinkPortWindowMessage(it->second, msg, wParam, lParam, result);
     } catch (const std::exception& e) {
       handlerErrors.push_back(e.what());
     }
+    return true;
   }
 
   TLinkWindow next = 100;
+};
+
+// A port of type Port over a FakeDevice, with the windows above and a hand-driven clock.
+template <class Port>
+struct PortRig {
+  PortRig() {
+    port.SetComNumber(1);
+    port.CustomDispatcher = [this](TLinkCustomComPort&) {
+      ++made;
+      return std::make_unique<FakeDevice>();
+    };
+  }
+  FakeDevice& Dev() { return *static_cast<FakeDevice*>(port.Dispatcher()); }
+  void Arrive(const std::string& bytes) {
+    Dev().Receive(bytes);
+    Dev().ProcessComEvent(evRxChar);
+  }
+  std::string Take(uint16_t n) {
+    std::string s(n, '\0');
+    port.GetBlock(s.data(), n);
+    return s;
+  }
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) {
+      platform.now += kMsPerTick;
+      Dev().ProcessIdleRound();
+    }
+  }
+
+  FakePlatform platform;
+  FakePortWindows windows;
+  int made = 0;
+  // What the handlers note; declared before the port, which may call them until it goes.
+  std::vector<std::string> seen;
+  int count = 0;
+  Port port;
 };
 
 }  // namespace quiro::comm::test
