@@ -10,11 +10,13 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "comm/CommExcept.h"
+#include "comm/CommTestKit.h"
 #include "comm/WinsockPort.h"
+
+using namespace quiro::comm::test;
 
 namespace {
 
@@ -39,43 +41,8 @@ double Now() {
   return double(c.QuadPart) / double(f.QuadPart);
 }
 
-// A server thread that sends the payload to the one client it accepts, then closes.
-class Sender {
- public:
-  explicit Sender(const std::string& payload) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int len = sizeof a;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(listener_, 1);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this, &payload] {
-      SOCKET c = ::accept(listener_, nullptr, nullptr);
-      for (size_t at = 0; at < payload.size();) {
-        int n = ::send(c, payload.data() + at, int(std::min<size_t>(payload.size() - at, 65536)), 0);
-        if (n <= 0) break;
-        at += size_t(n);
-      }
-      ::closesocket(c);
-    });
-  }
-  ~Sender() {
-    thread_.join();
-    ::closesocket(listener_);
-  }
-  uint16_t Port() const { return port_; }
-
- private:
-  SOCKET listener_;
-  uint16_t port_ = 0;
-  std::thread thread_;
-};
-
 Sample Measure(const std::function<size_t(uint16_t)>& download, const std::string& payload) {
-  Sender sender(payload);
+  TestServer sender([&](SOCKET s) { SendAll(s, payload); });
   double t0 = Now(), c0 = CpuSeconds();
   size_t got = download(sender.Port());
   Sample s{Now() - t0, CpuSeconds() - c0};
@@ -84,12 +51,7 @@ Sample Measure(const std::function<size_t(uint16_t)>& download, const std::strin
 }
 
 size_t PlainDownload(uint16_t port) {
-  SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  SOCKET s = ConnectTo(port);
   std::vector<char> buf(8192);
   size_t total = 0;
   for (int n; (n = ::recv(s, buf.data(), int(buf.size()), 0)) > 0;) total += size_t(n);
@@ -129,11 +91,8 @@ Sample Median(std::vector<Sample> v) {
 }  // namespace
 
 int main() {
-  WSADATA d;
-  WSAStartup(MAKEWORD(2, 2), &d);
   InitLinkLibrary();
-  std::string payload(kBytes, '\0');
-  for (size_t i = 0; i < payload.size(); ++i) payload[i] = char((i * 2654435761u) >> 24);
+  std::string payload = PatternBytes(kBytes, 1);
   // The port as the main window has it (InSize 4096), and with a larger input queue.
   const uint16_t sizes[] = {4096, 32768};
   std::vector<Sample> plain, port[2];

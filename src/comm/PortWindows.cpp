@@ -18,18 +18,20 @@ LRESULT CALLBACK PortWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-TLinkWindow TLinkPortWindows::CreatePortWindow(TLinkCustomComPort* port) {
-  static bool registered = false;
+HWND MakeLinkWindow(const char* className, WNDPROC proc) {
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  if (!registered) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &PortWindowProc;
+  WNDCLASSA wc{};
+  if (!GetClassInfoA(inst, className, &wc)) {
+    wc.lpfnWndProc = proc;
     wc.hInstance = inst;
-    wc.lpszClassName = kPortWindowClass;
-    if (!RegisterClassA(&wc)) CheckException(nullptr, ecInternal);
-    registered = true;
+    wc.lpszClassName = className;
+    if (!RegisterClassA(&wc)) return nullptr;
   }
-  HWND wnd = CreateWindowA(kPortWindowClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
+  return CreateWindowA(className, "", 0, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
+}
+
+TLinkWindow TLinkPortWindows::CreatePortWindow(TLinkCustomComPort* port) {
+  HWND wnd = MakeLinkWindow(kPortWindowClass, &PortWindowProc);
   if (!wnd) CheckException(nullptr, ecInternal);
   SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(port));
   return AsLinkWindow(wnd);

@@ -16,5 +16,9 @@ class TLinkPortWindows : public ILinkPortWindows {
   ILinkNotifier* Notifier() override;
 };
 
+// A hidden, unparented window of one of the library's classes (registered on first use);
+// null when it cannot be made.
+HWND MakeLinkWindow(const char* className, WNDPROC proc);
+
 inline HWND AsHwnd(TLinkWindow wnd) { return reinterpret_cast<HWND>(wnd); }
 inline TLinkWindow AsLinkWindow(HWND wnd) { return reinterpret_cast<TLinkWindow>(wnd); }

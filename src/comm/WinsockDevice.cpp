@@ -44,22 +44,6 @@ LRESULT CALLBACK DispatchWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   return 0;
 }
 
-HWND MakeDispatchWindow() {
-  static bool registered = false;
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  if (!registered) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &DispatchWindowProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kDispatchWindowClass;
-    if (!RegisterClassA(&wc)) throw Exception("Resource not available");
-    registered = true;
-  }
-  HWND wnd = CreateWindowA(kDispatchWindowClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
-  if (!wnd) throw Exception("Resource not available");
-  return wnd;
-}
-
 bool IsNetworkBreak(int32_t error) { return error == WSAENETRESET || error == WSAECONNABORTED || error == WSAECONNRESET; }
 
 }  // namespace
@@ -367,7 +351,9 @@ void TLinkWinsockDispatcher::StartDispatcher() {
   TimerId = SetTimer(nullptr, 1, kDispatchTimerMs, &DispatchTimer);
   if (!TimerId) throw Exception("Resource not available");
   Started = Active = true;
-  DispatcherWindow = AsLinkWindow(MakeDispatchWindow());
+  HWND wnd = MakeLinkWindow(kDispatchWindowClass, &DispatchWindowProc);
+  if (!wnd) throw Exception("Resource not available");
+  DispatcherWindow = AsLinkWindow(wnd);
 }
 
 void TLinkWinsockDispatcher::StopDispatcher() {

@@ -26,16 +26,22 @@ void PumpPending() {
 
 namespace {
 
-SOCKET Listen(uint16_t& port) {
+sockaddr_in Loopback(uint16_t port) {
   static const bool started = [] {
     WSADATA d;
     return WSAStartup(MAKEWORD(2, 2), &d) == 0;
   }();
   (void)started;
-  SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
+  a.sin_port = htons(port);
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return a;
+}
+
+SOCKET Listen(uint16_t& port) {
+  sockaddr_in a = Loopback(0);
+  SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
   int len = sizeof a;
   ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
   ::listen(s, 1);
@@ -64,6 +70,13 @@ uint16_t RefusingPort() {
   uint16_t port = 0;
   ::closesocket(Listen(port));
   return port;
+}
+
+SOCKET ConnectTo(uint16_t port) {
+  sockaddr_in a = Loopback(port);
+  SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+  ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  return s;
 }
 
 void SendAll(SOCKET s, const std::string& data) {

@@ -36,6 +36,7 @@ class TestServer {
 };
 
 uint16_t RefusingPort();  // a port on 127.0.0.1 where nobody listens
+SOCKET ConnectTo(uint16_t port);  // a blocking client socket connected to 127.0.0.1
 void SendAll(SOCKET s, const std::string& data);
 // What arrives until the peer closes; with echo, sent back as it arrives.
 std::string RecvAll(SOCKET s, bool echo = false);

@@ -190,12 +190,7 @@ TEST_F(WinsockPortTest, AListeningPortAcceptsOrRefusesItsPeers) {
   port.SetOpen(true);
   for (const char* line : {"first\r\n", "second"}) {
     std::thread client([p, line] {
-      SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_port = htons(p);
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      SOCKET s = ConnectTo(p);
       SendAll(s, line);
       ::shutdown(s, SD_SEND);
       RecvAll(s);

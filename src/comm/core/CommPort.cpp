@@ -380,33 +380,23 @@ void TLinkCustomComPort::RegisterComPort(bool use) {
   }
 }
 
-void TLinkCustomComPort::PortOpen() {
+// The users, from the last registered to the first, then the port's own event.
+void TLinkCustomComPort::TellUsers(bool opening) {
   ILinkPortWindows* w = LinkPortWindows();
   for (size_t i = Users_.size(); i-- > 0;) {
-    if (i >= Users_.size()) continue;
+    if (i >= Users_.size()) continue;  // a user went meanwhile
     User u = Users_[i];
-    if (u.Wnd) {
-      if (w) w->SendUserMessage(u.Wnd, LinkMsgPortOpened);
-    } else if (u.Callback) {
-      u.Callback(this, true);
-    }
+    if (u.Wnd && w)
+      w->SendUserMessage(u.Wnd, opening ? LinkMsgPortOpened : LinkMsgPortClosed);
+    else if (u.Callback)
+      u.Callback(this, opening);
   }
-  if (OnPortOpened) OnPortOpened(this);
+  const TLinkNotifyEvent& event = opening ? OnPortOpened : OnPortClosed;
+  if (event) event(this);
 }
 
-void TLinkCustomComPort::PortClose() {
-  ILinkPortWindows* w = LinkPortWindows();
-  for (size_t i = Users_.size(); i-- > 0;) {
-    if (i >= Users_.size()) continue;
-    User u = Users_[i];
-    if (u.Wnd) {
-      if (w) w->SendUserMessage(u.Wnd, LinkMsgPortClosed);
-    } else if (u.Callback) {
-      u.Callback(this, false);
-    }
-  }
-  if (OnPortClosed) OnPortClosed(this);
-}
+void TLinkCustomComPort::PortOpen() { TellUsers(true); }
+void TLinkCustomComPort::PortClose() { TellUsers(false); }
 
 bool TLinkCustomComPort::WindowMessage(uint32_t, uintptr_t, intptr_t, intptr_t&) { return false; }
 
@@ -673,110 +663,85 @@ void TLinkCustomComPort::SetTraceLogState(bool log, TTraceLogState state) {
     current = state == tlOn ? tlOn : tlOff;
     return;
   }
-  TLinkBaseDispatcher& d = *Dispatcher_;
   const bool running = current == tlOn || current == tlPause;
   switch (state) {
     case tlOff:
-      if (running) log ? d.AbortDispatchLogging() : d.AbortTracing();
+      if (running) History(log, THistoryOp::Abort);
       current = tlOff;
       break;
     case tlOn:
-      if (current == tlPause) {
-        log ? d.StartDispatchLogging() : d.StartTracing();
-      } else if (current != tlOn || Force_) {
-        Check(log ? d.InitDispatchLogging(LogSize_) : d.InitTracing(TraceSize_));
-      }
+      if (current == tlPause)
+        History(log, THistoryOp::Start);
+      else if (current != tlOn || Force_)
+        History(log, THistoryOp::Init, log ? LogSize_ : TraceSize_);
       current = tlOn;
       break;
     case tlDump:
     case tlAppend:
-      if (!running) break;
-      current = tlOff;
-      if (log)
-        Check(d.DumpDispatchLog(LogName, LogHex, state == tlAppend, LinkDispatchLogHeader()));
-      else
-        Check(d.DumpTrace(TraceName, TraceHex, state == tlAppend));
+      if (running)
+        History(log, state == tlDump ? THistoryOp::Dump : THistoryOp::Append, 0, log ? LogName : TraceName,
+                log ? LogHex : TraceHex);
       break;
     case tlClear:
-      if (running) log ? d.ClearDispatchLogging() : d.ClearTracing();
+      if (running) History(log, THistoryOp::Clear);
       break;
     case tlPause:
-      if (current != tlOn) break;
-      log ? d.StopDispatchLogging() : d.StopTracing();
-      current = tlPause;
+      if (current == tlOn) History(log, THistoryOp::Stop);
       break;
   }
 }
 
-void TLinkCustomComPort::InitTracing(uint32_t size) {
+// One operation on the trace (log false) or the dispatch log, and the state it leaves.
+void TLinkCustomComPort::History(bool log, THistoryOp op, uint32_t size, const std::string& name, bool inHex) {
   if (ShuttingDown()) return;
-  Check(ValidDispatcher().InitTracing(size));
-  Tracing_ = tlOn;
+  TLinkBaseDispatcher& d = ValidDispatcher();
+  TTraceLogState& state = log ? Logging_ : Tracing_;
+  switch (op) {
+    case THistoryOp::Init:
+      Check(log ? d.InitDispatchLogging(size) : d.InitTracing(size));
+      state = tlOn;
+      break;
+    case THistoryOp::Dump:
+    case THistoryOp::Append:
+      state = tlOff;  // a dump ends the history, also when it cannot be written
+      Check(log ? d.DumpDispatchLog(name, inHex, op == THistoryOp::Append, LinkDispatchLogHeader())
+                : d.DumpTrace(name, inHex, op == THistoryOp::Append));
+      break;
+    case THistoryOp::Clear:
+      log ? d.ClearDispatchLogging() : d.ClearTracing();
+      break;
+    case THistoryOp::Abort:
+      log ? d.AbortDispatchLogging() : d.AbortTracing();
+      state = tlOff;
+      break;
+    case THistoryOp::Start:
+      log ? d.StartDispatchLogging() : d.StartTracing();
+      if (state == tlPause) state = tlOn;
+      break;
+    case THistoryOp::Stop:
+      log ? d.StopDispatchLogging() : d.StopTracing();
+      if (state == tlOn) state = tlPause;
+      break;
+  }
 }
-void TLinkCustomComPort::DumpTrace(const std::string& name, bool inHex) {
-  if (ShuttingDown()) return;
-  Check(ValidDispatcher().DumpTrace(name, inHex));
-  Tracing_ = tlOff;
-}
-void TLinkCustomComPort::AppendTrace(const std::string& name, bool inHex) {
-  if (ShuttingDown()) return;
-  Check(ValidDispatcher().AppendTrace(name, inHex));
-  Tracing_ = tlOff;
-}
-void TLinkCustomComPort::ClearTracing() {
-  if (!ShuttingDown()) ValidDispatcher().ClearTracing();
-}
-void TLinkCustomComPort::AbortTracing() {
-  if (ShuttingDown()) return;
-  ValidDispatcher().AbortTracing();
-  Tracing_ = tlOff;
-}
-void TLinkCustomComPort::StartTracing() {
-  if (ShuttingDown()) return;
-  ValidDispatcher().StartTracing();
-  if (Tracing_ == tlPause) Tracing_ = tlOn;
-}
-void TLinkCustomComPort::StopTracing() {
-  if (ShuttingDown()) return;
-  ValidDispatcher().StopTracing();
-  if (Tracing_ == tlOn) Tracing_ = tlPause;
-}
+
+void TLinkCustomComPort::InitTracing(uint32_t size) { History(false, THistoryOp::Init, size); }
+void TLinkCustomComPort::DumpTrace(const std::string& name, bool inHex) { History(false, THistoryOp::Dump, 0, name, inHex); }
+void TLinkCustomComPort::AppendTrace(const std::string& name, bool inHex) { History(false, THistoryOp::Append, 0, name, inHex); }
+void TLinkCustomComPort::ClearTracing() { History(false, THistoryOp::Clear); }
+void TLinkCustomComPort::AbortTracing() { History(false, THistoryOp::Abort); }
+void TLinkCustomComPort::StartTracing() { History(false, THistoryOp::Start); }
+void TLinkCustomComPort::StopTracing() { History(false, THistoryOp::Stop); }
 void TLinkCustomComPort::AddTraceEntry(char kind, char c) {
   if (!ShuttingDown()) ValidDispatcher().AddTraceEntry(kind, uint8_t(c));
 }
-void TLinkCustomComPort::InitLogging(uint32_t size) {
-  if (ShuttingDown()) return;
-  Check(ValidDispatcher().InitDispatchLogging(size));
-  Logging_ = tlOn;
-}
-void TLinkCustomComPort::DumpLog(const std::string& name, bool inHex) {
-  if (ShuttingDown()) return;
-  Check(ValidDispatcher().DumpDispatchLog(name, inHex, false, LinkDispatchLogHeader()));
-  Logging_ = tlOff;
-}
-void TLinkCustomComPort::AppendLog(const std::string& name, bool inHex) {
-  if (ShuttingDown()) return;
-  Check(ValidDispatcher().AppendDispatchLog(name, inHex, LinkDispatchLogHeader()));
-  Logging_ = tlOff;
-}
-void TLinkCustomComPort::ClearLogging() {
-  if (!ShuttingDown()) ValidDispatcher().ClearDispatchLogging();
-}
-void TLinkCustomComPort::AbortLogging() {
-  if (ShuttingDown()) return;
-  ValidDispatcher().AbortDispatchLogging();
-  Logging_ = tlOff;
-}
-void TLinkCustomComPort::StartLogging() {
-  if (ShuttingDown()) return;
-  ValidDispatcher().StartDispatchLogging();
-  if (Logging_ == tlPause) Logging_ = tlOn;
-}
-void TLinkCustomComPort::StopLogging() {
-  if (ShuttingDown()) return;
-  ValidDispatcher().StopDispatchLogging();
-  if (Logging_ == tlOn) Logging_ = tlPause;
-}
+void TLinkCustomComPort::InitLogging(uint32_t size) { History(true, THistoryOp::Init, size); }
+void TLinkCustomComPort::DumpLog(const std::string& name, bool inHex) { History(true, THistoryOp::Dump, 0, name, inHex); }
+void TLinkCustomComPort::AppendLog(const std::string& name, bool inHex) { History(true, THistoryOp::Append, 0, name, inHex); }
+void TLinkCustomComPort::ClearLogging() { History(true, THistoryOp::Clear); }
+void TLinkCustomComPort::AbortLogging() { History(true, THistoryOp::Abort); }
+void TLinkCustomComPort::StartLogging() { History(true, THistoryOp::Start); }
+void TLinkCustomComPort::StopLogging() { History(true, THistoryOp::Stop); }
 void TLinkCustomComPort::AddStringToLog(const std::string& s) {
   if (!ShuttingDown()) ValidDispatcher().AddStringToLog(s);
 }

@@ -300,12 +300,15 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   };
 
   TLinkBaseDispatcher* GetDispatcher();
+  void TellUsers(bool opening);
   void DeferredClose(uint16_t handle);
   void FinishClose();
   void ApplyFlow();
   void ApplyLine();
   void ReadBackTapiSettings();
+  enum class THistoryOp { Init, Dump, Append, Clear, Abort, Start, Stop };
   void SetTraceLogState(bool log, TTraceLogState state);
+  void History(bool log, THistoryOp op, uint32_t size = 0, const std::string& name = {}, bool inHex = false);
   bool DispatcherBusy() const;
   void UnwindOpen(bool registered);
 
