@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/SysLocale.h"
 #include "framework/Threads.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/CommandLine.h"
@@ -169,7 +170,10 @@ void TForm::WndProc(TMessage& message) {
 
 // ---- TApplication -----------------------------------------------------------------------
 
-TApplication::TApplication(TComponent* owner) : TComponent(owner) { Application = this; }
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+    Application = this;
+    LoadSystemLocale();
+}
 
 TApplication::~TApplication() {
     DestroyComponents();

@@ -7,18 +7,17 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+#include "framework/core/DateTime.h"
 
-// Whether s[i] and s[i + 1] form one double-byte character of code page 949: a lead byte
-// 0x81..0xFE and a trail byte 0x41..0x5A, 0x61..0x7A or 0x81..0xFE. A lead byte before
-// anything else stands alone, so that quotes and delimiters are never swallowed.
-bool IsPair(std::string_view s, size_t i) {
+bool IsDoubleBytePair(std::string_view s, size_t i) {
   if (i + 1 >= s.size()) return false;
   unsigned char lead = static_cast<unsigned char>(s[i]);
   unsigned char trail = static_cast<unsigned char>(s[i + 1]);
   return lead >= 0x81 && lead <= 0xFE &&
          ((trail >= 0x41 && trail <= 0x5A) || (trail >= 0x61 && trail <= 0x7A) || (trail >= 0x81 && trail <= 0xFE));
 }
+
+namespace {
 
 bool IsBlank(unsigned char b) { return b <= ' '; }
 
@@ -33,7 +32,7 @@ template <typename Map>
 std::string MapAsciiCase(std::string_view s, Map map) {
   std::string out(s);
   for (size_t i = 0; i < out.size(); ++i) {
-    if (IsPair(out, i)) {
+    if (IsDoubleBytePair(out, i)) {
       ++i;  // keep the pair
     } else {
       out[i] = static_cast<char>(map(static_cast<unsigned char>(out[i])));
@@ -50,7 +49,7 @@ unsigned char Lower(unsigned char b) { return (b >= 'A' && b <= 'Z') ? b + 32 : 
 size_t LastDelimiter(std::string_view delims, std::string_view s) {
   size_t found = std::string_view::npos;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (IsPair(s, i)) {
+    if (IsDoubleBytePair(s, i)) {
       ++i;
       continue;
     }
@@ -129,22 +128,42 @@ int32_t StrToIntDef(std::string_view s, int32_t fallback) {
   return TryStrToInt(s, v) ? v : fallback;
 }
 
-double StrToFloat(std::string_view s) {
+bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& settings) {
   std::string_view t = s;
   while (!t.empty() && IsBlank(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
   while (!t.empty() && IsBlank(static_cast<unsigned char>(t.back()))) t.remove_suffix(1);
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-  // Only digits and '.' may start the number (after a minus): no "inf" or "nan".
-  size_t first = (!t.empty() && t.front() == '-') ? 1 : 0;
-  double v = 0;
-  if (first < t.size() && ((t[first] >= '0' && t[first] <= '9') || t[first] == '.')) {
-    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (ec == std::errc() && end == t.data() + t.size()) return v;
+  // The locale's separator stands where the C library's "." goes; a "." is then no longer
+  // part of a number.
+  std::string text(t);
+  for (char& c : text) {
+    if (c == settings.DecimalSeparator) c = '.';
+    else if (c == '.') return false;
   }
-  throw EConvertError("'" + std::string(s) + "' is not a valid floating point value");
+  // Only digits and the separator may start the number (after a minus): no "inf" or "nan".
+  size_t first = (!text.empty() && text.front() == '-') ? 1 : 0;
+  if (first >= text.size() || !((text[first] >= '0' && text[first] <= '9') || text[first] == '.'))
+    return false;
+  double v = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size()) return false;
+  value = v;
+  return true;
 }
 
-std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits) {
+bool TryStrToFloat(std::string_view s, double& value) { return TryStrToFloat(s, value, FormatSettings()); }
+
+double StrToFloat(std::string_view s, const TFormatSettings& settings) {
+  double v = 0;
+  if (!TryStrToFloat(s, v, settings))
+    throw EConvertError("'" + std::string(s) + "' is not a valid floating point value");
+  return v;
+}
+
+double StrToFloat(std::string_view s) { return StrToFloat(s, FormatSettings()); }
+
+std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits,
+                        const TFormatSettings& settings) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   precision = precision < 1 ? 1 : (precision > 18 ? 18 : precision);
@@ -155,7 +174,14 @@ std::string FloatToStrF(double value, TFloatFormat format, int precision, int di
   } else {
     std::snprintf(buf, sizeof buf, "%.*G", precision, value);
   }
-  return buf;
+  std::string out(buf);
+  for (char& c : out)
+    if (c == '.') c = settings.DecimalSeparator;
+  return out;
+}
+
+std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits) {
+  return FloatToStrF(value, format, precision, digits, FormatSettings());
 }
 
 // ---- Format -----------------------------------------------------------------------------
@@ -418,7 +444,7 @@ std::string AnsiQuotedStr(std::string_view s, char quote) {
   std::string out(1, quote);
   for (size_t i = 0; i < s.size(); ++i) {
     out.push_back(s[i]);
-    if (IsPair(s, i)) out.push_back(s[++i]);
+    if (IsDoubleBytePair(s, i)) out.push_back(s[++i]);
     else if (s[i] == quote) out.push_back(quote);
   }
   out.push_back(quote);
@@ -430,7 +456,7 @@ std::string AnsiExtractQuotedStr(std::string& src, char quote) {
   std::string out;
   size_t i = 1;
   while (i < src.size()) {
-    if (IsPair(src, i)) {
+    if (IsDoubleBytePair(src, i)) {
       out.append(src, i, 2);
       i += 2;
     } else if (src[i] == quote) {

@@ -72,16 +72,26 @@ int32_t StrToIntDef(std::string_view s, int32_t fallback);
 // The same rules; false (and `value` untouched) when the text is not a valid integer.
 bool TryStrToInt(std::string_view s, int32_t& value);
 
-// Reads a decimal floating-point number ("." as decimal separator, optional exponent),
-// surrounding blanks allowed; throws EConvertError "'S' is not a valid floating point value".
+struct TFormatSettings;
+
+// Reads a decimal floating-point number with the decimal separator of the settings (the
+// program's FormatSettings() when not given) and an optional exponent; surrounding blanks
+// allowed. Throws EConvertError "'S' is not a valid floating point value".
 double StrToFloat(std::string_view s);
+double StrToFloat(std::string_view s, const TFormatSettings& settings);
+// The same rules; false (and `value` untouched) when the text is not a number.
+bool TryStrToFloat(std::string_view s, double& value);
+bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& settings);
 
 enum TFloatFormat { ffGeneral, ffFixed };
 // ffFixed: `digits` decimals (0..18), in plain notation while the integer part has at most
 // `precision` digits, else as ffGeneral. ffGeneral: `precision` significant digits (1..18)
-// without trailing zeros, scientific for very large or small values. "." separates the
-// decimals; "NAN", "INF" and "-INF" for the special values.
+// without trailing zeros, scientific for very large or small values. The settings' decimal
+// separator (FormatSettings() when not given) separates the decimals; "NAN", "INF" and
+// "-INF" for the special values.
 std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits);
+std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits,
+                        const TFormatSettings& settings);
 
 // ---- Format -----------------------------------------------------------------------------
 
@@ -154,6 +164,11 @@ std::string Format(std::string_view format, const Args&... args) {
 }
 
 // ---- Strings ----------------------------------------------------------------------------
+
+// Whether s[i] and s[i + 1] form one double-byte character of code page 949: a lead byte
+// 0x81..0xFE and a trail byte 0x41..0x5A, 0x61..0x7A or 0x81..0xFE. A lead byte before
+// anything else stands alone, so that quotes and delimiters are never swallowed.
+bool IsDoubleBytePair(std::string_view s, size_t i);
 
 // Without leading and/or trailing bytes <= ' ' (blanks and control characters).
 std::string Trim(std::string_view s);
