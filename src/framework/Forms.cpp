@@ -8,6 +8,7 @@
 #include "framework/WindowUtils.h"
 #include "framework/core/CommandLine.h"
 #include "framework/core/Exception.h"
+#include "framework/core/SysUtils.h"
 
 TApplication* Application = nullptr;
 
@@ -254,6 +255,12 @@ void TApplication::Idle() {
 void TApplication::HandleException(TComponent* sender) {
     std::exception_ptr e = std::current_exception();
     if (!e) return;
+    try {
+        std::rethrow_exception(e);
+    } catch (const EAbort&) {
+        return;  // the silent one
+    } catch (...) {
+    }
     if (OnException) {
         try {
             OnException(sender, e);

@@ -142,7 +142,8 @@ public:
     bool UpdateFormatSettings = true;
     bool UpdateMetricSettings = true;
 
-    // Called inside a catch block: gives the current exception to OnException, or shows it.
+    // Called inside a catch block: gives the current exception to OnException, or shows it;
+    // EAbort, the silent one, is dropped.
     void HandleException(TComponent* sender);
     void ShowException(std::exception_ptr e);
     static std::string ExceptionMessage(std::exception_ptr e);

@@ -1,10 +1,13 @@
 #include "framework/Registry.h"
 
+#include <cstring>
 #include <vector>
 
 TRegistry::TRegistry(REGSAM access) : FAccess(access) {}
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry() {
+    CloseKey();
+}
 
 void TRegistry::SetRootKey(HKEY root) {
     CloseKey();
@@ -84,8 +87,8 @@ bool TRegistry::DeleteValue(const std::string& name) {
 std::optional<int> TRegistry::TryReadInteger(const std::string& name) const {
     if (!FCurrentKey) return std::nullopt;
     DWORD type = 0, value = 0, size = sizeof value;
-    if (RegQueryValueExA(FCurrentKey, name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(FCurrentKey, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value)
         return std::nullopt;
     return static_cast<int>(value);
@@ -120,15 +123,116 @@ std::string TRegistry::ReadString(const std::string& name) const {
 
 void TRegistry::WriteInteger(const std::string& name, int value) {
     DWORD v = static_cast<DWORD>(value);
-    if (!FCurrentKey || RegSetValueExA(FCurrentKey, name.c_str(), 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&v), sizeof v) != ERROR_SUCCESS)
+    if (!FCurrentKey ||
+        RegSetValueExA(FCurrentKey, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                       sizeof v) != ERROR_SUCCESS)
         throw ERegistryException("Failed to set data for '" + name + "'");
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
-    if (!FCurrentKey ||
-        RegSetValueExA(FCurrentKey, name.c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+    if (!FCurrentKey || RegSetValueExA(FCurrentKey, name.c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
         throw ERegistryException("Failed to set data for '" + name + "'");
+}
+
+// ---- TRegIniFile ------------------------------------------------------------------------
+
+namespace {
+
+// Deletes a key with all its sub-keys (RegDeleteKey refuses keys that have some).
+bool DeleteTree(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+        return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS;
+    std::vector<std::string> children;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD n = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.emplace_back(name, n);
+    }
+    RegCloseKey(key);
+    for (const std::string& child : children)
+        if (!DeleteTree(root, path + "\\" + child)) return false;
+    return RegDeleteKeyA(root, path.c_str()) == ERROR_SUCCESS;
+}
+
+std::vector<std::string> EnumNames(HKEY root, const std::string& path, bool keys) {
+    std::vector<std::string> out;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return out;
+    std::vector<char> name(16384);
+    for (DWORD i = 0;; ++i) {
+        DWORD n = static_cast<DWORD>(name.size());
+        LONG r = keys ? RegEnumKeyExA(key, i, name.data(), &n, nullptr, nullptr, nullptr, nullptr)
+                      : RegEnumValueA(key, i, name.data(), &n, nullptr, nullptr, nullptr, nullptr);
+        if (r != ERROR_SUCCESS) break;
+        out.emplace_back(name.data(), n);
+    }
+    RegCloseKey(key);
+    return out;
+}
+
+}  // namespace
+
+TRegIniFile::TRegIniFile(std::string keyName, HKEY root)
+    : FKeyName(std::move(keyName)), FRoot(root) {}
+
+std::string TRegIniFile::Path(std::string_view section) const {
+    return section.empty() ? FKeyName : FKeyName + "\\" + std::string(section);
+}
+
+std::optional<std::string> TRegIniFile::ReadValue(std::string_view section,
+                                                  std::string_view key) const {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(FRoot, Path(section).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::string name(key);
+    DWORD type = 0, size = 0;
+    std::optional<std::string> result;
+    if (RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<BYTE> data(size + 1);
+        if (RegQueryValueExA(k, name.c_str(), nullptr, &type, data.data(), &size) ==
+            ERROR_SUCCESS) {
+            if (type == REG_DWORD && size == sizeof(DWORD)) {
+                DWORD v;
+                std::memcpy(&v, data.data(), sizeof v);
+                result = std::to_string(static_cast<int32_t>(v));
+            } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
+                std::string text(reinterpret_cast<char*>(data.data()), size);
+                while (!text.empty() && text.back() == '\0') text.pop_back();
+                result = text;
+            }
+        }
+    }
+    RegCloseKey(k);
+    return result;
+}
+
+bool TRegIniFile::WriteValue(std::string_view section, std::string_view key,
+                             std::string_view value) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExA(FRoot, Path(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::string name(key), text(value);
+    LONG r = RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(k);
+    return r == ERROR_SUCCESS;
+}
+
+bool TRegIniFile::DeleteSection(std::string_view section) {
+    if (section.empty()) return false;
+    return DeleteTree(FRoot, Path(section));
+}
+
+std::vector<std::string> TRegIniFile::ListSections() const {
+    return EnumNames(FRoot, FKeyName, true);
+}
+
+std::vector<std::string> TRegIniFile::ListKeys(std::string_view section) const {
+    return EnumNames(FRoot, Path(section), false);
 }

@@ -10,8 +10,11 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/core/Exception.h"
+#include "framework/core/IniStore.h"
 
 class ERegistryException : public Exception {
 public:
@@ -59,4 +62,30 @@ private:
     HKEY FRootKey = HKEY_CURRENT_USER;
     HKEY FCurrentKey = nullptr;
     std::string FCurrentPath;
+};
+
+// TRegIniFile: a registry key used like an INI file: each section is a sub-key of it, each
+// key a string value. Values are stored and read back exactly as given (no trimming, no
+// quotes); a DWORD value reads as its decimal text. Deleting a section deletes its sub-key
+// with everything below it.
+class TRegIniFile : public IIniStore {
+public:
+    explicit TRegIniFile(std::string keyName, HKEY root = HKEY_CURRENT_USER);
+
+    const std::string& FileName() const { return FKeyName; }
+
+    std::optional<std::string> ReadValue(std::string_view section,
+                                         std::string_view key) const override;
+    bool WriteValue(std::string_view section, std::string_view key,
+                    std::string_view value) override;
+    bool DeleteSection(std::string_view section) override;
+    std::vector<std::string> ListSections() const override;
+    std::vector<std::string> ListKeys(std::string_view section) const override;
+    bool TrimsValues() const override { return false; }
+
+private:
+    std::string Path(std::string_view section) const;
+
+    std::string FKeyName;
+    HKEY FRoot;
 };

@@ -9,6 +9,7 @@
 #include "framework/Forms.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/Exception.h"
+#include "framework/core/SysUtils.h"
 
 namespace {
 
@@ -89,12 +90,14 @@ TEST_F(Loop, ExceptionInAWindowProcedureReachesOnExceptionAndTheLoopGoesOn) {
     EXPECT_EQ(form->seen, (std::vector<UINT>{kPing, kStop}));
 }
 
-TEST_F(Loop, ExceptionInOnMessageIsHandledToo) {
+TEST_F(Loop, ExceptionInOnMessageIsHandledTooAndTheSilentOneSaysNothing) {
     auto* form = new ProbeForm(&app);
     HWND h = form->Handle();
     app.OnMessage = [&](MSG& msg, bool&) {
+        if (msg.message == kPing && msg.wParam == 1) Abort();
         if (msg.message == kPing) throw std::runtime_error("bad filter");
     };
+    PostMessageA(h, kPing, 1, 0);
     PostMessageA(h, kPing, 0, 0);
     PostMessageA(h, kStop, 0, 0);
     app.Run();

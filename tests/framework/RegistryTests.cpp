@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "framework/Registry.h"
 
@@ -62,6 +64,41 @@ TEST_F(RegistryTest, RoundTripAndMissingIsNotZero) {
     EXPECT_FALSE(reg.ValueExists("Zero"));
     reg.CloseKey();
     EXPECT_THROW(reg.WriteInteger("x", 1), ERegistryException);  // no key open
+}
+
+}  // namespace
+
+namespace {
+
+// A registry key read and written like an INI file: sections are sub-keys, values come
+// back exactly as written, and a section goes with everything below it.
+TEST(RegIniFile, SectionsAreSubKeysAndValuesStayAsWritten) {
+    const std::string key = "Software\\QuiroTests\\RegIni" + std::to_string(GetCurrentProcessId());
+    TRegIniFile ini(key);
+    EXPECT_FALSE(ini.TrimsValues());
+    EXPECT_EQ(ini.ReadValue("Main", "Left"), std::nullopt);
+    ASSERT_TRUE(ini.WriteValue("Main", "Left", "  \"12\"  "));
+    ASSERT_TRUE(ini.WriteValue("Main", "Empty", ""));
+    ASSERT_TRUE(ini.WriteValue("Main\\Nested", "Deep", "x"));
+    ASSERT_TRUE(ini.WriteValue("Other", "A", "1"));
+    EXPECT_EQ(ini.ReadValue("Main", "Left"), "  \"12\"  ");
+    EXPECT_EQ(ini.ReadValue("Main", "Empty"), "");
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("\\" + key + "\\Other", false));
+        reg.WriteInteger("Dword", -7);
+    }
+    EXPECT_EQ(ini.ReadValue("Other", "Dword"), "-7");
+    EXPECT_EQ(ini.ListSections(), (std::vector<std::string>{"Main", "Other"}));
+    std::vector<std::string> keys = ini.ListKeys("Main");  // in the registry's own order
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{"Empty", "Left"}));
+    EXPECT_TRUE(ini.DeleteSection("Main"));
+    EXPECT_EQ(ini.ReadValue("Main\\Nested", "Deep"), std::nullopt);
+    EXPECT_EQ(ini.ListSections(), std::vector<std::string>{"Other"});
+    EXPECT_TRUE(ini.DeleteSection("Missing"));
+    TRegistry().DeleteKey("\\" + key + "\\Other");
+    TRegistry().DeleteKey("\\" + key);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ TDateTime LibraryNow() {
 
 // Milliseconds since midnight of a date-time's time of day.
 int64_t TimeMs(TDateTime t) {
+    if (!std::isfinite(t)) return 0;
     double frac = std::fabs(t - std::trunc(t));
     auto ms = static_cast<int64_t>(std::llround(frac * kMsPerDay));
     return ms >= 86400000 ? 86399999 : ms;
@@ -252,12 +253,12 @@ TDateTime EncodeDate(int year, int month, int day) {
 }
 
 void DecodeDate(TDateTime date, int& year, int& month, int& day) {
-    // Days since 0001-01-01 (0 for that day), in 400-, 100-, 4- and 1-year cycles.
-    int64_t n = static_cast<int64_t>(std::trunc(date)) + kDateDelta - 1;
-    if (n < 0 || n >= 3652059) {  // outside 0001-01-01 .. 9999-12-31
+    if (!(date > -kDateDelta && date < 2958466)) {  // outside 0001-01-01 .. 9999-12-31
         year = month = day = 0;
         return;
     }
+    // Days since 0001-01-01 (0 for that day), in 400-, 100-, 4- and 1-year cycles.
+    int64_t n = static_cast<int64_t>(std::trunc(date)) + kDateDelta - 1;
     int64_t y = 1;
     y += 400 * (n / 146097);
     n %= 146097;
@@ -304,8 +305,8 @@ void DecodeTime(TDateTime time, int& hour, int& minute, int& second, int& msec) 
 
 int DayOfWeek(TDateTime date) {
     // 1899-12-30 was a Saturday.
-    int64_t d = static_cast<int64_t>(std::trunc(date));
-    int64_t w = (d + 6) % 7;
+    if (!std::isfinite(date)) return 1;
+    double w = std::fmod(std::trunc(date) + 6, 7);
     if (w < 0) w += 7;
     return static_cast<int>(w) + 1;
 }

@@ -53,6 +53,7 @@ int DaysInAMonth(int year, int month);
 bool TryEncodeDate(int year, int month, int day, TDateTime& date);
 // As TryEncodeDate; throws EConvertError "Invalid argument to date encode".
 TDateTime EncodeDate(int year, int month, int day);
+// A date outside the years 1..9999 (or no number at all) decodes as 0, 0, 0.
 void DecodeDate(TDateTime date, int& year, int& month, int& day);
 // 0 <= hour < 24, minute and second < 60, msec < 1000; the fraction of a day.
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& time);

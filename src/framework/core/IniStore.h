@@ -40,6 +40,10 @@ public:
 
     // True when `section` is among ListSections() (an empty section exists too).
     bool HasSection(std::string_view section) const;
+
+    // Whether values are read by the rules above (trimmed, one pair of quotes off), as
+    // profile files do; a store in the registry gives them back as they were written.
+    virtual bool TrimsValues() const { return true; }
 };
 
 // Helpers for the rules above, shared by the implementations and by the files' own code.

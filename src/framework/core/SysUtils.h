@@ -26,6 +26,14 @@ class EConvertError : public Exception {
   using Exception::Exception;
 };
 
+// The silent exception: it ends what is being done without any message (the application
+// shows none for it).
+class EAbort : public Exception {
+ public:
+  EAbort() : Exception("Operation aborted") {}
+};
+[[noreturn]] inline void Abort() { throw EAbort(); }
+
 // Memory for a buffer could not be had.
 class EOutOfMemory : public Exception {
  public:
