@@ -23,9 +23,10 @@ int ScreenLogPixels() {
     return ppi;
 }
 
-// Leaves the pixels of `transparent` in the source untouched on the destination: the
-// classic mask method (XOR, AND with the mask, XOR), with a mask made by comparing every
-// source pixel to the transparent colour.
+}  // namespace
+
+// The classic mask method (XOR, AND with the mask, XOR), with a mask made by comparing
+// every source pixel to the transparent colour.
 void BltTransparent(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw,
                     int sh, COLORREF transparent) {
     if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
@@ -53,6 +54,8 @@ void BltTransparent(HDC dest, int x, int y, int w, int h, HDC src, int sx, int s
     DeleteObject(mask);
     DeleteDC(maskDC);
 }
+
+namespace {
 
 const int kRop2[] = {R2_BLACK,       R2_WHITE,       R2_NOP,         R2_NOT,
                      R2_COPYPEN,     R2_NOTCOPYPEN,  R2_MERGEPENNOT, R2_MASKPENNOT,

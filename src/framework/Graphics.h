@@ -42,6 +42,12 @@ void InstallSystemColorLookup();
 // A colour as GDI wants it (system colours resolved; clNone and clDefault give black).
 COLORREF ColorToGdi(TColor color);
 
+// Copies (stretching as needed) the source rectangle onto the destination, leaving the
+// destination's pixels where the source has the colour `transparent`. Throws
+// EOutOfResources when the mask cannot be made.
+void BltTransparent(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
+                    COLORREF transparent);
+
 // ---- Fonts, brushes, pens ---------------------------------------------------------------
 
 class TCanvas;
