@@ -2,11 +2,14 @@
 // windows.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
 
 #include "framework/Forms.h"
+#include "framework/Libraries.h"
+#include "framework/ProgressBar.h"
 #include "framework/WindowUtils.h"
 
 namespace {
@@ -122,6 +125,33 @@ TEST(WindowSubclass, WindowDestroyedUnderneath) {
     sub.Attach(foreign);
     DestroyWindow(foreign);
     EXPECT_EQ(sub.Window(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The progress bar keeps its range and position in the object: set before the window
+// exists, they reach it when it is made; the position stays inside the range.
+TEST(ProgressBar, RangeAndPositionReachTheWindow) {
+    TApplication app;
+    StartLibraries();
+    TForm form(nullptr);
+    auto* bar = new TProgressBar(&form);
+    bar->SetParent(&form);
+    bar->SetMax(100000);
+    bar->SetPosition(250000);
+    EXPECT_EQ(bar->Position(), 100000);
+    bar->SetMin(10);
+    bar->SetPosition(5);
+    EXPECT_EQ(bar->Position(), 10);
+    HWND h = bar->Handle();
+    PBRANGE range{};
+    SendMessageA(h, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    EXPECT_EQ(range.iLow, 10);
+    EXPECT_EQ(range.iHigh, 100000);
+    bar->SetPosition(70000);
+    EXPECT_EQ(SendMessageA(h, PBM_GETPOS, 0, 0), 70000);
 }
 
 }  // namespace
