@@ -21,9 +21,10 @@ native-configure: setup
 native: native-configure
 	@ninja -C $(NATIVE) -j $(JOBS)
 
-# Only the host tools the Win32 tree needs (fonts, string tables, the comm tests' Linux peer).
+# Only the host tools the Win32 tree needs (fonts, string tables, cursors, the comm tests'
+# Linux peer).
 host-tools: native-configure
-	@ninja -C $(NATIVE) -j $(JOBS) fontgen strtable comm-peer
+	@ninja -C $(NATIVE) -j $(JOBS) fontgen strtable curgen comm-peer
 
 win32-configure: setup
 	@cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \

@@ -1,7 +1,7 @@
 # Resources the Win32 tree makes with host tools of the native tree (built first by
-# `make native`; found through QUIRO_HOST_TOOLS): the built-in bitmap fonts and the
-# communications library's string tables. QUIRO_GENERATED_RC lists the .rc files, which go
-# into quiro.exe and into every Win32 test program.
+# `make native`; found through QUIRO_HOST_TOOLS): the built-in bitmap fonts, the
+# communications library's string tables and the controls' cursors. QUIRO_GENERATED_RC
+# lists the .rc files, which go into quiro.exe and into every Win32 test program.
 set(QUIRO_GENERATED_RC "")
 if(NOT QUIRO_HOST_TOOLS)
   message(FATAL_ERROR "QUIRO_HOST_TOOLS must name build/native/tools (run `make native` first)")
@@ -38,5 +38,17 @@ add_custom_command(
   DEPENDS ${_strtable} ${CMAKE_SOURCE_DIR}/src/comm/LinkStrings.txt
   COMMENT "Generating the string tables")
 list(APPEND QUIRO_GENERATED_RC ${_strings}/LinkStrings.rc)
+
+# Cursors of the controls library, from pictures drawn as text.
+_quiro_host_tool(_curgen curgen)
+file(GLOB _cursor_pictures CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/cursors/*.txt)
+set(_cursors ${CMAKE_BINARY_DIR}/cursors)
+add_custom_command(
+  OUTPUT ${_cursors}/Cursors.rc
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_cursors}
+  COMMAND ${_curgen} --out ${_cursors} ${_cursor_pictures}
+  DEPENDS ${_curgen} ${_cursor_pictures}
+  COMMENT "Generating the cursors")
+list(APPEND QUIRO_GENERATED_RC ${_cursors}/Cursors.rc)
 
 add_custom_target(generated_resources DEPENDS ${QUIRO_GENERATED_RC})

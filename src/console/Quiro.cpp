@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "console/Main.h"
+#include "controls/XcConst.h"
 #include "framework/Forms.h"
 #include "framework/Libraries.h"
 
@@ -12,6 +13,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         TApplication app;
         try {
             StartLibraries();
+            InitXcControls();
             app.SetTitle("Quiro 2");
             app.CreateForm<TConsoleForm>();
             app.Run();
