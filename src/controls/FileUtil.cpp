@@ -136,6 +136,12 @@ auto RunModally(Run run) {
     return result;
 }
 
+// The owner of the shell's dialogs: the application's window, else the active one.
+HWND OwnerWindow() {
+    HWND app = Application ? Application->Handle() : nullptr;
+    return app ? app : GetActiveWindow();
+}
+
 std::string SpecialFolder(int folder) {
     char path[MAX_PATH] = {};
     if (!SHGetSpecialFolderPathA(nullptr, path, folder, FALSE)) return {};
@@ -390,8 +396,7 @@ bool TBrowseFolderDlg::Execute() {
     }
     char displayName[MAX_PATH + 1] = {};
     BROWSEINFOA info{};
-    TForm* main = Application ? Application->MainForm() : nullptr;
-    info.hwndOwner = main && main->HandleAllocated() ? main->Handle() : GetActiveWindow();
+    info.hwndOwner = OwnerWindow();
     info.pidlRoot = root;
     info.pszDisplayName = displayName;
     info.lpszTitle = DialogText.empty() ? nullptr : DialogText.c_str();
@@ -478,9 +483,7 @@ void TBrowseFolderDlg::SelChanged(LPARAM item) {
 void TBrowseFolderDlg::DialogMessage(TMessage& m) {
     if (m.Msg == WM_COMMAND && LOWORD(m.WParam) == kHelpButtonId && HIWORD(m.WParam) == 0 &&
         HelpContext != 0) {
-        bool callHelp = true;
-        if (Application && Application->OnHelp)
-            Application->OnHelp(HELP_CONTEXT, static_cast<DWORD>(HelpContext), callHelp);
+        if (Application) Application->HelpContext(HelpContext);
         m.Result = 0;
         return;
     }
@@ -520,8 +523,7 @@ bool TXcFileOperator::Execute() {
     const std::string from = Source.empty() ? std::string() : NameList(Source);
     const std::string to = Destination.empty() ? std::string() : NameList(Destination);
     SHFILEOPSTRUCTA op{};
-    TForm* main = Application ? Application->MainForm() : nullptr;
-    op.hwnd = main && main->HandleAllocated() ? main->Handle() : GetActiveWindow();
+    op.hwnd = OwnerWindow();
     op.wFunc = kFunctions[Operation];
     op.pFrom = from.empty() ? nullptr : from.c_str();
     op.pTo = to.empty() ? nullptr : to.c_str();

@@ -70,7 +70,6 @@ TFormPlacement::TFormPlacement(TComponent* owner)
 TFormPlacement::~TFormPlacement() {
     if (FChain) FChain->self = nullptr;
     for (TIniLink* link : FLinks) link->FStorage = nullptr;
-    FHook.reset();
 }
 
 void TFormPlacement::Loaded() {
@@ -112,7 +111,7 @@ void TFormPlacement::FormCloseQuery(TComponent*, bool& canClose) {
 void TFormPlacement::FormDestroy(TComponent*) {
     FDestroying = true;
     if (Active && !FSaved) SaveFormPlacement();
-    FHook.reset();
+    if (FHook) FHook->SetActive(false);
 }
 
 std::string TFormPlacement::SectionName() const {
@@ -225,25 +224,24 @@ void TFormPlacement::UpdatePlacement() {
 
 void TFormPlacement::Hook() {
     TForm* form = Form();
-    const bool wanted =
-        FChain && form && form->HandleAllocated() && (FPreventResize || !MinMaxInfo.IsDefault());
-    if (!wanted) {
-        FHook.reset();
-        return;
+    const bool wanted = FChain && form && (FPreventResize || !MinMaxInfo.IsDefault());
+    if (!FHook) {
+        if (!wanted) return;
+        FHook = new TXcWindowHook(this);
+        FHook->AfterMessage = [this](TComponent*, TMessage& m, bool&) { HookMessage(m); };
+        FHook->SetWinControl(form);
     }
-    if (FHook && FHook->Window() == form->Handle()) return;
-    FHook = std::make_unique<TWindowSubclass>([this](TMessage& m) { HookMessage(m); });
-    FHook->Attach(form->Handle());
+    FHook->SetActive(wanted);
 }
 
+// After the form's own handling.
 void TFormPlacement::HookMessage(TMessage& m) {
-    FHook->CallPrevious(m);  // the form's own handling first
     switch (m.Msg) {
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
             if (FPreventResize) {
                 RECT r;
-                GetWindowRect(FHook->Window(), &r);
+                GetWindowRect(Form()->Handle(), &r);
                 info->ptMinTrackSize = info->ptMaxTrackSize =
                     POINT{r.right - r.left, r.bottom - r.top};
                 break;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "controls/AppUtils.h"
-#include "framework/WindowUtils.h"
+#include "controls/XcHook.h"
 #include "framework/core/Strings.h"
 
 enum TPlacementOption { fpState, fpPosition, fpActiveControl };
@@ -114,7 +114,7 @@ private:
     std::unique_ptr<IIniStore> FStore;
     std::vector<TIniLink*> FLinks;
     std::shared_ptr<Chain> FChain;
-    std::unique_ptr<TWindowSubclass> FHook;
+    TXcWindowHook* FHook = nullptr;  // owned; on the form while it is needed
 };
 
 // A placement that also keeps properties of the form's components: StoredProps lists
