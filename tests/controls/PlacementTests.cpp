@@ -40,31 +40,29 @@ protected:
         InitXcControls();
     }
 
-    // A form with a placement that is shown, moved by the user and closed; returns the
-    // rectangle it had.
-    RECT ShowMoveAndClose(const std::string& store, bool registry) {
-        OptionsForm form(&app);
-        form.SetBounds(40, 30, 300, 200);
-        auto* placement = new TFormPlacement(&form);
+    // A form at 40, 30 with a placement kept in `store`, shown.
+    std::unique_ptr<OptionsForm> Shown(const std::string& store, bool registry) {
+        auto form = std::make_unique<OptionsForm>(&app);
+        form->SetBounds(40, 30, 300, 200);
+        auto* placement = new TFormPlacement(form.get());
         placement->IniFileName = store;
         placement->UseRegistry = registry;
         placement->Loaded();
-        form.Show();
-        SetWindowPos(form.Handle(), nullptr, 123, 77, 321, 211, SWP_NOZORDER);
-        RECT moved = NormalRect(form);
-        form.Close();
+        form->Show();
+        return form;
+    }
+
+    // Shown, moved by the user and closed; the rectangle it had.
+    RECT ShowMoveAndClose(const std::string& store, bool registry) {
+        auto form = Shown(store, registry);
+        SetWindowPos(form->Handle(), nullptr, 123, 77, 321, 211, SWP_NOZORDER);
+        RECT moved = NormalRect(*form);
+        form->Close();
         return moved;
     }
 
     RECT ShowAgain(const std::string& store, bool registry) {
-        OptionsForm form(&app);
-        form.SetBounds(40, 30, 300, 200);
-        auto* placement = new TFormPlacement(&form);
-        placement->IniFileName = store;
-        placement->UseRegistry = registry;
-        placement->Loaded();
-        form.Show();
-        return NormalRect(form);
+        return NormalRect(*Shown(store, registry));
     }
 
     TApplication app;
@@ -104,13 +102,9 @@ TEST_F(Placement, StateAndPositionComeBackFromTheRegistry) {
         EXPECT_EQ(reg.ReadValue("OptionsForm", "NormPos"), Text(moved));
         reg.WriteValue("OptionsForm", "ShowCmd", "3");
     }
-    OptionsForm form(&app);
-    auto* placement = new TFormPlacement(&form);
-    placement->IniFileName = key;
-    placement->UseRegistry = true;
-    placement->Loaded();
-    form.Show();
-    EXPECT_TRUE(IsZoomed(form.Handle()));
+    auto form = Shown(key, true);
+    auto* placement = dynamic_cast<TFormPlacement*>(form->Components(0));
+    EXPECT_TRUE(IsZoomed(form->Handle()));
     placement->EraseSections();
     placement->Active = false;  // nothing more to save
     EXPECT_EQ(TRegIniFile(key).ListSections(), std::vector<std::string>{});

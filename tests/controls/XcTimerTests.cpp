@@ -10,6 +10,7 @@
 #include "controls/XcTimer.h"
 #include "framework/Forms.h"
 #include "framework/Timers.h"
+#include "framework/PumpUntil.h"
 
 namespace {
 
@@ -18,22 +19,6 @@ enum Mode { WindowTimer, ThreadSynced, ThreadFree };
 void SetMode(TXcTimer& t, Mode mode) {
     t.SetThreaded(mode != WindowTimer);
     t.SetSyncEvent(mode == ThreadSynced);
-}
-
-// Runs the message loop until `done` or a generous deadline.
-bool PumpUntil(const std::function<bool()>& done) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 10000) return false;
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-    }
-    return true;
 }
 
 class XcTimerTest : public ::testing::TestWithParam<Mode> {

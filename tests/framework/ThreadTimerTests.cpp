@@ -10,24 +10,9 @@
 #include "framework/Forms.h"
 #include "framework/Threads.h"
 #include "framework/Timers.h"
+#include "framework/PumpUntil.h"
 
 namespace {
-
-// Runs the application's loop until `done` or a generous deadline.
-bool PumpUntil(const std::function<bool()>& done) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 10000) return false;
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    }
-    return true;
-}
 
 TEST(Timer, FreesOrStopsItselfInItsTick) {
     TApplication app;
