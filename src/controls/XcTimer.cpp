@@ -20,7 +20,22 @@ constexpr UINT kTickMessage = WM_APP + 0x3101;
 struct XcTimerWindow {
     HWND window = nullptr;
     UINT_PTR nextId = 1;
-    std::map<UINT_PTR, TXcTimer*> timers;
+
+    // The timer of a number (nullptr when it is gone). A timer freed on its worker leaves
+    // the list from there, hence the lock.
+    TXcTimer* Find(UINT_PTR id) {
+        TCriticalSectionLock lock(FLock);
+        auto it = FTimers.find(id);
+        return it == FTimers.end() ? nullptr : it->second;
+    }
+    void Add(UINT_PTR id, TXcTimer* timer) {
+        TCriticalSectionLock lock(FLock);
+        FTimers[id] = timer;
+    }
+    void Remove(UINT_PTR id) {
+        TCriticalSectionLock lock(FLock);
+        FTimers.erase(id);
+    }
 
     static XcTimerWindow& Get() {
         static XcTimerWindow w;
@@ -33,6 +48,10 @@ struct XcTimerWindow {
     }
 
     void Handle(TMessage& m);
+
+private:
+    TCriticalSection FLock;
+    std::map<UINT_PTR, TXcTimer*> FTimers;
 };
 
 // The worker of thread mode. Its settings are changed under a lock and announced by the
@@ -112,9 +131,8 @@ void XcTimerWindow::Handle(TMessage& m) {
     }
     m.Result = 0;
     const UINT_PTR id = m.WParam;
-    auto it = timers.find(id);
-    if (it == timers.end()) return;  // left over from a timer that stopped or went
-    TXcTimer* timer = it->second;
+    TXcTimer* timer = Find(id);
+    if (!timer) return;  // left over from a timer that stopped or went
     if (m.Msg == WM_TIMER) {
         timer->Timer();
         return;
@@ -123,9 +141,8 @@ void XcTimerWindow::Handle(TMessage& m) {
     struct Done {
         UINT_PTR id;
         ~Done() {
-            auto& all = XcTimerWindow::Get().timers;
-            auto again = all.find(id);
-            if (again != all.end() && again->second->FThread) again->second->FThread->TickDone();
+            TXcTimer* still = XcTimerWindow::Get().Find(id);
+            if (still && still->FThread) still->FThread->TickDone();
         }
     } done{id};
     timer->Timer();
@@ -135,14 +152,14 @@ TXcTimer::TXcTimer(TComponent* owner) : TComponent(owner) {
     XcTimerWindow& w = XcTimerWindow::Get();
     w.Window();
     FId = w.nextId++;
-    w.timers[FId] = this;
+    w.Add(FId, this);
 }
 
 TXcTimer::~TXcTimer() {
     FDestroying = true;
     FEnabled = false;
     XcTimerWindow& w = XcTimerWindow::Get();
-    w.timers.erase(FId);
+    w.Remove(FId);
     if (FWindowTimer) KillTimer(w.window, FId);
     if (FThread && GetCurrentThreadId() == FThread->ThreadID()) {
         // Freed in its own tick on the worker: the worker ends after the tick and frees
