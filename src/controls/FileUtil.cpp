@@ -18,6 +18,8 @@ namespace {
 
 constexpr DWORD kCopyBlock = 8192;
 constexpr WORD kHelpButtonId = 0xFFFF;
+constexpr UINT kReselectMessage = WM_APP + 0x3110;  // to the folder browser: select again
+constexpr int kSelectTries = 20;
 
 // A file handle closed at the end of the scope.
 class FileHandle {
@@ -444,8 +446,10 @@ void TBrowseFolderDlg::Initialized(HWND wnd) {
     if (Position == dpScreenCenter) CenterWindow(wnd);
     FSubclass = std::make_unique<TWindowSubclass>([this](TMessage& m) { DialogMessage(m); });
     FSubclass->Attach(wnd);
-    if (BrowseKind == bfComputers || DirExists(FolderName))
-        SendMessageA(wnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(FolderName.c_str()));
+    if (BrowseKind == bfComputers || DirExists(FolderName)) {
+        FSelectTries = 0;
+        Preselect();
+    }
     if (HelpContext != 0) {
         if (HWND ok = FindWindowExA(wnd, nullptr, "BUTTON", nullptr)) {
             RECT r;
@@ -458,6 +462,16 @@ void TBrowseFolderDlg::Initialized(HWND wnd) {
         }
     }
     if (OnInitialized) OnInitialized(this);
+}
+
+// Selects FolderName. The system may not have filled its tree yet (Wine, at times): then
+// the selection does not take, and it is asked again from the queue, a few times.
+void TBrowseFolderDlg::Preselect() {
+    SendMessageA(FHandle, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(FolderName.c_str()));
+    const bool taken =
+        BrowseKind == bfComputers ||
+        AnsiCompareText(RemoveBackSlash(FCurrentPath), RemoveBackSlash(FolderName)) == 0;
+    if (!taken && ++FSelectTries < kSelectTries) PostMessageA(FHandle, kReselectMessage, 0, 0);
 }
 
 void TBrowseFolderDlg::SelChanged(LPARAM item) {
@@ -485,6 +499,10 @@ void TBrowseFolderDlg::DialogMessage(TMessage& m) {
         HelpContext != 0) {
         if (Application) Application->HelpContext(HelpContext);
         m.Result = 0;
+        return;
+    }
+    if (m.Msg == kReselectMessage) {
+        Preselect();
         return;
     }
     if (m.Msg == WM_NCDESTROY) FHandle = nullptr;

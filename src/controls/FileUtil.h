@@ -110,12 +110,14 @@ private:
     static int CALLBACK Callback(HWND wnd, UINT msg, LPARAM param, LPARAM data);
     void Initialized(HWND wnd);
     void SelChanged(LPARAM item);
+    void Preselect();
     void DialogMessage(TMessage& m);
 
     HWND FHandle = nullptr;
     std::string FDisplayName;
     std::string FCurrentPath;
     int FImageIndex = -1;
+    int FSelectTries = 0;
     std::unique_ptr<TWindowSubclass> FSubclass;  // on the running dialog
 };
 
