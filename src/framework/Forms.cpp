@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/SysLocale.h"
 #include "framework/Threads.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/CommandLine.h"
@@ -173,7 +172,6 @@ void TForm::WndProc(TMessage& message) {
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     Application = this;
-    LoadSystemLocale();
 }
 
 TApplication::~TApplication() {

@@ -93,7 +93,6 @@ using TWindowHook = std::function<bool(TMessage& message)>;
 
 class TApplication : public TComponent {
 public:
-    // Becomes the global Application and loads the system's locale (LoadSystemLocale).
     explicit TApplication(TComponent* owner = nullptr);
     ~TApplication() override;
 

@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "framework/Screen.h"
+#include "framework/SysLocale.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ void StartLibraries() {
     gState.ole = SUCCEEDED(OleInitialize(nullptr));
     LoadRichEdit();
     Screen->LoadCursors();
+    LoadSystemLocale();
 }
 
 void StopLibraries() {

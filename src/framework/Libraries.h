@@ -1,6 +1,7 @@
 // The system libraries the program needs, started once by the program's entry before its
 // first window, and stopped after its last: the common controls, OLE (the rich edit's
-// objects, the shell's folder browser), the rich edit library and the screen's cursors.
+// objects, the shell's folder browser), the rich edit library, the screen's cursors and the
+// locale's formats with the system's clock (LoadSystemLocale).
 // Nothing of this happens in a static initialiser.
 #pragma once
 

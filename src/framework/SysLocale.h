@@ -9,5 +9,5 @@
 // give keeps what `settings` held.
 void GetLocaleFormatSettings(TFormatSettings& settings);
 // Loads the program's FormatSettings() from the system and makes Now() read the system's
-// local time (GetLocalTime). The application object does this when it is made.
+// local time (GetLocalTime). StartLibraries does this.
 void LoadSystemLocale();

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "framework/Forms.h"
+#include "framework/Libraries.h"
 #include "framework/core/DateTime.h"
 #include "framework/core/SysUtils.h"
 
@@ -22,10 +22,10 @@ TEST(Locale, CodePageAndLanguageAreTheHarnesss) {
     }
 }
 
-// The application object takes the dates' and numbers' settings from the system's locale:
+// The program's start-up takes the dates' and numbers' settings from the system's locale:
 // our formatting of a date and a time says what the system's own does.
 TEST(Locale, FormatSettingsComeFromTheSystem) {
-    TApplication app;
+    StartLibraries();
     SYSTEMTIME st{};
     st.wYear = 2021;
     st.wMonth = 7;
