@@ -91,7 +91,6 @@ TEST(CommErrors, FamiliesCatchTheirLeaves) {
 
 TEST(CommErrors, SuccessAndLoadingPassThrough) {
   TLinkBaseComponent port;
-  EXPECT_EQ(port.LinkVersion(), "v2.58");
   EXPECT_EQ(CheckException(&port, 0), 0);
   EXPECT_EQ(CheckException(&port, 4711), 4711);
   EXPECT_THROW(CheckException(&port, -3006), EOutputBufferTooSmall);
