@@ -69,55 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                     HexCase{"EmptyBlock", "", "<RECV> 2026-03-07 09:05:01 (0 bytes)\r\r"}),
     [](const testing::TestParamInfo<HexCase>& info) { return std::string(info.param.name); });
 
-TEST(HexDump, RowsLineUpAndABlockIsOneDelivery) {
-    FakeSink sink;
-    CaptureRecorder rec;
-    rec.SetSink(&sink);
-    rec.SetOn(true);
-    rec.SetHex(true);
-    std::string block(1000, '\0');
-    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 7);
-    rec.BeginBlock(block.size(), kTime);
-    rec.ReceivedBytes(reinterpret_cast<const uint8_t*>(block.data()), block.size());
-    rec.EndBlock();
-    ASSERT_EQ(sink.calls.size(), 1u);
-    EXPECT_EQ(sink.calls[0], Dump(block));
-    // Every full row is 16 * 3 + 1 + 4 + 16 characters; the last one, of 8 bytes, 54 + 8.
-    const std::string& text = sink.calls[0];
-    size_t start = text.find('\r') + 1, rows = 0;
-    for (size_t end; (end = text.find('\r', start)) != std::string::npos && end > start;
-         start = end + 1, ++rows)
-        EXPECT_EQ(end - start, rows == 62 ? 62u : 69u) << rows;
-    EXPECT_EQ(rows, 63u);  // 62 full rows and one of 8
-}
-
-TEST(TextCapture, LineFeedsBecomeCarriageReturnsAndEachBlockIsDeliveredOnce) {
-    FakeSink sink;
-    CaptureRecorder rec;
-    rec.SetSink(&sink);
-    rec.SetOn(true);
-
-    rec.BeginBlock(9, kTime);
-    rec.ReceivedByte('x');  // raw bytes are for the hex dump only
-    for (char c : std::string("ab")) rec.PlacedByte(static_cast<uint8_t>(c));
-    rec.LineFeed();
-    rec.LineFeed();
-    rec.PlacedByte(0xB0);
-    rec.PlacedByte(0xA1);
-    rec.EndBlock();
-    ASSERT_EQ(sink.calls.size(), 1u);
-    EXPECT_EQ(sink.calls[0], "ab\r\r\xB0\xA1");
-
-    // A block that placed nothing delivers nothing; the next one starts empty.
-    rec.BeginBlock(3, kTime);
-    rec.EndBlock();
-    rec.BeginBlock(1, kTime);
-    rec.PlacedByte('z');
-    rec.EndBlock();
-    ASSERT_EQ(sink.calls.size(), 2u);
-    EXPECT_EQ(sink.calls[1], "z");
-}
-
+// What a block delivers in text and in hex, through the terminal, is in
+// TerminalSideChannelsTests; here the formatter's layout and the mode switch.
 TEST(Capture, OffDeliversNothingAndTheModeHoldsForTheBlock) {
     FakeSink sink;
     CaptureRecorder rec;

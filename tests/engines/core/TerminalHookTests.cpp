@@ -1,5 +1,6 @@
-// The engine's outlets: telnet hand-off, view damage, capture, printer and picture
-// commands, and the trim as the main window sees it.
+// The engine's own side of its outlets: the telnet object going away, view damage, the
+// picture command's placement, and the trim as the main window sees it. What the side
+// channels and the telnet object make of the bytes is in TerminalSideChannelsTests.
 #include "engines/core/DravelTerminal.h"
 
 #include <gtest/gtest.h>
@@ -22,47 +23,6 @@ struct Damage : TerminalView {
     void JumpToScreen() override { events.push_back("jump"); }
 };
 
-struct Capture : TerminalCaptureSink {
-    std::string text, raw, log;
-    void CaptureBlockStart(size_t n, bool hex) override { log += "start " + std::to_string(n) + (hex ? " hex;" : " text;"); }
-    void CaptureRawByte(uint8_t b) override { raw += static_cast<char>(b); }
-    void CaptureText(const char* p, size_t n) override { text.append(p, n); }
-    void CaptureBlockEnd() override { log += "end;"; }
-};
-
-struct Printer : TerminalPrinterOutlet {
-    bool openOk = true;
-    int openedMode = 0, resets = 0;
-    std::string data;
-    bool OpenPrintFile(int mode) override
-    {
-        openedMode = mode;
-        return openOk;
-    }
-    bool PrinterControllerByte(uint8_t b) override
-    {
-        data += static_cast<char>(b);
-        return data.size() >= 4 && data.compare(data.size() - 4, 4, "\x1b[4i") == 0;
-    }
-    void ResetPrinterController() override { ++resets; }
-};
-
-struct Image : TerminalImageOutlet {
-    std::string bytes;
-    int starts = 0;
-    void BeginImageCommand() override { ++starts; }
-    bool ImageCommandByte(uint8_t b, TerminalImageCell& cell) override
-    {
-        bytes += static_cast<char>(b);
-        if (b == '\r') {
-            cell.Column = 9;
-            cell.Row = 4;
-            return true;
-        }
-        return b != 'A' && bytes.size() == 1;
-    }
-};
-
 struct Rig {
     ScreenModel screen;
     TDravelTerminal term{screen, ColorIndexToColor(15), ColorIndexToColor(4)};
@@ -81,24 +41,6 @@ struct Rig {
         return line < screen.LineCount() ? screen.Text(line) : std::string();
     }
 };
-
-TEST(TerminalTelnet, CommandsAreHandedOverAndIacIacIsData)
-{
-    Rig rig;
-    FakeTelnet telnet;
-    rig.Attach(&TerminalOutlets::TelnetHost, telnet);
-    rig.term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
-    EXPECT_EQ(telnet.syncs, 1);
-
-    // A command split over blocks, then IAC IAC in text (one 0xFF, a lead byte), then NOP.
-    rig.Feed("a\xff\xfb");
-    EXPECT_EQ(rig.term.ReceiveMode(), TDravelTerminal::ModeTelnet);
-    rig.Feed(std::string("\x01") + "b\xff\xff\xa1" + "c\xff\xf1" + "d");
-    EXPECT_EQ(telnet.commands, (std::vector<uint8_t>{0xFB, 0x01, 0xFF, 0xF1}));
-    EXPECT_EQ(telnet.modeBefore, 0);
-    EXPECT_EQ(rig.term.ReceiveMode(), TDravelTerminal::ModeNormal);
-    EXPECT_EQ(rig.Row(0), "ab\xa1\xe0" "cd"); // 0xFF is no lead of a row: placeholder
-}
 
 TEST(TerminalTelnet, LosingTheLineLeavesTelnetMode)
 {
@@ -174,57 +116,11 @@ TEST(TerminalTrim, LongestLineIsRescannedWhenTheLongestLeaves)
     EXPECT_EQ(rig.screen.LongestLine, 1);
 }
 
-TEST(TerminalCapture, TextCaptureGetsPlacedCharactersAndLineFeeds)
+TEST(TerminalImage, CommaMarkerPlacesThePictureAndDisarmingClearsIt)
 {
     Rig rig;
-    Capture cap;
-    rig.Attach(&TerminalOutlets::Capture, cap);
-    rig.Feed("no");
-    EXPECT_EQ(cap.log, ""); // capture off
-    rig.term.CaptureOn = 1;
-    rig.Feed("ab\x1b[31m\xb0\xa1\r\n\x07z");
-    EXPECT_EQ(cap.text, "ab\xb0\xa1\rz");
-    EXPECT_EQ(cap.log, "start 13 text;end;");
-    rig.term.HexCapture = 1;
-    cap.text.clear();
-    rig.Feed("\x1b[mq");
-    EXPECT_EQ(cap.raw, "\x1b[mq");
-    EXPECT_EQ(cap.text, "");
-}
-
-TEST(TerminalPrinter, ControllerTakesBytesUntilItEnds)
-{
-    Rig rig;
-    Printer printer;
-    rig.Attach(&TerminalOutlets::Printer, printer);
-    rig.Feed("\x1b[5ia"); // print mode 0: nothing
-    EXPECT_EQ(printer.openedMode, 0);
-    rig.term.PrintMode = 2;
-    rig.Feed("\x1b[5iabc\x1b[4x\x1b[4i" "d");
-    EXPECT_EQ(printer.openedMode, 2);
-    EXPECT_EQ(printer.data, "abc\x1b[4x\x1b[4i");
-    EXPECT_EQ(rig.Row(0), "ad");
-    printer.openOk = false;
-    rig.Feed("\x1b[5ie");
-    EXPECT_EQ(rig.Row(0), "ade");
-    rig.term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
-    EXPECT_EQ(printer.resets, 1);
-}
-
-TEST(TerminalImage, ArmedControlAStartsACommand)
-{
-    Rig rig;
-    Image image;
-    rig.Attach(&TerminalOutlets::Image, image);
-    rig.Feed("\x01x");
-    EXPECT_EQ(image.starts, 0);
     rig.Feed("\x1b%B4");
     EXPECT_EQ(rig.term.ImagePackArmed, 1);
-    rig.Feed("\x01" "A10 5\ry");
-    EXPECT_EQ(image.bytes, "A10 5\r");
-    EXPECT_EQ(rig.term.ImageCell.Column, 9);
-    EXPECT_EQ(rig.term.ImageCell.Row, 4);
-    EXPECT_EQ(rig.Row(0), "xy");
     // CSI with the ',' marker places the picture directly, clamped to the screen.
     rig.Feed("\x1b[3,999H");
     EXPECT_EQ(rig.term.ImageCell.Column, 3);
