@@ -152,38 +152,9 @@ TEST(TextRendererFonts, AModuleWithoutTheFontsFailsAndChangesNothing) {
     EXPECT_EQ(h.IsAutomatonActive(), 0);
 }
 
-TEST(TextRendererPaint, BitmapFontsMatchTheComposerInTheCanvasColours) {
-    TDravelHanguel h;
-    ASSERT_EQ(h.LoadBitmapFonts(nullptr), 1) << h.BitmapFontError();
-    const GlyphComposer composer(FontFiles());
-    const std::string texts[] = {
-        "A\xB0\xA1",          // ASCII and a syllable: 24 pixels
-        "\xCA\xA1 \xFD\xFE",  // Hanja, first and last cells
-        "\xA1\xA2\xAC\xF1!",  // symbol rows
-        "ab\xB0",             // a lone lead at the end shows '?'
-        "\xB0"
-        "A\x01",                             // a lead before ASCII; a control byte as a space
-        "\xFE\xA1\xC9\xA1\x81\x80\xB0\xFF",  // placeholder pairs, out-of-range bytes
-        "\x7F\x80~",
-    };
-    for (const std::string& text : texts) {
-        SCOPED_TRACE(::testing::PrintToString(text));
-        const int w = static_cast<int>(text.size()) * 8;
-        Surface s(w + 20, 24);
-        ASSERT_TRUE(s.Ok());
-        s.Fill(kFill);
-        SetColours(s.Canvas(), clYellow, clNavy);
-        h.PaintText(s.Canvas(), 7, 5, text);
-        MonoImage want;
-        composer.ComposeLine(text, want);
-        ASSERT_EQ(want.Width(), w);
-        EXPECT_TRUE(ShowsImage(s, 7, 5, want, ColorToGdi(clYellow), ColorToGdi(clNavy)));
-        EXPECT_TRUE(OnlyInside(s, RECT{7, 5, 7 + w, 5 + 16}, kFill));
-    }
-}
-
 TEST(TextRendererPaint, EachRunTakesItsOwnColours) {
-    // A line painted as the terminal does: one call per run of equal colours.
+    // A line painted as the terminal does: one call per run of equal colours. Which cell
+    // each byte shows is the composer's table (GlyphComposerTests).
     TDravelHanguel h;
     ASSERT_EQ(h.LoadBitmapFonts(nullptr), 1) << h.BitmapFontError();
     const GlyphComposer composer(FontFiles());

@@ -59,46 +59,23 @@ using PumpTimerTest = Win32Loop;
 
 }  // namespace
 
-TEST_F(PumpTimerTest, TicksOnlyWhileEnabledWithAHandler) {
+// Stopping or freeing a timer from its own tick is the framework timer's (ThreadTimerTests);
+// the pump adds that it starts off, ticks only with a handler, and runs a copy of its handler.
+TEST_F(PumpTimerTest, StartsOffTicksWithAHandlerAndRunsACopyOfIt) {
     TWin32PumpTimer pump;
     int ticks = 0;
     pump.SetHandler([&] { ++ticks; });
     pump.SetInterval(10);
-    EXPECT_FALSE(pump.Enabled());  // starts off
+    EXPECT_FALSE(pump.Enabled());
     LetTimePass(3);
     EXPECT_EQ(ticks, 0);
 
     pump.SetEnabled(true);
     ASSERT_TRUE(RunUntil([&] { return ticks >= 3; }));
-
-    pump.SetEnabled(false);
-    int seen = ticks;
+    pump.SetHandler(nullptr);  // enabled without a handler: silent
+    const int seen = ticks;
     LetTimePass(3);
     EXPECT_EQ(ticks, seen);
-
-    // Enabled but without a handler: silent; a handler again: ticking again.
-    pump.SetEnabled(true);
-    pump.SetHandler(nullptr);
-    LetTimePass(3);
-    EXPECT_EQ(ticks, seen);
-    pump.SetHandler([&] { ticks += 100; });
-    ASSERT_TRUE(RunUntil([&] { return ticks >= seen + 100; }));
-    EXPECT_TRUE(errors.empty());
-}
-
-TEST_F(PumpTimerTest, HandlerMayStopDetachOrFreeThePumpInItsTick) {
-    // Stops itself: one tick.
-    TWin32PumpTimer pump;
-    int ticks = 0;
-    pump.SetInterval(10);
-    pump.SetHandler([&] {
-        ++ticks;
-        pump.SetEnabled(false);
-    });
-    pump.SetEnabled(true);
-    ASSERT_TRUE(RunUntil([&] { return ticks == 1; }));
-    LetTimePass(3);
-    EXPECT_EQ(ticks, 1);
 
     // Drops its own handler (as the engine's DetachTimer does) and still uses what it holds.
     auto held = std::make_shared<std::string>("held");
@@ -107,23 +84,9 @@ TEST_F(PumpTimerTest, HandlerMayStopDetachOrFreeThePumpInItsTick) {
         pump.SetHandler(nullptr);
         after = *held + " after";
     });
-    pump.SetEnabled(true);
     ASSERT_TRUE(RunUntil([&] { return !after.empty(); }));
     EXPECT_EQ(after, "held after");
     EXPECT_EQ(held.use_count(), 1);  // the handler is gone
-
-    // Frees the pump.
-    auto owned = std::make_unique<TWin32PumpTimer>();
-    int freed = 0;
-    owned->SetInterval(10);
-    owned->SetHandler([&] {
-        ++freed;
-        owned.reset();
-    });
-    owned->SetEnabled(true);
-    ASSERT_TRUE(RunUntil([&] { return !owned; }));
-    LetTimePass(3);
-    EXPECT_EQ(freed, 1);
     EXPECT_TRUE(errors.empty());
 }
 
@@ -160,9 +123,9 @@ Bytes Noise(size_t n, uint32_t seed) {
 
 class Transfer : public Win32Loop {
 protected:
-    void Run(bool telnetLine) {
+    void Run() {
         ScratchFolder up, down;
-        const Bytes data = Noise(300000, telnetLine ? 7 : 3);
+        const Bytes data = Noise(100000, 7);
         const std::string name = "every byte.bin";
         {
             TWin32FileStore files;
@@ -176,7 +139,7 @@ protected:
         TWin32Clock clock;
         TWin32PumpTimer pump;
         zmtest::FakeLine toReceiver, toSender;
-        toReceiver.winsock = toSender.winsock = telnetLine;
+        toReceiver.winsock = toSender.winsock = true;  // a telnet line
         std::vector<std::string> sent, received;
         TFunctionStatusOutlet sentLabel([&](const std::string& t) { sent.push_back(t); });
         TFunctionStatusOutlet receivedLabel([&](const std::string& t) { received.push_back(t); });
@@ -243,10 +206,8 @@ protected:
 
 }  // namespace
 
-TEST_F(Transfer, FileWithEveryByteValueArrivesIntact) {
-    Run(false);
-}
-
+// Over a telnet line, where 0xFF travels doubled as well (the engine's escaping on either
+// kind of line is its own tests').
 TEST_F(Transfer, FileWithEveryByteValueArrivesIntactOverATelnetLine) {
-    Run(true);
+    Run();
 }

@@ -15,7 +15,7 @@ namespace {
 
 // A width x height picture, the left half red and the right half blue, with some noise
 // so that the picture data, not the headers, makes most of the file.
-std::vector<uint8_t> MakeJpeg(int width, int height, bool progressive) {
+std::vector<uint8_t> MakeJpeg(int width, int height) {
     std::mt19937 rng(1);
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
@@ -30,7 +30,6 @@ std::vector<uint8_t> MakeJpeg(int width, int height, bool progressive) {
     c.in_color_space = JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 95, TRUE);
-    if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
     while (c.next_scanline < c.image_height) {
@@ -64,7 +63,7 @@ bool Near(const std::vector<int>& got, const std::vector<int>& want) {
 }
 
 TEST(JpegImage, DecodesSizeAndColoursFromAStream) {
-    std::vector<uint8_t> data = MakeJpeg(64, 48, false);
+    std::vector<uint8_t> data = MakeJpeg(64, 48);
     TMemoryStream stream;
     stream.WriteBuffer(data.data(), static_cast<int32_t>(data.size()));
     stream.SetPosition(0);
@@ -86,7 +85,7 @@ TEST(JpegImage, DecodesSizeAndColoursFromAStream) {
 }
 
 TEST(JpegImage, HalfAPictureShowsWhatArrived) {
-    std::vector<uint8_t> data = MakeJpeg(64, 64, false);
+    std::vector<uint8_t> data = MakeJpeg(64, 64);
     TJPEGImage img;
     img.LoadFromMemory(data.data(), data.size() / 2);
     EXPECT_EQ(img.Status(), quiro::framework::JpegStatus::Partial);
@@ -94,41 +93,20 @@ TEST(JpegImage, HalfAPictureShowsWhatArrived) {
     EXPECT_EQ(img.Height(), 64);
     EXPECT_TRUE(Near(Bgr(img, 4, 2), {0, 0, 255})) << "top rows decoded";
     EXPECT_TRUE(Near(Bgr(img, 4, 63), {128, 128, 128})) << "the rest grey";
-
-    std::vector<uint8_t> prog = MakeJpeg(64, 64, true);
-    img.LoadFromMemory(prog.data(), prog.size() * 6 / 10);  // coarse scans only
-    EXPECT_EQ(img.Status(), quiro::framework::JpegStatus::Partial);
-    EXPECT_EQ(img.Width(), 64);
 }
 
-TEST(JpegImage, CorruptDataIsAnErrorAndKeepsThePicture) {
-    std::vector<uint8_t> good = MakeJpeg(16, 16, false);
+// What the decoder makes of damaged and oversized data is in JpegDecodeTest; here a failure
+// becomes the exception and leaves the picture shown before.
+TEST(JpegImage, AFailureIsAnExceptionAndKeepsThePicture) {
+    std::vector<uint8_t> good = MakeJpeg(16, 16);
     TJPEGImage img;
     img.LoadFromMemory(good.data(), good.size());
     std::mt19937 rng(7);
     std::vector<uint8_t> noise(4096);
     for (auto& b : noise) b = static_cast<uint8_t>(rng());
     EXPECT_THROW(img.LoadFromMemory(noise.data(), noise.size()), EJPEG);
-    EXPECT_THROW(img.LoadFromMemory(nullptr, 0), EJPEG);
-    std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 20);
-    EXPECT_THROW(img.LoadFromMemory(headerOnly.data(), headerOnly.size()), EJPEG);
-    // A header claiming 60000 x 60000 pixels is refused before memory is taken for them.
-    std::vector<uint8_t> huge = good;
-    for (size_t i = 0; i + 8 < huge.size(); ++i)
-        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {  // start of frame: height, width at +5
-            huge[i + 5] = huge[i + 7] = 0xEA;
-            huge[i + 6] = huge[i + 8] = 0x60;
-            break;
-        }
-    EXPECT_THROW(img.LoadFromMemory(huge.data(), huge.size()), EJPEG);
-    EXPECT_EQ(img.Width(), 16);  // the earlier picture stays
-    // Corrupt bytes inside the data: decoded as well as it goes, never a crash.
-    for (size_t i = good.size() / 2; i < good.size() / 2 + 40; ++i) good[i] ^= 0x5A;
-    try {
-        img.LoadFromMemory(good.data(), good.size());
-        EXPECT_NE(img.Status(), quiro::framework::JpegStatus::Failed);
-    } catch (const EJPEG&) {
-    }
+    EXPECT_EQ(img.Width(), 16);
+    EXPECT_EQ(img.Status(), quiro::framework::JpegStatus::Complete);
 }
 
 }  // namespace
