@@ -2,55 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
+#include "engines/core/FakePrinterOutlet.h"
+
 namespace {
-
-// Files in memory, with a log of what was done to them.
-class FakePrinterOutlet : public PrinterOutlet {
-public:
-    int CreateTemporaryPrintFile(std::string* name) override {
-        if (failCreate) return -1;
-        *name = "C:\\TEMP\\Q2@" + std::to_string(++counter) + ".tmp";
-        return Open(*name);
-    }
-    int CreatePrintFile(const std::string& name) override {
-        if (failCreate) return -1;
-        return Open(name);
-    }
-    void WritePrintFile(int handle, const uint8_t* data, size_t size) override {
-        ASSERT_TRUE(open.count(handle)) << "write to a closed handle";
-        files[open[handle]].append(reinterpret_cast<const char*>(data), size);
-    }
-    void ClosePrintFile(int handle) override {
-        ASSERT_TRUE(open.count(handle)) << "close of a closed handle";
-        log.push_back("close " + open[handle]);
-        open.erase(handle);
-    }
-    void PrintRawFile(const std::string& name) override {
-        log.push_back("print " + name + ": " + files[name]);
-    }
-    void DeletePrintFile(const std::string& name) override {
-        log.push_back("delete " + name);
-        files.erase(name);
-    }
-
-    std::map<std::string, std::string> files;
-    std::map<int, std::string> open;
-    std::vector<std::string> log;
-    bool failCreate = false;
-
-private:
-    int Open(const std::string& name) {
-        files[name].clear();
-        open[next] = name;
-        return next++;
-    }
-    int next = 3;
-    int counter = 0;
-};
 
 // Feeds the blocks in turn and returns the bytes that went back to the screen.
 std::string FeedBlocks(PrinterController& pc, const std::vector<std::string>& blocks) {

@@ -7,47 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include "engines/core/FakePrinterOutlet.h"
+
 #include <string>
 #include <vector>
 
 using namespace std::string_literals;
 
 namespace {
-
-// Print files in memory; the content of each file as it was closed.
-struct Files : PrinterOutlet {
-    std::map<int, std::string> open;  // handle -> name
-    std::map<std::string, std::string> content;
-    std::vector<std::string> closed, log;
-    bool fail = false;
-    int next = 5;
-
-    int Create(const std::string& name)
-    {
-        if (fail)
-            return -1;
-        content[name].clear();
-        open[next] = name;
-        return next++;
-    }
-    int CreateTemporaryPrintFile(std::string* name) override { return Create(*name = "Q2@1.tmp"); }
-    int CreatePrintFile(const std::string& name) override { return Create(name); }
-    void WritePrintFile(int handle, const uint8_t* data, size_t size) override
-    {
-        ASSERT_TRUE(open.count(handle));
-        content[open[handle]].append(reinterpret_cast<const char*>(data), size);
-    }
-    void ClosePrintFile(int handle) override
-    {
-        ASSERT_TRUE(open.count(handle));
-        closed.push_back(content[open[handle]]);
-        log.push_back("close " + open[handle]);
-        open.erase(handle);
-    }
-    void PrintRawFile(const std::string& name) override { log.push_back("print " + name); }
-    void DeletePrintFile(const std::string& name) override { log.push_back("delete " + name); }
-};
 
 struct Editor : CaptureSink {
     std::vector<std::string> inserts;
@@ -74,7 +41,7 @@ struct Line : quiro::engines::ByteChannel {
 
 struct Session {
     ScreenModel screen;
-    Files files;
+    FakePrinterOutlet files;
     Editor editor;
     Memo memo;
     Line line;
@@ -119,6 +86,8 @@ std::vector<std::vector<std::string>> Splits(const std::string& s)
     return all;
 }
 
+const std::string kTemp = "C:\\TEMP\\Q2@1.tmp";
+
 struct PrintCase {
     const char* name;
     int mode;
@@ -139,13 +108,13 @@ TEST(TerminalSideChannels, PrinterControllerTakesTheDataByteForByte)
             s.term.PrintMode = c.mode;
             s.Feed(blocks);
             const std::string where = std::string(c.name) + ", first block " + std::to_string(blocks[0].size());
-            EXPECT_EQ(s.files.closed, std::vector<std::string>{c.file}) << where;
             EXPECT_EQ(s.Row(0), c.row) << where;
             EXPECT_EQ(s.term.ReceiveMode(), TDravelTerminal::ModeNormal) << where;
             const std::vector<std::string> log =
-                c.mode == 1 ? std::vector<std::string>{"close Q2@1.tmp", "print Q2@1.tmp", "delete Q2@1.tmp"}
+                c.mode == 1 ? std::vector<std::string>{"close " + kTemp, "print " + kTemp + ": " + c.file, "delete " + kTemp}
                             : std::vector<std::string>{"close C:\\out.prn"};
             EXPECT_EQ(s.files.log, log) << where;
+            EXPECT_EQ(s.files.files["C:\\out.prn"], c.mode == 2 ? c.file : "") << where;
         }
     }
 }
@@ -156,7 +125,7 @@ TEST(TerminalSideChannels, PrinterControllerThatCannotStartOrIsReset)
     for (int mode : {0, 2}) {
         Session s;
         s.term.PrintMode = mode;
-        s.files.fail = mode == 2;
+        s.files.failCreate = mode == 2;
         s.Feed({"\x1b[5iabc\x1b[4i"});
         EXPECT_EQ(s.Row(0), "abc");
         EXPECT_TRUE(s.files.log.empty());
@@ -168,8 +137,7 @@ TEST(TerminalSideChannels, PrinterControllerThatCannotStartOrIsReset)
     s.Feed({"\x1b[5iabc\x1b["});
     ASSERT_TRUE(s.side.Printing());
     s.term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
-    EXPECT_EQ(s.files.closed, std::vector<std::string>{"abc\x1b["});
-    EXPECT_EQ(s.files.log, (std::vector<std::string>{"close Q2@1.tmp", "print Q2@1.tmp", "delete Q2@1.tmp"}));
+    EXPECT_EQ(s.files.log, (std::vector<std::string>{"close " + kTemp, "print " + kTemp + ": abc\x1b[", "delete " + kTemp}));
     s.Feed({"x"});
     EXPECT_EQ(s.Row(0), "x");
 }

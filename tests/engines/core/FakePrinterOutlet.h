@@ -1,0 +1,52 @@
+// Print files in memory, with a log of what was done to them, for the printer controller's
+// tests and the terminal's side-channel tests.
+#pragma once
+
+#include "engines/core/PrinterController.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class FakePrinterOutlet : public PrinterOutlet {
+public:
+    int CreateTemporaryPrintFile(std::string* name) override {
+        *name = "C:\\TEMP\\Q2@" + std::to_string(++counter) + ".tmp";
+        return Create(*name);
+    }
+    int CreatePrintFile(const std::string& name) override { return Create(name); }
+    void WritePrintFile(int handle, const uint8_t* data, size_t size) override {
+        ASSERT_TRUE(open.count(handle)) << "write to a closed handle";
+        files[open[handle]].append(reinterpret_cast<const char*>(data), size);
+    }
+    void ClosePrintFile(int handle) override {
+        ASSERT_TRUE(open.count(handle)) << "close of a closed handle";
+        log.push_back("close " + open[handle]);
+        open.erase(handle);
+    }
+    // The log shows what was printed.
+    void PrintRawFile(const std::string& name) override {
+        log.push_back("print " + name + ": " + files[name]);
+    }
+    void DeletePrintFile(const std::string& name) override {
+        log.push_back("delete " + name);
+        files.erase(name);
+    }
+
+    std::map<std::string, std::string> files;
+    std::map<int, std::string> open;
+    std::vector<std::string> log;
+    bool failCreate = false;
+
+private:
+    int Create(const std::string& name) {
+        if (failCreate) return -1;
+        files[name].clear();
+        open[next] = name;
+        return next++;
+    }
+    int next = 3;
+    int counter = 0;
+};
