@@ -1,5 +1,6 @@
-// TIniFile over the system's profile functions: the same rules as the in-memory store
-// (the shared conformance suite), and the cases where the two could part.
+// TIniFile over the system's profile functions: the same rules as the in-memory store (the
+// shared conformance suite, which holds every reading of file text), and what the file
+// object adds: typed values, two objects over one file, refusals.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,7 +10,6 @@
 
 #include "framework/IniFiles.h"
 #include "framework/core/IniStoreConformance.h"
-#include "framework/core/MemIniStore.h"
 #include "framework/core/Strings.h"
 #include "framework/core/TempDir.h"
 
@@ -69,42 +69,6 @@ TEST(IniFile, TypedValuesAndASecondObjectOverTheSameFile) {
     EXPECT_FALSE(first.SectionExists("Host"));
     second.DeleteKey("\xC7\xD1\xB1\xDB", "k");
     EXPECT_FALSE(first.ValueExists("\xC7\xD1\xB1\xDB", "k"));
-}
-
-// What the system makes of file text, pinned; the in-memory store must read the same.
-struct PinCase {
-    const char* what;
-    const char* file;
-    const char* section;
-    const char* key;
-    std::optional<std::string> value;
-    size_t sections;  // how many ListSections gives
-};
-
-const PinCase kPinCases[] = {
-    // Both spellings are listed, but every lookup finds the first one only.
-    {"sections differing only in case", "[Sec]\r\na=1\r\n[SEC]\r\nb=2\r\n", "sec", "b",
-     std::nullopt, 2},
-    {"the first of two equal keys wins", "[S]\r\nk=1\r\nK=2\r\n", "S", "k", "1", 1},
-    {"spaces and quotes around a value", "[S]\r\nk=  \"  x  \"  \r\n", "S", "k", "  x  ", 1},
-    {"quotes inside a value", "[S]\r\nk=a \"b\" c\r\n", "S", "k", "a \"b\" c", 1},
-    {"a key without =", "[S]\r\nk\r\nj=1\r\n", "S", "k", std::nullopt, 1},
-    {"missing section", "[S]\r\nk=1\r\n", "T", "k", std::nullopt, 1},
-    {"a key before any section", "k=1\r\n[S]\r\n", "", "k", "1", 1},
-    {"spaces inside a section name", "[a  b]\r\nk=1\r\n", "a  b", "k", "1", 1},
-    {"a section line without ]", "[A]\r\na=1\r\n[S\r\nk=1\r\n", "A", "k", "1", 1},
-    {"a Korean key", "[S]\r\n\xC7\xD1=1\r\n", "S", "\xC7\xD1", "1", 1},
-};
-
-TEST(IniFile, PinsTheSystemsReadingOfFileTextAndTheMemoryStoreAgrees) {
-    for (const PinCase& c : kPinCases) {
-        TIniFile ini(NewFile(c.file));
-        MemIniStore mem = MemIniStore::Parse(c.file);
-        EXPECT_EQ(ini.ReadValue(c.section, c.key), c.value) << c.what;
-        EXPECT_EQ(ini.ListSections().size(), c.sections) << c.what;
-        EXPECT_EQ(mem.ReadValue(c.section, c.key), c.value) << c.what << " (in memory)";
-        EXPECT_EQ(mem.ListSections(), ini.ListSections()) << c.what << " (in memory)";
-    }
 }
 
 TEST(IniFile, RefusesValuesNoFileCanHoldAndUnwritableFiles) {
