@@ -56,7 +56,9 @@ struct KeyCase {
 };
 
 // Each row runs on the console automaton and on the editor's: their callers see the
-// same syllables.
+// same syllables. Plain composition, where both agree with libhangul, is checked on random
+// keys against it (tools/hangul-keys/HangulOracleTests.cpp); the rows here are what the
+// oracle cannot show: Caps Lock, mode keys, control keys, and where the automata differ.
 void RunTable(const std::vector<KeyCase>& cases) {
     for (const KeyCase& c : cases) {
         for (bool editor : {false, true}) {
@@ -76,20 +78,6 @@ void RunTable(const std::vector<KeyCase>& cases) {
 
 TEST(HangulAutomata, TwoSetSequences) {
     RunTable({
-        {"syllable waits for the next key", 1, "rks", "", "간"},
-        {"final moves to the next syllable", 1, "rksk", "가", "나"},
-        {"compound medial", 1, "dhk", "", "와"},
-        {"final ㅇ", 1, "dkd", "", "앙"},
-        {"compound final splits", 1, "fkfrk", "랄", "가"},
-        {"compound final kept before a consonant", 1, "dlfrdj", "읽", "어"},
-        {"word", 1, "gksrmf", "한", "글"},
-        {"doubled initial", 1, "rrk", "", "까"},
-        {"shifted double consonants", 1, "RkTk", "까", "싸"},
-        {"ㄸ cannot close a syllable", 1, "akEk", "마", "따"},
-        {"shifted vowel", 1, "dO", "", "얘"},
-        {"compound ㄳ then a vowel", 1, "rkrtk", "각", "사"},
-        {"non-letter flushes", 1, "rk1", "가1", ""},
-        {"space flushes", 1, "rk r", "가 ", "ㄱ"},
         {"Caps Lock inverts the case", 1, "RKS", "", "간", true},
         {"Caps Lock and Shift give ㄲ", 1, "rK", "", "까", true},
         {"syllable KS C 5601 lacks (the placeholder)", 1, "Eha.", "똠.", ""},
@@ -97,26 +85,11 @@ TEST(HangulAutomata, TwoSetSequences) {
         {"vowel then consonant", 1, "kr", "ㅏ", "ㄱ"},
         {"vowel then syllable", 1, "krk", "ㅏ", "가"},
         {"compound vowel then syllable", 1, "hkrk", "ㅘ", "가"},
-        {"lone consonants", 1, "rs", "ㄱ", "ㄴ"},
     });
 }
 
 TEST(HangulAutomata, ThreeSetSequences) {
     RunTable({
-        {"390 syllable", 2, "kfs", "", "간"},
-        {"390 final stays", 2, "kfsf", "간", "ㅏ"},
-        {"390 compound medial", 2, "k/f", "", "과"},
-        {"390 compound final", 2, "kfwx", "", "갉"},
-        {"390 doubled initial", 2, "kkf", "", "까"},
-        {"390 direct ㅢ", 2, "j8", "", "의"},
-        {"390 shifted ㅒ", 2, "jR", "", "얘"},
-        {"390 replacement character", 2, "kfB", "가!", ""},
-        {"390 unchanged symbol", 2, "kf[", "가[", ""},
-        {"final layout ㅐ", 3, "kr", "", "개"},
-        // Shift+G is ㅒ, as on the printed layout.
-        {"final layout ㅒ", 3, "kG", "", "걔"},
-        {"final layout direct ㄶ", 3, "jfS", "", "않"},
-        {"final layout replacement digit", 3, "kfH", "가0", ""},
         {"final layout Caps Lock", 3, "KF", "", "가", true},
         // Lone finals and a vowel with a lone final go out as their jamo.
         {"lone final", 3, "s ", "ㄴ ", ""},
@@ -129,12 +102,6 @@ TEST(HangulAutomata, ThreeSetSequences) {
 
 TEST(HangulAutomata, BackspaceAndModes) {
     RunTable({
-        {"닭 down to nothing", 1, "ekfr\\b", "", "달"},
-        {"닭 down to nothing", 1, "ekfr\\b\\b", "", "다"},
-        {"닭 down to nothing", 1, "ekfr\\b\\b\\b", "", "ㄷ"},
-        {"닭 down to nothing", 1, "ekfr\\b\\b\\b\\b", "", ""},
-        {"then refused", 1, "ekfr\\b\\b\\b\\b\\b", "\b", ""},
-        {"compound medial back to its first part", 1, "dhk\\b", "", "오"},
         {"lone vowel back to nothing", 3, "f\\bk", "", "ㄱ"},
         {"3-set compound final", 2, "kfwx\\b", "", "갈"},
         {"3-set lone final", 3, "s\\b\\b", "\b", ""},
