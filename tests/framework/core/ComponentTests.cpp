@@ -130,14 +130,4 @@ TEST(FreeNotification, ASiblingMayFreeAnotherWhileHearingOfARemoval) {
     EXPECT_EQ(log, (std::vector<std::string>{"free leaving", "free victim"}));
 }
 
-TEST(ComponentState, LoadingAndDestroying) {
-    std::vector<std::string> log;
-    Probe p(nullptr, "p", &log);
-    p.BeginLoading();
-    EXPECT_TRUE(p.ComponentState() & csLoading);
-    p.Loaded();
-    EXPECT_FALSE(p.ComponentState() & csLoading);
-    EXPECT_FALSE(p.IsDestroying());
-}
-
 }  // namespace
