@@ -99,7 +99,8 @@ TEST(TerminalSideChannels, PrinterControllerTakesTheDataByteForByte)
     // How the controller matches its terminator is its own table (PrinterControllerTests);
     // here the terminal, the side channels and the controller are joined.
     const PrintCase cases[] = {
-        {"named file, text around", 2, "ab\x1b[5icd\x1b[1m\x1b[4ief", "cd\x1b[1m", "abef"},
+        {"named file, any byte, text around", 2, "ab\x1b[5icd\x1b[1m\r\n\x07\x00\xff\x1b[4ief"s,
+         "cd\x1b[1m\r\n\x07\x00\xff"s, "abef"},
         {"temporary file", 1, "\x1b[5iabc\x1b[4iafter", "abc", "after"},
     };
     for (const PrintCase& c : cases) {
