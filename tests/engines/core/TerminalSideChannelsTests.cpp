@@ -241,6 +241,7 @@ TEST(TerminalTelnetAdapter, CommandsInTheStreamAreAnsweredOnTheLine)
 {
     const TelnetCase cases[] = {
         {"DO NAWS after the offer", "a\xff\xfd\x1f" "b", Naws80x24, "ab"},
+        {"terminal type, a subnegotiation", "\xff\xfa\x18\x01\xff\xf0x", "\xff\xfa\x18\x00vt100\xff\xf0"s, "x"},
         // IAC IAC is one data byte 0xFF: here a lead byte whose pair has no glyph.
         {"IAC IAC", "e\xff\xff" "f\xff\xfb\x03", "\xff\xfd\x03", "e\xa1\xe0"},
     };
