@@ -67,16 +67,10 @@ public:
     void ReceivedByte(uint8_t byte) {
         if (active_ && blockHex_) hex_dump_.Add(byte);
     }
-    void ReceivedBytes(const uint8_t* data, size_t n) {
-        if (active_ && blockHex_) hex_dump_.Add(data, n);
-    }
-    // Text mode: a character placed on the screen (a double-byte one as its two bytes),
-    // and a line feed.
+    // Text mode: a character placed on the screen (a double-byte one as its two bytes; the
+    // terminal hands over a line feed as a CR).
     void PlacedByte(uint8_t byte) {
         if (active_ && !blockHex_) text_ += static_cast<char>(byte);
-    }
-    void LineFeed() {
-        if (active_ && !blockHex_) text_ += '\r';
     }
     // End of the block: delivers everything of the block in one call (nothing when empty or
     // without a sink) and empties the buffer.
