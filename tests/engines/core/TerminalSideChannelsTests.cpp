@@ -168,13 +168,16 @@ TEST(TerminalSideChannels, HexCaptureDumpsEachBlockInOneCall)
     s.term.CaptureOn = 1;
     s.term.HexCapture = 1;
     // Bytes as received, before the escape is interpreted.
-    s.Feed({"ABCDEFGHIJKLMNOP\x1b[m!", std::string(37, 'x')});
+    s.Feed({"ABCDEFGHIJKLMNOP\x1b[m!", std::string(997, 'x')});
     ASSERT_EQ(s.editor.inserts.size(), 2u);
     EXPECT_EQ(s.editor.inserts[0], "<RECV> 2026-12-06 21:40:00 (20 bytes)\r"
                                    "41 42 43 44 45 46 47 48  49 4A 4B 4C 4D 4E 4F 50     ABCDEFGHIJKLMNOP\r"
                                    "1B 5B 6D 21 " + std::string(36 + 1 + 4, ' ') + ".[m!\r\r");
     const std::string row = "78 78 78 78 78 78 78 78  78 78 78 78 78 78 78 78     xxxxxxxxxxxxxxxx\r";
-    EXPECT_EQ(s.editor.inserts[1], "<RECV> 2026-12-06 21:40:00 (37 bytes)\r" + row + row + "78 78 78 78 78 " +
+    std::string rows;
+    for (int i = 0; i < 62; ++i)
+        rows += row;
+    EXPECT_EQ(s.editor.inserts[1], "<RECV> 2026-12-06 21:40:00 (997 bytes)\r" + rows + "78 78 78 78 78 " +
                                        std::string(33 + 1 + 4, ' ') + "xxxxx\r\r");
     EXPECT_EQ(s.Row(0).substr(0, 17), "ABCDEFGHIJKLMNOP!");
 }
