@@ -18,6 +18,7 @@ TEST(CommWin32, StringTablesComeFromTheResources) {
   ASSERT_NE(LinkErrorStrings(), nullptr);
   EXPECT_EQ(LinkLoadStr(-3006), "Output buffer too small for block");
   EXPECT_EQ(LinkLoadStr(13928), "TAPI already open, dialing or answering");
+  EXPECT_EQ(LinkLoadStr(-2011), "The ComNumber property of the TLinkComPort has not been set");
   ASSERT_NE(ReaderStrings(), nullptr);
   EXPECT_EQ(ReaderStrings()->GetString(4), "Too many open files");
 }
