@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "engines/core/FakePrinterOutlet.h"
+#include "engines/core/ZModemTestKit.h"
 
 #include <string>
 #include <vector>
@@ -26,25 +27,12 @@ struct Memo : MemoOutlet {
     void ShowOnLineMemo(const std::string& line) override { lines.push_back(line); }
 };
 
-struct Line : quiro::engines::ByteChannel {
-    std::string out;
-    bool open = true, winsock = false;
-    bool IsOpen() const override { return open; }
-    bool IsWinsock() const override { return winsock; }
-    uint32_t OutputFree() const override { return 1u << 16; }
-    bool PutBlock(const uint8_t* data, uint32_t len) override
-    {
-        out.append(reinterpret_cast<const char*>(data), len);
-        return true;
-    }
-};
-
 struct Session {
     ScreenModel screen;
     FakePrinterOutlet files;
     Editor editor;
     Memo memo;
-    Line line;
+    zmtest::FakeLine line;
     TerminalSideChannels side{&editor, &files};
     TerminalTelnetAdapter telnet{&line};
     TDravelTerminal term{screen, ColorIndexToColor(15), ColorIndexToColor(4)};
@@ -256,7 +244,7 @@ TEST(TerminalTelnetAdapter, CommandsInTheStreamAreAnsweredOnTheLine)
             s.line.out.clear();
             s.Feed(blocks);
             const std::string where = std::string(c.name) + ", first block " + std::to_string(blocks[0].size());
-            EXPECT_EQ(s.line.out, c.answer) << where;
+            EXPECT_EQ(s.line.out, zmtest::B(c.answer)) << where;
             EXPECT_EQ(s.Row(0), c.text) << where;
         }
     }
@@ -265,18 +253,18 @@ TEST(TerminalTelnetAdapter, CommandsInTheStreamAreAnsweredOnTheLine)
 TEST(TerminalTelnetAdapter, WindowSizeFollowsTheScreenAndTheLineKind)
 {
     Session s(true);
-    EXPECT_EQ(s.line.out, Naws80x24 + Naws80x24);  // the reset on connection
+    EXPECT_EQ(s.line.out, zmtest::B(Naws80x24 + Naws80x24));  // the reset on connection
     s.line.out.clear();
     s.term.SetScreenSize(100, 30);
     s.term.SetTerminalFont(ColorIndexToColor(15), ColorIndexToColor(4));
     const std::string naws = "\xff\xfa\x1f\x00\x64\x00\x1e\xff\xf0"s;
-    EXPECT_EQ(s.line.out, naws + naws);
+    EXPECT_EQ(s.line.out, zmtest::B(naws + naws));
 
     // A closed port keeps the object but sends nothing.
     s.line.out.clear();
     s.line.open = false;
     s.term.SetTerminalFont(ColorIndexToColor(15), ColorIndexToColor(4));
-    EXPECT_EQ(s.line.out, "");
+    EXPECT_TRUE(s.line.out.empty());
     EXPECT_NE(s.telnet.Telnet(), nullptr);
 
     // Another line kind drops the object: 0xFF is text again.
@@ -285,7 +273,7 @@ TEST(TerminalTelnetAdapter, WindowSizeFollowsTheScreenAndTheLineKind)
     s.term.ResetTerminal(ColorIndexToColor(15), ColorIndexToColor(4));
     EXPECT_EQ(s.telnet.Telnet(), nullptr);
     s.Feed({"\xff\xfd\x1f"});
-    EXPECT_EQ(s.line.out, "");
+    EXPECT_TRUE(s.line.out.empty());
     EXPECT_EQ(s.Row(0), "\xa1\xe0\x1f");
 }
 
