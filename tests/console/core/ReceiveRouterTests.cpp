@@ -1,0 +1,77 @@
+#include "console/core/ReceiveRouter.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "TableKit.h"
+
+#include "console/core/ZModemProgress.h"
+#include "engines/core/ZModemTestKit.h"
+
+namespace {
+
+TEST(ReceiveRouter, RoadOfABlock) {
+    const char* roads[] = {"none", "proxy", "image pack", "zmodem", "announcement", "console"};
+    for (const TableRow& row : ReadTable("receive_router.txt")) {
+        if (row.at(0) != "road")
+            continue;
+        ReceiveState s;
+        std::istringstream(row.at(1)) >> s.proxyNegotiating >> s.transferRunning >>
+            s.imageData >> s.showImagePack;
+        std::string block = ParseBytes(row.at(2));
+        auto* p = reinterpret_cast<const uint8_t*>(block.data());
+        EXPECT_EQ(roads[int(ChooseReceiveRoad(s, p, block.size()))], row.at(3)) << row[2];
+    }
+}
+
+// A block that ends a download in its middle: the engine keeps the bytes up to the end
+// of the session (the ZFIN header and the "OO"), the console gets the rest.
+TEST(ReceiveRouter, ZModemSplitWhereTheEngineStops) {
+    using namespace zmtest;
+    FakeLine line;
+    IDravelZModem engine;
+    engine.Start(&line, IDravelZModem::DirectionReceive, "dl", "");
+    Bytes block;
+    const uint8_t zero[4] = {};
+    AppendHexHeader(block, ZFIN, zero);
+    const size_t end = block.size() + 2;
+    for (char c : std::string("OOlogin: O"))
+        block.push_back(uint8_t(c));
+    auto process = [&](uint8_t b) { return engine.ProcessByte(b); };
+    EXPECT_EQ(FeedZModem(block.data(), block.size(), process), end);
+    EXPECT_EQ(engine.State(), IDravelZModem::StateFinished);
+}
+
+TEST(ReceiveRouter, ConsoleBlockPlan) {
+    for (const TableRow& row : ReadTable("receive_router.txt")) {
+        if (row.at(0) != "plan")
+            continue;
+        bool pending, echoed, autoDetect, announceSeen;
+        size_t length;
+        std::istringstream(row.at(1)) >> pending >> length >> echoed >> autoDetect >> announceSeen;
+        ZModemCancelQuiet quiet;
+        if (pending)
+            quiet.Begin(0);
+        ConsoleBlockPlan p = PlanConsoleBlock(quiet, length, 100, echoed, autoDetect, announceSeen);
+        EXPECT_EQ(Format("%d %d %d", p.drop, p.sendAbort, p.rzDetect), row.at(2)) << row[1];
+    }
+    // Only the host's blocks renew the quiet period.
+    ZModemCancelQuiet quiet;
+    quiet.Begin(0);
+    PlanConsoleBlock(quiet, 5, 3000, true, true, false);
+    EXPECT_EQ(quiet.OnTimer(4001, true, false).wake, "\r");
+    quiet.Begin(0);
+    PlanConsoleBlock(quiet, 5, 3000, false, true, false);
+    EXPECT_EQ(quiet.OnTimer(4001, true, false).wake, "");
+}
+
+TEST(ReceiveRouter, ImageStepAfterABlock) {
+    EXPECT_EQ(ImageStepAfterBlock(false, true, false), ImageStep::None);
+    EXPECT_EQ(ImageStepAfterBlock(true, true, false), ImageStep::Start);
+    EXPECT_EQ(ImageStepAfterBlock(true, false, false), ImageStep::Ignore);
+    EXPECT_EQ(ImageStepAfterBlock(true, true, true), ImageStep::Ignore);  // never from an echo
+}
+
+}  // namespace

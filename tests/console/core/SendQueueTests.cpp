@@ -1,0 +1,50 @@
+#include "console/core/SendQueue.h"
+
+#include <gtest/gtest.h>
+
+#include "engines/core/ZModemTestKit.h"
+
+namespace {
+
+std::string Sent(zmtest::FakeLine& line) {
+    zmtest::Bytes b = line.Take();
+    return std::string(b.begin(), b.end());
+}
+
+TEST(SendQueue, SendsWhatFitsAndTheRestAsRoomFrees) {
+    zmtest::FakeLine line;
+    SendQueue queue;
+    line.free = 4;
+    EXPECT_TRUE(queue.Send(line, "abcdef"));
+    EXPECT_EQ(Sent(line), "abcd");
+    line.free = 0;  // the buffer is full
+    EXPECT_TRUE(queue.Send(line, "gh"));  // behind what waits, never before it
+    EXPECT_EQ(Sent(line), "");
+    line.free = 3;
+    EXPECT_TRUE(queue.Resume(line));
+    EXPECT_EQ(Sent(line), "efg");
+    line.refuse = true;  // room said, write refused: nothing is lost
+    EXPECT_TRUE(queue.Resume(line));
+    line.refuse = false;
+    EXPECT_FALSE(queue.Resume(line));
+    EXPECT_EQ(Sent(line), "h");
+    EXPECT_EQ(queue.Waiting(), 0u);
+}
+
+TEST(SendQueue, NothingWaitsForAClosedLineOrAnEndedSession) {
+    zmtest::FakeLine line;
+    SendQueue queue;
+    line.free = 0;
+    EXPECT_TRUE(queue.Send(line, "abc"));
+    line.open = false;
+    EXPECT_FALSE(queue.Resume(line));
+    EXPECT_EQ(queue.Waiting(), 0u);
+    line.open = true;
+    queue.Send(line, "late");
+    queue.Clear();
+    line.free = 10;
+    EXPECT_FALSE(queue.Resume(line));
+    EXPECT_EQ(Sent(line), "");
+}
+
+}  // namespace
