@@ -64,8 +64,10 @@ int TDravelHanguel::SetHanguelMode(int mode) {
         if (mode) {
             ResetComposition();
         } else {
+            // The syllable leaves as output; its picture at the cursor must go too.
             FComposer.Flush();
             FComposer.End();
+            RedrawComposition();
         }
     }
     return IsOutputReady();

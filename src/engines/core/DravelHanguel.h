@@ -10,8 +10,9 @@
 //   - the code page (SetCodePage/GetCodePage, 1252 at construction) and whether the
 //     bitmap fonts are loaded (SetBitmapFontsLoaded, to be called by the font loading and
 //     freeing): the automaton composes only with code page 949 or with bitmap fonts;
-//   - the composition redraw: EndComposition, ResetComposition and Backspace call the
-//     hook set with SetCompositionRedraw (the drawing half sets it to redraw the spot).
+//   - the composition redraw: EndComposition, ResetComposition, Backspace and leaving
+//     Hangul mode call the hook set with SetCompositionRedraw (the drawing half sets it
+//     to redraw the spot).
 #pragma once
 
 #include <cstdint>

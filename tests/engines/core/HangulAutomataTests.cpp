@@ -171,7 +171,9 @@ TEST(HangulAutomata, ConsoleInterface) {
 
     h.InputChar('r');
     h.InputChar('k');
+    redraws = 0;
     EXPECT_EQ(h.SetHanguelMode(0), 1);
+    EXPECT_EQ(redraws, 1);  // the syllable drawn at the cursor is covered
     EXPECT_EQ(h.GetOutput(), "\xB0\xA1");
     EXPECT_EQ(h.IsComposing(), 0);
     EXPECT_EQ(h.SetHanguelMode(0), 0);
