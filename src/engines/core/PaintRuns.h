@@ -13,9 +13,26 @@ struct ColourRun {
     int background;  // ColorIndex 0-15, from the letter 'A' + index
 };
 
-// Splits a line (text with its foreground and background letters) into maximal runs of
-// equal colours. Only as many cells as all three strings hold are looked at; a letter out
-// of range is read as colour 0 rather than trusted.
+// Characters of a line: a byte of 0x81 or more and the byte after it are one character of
+// two cells (the glyph composer draws them together), every other byte one cell. Counted
+// from the start of the line.
+inline int CharacterLength(std::string_view text, size_t i) {
+    return static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size() ? 2 : 1;
+}
+// The first cell of the character that covers `column`: one less when the column is the
+// second byte of a pair; columns at or past the end stay as they are.
+int CharacterStart(std::string_view text, int column);
+
+// Appends to `runs` the maximal runs of equal colours of cells [from, to) of a line (text
+// with its foreground and background letters). A run never ends inside a double-byte
+// character: a `from` on a pair's second byte starts at its first, a pair reaching past
+// `to` is taken whole, and a pair whose halves differ in colour goes with its first byte.
+// Only as many cells as all three strings hold are looked at; a letter out of range is
+// read as colour 0 rather than trusted.
+void AppendColourRuns(std::string_view text, std::string_view foreground,
+                      std::string_view background, int from, int to,
+                      std::vector<ColourRun>& runs);
+// The runs of a whole line.
 std::vector<ColourRun> SplitColourRuns(std::string_view text, std::string_view foreground,
                                        std::string_view background);
 

@@ -68,4 +68,38 @@ TEST(PaintRuns, SplitsALineIntoRunsOfEqualColours) {
     EXPECT_TRUE(SplitColourRuns("", "", "").empty());
 }
 
+// A line of pairs whose colours change inside every pair (the second byte of pair k has
+// colour k + 1) and a lead at the very end: at every start and end column, runs begin on
+// a character's first cell and never leave half a pair behind.
+TEST(PaintRuns, RunsNeverCutADoubleBytePair) {
+    std::string text, fg, bg;
+    for (int k = 0; k < 6; ++k) {
+        text += "\xB0\xA1";
+        fg += {static_cast<char>('a' + k), static_cast<char>('a' + k + 1)};
+        bg += "AA";
+    }
+    text += "x\xB0";  // a lone lead at the end is one cell
+    fg += "ab";
+    bg += "AA";
+    const int n = static_cast<int>(text.size());
+    for (int from = 0; from <= n; ++from) {
+        for (int to = from; to <= n; ++to) {
+            std::vector<ColourRun> runs;
+            AppendColourRuns(text, fg, bg, from, to, runs);
+            const int start = from < 12 ? from & ~1 : from;
+            const int end = to < 12 ? (to + 1) & ~1 : to;
+            int at = start;
+            for (const ColourRun& r : runs) {
+                EXPECT_EQ(r.column, at) << from << ".." << to;
+                EXPECT_EQ(r.foreground, r.column < 12 ? r.column / 2 : r.column == 12 ? 0 : 1);
+                at += r.length;
+            }
+            EXPECT_EQ(at, from < to ? end : start) << from << ".." << to;
+        }
+    }
+    EXPECT_EQ(CharacterStart(text, 5), 4);
+    EXPECT_EQ(CharacterStart(text, 13), 13);
+    EXPECT_EQ(CharacterStart("\xB0" "A\xB0", 1), 0);  // a lead takes any byte after it
+}
+
 }  // namespace
