@@ -28,47 +28,47 @@ void ConsoleKeyboard::Act(const KeyDecision& d, const KeyContext& c) {
     if (d.dropDrag) host_.DropDragSelection();
     const bool echo = c.localEcho;
     switch (d.action) {
-    case KeyAction::UndoJamo:
-        hangul_.Backspace();
-        break;
-    case KeyAction::SendBytes:
-        FlushHangulSyllable(echo);
-        Send(d.bytes, echo);
-        break;
-    case KeyAction::SendMapped:
-        if (SendMappedKey(d.mapCode, d.mapMode, echo)) break;
-        if (!d.bytes.empty())
+        case KeyAction::UndoJamo:
+            hangul_.Backspace();
+            break;
+        case KeyAction::SendBytes:
+            FlushHangulSyllable(echo);
             Send(d.bytes, echo);
-        else if (d.scroll != ScrollCode::Other)
+            break;
+        case KeyAction::SendMapped:
+            if (SendMappedKey(d.mapCode, d.mapMode, echo)) break;
+            if (!d.bytes.empty())
+                Send(d.bytes, echo);
+            else if (d.scroll != ScrollCode::Other)
+                host_.ScrollView(d.scroll);
+            break;
+        case KeyAction::DropSyllable:
+            hangul_.ResetComposition();
+            break;
+        case KeyAction::Scroll:
             host_.ScrollView(d.scroll);
-        break;
-    case KeyAction::DropSyllable:
-        hangul_.ResetComposition();
-        break;
-    case KeyAction::Scroll:
-        host_.ScrollView(d.scroll);
-        break;
-    case KeyAction::ZModemUpload:
-    case KeyAction::ZModemDownload:
-        FlushHangulSyllable(echo);
-        host_.StartZModem(d.action == KeyAction::ZModemUpload);
-        break;
-    case KeyAction::CharacterTable:
-        host_.ShowCharacterTable();
-        break;
-    case KeyAction::ToggleInputMode:
-        ToggleInputMode(echo);
-        break;
-    case KeyAction::Copy:
-        host_.CopySelection();
-        break;
-    case KeyAction::Paste:
-        host_.PasteClipboard();
-        break;
-    case KeyAction::PassOn:
-    case KeyAction::Nothing:
-    case KeyAction::Character:
-        break;
+            break;
+        case KeyAction::ZModemUpload:
+        case KeyAction::ZModemDownload:
+            FlushHangulSyllable(echo);
+            host_.StartZModem(d.action == KeyAction::ZModemUpload);
+            break;
+        case KeyAction::CharacterTable:
+            host_.ShowCharacterTable();
+            break;
+        case KeyAction::ToggleInputMode:
+            ToggleInputMode(echo);
+            break;
+        case KeyAction::Copy:
+            host_.CopySelection();
+            break;
+        case KeyAction::Paste:
+            host_.PasteClipboard();
+            break;
+        case KeyAction::PassOn:
+        case KeyAction::Nothing:
+        case KeyAction::Character:
+            break;
     }
 }
 

@@ -17,12 +17,11 @@
 // Virtual-key codes the console looks at.
 namespace ConsoleVk {
 inline constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11,
-                     Menu = 0x12, Hanja = 0x19, Prior = 0x21, Next = 0x22, End = 0x23,
-                     Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28,
-                     Insert = 0x2D, Delete = 0x2E, KeyC = 0x43, KeyH = 0x48, Numpad0 = 0x60,
-                     Numpad9 = 0x69, Multiply = 0x6A, Add = 0x6B, Subtract = 0x6D,
-                     Decimal = 0x6E, Divide = 0x6F, F1 = 0x70, F4 = 0x73, F10 = 0x79,
-                     F12 = 0x7B;
+                     Menu = 0x12, Hanja = 0x19, Prior = 0x21, Next = 0x22, End = 0x23, Home = 0x24,
+                     Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28, Insert = 0x2D,
+                     Delete = 0x2E, KeyC = 0x43, KeyH = 0x48, Numpad0 = 0x60, Numpad9 = 0x69,
+                     Multiply = 0x6A, Add = 0x6B, Subtract = 0x6D, Decimal = 0x6E, Divide = 0x6F,
+                     F1 = 0x70, F4 = 0x73, F10 = 0x79, F12 = 0x7B;
 }  // namespace ConsoleVk
 
 enum class KeyMessageKind { KeyDown, SysKeyDown, Char, Other };

@@ -18,7 +18,9 @@ WordClass ClassAt(std::string_view text, size_t i) {
     return alnum ? WordClass::Ascii : WordClass::None;
 }
 
-int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int FloorDiv(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 bool Before(CellPoint a, CellPoint b) {
     return a.line != b.line ? a.line < b.line : a.column < b.column;
@@ -40,8 +42,8 @@ bool Ordered(const ScreenModel& screen, CellPoint& a, CellPoint& b) {
 
 }  // namespace
 
-std::optional<CellPoint> CellUnderPointer(const ScreenModel& screen, const PaintGeometry& g,
-                                          int x, int y) {
+std::optional<CellPoint> CellUnderPointer(const ScreenModel& screen, const PaintGeometry& g, int x,
+                                          int y) {
     if (g.cellWidth <= 0 || g.cellHeight <= 0) return std::nullopt;
     if (x < 0 || y < 0 || x >= g.viewWidth || y >= g.viewHeight) return std::nullopt;
     const int line = g.firstDisplayedLine + y / g.cellHeight;
@@ -83,11 +85,11 @@ PixelRect WordRect(const WordSpan& word, const PaintGeometry& g) {
 std::optional<CellPoint> DragEndCell(const ScreenModel& screen, const PaintGeometry& g, int x,
                                      int y) {
     if (screen.LineCount() == 0 || g.cellWidth <= 0 || g.cellHeight <= 0) return std::nullopt;
-    const int line = std::clamp(g.firstDisplayedLine + FloorDiv(y, g.cellHeight), 0,
-                                screen.LineCount() - 1);
+    const int line =
+        std::clamp(g.firstDisplayedLine + FloorDiv(y, g.cellHeight), 0, screen.LineCount() - 1);
     const std::string_view text = screen.Text(line);
-    const int column = std::clamp(FloorDiv(x - g.horizontalOffset, g.cellWidth), 0,
-                                  static_cast<int>(text.size()));
+    const int column =
+        std::clamp(FloorDiv(x - g.horizontalOffset, g.cellWidth), 0, static_cast<int>(text.size()));
     return CellPoint{CharacterStart(text, column), line};
 }
 
@@ -111,7 +113,8 @@ std::string SelectionText(const ScreenModel& screen, CellPoint a, CellPoint b) {
     if (!Ordered(screen, a, b)) return {};
     const std::string& first = screen.Text(a.line);
     if (a.line == b.line)
-        return first.substr(static_cast<size_t>(a.column), static_cast<size_t>(b.column - a.column));
+        return first.substr(static_cast<size_t>(a.column),
+                            static_cast<size_t>(b.column - a.column));
     std::string out = first.substr(static_cast<size_t>(a.column));
     for (int line = a.line + 1; line < b.line; ++line) {
         out += "\r\n";

@@ -23,8 +23,8 @@ struct CellPoint {
 
 // The cell under pixel (x, y) of the view (column, line); nothing outside the view or
 // below the last line. The column may lie past the line's end.
-std::optional<CellPoint> CellUnderPointer(const ScreenModel& screen, const PaintGeometry& g,
-                                          int x, int y);
+std::optional<CellPoint> CellUnderPointer(const ScreenModel& screen, const PaintGeometry& g, int x,
+                                          int y);
 
 // A word: cells [column, column + length) of a line.
 struct WordSpan {

@@ -5,7 +5,9 @@
 
 namespace {
 
-bool HasCells(const PaintGeometry& g) { return g.cellWidth > 0 && g.cellHeight > 0; }
+bool HasCells(const PaintGeometry& g) {
+    return g.cellWidth > 0 && g.cellHeight > 0;
+}
 
 // Lines whose row meets the pixel rows [top, bottom) of the view.
 void LinesInRows(const PaintGeometry& g, int top, int bottom, int& first, int& last) {
@@ -52,7 +54,9 @@ ViewChange MoveTo(const PaintGeometry& before, const PaintGeometry& after, bool 
     return c;
 }
 
-int CeilDiv(int a, int b) { return a <= 0 ? 0 : (a + b - 1) / b; }
+int CeilDiv(int a, int b) {
+    return a <= 0 ? 0 : (a + b - 1) / b;
+}
 
 }  // namespace
 
@@ -211,13 +215,14 @@ ScrollBarState ScrollBars(const ScreenModel& screen, int horizontalOffset, int m
     s.verticalMax = std::max(screen.LineCount() - 1, 0);
     s.verticalPosition = screen.FirstDisplayedLine;
     s.horizontalMax = screen.LongestLine;
-    s.horizontalPosition = screen.CellWidth > 0 ? (margin - horizontalOffset) / screen.CellWidth : 0;
+    s.horizontalPosition =
+        screen.CellWidth > 0 ? (margin - horizontalOffset) / screen.CellWidth : 0;
     return s;
 }
 
 VerticalScroll ScrollVertically(ScrollCode code, int position, const ScreenModel& screen,
-                                const ConsoleViewport& view, int horizontalOffset,
-                                int returnLine, bool pixelMoves) {
+                                const ConsoleViewport& view, int horizontalOffset, int returnLine,
+                                bool pixelMoves) {
     const PaintGeometry before = ViewGeometry(screen, view, horizontalOffset);
     VerticalScroll s;
     s.returnLine = returnLine < 0 ? before.firstDisplayedLine : returnLine;
@@ -226,12 +231,23 @@ VerticalScroll ScrollVertically(ScrollCode code, int position, const ScreenModel
     const int page = WholeRows(before);
     int target = first;
     switch (code) {
-    case ScrollCode::LineUp: target = first - 1; break;
-    case ScrollCode::LineDown: target = first + 1; break;
-    case ScrollCode::PageUp: target = first - page; break;
-    case ScrollCode::PageDown: target = first + page; break;
-    case ScrollCode::Track: target = position; break;
-    case ScrollCode::Other: break;
+        case ScrollCode::LineUp:
+            target = first - 1;
+            break;
+        case ScrollCode::LineDown:
+            target = first + 1;
+            break;
+        case ScrollCode::PageUp:
+            target = first - page;
+            break;
+        case ScrollCode::PageDown:
+            target = first + page;
+            break;
+        case ScrollCode::Track:
+            target = position;
+            break;
+        case ScrollCode::Other:
+            break;
     }
     PaintGeometry after = before;
     after.firstDisplayedLine = first > max ? first : std::clamp(target, 0, max);
@@ -248,12 +264,23 @@ ViewChange ScrollHorizontally(ScrollCode code, int position, const ScreenModel& 
     const int page = std::max(view.width / w, 1) * w;
     int offset = horizontalOffset;
     switch (code) {
-    case ScrollCode::LineUp: offset += w; break;
-    case ScrollCode::LineDown: offset -= w; break;
-    case ScrollCode::PageUp: offset += page; break;
-    case ScrollCode::PageDown: offset -= page; break;
-    case ScrollCode::Track: offset = m - position * w; break;
-    case ScrollCode::Other: break;
+        case ScrollCode::LineUp:
+            offset += w;
+            break;
+        case ScrollCode::LineDown:
+            offset -= w;
+            break;
+        case ScrollCode::PageUp:
+            offset += page;
+            break;
+        case ScrollCode::PageDown:
+            offset -= page;
+            break;
+        case ScrollCode::Track:
+            offset = m - position * w;
+            break;
+        case ScrollCode::Other:
+            break;
     }
     PaintGeometry after = before;
     after.horizontalOffset = std::clamp(offset, m - screen.LongestLine * w, m);
@@ -273,7 +300,8 @@ RegionMove PlanRegionScroll(int topLine, int bottomLine, int count, const PaintG
     if (top > bottom) return r;
     r.repaintFirst = top;
     r.repaintLast = bottom;
-    const PixelRect clip{0, LineY(g, top), g.viewWidth, std::min(LineY(g, bottom + 1), g.viewHeight)};
+    const PixelRect clip{0, LineY(g, top), g.viewWidth,
+                         std::min(LineY(g, bottom + 1), g.viewHeight)};
     const int shift = std::abs(count) * g.cellHeight;
     if (!pixelMoves || shift >= clip.bottom - clip.top) return r;
     r.copy = true;

@@ -71,8 +71,8 @@ CellRect RepaintFillCells(int firstLine, int lastLine, bool defaultBackground, i
 struct ViewMove {
     enum Kind { None, Pixels, Repaint };
     Kind kind = None;
-    int dx = 0;  // pixels the picture moves right (negative: left)
-    int dy = 0;  // pixels the picture moves down (negative: up)
+    int dx = 0;      // pixels the picture moves right (negative: left)
+    int dy = 0;      // pixels the picture moves down (negative: up)
     KeptRange kept;  // for Pixels: what the moved picture shows right already
 };
 // The strip a pixel move uncovers, to be filled with the view's background colour before
@@ -130,8 +130,8 @@ struct VerticalScroll {
 // The vertical scroll bar: a line or page up or down (within 0 .. the last line), or the
 // thumb tracked to `position`.
 VerticalScroll ScrollVertically(ScrollCode code, int position, const ScreenModel& screen,
-                                const ConsoleViewport& view, int horizontalOffset,
-                                int returnLine, bool pixelMoves);
+                                const ConsoleViewport& view, int horizontalOffset, int returnLine,
+                                bool pixelMoves);
 // The horizontal scroll bar: a cell or a page left or right, or the thumb tracked to
 // `position`; the offset stays between the margin and the longest line's end at the left
 // edge.

@@ -27,8 +27,8 @@ std::string PasteChunker::Next(size_t room) {
         if (pos_ == text_.size()) break;
         // Up to the next LF, as far as room allows, whole characters only.
         const size_t lf = text_.find('\n', pos_);
-        const std::string_view line =
-            std::string_view(text_).substr(pos_, (lf == std::string::npos ? text_.size() : lf) - pos_);
+        const std::string_view line = std::string_view(text_).substr(
+            pos_, (lf == std::string::npos ? text_.size() : lf) - pos_);
         const size_t limit = std::min(line.size(), room);
         size_t take = 0;
         while (take < limit) {

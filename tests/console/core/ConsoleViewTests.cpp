@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int kCell = 3;   // cell width and height of the test view, in pixels
-constexpr int kBlank = -1; // a pixel of the view's background
+constexpr int kCell = 3;    // cell width and height of the test view, in pixels
+constexpr int kBlank = -1;  // a pixel of the view's background
 
 // Lines of mixed text: ASCII, double-byte pairs whose halves may differ in colour, a lone
 // lead byte, empty lines, and lines far wider than the view.
@@ -21,7 +21,8 @@ ScreenModel Screen(int lines) {
         const int length = i % 7 == 3 ? 0 : 5 + (i * 37) % 60;
         for (int c = 0; c < length; ++c) {
             const bool pair = (c + i) % 5 < 2;
-            text += pair ? static_cast<char>(c % 2 ? 0xA1 + i : 0xB0 + c % 9) : static_cast<char>('a' + (c + i) % 26);
+            text += pair ? static_cast<char>(c % 2 ? 0xA1 + i : 0xB0 + c % 9)
+                         : static_cast<char>('a' + (c + i) % 26);
             fg += static_cast<char>('a' + (c / 3 + i) % 16);
             bg += static_cast<char>('A' + (c / 4) % 3);
         }
@@ -38,41 +39,44 @@ struct Canvas {
     std::vector<int> pixels;
     Canvas(int w, int h) : width(w), height(h), pixels(static_cast<size_t>(w * h), kBlank) {}
 
-    void Fill(const PixelRect& r) {
-        for (int y = std::max(r.top, 0); y < std::min(r.bottom, height); ++y)
-            for (int x = std::max(r.left, 0); x < std::min(r.right, width); ++x)
-                pixels[static_cast<size_t>(y * width + x)] = kBlank;
+    // Fills a rectangle with the background (glyph -1) or with a glyph's cell picture.
+    void Put(int left, int top, int right, int bottom, int glyph = -1) {
+        for (int y = std::max(top, 0); y < std::min(bottom, height); ++y)
+            for (int x = std::max(left, 0); x < std::min(right, width); ++x)
+                pixels[static_cast<size_t>(y * width + x)] =
+                    glyph < 0 ? kBlank : glyph * 16 + (x - left) * 4 + (y - top);
     }
+    void Fill(const PixelRect& r) { Put(r.left, r.top, r.right, r.bottom); }
     void Draw(const ScreenModel& s, const std::vector<PaintRun>& runs) {
         for (const PaintRun& r : runs) {
             const std::string& text = s.Text(r.line);
-            const int colours = r.foreground * 16 + r.background;
             for (int i = 0; i < r.length; ++i) {
                 const auto at = static_cast<size_t>(r.column + i);
-                const int b = static_cast<unsigned char>(text[at]);
-                if (b >= 0x81 && i + 1 < r.length) {
-                    const int glyph = b << 8 | static_cast<unsigned char>(text[at + 1]);
-                    Cell(r.x + i * kCell, r.y, glyph * 512 + colours);
-                    Cell(r.x + (i + 1) * kCell, r.y, glyph * 512 + 256 + colours);
-                    ++i;
-                } else {
-                    Cell(r.x + i * kCell, r.y, (b >= 0x81 ? '?' : b) * 512 + colours);
+                int glyph = static_cast<unsigned char>(text[at]);
+                const bool pair = glyph >= 0x81 && i + 1 < r.length;
+                if (pair) glyph = glyph << 8 | static_cast<unsigned char>(text[at + 1]);
+                if (!pair && glyph >= 0x81) glyph = '?';
+                for (int half = 0; half <= int(pair); ++half) {
+                    const int x = r.x + (i + half) * kCell;
+                    Put(x, r.y, x + kCell, r.y + kCell,
+                        (glyph * 2 + half) * 256 + r.foreground * 16 + r.background);
                 }
+                i += int(pair);
             }
         }
     }
-    void Cell(int x0, int y0, int value) {
-        for (int y = std::max(y0, 0); y < std::min(y0 + kCell, height); ++y)
-            for (int x = std::max(x0, 0); x < std::min(x0 + kCell, width); ++x)
-                pixels[static_cast<size_t>(y * width + x)] = value * 16 + (x - x0) * 4 + (y - y0);
-    }
-    // A block copy of the whole picture by (dx, dy) (ScrollDC): pixels from outside stay.
-    void Move(int dx, int dy) {
+    // A block copy by (dx, dy) inside a clip rectangle (ScrollDC): pixels from outside
+    // the clip stay.
+    void Move(int dx, int dy, PixelRect clip) {
         std::vector<int> moved = pixels;
+        auto in = [&](int x, int y) {
+            return x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+        };
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                if (x - dx >= 0 && x - dx < width && y - dy >= 0 && y - dy < height)
-                    moved[static_cast<size_t>(y * width + x)] = pixels[static_cast<size_t>((y - dy) * width + x - dx)];
+                if (in(x, y) && in(x - dx, y - dy))
+                    moved[static_cast<size_t>(y * width + x)] =
+                        pixels[static_cast<size_t>((y - dy) * width + x - dx)];
         pixels = moved;
     }
 };
@@ -89,12 +93,12 @@ Canvas FullPaint(const ScreenModel& s, const PaintGeometry& g) {
 void Apply(Canvas& c, const ScreenModel& s, PaintGeometry g, const ViewChange& change) {
     g.firstDisplayedLine = change.firstDisplayedLine;
     g.horizontalOffset = change.horizontalOffset;
-    std::vector<PaintRun> runs;
     if (change.move.kind == ViewMove::Repaint) {
         c = FullPaint(s, g);
         return;
     }
-    c.Move(change.move.dx, change.move.dy);
+    std::vector<PaintRun> runs;
+    c.Move(change.move.dx, change.move.dy, {0, 0, c.width, c.height});
     c.Fill(UncoveredStrip(change.move, g));
     PlanConsolePaint(s, g, change.move.kept, runs);
     c.Draw(s, runs);
@@ -111,11 +115,13 @@ TEST(ConsoleView, PixelMovesEqualAFullRepaint) {
             s.FirstDisplayedLine = from;
             const PaintGeometry g = ViewGeometry(s, view, -5);
             Canvas c = FullPaint(s, g);
-            const ViewChange change = ScrollVertically(ScrollCode::Track, to, s, view, -5, -1, true).change;
+            const ViewChange change =
+                ScrollVertically(ScrollCode::Track, to, s, view, -5, -1, true).change;
             pixelMoves += change.move.kind == ViewMove::Pixels;
             Apply(c, s, g, change);
             s.FirstDisplayedLine = to;
-            ASSERT_EQ(c.pixels, FullPaint(s, ViewGeometry(s, view, -5)).pixels) << from << " -> " << to;
+            ASSERT_EQ(c.pixels, FullPaint(s, ViewGeometry(s, view, -5)).pixels)
+                << from << " -> " << to;
         }
     }
     for (int from = -120; from <= 2; from += 1) {
@@ -123,7 +129,8 @@ TEST(ConsoleView, PixelMovesEqualAFullRepaint) {
             s.FirstDisplayedLine = 4;
             const PaintGeometry g = ViewGeometry(s, view, from);
             Canvas c = FullPaint(s, g);
-            const ViewChange change = ScrollHorizontally(ScrollCode::Track, position, s, view, from, true);
+            const ViewChange change =
+                ScrollHorizontally(ScrollCode::Track, position, s, view, from, true);
             pixelMoves += change.move.kind == ViewMove::Pixels;
             Apply(c, s, g, change);
             ASSERT_EQ(c.pixels, FullPaint(s, ViewGeometry(s, view, change.horizontalOffset)).pixels)
@@ -131,6 +138,35 @@ TEST(ConsoleView, PixelMovesEqualAFullRepaint) {
         }
     }
     EXPECT_GT(pixelMoves, 400);
+}
+
+// The terminal scrolls a region: copying what is on view and repainting the lines the
+// copy uncovers (filled first, as the terminal's repaint fills) gives a full repaint.
+TEST(ConsoleView, RegionScrollsEqualAFullRepaint) {
+    const ConsoleViewport view{47, 23, 2};
+    for (int top = 0; top < 16; top += 3) {
+        for (int bottom = top; bottom < 18; bottom += 2) {
+            for (int count = -5; count <= 5; ++count) {
+                ScreenModel s = Screen(30);
+                s.FirstDisplayedLine = 6;
+                const PaintGeometry g = ViewGeometry(s, view, -5);
+                Canvas c = FullPaint(s, g);
+                s.RotateLines(top, bottom, count);
+                const RegionMove m = PlanRegionScroll(top, bottom, count, g, true);
+                if (m.copy) c.Move(0, m.dy, m.clip);
+                std::vector<PaintRun> runs;
+                PlanLinePaint(s, g, m.repaintFirst, m.repaintLast, runs);
+                if (m.repaintFirst <= m.repaintLast)
+                    c.Fill(DirtyRectToPixels(
+                        RepaintFillCells(m.repaintFirst, m.repaintLast, true, 80), g));
+                c.Draw(s, runs);
+                ASSERT_EQ(c.pixels, FullPaint(s, g).pixels)
+                    << top << ".." << bottom << " " << count;
+            }
+        }
+    }
+    const CellRect coloured = RepaintFillCells(3, 4, false, 80);  // not past the screen
+    EXPECT_EQ(coloured.left * 1000 + coloured.right, 80);
 }
 
 struct FollowRow {
@@ -177,17 +213,11 @@ TEST(ConsoleView, ScrollCursorIntoView) {
     EXPECT_EQ(ScrollCursorIntoView(s, view, 4, false).move.kind, ViewMove::Repaint);
 }
 
-TEST(ConsoleView, ScrollBarsAndJumps) {
+TEST(ConsoleView, ScrollBarEventsAndJumps) {
     ScreenModel s;
     for (int i = 0; i < 30; ++i) s.AppendLine(std::string(static_cast<size_t>(i), 'x'), 15, 4);
     s.FirstDisplayedLine = 12;
     const ConsoleViewport view{80, 90, 4};  // 5 whole rows
-
-    const ScrollBarState bars = ScrollBars(s, -20, 4);
-    EXPECT_EQ(bars.verticalMax, 29);
-    EXPECT_EQ(bars.verticalPosition, 12);
-    EXPECT_EQ(bars.horizontalMax, 29);
-    EXPECT_EQ(bars.horizontalPosition, 3);
 
     struct Row {
         ScrollCode code;
@@ -202,56 +232,24 @@ TEST(ConsoleView, ScrollBarsAndJumps) {
         EXPECT_EQ(ScrollVertically(r.code, r.position, s, view, 4, 20, true).returnLine, 20);
     }
     s.FirstDisplayedLine = 1;
-    EXPECT_EQ(ScrollVertically(ScrollCode::PageUp, 0, s, view, 4, -1, true).change.firstDisplayedLine, 0);
+    EXPECT_EQ(
+        ScrollVertically(ScrollCode::PageUp, 0, s, view, 4, -1, true).change.firstDisplayedLine, 0);
 
     for (const Row& r : {Row{ScrollCode::LineUp, 0, -12}, Row{ScrollCode::LineDown, 0, -28},
                          Row{ScrollCode::PageUp, 0, 4}, Row{ScrollCode::PageDown, 0, -100},
                          Row{ScrollCode::Track, 2, -12}, Row{ScrollCode::Track, 90, -228}})
-        EXPECT_EQ(ScrollHorizontally(r.code, r.position, s, view, -20, true).horizontalOffset, r.expected);
+        EXPECT_EQ(ScrollHorizontally(r.code, r.position, s, view, -20, true).horizontalOffset,
+                  r.expected);
 
     // A cursor positioned while the view shows older lines: back to the screen.
     s.ScreenTop = 6;
     s.FirstDisplayedLine = 3;
-    EXPECT_EQ(JumpToScreen(s, 24, view, 4, true).firstDisplayedLine, 6);  // its top, in a small view
-    EXPECT_EQ(JumpToScreen(s, 4, view, 4, true).firstDisplayedLine, 5);   // its end, in a tall one
+    // Its top in a small view, its end in a tall one.
+    EXPECT_EQ(JumpToScreen(s, 24, view, 4, true).firstDisplayedLine, 6);
+    EXPECT_EQ(JumpToScreen(s, 4, view, 4, true).firstDisplayedLine, 5);
     EXPECT_EQ(JumpToScreen(s, 4, view, 4, true).move.kind, ViewMove::Pixels);
     s.FirstDisplayedLine = 25;
     EXPECT_FALSE(JumpToScreen(s, 24, view, 4, true).Changed());
-}
-
-TEST(ConsoleView, RegionScrollCopiesWhatIsOnView) {
-    PaintGeometry g;
-    g.cellWidth = 8;
-    g.cellHeight = 16;
-    g.firstDisplayedLine = 10;
-    g.viewWidth = 80;
-    g.viewHeight = 90;  // lines 10..15, the last one in part
-    RegionMove up = PlanRegionScroll(11, 20, 2, g, true);
-    EXPECT_TRUE(up.copy);
-    EXPECT_EQ(up.clip.top, 16);
-    EXPECT_EQ(up.clip.bottom, 90);
-    EXPECT_EQ(up.dy, -32);
-    EXPECT_EQ(up.repaintFirst, 13);  // rows 58..90 of the view: lines 13 to 15
-    EXPECT_EQ(up.repaintLast, 15);
-    RegionMove down = PlanRegionScroll(5, 12, -1, g, true);
-    EXPECT_EQ(down.clip.bottom, 48);
-    EXPECT_EQ(down.dy, 16);
-    EXPECT_EQ(down.repaintFirst, 10);
-    EXPECT_EQ(down.repaintLast, 10);
-    RegionMove whole = PlanRegionScroll(14, 20, 3, g, true);
-    EXPECT_FALSE(whole.copy);
-    EXPECT_EQ(whole.repaintFirst, 14);
-    EXPECT_EQ(whole.repaintLast, 15);
-    EXPECT_GT(PlanRegionScroll(0, 9, 1, g, true).repaintFirst, PlanRegionScroll(0, 9, 1, g, true).repaintLast);
-
-    // The fill before a repaint spans the whole width only on the default background.
-    const CellRect plain = RepaintFillCells(3, 4, true, 80);
-    const CellRect coloured = RepaintFillCells(3, 4, false, 80);
-    EXPECT_EQ(plain.left, -1);
-    EXPECT_EQ(plain.right, -1);
-    EXPECT_EQ(coloured.left, 0);
-    EXPECT_EQ(coloured.right, 80);
-    EXPECT_EQ(coloured.bottom, 4);
 }
 
 }  // namespace
