@@ -58,6 +58,26 @@ int CeilDiv(int a, int b) {
     return a <= 0 ? 0 : (a + b - 1) / b;
 }
 
+// Where a scroll event takes a position (lines down, or cells right): a line or a page
+// back or forth, or the thumb's position.
+int ScrollTarget(ScrollCode code, int current, int page, int position) {
+    switch (code) {
+        case ScrollCode::LineUp:
+            return current - 1;
+        case ScrollCode::LineDown:
+            return current + 1;
+        case ScrollCode::PageUp:
+            return current - page;
+        case ScrollCode::PageDown:
+            return current + page;
+        case ScrollCode::Track:
+            return position;
+        case ScrollCode::Other:
+            break;
+    }
+    return current;
+}
+
 }  // namespace
 
 PaintGeometry ViewGeometry(const ScreenModel& screen, const ConsoleViewport& view,
@@ -229,26 +249,7 @@ VerticalScroll ScrollVertically(ScrollCode code, int position, const ScreenModel
     const int first = before.firstDisplayedLine;
     const int max = std::max(screen.LineCount() - 1, 0);
     const int page = WholeRows(before);
-    int target = first;
-    switch (code) {
-        case ScrollCode::LineUp:
-            target = first - 1;
-            break;
-        case ScrollCode::LineDown:
-            target = first + 1;
-            break;
-        case ScrollCode::PageUp:
-            target = first - page;
-            break;
-        case ScrollCode::PageDown:
-            target = first + page;
-            break;
-        case ScrollCode::Track:
-            target = position;
-            break;
-        case ScrollCode::Other:
-            break;
-    }
+    const int target = ScrollTarget(code, first, page, position);
     PaintGeometry after = before;
     after.firstDisplayedLine = first > max ? first : std::clamp(target, 0, max);
     s.change = MoveTo(before, after, pixelMoves);
@@ -261,27 +262,10 @@ ViewChange ScrollHorizontally(ScrollCode code, int position, const ScreenModel& 
     const int w = before.cellWidth;
     if (w <= 0) return Unchanged(before);
     const int m = view.margin;
-    const int page = std::max(view.width / w, 1) * w;
-    int offset = horizontalOffset;
-    switch (code) {
-        case ScrollCode::LineUp:
-            offset += w;
-            break;
-        case ScrollCode::LineDown:
-            offset -= w;
-            break;
-        case ScrollCode::PageUp:
-            offset += page;
-            break;
-        case ScrollCode::PageDown:
-            offset -= page;
-            break;
-        case ScrollCode::Track:
-            offset = m - position * w;
-            break;
-        case ScrollCode::Other:
-            break;
-    }
+    // In cells scrolled right, keeping a part of a cell that following the cursor left.
+    const int shifted = m - horizontalOffset;
+    const int cells = ScrollTarget(code, shifted / w, std::max(view.width / w, 1), position);
+    const int offset = m - cells * w - (code == ScrollCode::Track ? 0 : shifted % w);
     PaintGeometry after = before;
     after.horizontalOffset = std::clamp(offset, m - screen.LongestLine * w, m);
     if (code == ScrollCode::Other) after.horizontalOffset = horizontalOffset;
