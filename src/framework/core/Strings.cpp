@@ -26,7 +26,7 @@ void TStrings::AddStrings(const TStrings& strings) {
   BeginUpdate();
   try {
     int n = strings.Count();  // fixed first: `strings` may be this list
-    for (int i = 0; i < n; ++i) AddObject(strings.Get(i), strings.GetObject(i));
+    for (int i = 0; i < n; ++i) AddObject(strings.Get(i), strings.GetObjectAt(i));
   } catch (...) {
     EndUpdate();
     throw;
@@ -56,8 +56,8 @@ void TStrings::Exchange(int index1, int index2) {
   BeginUpdate();
   try {
     std::string s1 = Get(index1), s2 = Get(index2);
-    void* o1 = GetObject(index1);
-    void* o2 = GetObject(index2);
+    void* o1 = GetObjectAt(index1);
+    void* o2 = GetObjectAt(index2);
     Put(index1, s2);
     PutObject(index1, o2);
     Put(index2, s1);
@@ -77,7 +77,7 @@ int TStrings::IndexOf(const std::string& s) const {
 
 int TStrings::IndexOfObject(const void* object) const {
   for (int i = 0, n = GetCount(); i < n; ++i)
-    if (GetObject(i) == object) return i;
+    if (GetObjectAt(i) == object) return i;
   return -1;
 }
 
@@ -116,10 +116,10 @@ void TStrings::SaveToFile(const std::string& fileName) const {
   SaveToStream(file);
 }
 
-void* TStrings::GetObject(int) const { return nullptr; }
+void* TStrings::GetObjectAt(int) const { return nullptr; }
 
 void TStrings::Put(int index, const std::string& s) {
-  void* object = GetObject(index);
+  void* object = GetObjectAt(index);
   Delete(index);
   InsertObject(index, s, object);
 }
@@ -278,7 +278,7 @@ std::string TStringList::Get(int index) const {
 
 int TStringList::GetCount() const { return static_cast<int>(items_.size()); }
 
-void* TStringList::GetObject(int index) const {
+void* TStringList::GetObjectAt(int index) const {
   CheckIndex(index);
   return items_[static_cast<size_t>(index)].object;
 }

@@ -30,7 +30,7 @@ class TStrings {
   int Count() const { return GetCount(); }
   std::string Strings(int index) const { return Get(index); }
   void SetStrings(int index, const std::string& s) { Put(index, s); }
-  void* Objects(int index) const { return GetObject(index); }
+  void* Objects(int index) const { return GetObjectAt(index); }
   void SetObjects(int index, void* object) { PutObject(index, object); }
 
   // Every line followed by CR LF.
@@ -69,7 +69,8 @@ class TStrings {
  protected:
   virtual std::string Get(int index) const = 0;
   virtual int GetCount() const = 0;
-  virtual void* GetObject(int index) const;
+  // (Not named GetObject: the Windows headers make that a macro.)
+  virtual void* GetObjectAt(int index) const;
   virtual void Put(int index, const std::string& s);
   virtual void PutObject(int index, void* object);
   virtual std::string GetTextStr() const;
@@ -121,7 +122,7 @@ class TStringList : public TStrings {
  protected:
   std::string Get(int index) const override;
   int GetCount() const override;
-  void* GetObject(int index) const override;
+  void* GetObjectAt(int index) const override;
   void Put(int index, const std::string& s) override;
   void PutObject(int index, void* object) override;
   void SetUpdateState(bool updating) override;
