@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/Hints.h"
+#include "framework/Menus.h"
 #include "framework/Threads.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/CommandLine.h"
@@ -42,15 +44,68 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 TForm::~TForm() {
     Destroying();
     if (OnDestroy) GuardCallback([&] { OnDestroy(this); });
+    if (Screen && Screen->FActiveForm == this) Screen->FActiveForm = nullptr;
     if (HandleAllocated()) DestroyWnd();
+}
+
+void TForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation != opRemove) return;
+    if (component == FMenu) FMenu = nullptr;
+    if (component == FPopupParent) FPopupParent = nullptr;
+}
+
+void TForm::DoCreate() {
+    if (FCreated) return;
+    FCreated = true;
+    if (OnCreate) OnCreate(this);
 }
 
 void TForm::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
-    params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    params.ExStyle = WS_EX_CONTROLPARENT;
-    params.WndParent = nullptr;
-    if (FLeft == 0 && FTop == 0) {
+    DWORD style = WS_CLIPCHILDREN;
+    DWORD ex = WS_EX_CONTROLPARENT;
+    TBorderIcons icons = FBorderIcons;
+    switch (FBorderStyle) {
+        case bsNone:
+            style |= WS_POPUP;
+            icons = 0;
+            break;
+        case bsSingle:
+            style |= WS_CAPTION | WS_BORDER;
+            break;
+        case bsSizeable:
+            style |= WS_CAPTION | WS_THICKFRAME;
+            break;
+        case bsDialog:
+            style |= WS_POPUP | WS_CAPTION;
+            ex |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+            icons &= biSystemMenu | biHelp;
+            break;
+        case bsToolWindow:
+            style |= WS_CAPTION;
+            ex |= WS_EX_TOOLWINDOW;
+            icons &= biSystemMenu;
+            break;
+        case bsSizeToolWin:
+            style |= WS_CAPTION | WS_THICKFRAME;
+            ex |= WS_EX_TOOLWINDOW;
+            icons &= biSystemMenu;
+            break;
+    }
+    if (icons & biSystemMenu) {
+        style |= WS_SYSMENU;
+        if (icons & biMinimize) style |= WS_MINIMIZEBOX;
+        if (icons & biMaximize) style |= WS_MAXIMIZEBOX;
+        if ((icons & biHelp) && !(icons & (biMinimize | biMaximize))) ex |= WS_EX_CONTEXTHELP;
+    }
+    if (FFormStyle == fsStayOnTop) ex |= WS_EX_TOPMOST;
+    params.Style = style;
+    params.ExStyle = ex;
+    TForm* owner = FPopupParent ? FPopupParent : dynamic_cast<TForm*>(Owner());
+    if (!owner && Application && Application->MainForm() != this) owner = Application->MainForm();
+    params.WndParent = owner && owner != this ? owner->Handle() : nullptr;
+    if (Position == poDefault || (Position == poDesigned && FLeft == 0 && FTop == 0)) {
         params.X = CW_USEDEFAULT;
         params.Y = CW_USEDEFAULT;
     }
@@ -58,12 +113,123 @@ void TForm::CreateParams(TCreateParams& params) {
     params.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
 }
 
+void TForm::CreateHandleDone() {
+    if (FMenu) {
+        FMenu->SetWindow(FHandle);
+        ::SetMenu(FHandle, FMenu->Handle());
+    }
+}
+
+int TForm::ClientWidth() const {
+    if (HandleAllocated()) return TWinControl::ClientWidth();
+    TCreateParams p;
+    const_cast<TForm*>(this)->TForm::CreateParams(p);
+    RECT r{0, 0, 0, 0};
+    AdjustWindowRectEx(&r, p.Style, FMenu != nullptr, p.ExStyle);
+    return FWidth - (r.right - r.left);
+}
+
+int TForm::ClientHeight() const {
+    if (HandleAllocated()) return TWinControl::ClientHeight();
+    TCreateParams p;
+    const_cast<TForm*>(this)->TForm::CreateParams(p);
+    RECT r{0, 0, 0, 0};
+    AdjustWindowRectEx(&r, p.Style, FMenu != nullptr, p.ExStyle);
+    return FHeight - (r.bottom - r.top);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+    if (style == FBorderStyle) return;
+    FBorderStyle = style;
+    RecreateWnd();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    if (icons == FBorderIcons) return;
+    FBorderIcons = icons;
+    RecreateWnd();
+}
+
+void TForm::SetFormStyle(TFormStyle style) {
+    FFormStyle = style;
+    if (HandleAllocated())
+        SetWindowPos(FHandle, style == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+    if (FMenu) FMenu->SetWindow(nullptr);
+    FMenu = menu;
+    if (menu) menu->FreeNotification(this);
+    if (!HandleAllocated()) return;
+    if (menu) menu->SetWindow(FHandle);
+    ::SetMenu(FHandle, menu ? menu->Handle() : nullptr);
+}
+
+bool TForm::IsShortCut(TShortCut shortCut) {
+    return FMenu && FMenu->IsShortCut(shortCut);
+}
+
+namespace {
+int ShowCommand(TWindowState state) {
+    switch (state) {
+        case wsMinimized:
+            return SW_SHOWMINIMIZED;
+        case wsMaximized:
+            return SW_SHOWMAXIMIZED;
+        default:
+            return SW_SHOWNORMAL;
+    }
+}
+}  // namespace
+
+TWindowState TForm::WindowState() const {
+    if (!HandleAllocated() || !FVisible) return FWindowState;
+    if (IsIconic(FHandle)) return wsMinimized;
+    if (IsZoomed(FHandle)) return wsMaximized;
+    return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    FWindowState = state;
+    if (HandleAllocated() && FVisible) ShowWindow(FHandle, ShowCommand(state));
+}
+
+void TForm::ApplyPosition() {
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT work = Screen ? Screen->WorkAreaRect() : screen;
+    RECT outer = screen;
+    TForm* around = nullptr;
+    switch (Position) {
+        case poScreenCenter:
+            break;
+        case poMainFormCenter:
+            around = Application ? Application->MainForm() : nullptr;
+            break;
+        case poOwnerFormCenter:
+            around = FPopupParent ? FPopupParent : dynamic_cast<TForm*>(Owner());
+            break;
+        default:
+            return;
+    }
+    if (around && around != this && around->HandleAllocated() && around->FVisible)
+        GetWindowRect(around->Handle(), &outer);
+    int left = 0, top = 0;
+    CenterBox({outer.left, outer.top, outer.right, outer.bottom}, FWidth, FHeight,
+              {work.left, work.top, work.right, work.bottom}, left, top);
+    SetBounds(left, top, FWidth, FHeight);
+}
+
 void TForm::Show() {
+    DoCreate();
     if (!FVisible) {
         FVisible = true;
         HandleNeeded();
+        if (!FShown) ApplyPosition();
         DoShow();
-        ShowWindow(Handle(), SW_SHOW);
+        if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true);
+        // A normal form shows as its window is: OnShow may have minimised or maximised it.
+        ShowWindow(Handle(), FWindowState == wsNormal ? SW_SHOW : ShowCommand(FWindowState));
     }
     BringWindowToTop(Handle());
     SetForegroundWindow(Handle());
@@ -106,10 +272,13 @@ void TForm::Close() {
 
 TModalResult TForm::ShowModal() {
     if (FVisible || FModal) throw Exception("Cannot make a visible window modal");
+    DoCreate();
+    if (Application) Application->CancelHint();
     HWND previous = GetActiveWindow();
     TDisabledWindows disabled;
     FModal = true;
     ModalResult = mrNone;
+    TCloseAction action = caHide;
     try {
         Show();
         while (Application && !Application->Terminated()) {
@@ -117,7 +286,7 @@ TModalResult TForm::ShowModal() {
             if (ModalResult != mrNone) {
                 TModalResult result = ModalResult;
                 // The form may still refuse, or OnClose may keep it open.
-                TCloseAction action = caHide;
+                action = caHide;
                 if (CloseQuery()) DoClose(action);
                 else action = caNone;
                 if (action == caNone) {
@@ -137,10 +306,100 @@ TModalResult TForm::ShowModal() {
     Hide();
     FModal = false;
     if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    if (action == caFree) PostMessageA(Handle(), CM_RELEASE, 0, 0);
     return ModalResult;
 }
 
-bool TForm::IsDialogKey(const MSG&) { return false; }
+// ---- Focus --------------------------------------------------------------------------------
+
+void TForm::SetActiveControl(TWinControl* control) {
+    if (control && !control->CanFocus())
+        throw Exception("Cannot focus a disabled or invisible window");
+    FActiveControl = control;
+    if (!FVisible || !HandleAllocated()) return;
+    HWND target = control ? control->Handle() : FHandle;
+    if (GetFocus() == target) {
+        if (control) FocusChanged(control);
+    } else {
+        ::SetFocus(target);
+    }
+}
+
+void TForm::FocusChanged(TWinControl* control) {
+    FActiveControl = control;
+    if (Screen && Screen->FActiveForm != this) Screen->SetActiveForm(this);
+    if (control != FFocusedControl) {
+        TWinControl* old = FFocusedControl;
+        FFocusedControl = control;
+        std::vector<TWinControl*> exits, enters;
+        for (TWinControl* c = old; c && c != this && !c->ContainsControl(control); c = c->Parent())
+            exits.push_back(c);
+        for (TWinControl* c = control; c && c != this && !(old && c->ContainsControl(old));
+             c = c->Parent())
+            enters.push_back(c);
+        for (TWinControl* c : exits) {
+            c->DoExit();
+            if (FFocusedControl != control) return;  // a handler moved the focus on
+        }
+        for (auto it = enters.rbegin(); it != enters.rend(); ++it) {
+            (*it)->DoEnter();
+            if (FFocusedControl != control) return;
+        }
+        Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
+    }
+    if (Screen) Screen->SetActiveControl(control);
+}
+
+void TForm::ControlDestroying(TWinControl* control) {
+    if (FActiveControl == control) FActiveControl = nullptr;
+    if (FFocusedControl == control) FFocusedControl = nullptr;
+}
+
+void TForm::Activated(TMessage& message) {
+    if (LOWORD(message.WParam) == WA_INACTIVE) {
+        DefaultHandler(message);
+        return;
+    }
+    if (Screen) {
+        Screen->SetActiveForm(this);
+        Screen->SetActiveControl(FActiveControl);
+    }
+    message.Result = 0;
+    if (HIWORD(message.WParam)) return;  // minimised: the focus stays put
+    if (FActiveControl && FActiveControl->CanFocus())
+        ::SetFocus(FActiveControl->Handle());
+    else
+        ::SetFocus(FHandle);
+}
+
+// Tab and Shift+Tab move through the tab order, arrows among the controls of one parent;
+// other keys go to every control (the default and cancel buttons take Enter and Esc).
+void TForm::DialogKey(TMessage& message) {
+    TShiftState shift = KeyDataToShiftState(message.LParam);
+    if (!(shift & (ssAlt | ssCtrl))) {
+        switch (message.WParam) {
+            case VK_TAB:
+                SelectNext(FActiveControl, !(shift & ssShift), true);
+                message.Result = 1;
+                return;
+            case VK_LEFT:
+            case VK_RIGHT:
+            case VK_UP:
+            case VK_DOWN:
+                if (FActiveControl && FActiveControl->Parent()) {
+                    FActiveControl->Parent()->SelectNext(
+                        FActiveControl, message.WParam == VK_RIGHT || message.WParam == VK_DOWN,
+                        false);
+                    message.Result = 1;
+                    return;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    Broadcast(message);
+}
 
 void TForm::WndProc(TMessage& message) {
     if (Application && Application->MainForm() == this && Application->MainWindowMessage(message))
@@ -153,6 +412,29 @@ void TForm::WndProc(TMessage& message) {
         case WM_ACTIVATEAPP:
             if (Application) Application->Activate(message.WParam != 0);
             break;
+        case WM_ACTIVATE:
+            Activated(message);
+            return;
+        case WM_SETFOCUS:
+            // The form passes the focus on to its active control.
+            if (FActiveControl && FActiveControl->CanFocus()) {
+                ::SetFocus(FActiveControl->Handle());
+                return;
+            }
+            DefaultHandler(message);
+            return;
+        case WM_COMMAND:
+            if (message.LParam == 0) {  // a menu choice (or an accelerator)
+                if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(message.WParam))) {
+                    item->Click();
+                    message.Result = 0;
+                    return;
+                }
+            }
+            break;
+        case CM_DIALOGKEY:
+            DialogKey(message);
+            return;
         case WM_SHOWWINDOW:
             if (!message.WParam && FVisible && message.LParam == 0) {
                 FVisible = false;
@@ -175,6 +457,7 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
 }
 
 TApplication::~TApplication() {
+    FHints.reset();
     DestroyComponents();
     if (Application == this) Application = nullptr;
 }
@@ -210,11 +493,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
         bool handled = false;
         if (OnMessage) OnMessage(msg, handled);
         if (!handled) handled = IsModelessDialogMessage(msg);
-        if (!handled && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
-                         msg.message == WM_CHAR)) {
-            auto* form =
-                dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
-            if (form) handled = form->IsDialogKey(msg);
+        if (!handled) {
+            if (!FHints) FHints = std::make_unique<THintController>(this);
+            FHints->Message(msg);
+            handled = IsKeyMsg(msg);
         }
         if (!handled) {
             TranslateMessage(&msg);
@@ -224,6 +506,24 @@ bool TApplication::ProcessMessage(MSG& msg) {
         HandleException(this);
     }
     return true;
+}
+
+bool TApplication::IsKeyMsg(MSG& msg) {
+    switch (msg.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_CHAR:
+        case WM_SYSCHAR:
+            break;
+        default:
+            return false;
+    }
+    TWinControl* control = TWinControl::FindControl(msg.hwnd);
+    return control && control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+}
+
+void TApplication::CancelHint() {
+    if (FHints) FHints->Cancel();
 }
 
 void TApplication::ProcessMessages() {
@@ -296,6 +596,7 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
 
 void TApplication::Activate(bool active) {
     if (active == FActive) return;
+    if (!active) CancelHint();
     FActive = active;
     if (active && OnActivate) OnActivate(this);
     if (!active && OnDeactivate) OnDeactivate(this);

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,11 +28,22 @@ constexpr TModalResult mrNo = IDNO;
 using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
 
+enum TBorderIconFlag : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = unsigned;
+enum TFormStyle { fsNormal, fsStayOnTop };
+// Where a form first shows: as set (poDesigned; a form left at 0, 0 is placed by the
+// system), placed by the system, or centred on the screen, the main form or its owner.
+enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter, poOwnerFormCenter };
+
+class TMainMenu;
+
 class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* owner);
     ~TForm() override;
 
+    // Runs OnCreate, once (CreateForm does; Show and ShowModal do when nobody has).
+    void DoCreate();
     // Shows the form (creating its window) and brings it to the front.
     void Show();
     // Asks OnCloseQuery, then OnClose decides what closing means; closing the main form
@@ -42,6 +54,32 @@ public:
     TModalResult ModalResult = mrNone;
     bool Modal() const { return FModal; }
 
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle style);
+    TBorderIcons BorderIcons() const { return FBorderIcons; }
+    void SetBorderIcons(TBorderIcons icons);
+    TFormStyle FormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle style);
+    TPosition Position = poDesigned;
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState state);
+    // The window this one is owned by (stays above it); by default the owning form, else
+    // the application's main form.
+    void SetPopupParent(TForm* form) { FPopupParent = form; }
+    TMainMenu* Menu() const { return FMenu; }
+    void SetMenu(TMainMenu* menu);
+
+    // The control that has (or gets, when the form is next active) the keyboard focus.
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    void SetActiveControl(TWinControl* control);
+    // The form sees key events before the focused control.
+    bool KeyPreview = false;
+    // The shortcuts of the form's menu bar.
+    virtual bool IsShortCut(TShortCut shortCut);
+
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -50,20 +88,37 @@ public:
     TCloseQueryEvent OnCloseQuery;
 
     virtual bool CloseQuery();
-    // Gives a key message to the form before it is translated (Tab, Enter, Escape, …);
-    // true when the form used it.
-    virtual bool IsDialogKey(const MSG& msg);
 
     void WndProc(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateHandleDone() override;
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void DoShow();
     virtual void DoClose(TCloseAction& action);
 
 private:
+    friend class TWinControl;
+    // Told by a control of the form that took the keyboard focus: OnExit and OnEnter
+    // along the parents, the Screen's active control.
+    void FocusChanged(TWinControl* control);
+    void ControlDestroying(TWinControl* control);
+    void DialogKey(TMessage& message);
+    void ApplyPosition();
+    void Activated(TMessage& message);
+
     bool FModal = false;
     bool FShown = false;
+    bool FCreated = false;
+    TFormBorderStyle FBorderStyle = bsSizeable;
+    TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
+    TFormStyle FFormStyle = fsNormal;
+    TWindowState FWindowState = wsNormal;
+    TForm* FPopupParent = nullptr;
+    TMainMenu* FMenu = nullptr;
+    TWinControl* FActiveControl = nullptr;
+    TWinControl* FFocusedControl = nullptr;  // the control OnEnter ran for last
 };
 
 using TMessageEvent = std::function<void(MSG& msg, bool& handled)>;
@@ -91,6 +146,8 @@ using TShowHintEvent =
 // A hook on the application's messages before the main window sees them; true = handled.
 using TWindowHook = std::function<bool(TMessage& message)>;
 
+class THintController;
+
 class TApplication : public TComponent {
 public:
     explicit TApplication(TComponent* owner = nullptr);
@@ -104,6 +161,7 @@ public:
     F* CreateForm() {
         F* form = new F(this);
         if (!FMainForm) FMainForm = form;
+        form->DoCreate();
         return form;
     }
     TForm* MainForm() const { return FMainForm; }
@@ -150,6 +208,9 @@ public:
     // A message box over the active window, captioned with the title unless one is given.
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
+    // Hides a shown hint and forgets the control it was for.
+    void CancelHint();
+
     // Told by the forms' windows of WM_ACTIVATEAPP.
     void Activate(bool active);
     bool Active() const { return FActive; }
@@ -180,6 +241,9 @@ private:
     // (OnMinimize, OnRestore). True when a hook handled the message.
     bool MainWindowMessage(TMessage& message);
     bool ProcessMessage(MSG& msg);
+    // A key message goes first to the focused control as CN_KEYDOWN, CN_CHAR, … for its
+    // shortcuts and dialog keys; true when it was used there.
+    bool IsKeyMsg(MSG& msg);
     void Idle();
 
     std::vector<std::pair<const void*, TWindowHook>> FWindowHooks;
@@ -189,6 +253,7 @@ private:
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
     bool FActive = false;
+    std::unique_ptr<THintController> FHints;
 };
 
 extern TApplication* Application;

@@ -1,5 +1,7 @@
 #include "framework/Graphics.h"
 
+#include "framework/Controls.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>

@@ -14,7 +14,6 @@
 #include <memory>
 #include <string>
 
-#include "framework/Controls.h"
 #include "framework/core/Colors.h"
 #include "framework/core/Exception.h"
 
@@ -47,6 +46,8 @@ COLORREF ColorToGdi(TColor color);
 // EOutOfResources when the mask cannot be made.
 void BltTransparent(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
                     COLORREF transparent);
+
+class TWinControl;
 
 // ---- Fonts, brushes, pens ---------------------------------------------------------------
 

@@ -63,3 +63,15 @@ void TScreen::SetCursor(TCursor cursor) {
     FCursor = cursor;
     ::SetCursor(Cursors(cursor == crDefault ? crArrow : cursor));
 }
+
+void TScreen::SetActiveForm(TForm* form) {
+    if (form == FActiveForm) return;
+    FActiveForm = form;
+    if (OnActiveFormChange) OnActiveFormChange(nullptr);
+}
+
+void TScreen::SetActiveControl(TWinControl* control) {
+    if (control == FActiveControl) return;
+    FActiveControl = control;
+    if (OnActiveControlChange) OnActiveControlChange(nullptr);
+}

@@ -60,6 +60,9 @@ public:
 private:
     friend class TWinControl;
     friend class TForm;
+    // Note a change and raise its event.
+    void SetActiveForm(TForm* form);
+    void SetActiveControl(TWinControl* control);
     TWinControl* FActiveControl = nullptr;
     TForm* FActiveForm = nullptr;
     mutable int FPixelsPerInch = 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "framework/core/ControlMath.h"
 #include "framework/core/IniStore.h"
 
 class TStrings;
@@ -53,7 +54,6 @@ std::array<int, 4> ParsePlacementNumbers(std::string_view text, const std::array
 // The key for one screen size: key + "(WxH)".
 std::string ScreenSizeKey(std::string_view key, int screenWidth, int screenHeight);
 
-enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 // The state a stored show command asks for: 1, 5, 9 normal; 2, 6, 7 minimised; 3
 // maximised; any other `fallback`.
 TWindowState WindowStateFromShowCmd(int showCmd, TWindowState fallback);

@@ -1,11 +1,14 @@
-// Layout arithmetic of the controls: aligning children to the edges of their parent,
-// centring a window, and the percentage a gauge shows.
+// Layout arithmetic of the controls and forms: aligning children to the edges of their
+// parent, centring a window, a window's state, and the percentage a gauge shows.
 #pragma once
 
 #include <string>
 #include <vector>
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+// A form's window: as sized, minimised or maximised.
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 struct TRectI {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
