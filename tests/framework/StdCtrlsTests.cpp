@@ -1,0 +1,289 @@
+// The standard controls under real windows: which changes fire which events, items and
+// text that survive a new window, long items read whole, and owner-drawn items.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "UiTestKit.h"
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/FormBuilder.h"
+#include "framework/StdCtrls.h"
+
+using namespace uitest;
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+const TComponentRow kControls[] = {
+    {Make<TEdit>, "Edit", "", 8, 8, 120, 21, "start", 0, 0},
+    {Make<TMemo>, "Memo", "", 8, 36, 160, 60, "", 0, 0},
+    {Make<TListBox>, "List", "", 180, 8, 120, 80, "one\ntwo\nthree", 0, 0},
+    {Make<TComboBox>, "Combo", "", 180, 100, 120, 21, "red\ngreen\nblue", bfDropDownList, 0},
+    {Make<TComboBox>, "History", "", 180, 130, 120, 21, "", 0, 0},
+    {Make<TCheckBox>, "Check", "", 8, 110, 100, 17, "Check", 0, 0},
+    {Make<TRadioButton>, "RadioA", "", 8, 130, 100, 17, "A", bfChecked, 0},
+    {Make<TRadioButton>, "RadioB", "", 8, 150, 100, 17, "B", 0, 0},
+    {Make<TScrollBar>, "Scroll", "", 310, 8, 17, 150, "", bfVertical, 0},
+    {Make<TTabControl>, "Tabs", "", 8, 180, 200, 60, "first\nsecond", 0, 0},
+    {Make<TUpDown>, "UpDown", "", 220, 180, 17, 30, "", bfVertical, 0},
+};
+
+class Controls : public ::testing::Test {
+public:
+    void SetUp() override {
+        DrainQueue();
+        form = app.CreateForm<TForm>();
+        form->SetBounds(50, 50, 360, 300);
+        BuildForm(form, kControls);
+        auto note = [this](const std::string& what) {
+            return [this, what](TComponent*) { log.push_back(what); };
+        };
+        Get<TEdit>("Edit")->OnChange = note("edit change");
+        Get<TMemo>("Memo")->OnChange = note("memo change");
+        Get<TListBox>("List")->OnClick = note("list click");
+        Get<TComboBox>("Combo")->OnChange = note("combo change");
+        Get<TComboBox>("Combo")->OnClick = note("combo click");
+        Get<TCheckBox>("Check")->OnClick = note("check click");
+        Get<TRadioButton>("RadioA")->OnClick = note("radioA click");
+        Get<TRadioButton>("RadioB")->OnClick = note("radioB click");
+        Get<TScrollBar>("Scroll")->OnChange = note("scroll change");
+        Get<TScrollBar>("Scroll")->OnScroll = [this](TComponent*, TScrollCode code, int& pos) {
+            log.push_back("scroll " + std::to_string(code) + " " + std::to_string(pos));
+        };
+        Get<TTabControl>("Tabs")->OnChange = note("tabs change");
+        Get<TUpDown>("UpDown")->OnClick = [this](TComponent*, TUDBtnType b) {
+            log.push_back(b == btNext ? "updown next" : "updown prev");
+        };
+    }
+    template <class T>
+    T* Get(const char* name) {
+        return FindAs<T>(form, name);
+    }
+    HWND H(const char* name) { return Get<TWinControl>(name)->Handle(); }
+    TApplication app;
+    TForm* form = nullptr;
+    Log log;
+};
+
+// Each row: what is done, and exactly the events that follow.
+struct EventCase {
+    const char* what;
+    std::function<void(Controls&)> action;
+    Log events;
+};
+
+TEST_F(Controls, ChangesInCodeAndByTheUserFireExactlyTheirEvents) {
+    form->Show();
+    Pump();
+    const EventCase cases[] = {
+        {"edit text in code",
+         [](Controls& t) { t.Get<TEdit>("Edit")->SetText("new"); },
+         {"edit change"}},
+        {"the same text again", [](Controls& t) { t.Get<TEdit>("Edit")->SetText("new"); }, {}},
+        {"edit typed",
+         [](Controls& t) {
+             t.Get<TEdit>("Edit")->SetFocus();
+             PressKey('X');
+         },
+         {"edit change"}},
+        {"memo text in code",
+         [](Controls& t) { t.Get<TMemo>("Memo")->SetText("a\r\nb"); },
+         {"memo change"}},
+        {"list index in code", [](Controls& t) { t.Get<TListBox>("List")->SetItemIndex(1); }, {}},
+        {"list item chosen",
+         [](Controls& t) {
+             RECT r = t.Get<TListBox>("List")->ItemRect(2);
+             ClickAt(t.H("List"), r.left + 2, r.top + 2);
+         },
+         {"list click"}},
+        {"combo index in code",
+         [](Controls& t) { t.Get<TComboBox>("Combo")->SetItemIndex(2); },
+         {}},
+        {"combo text in code", [](Controls& t) { t.Get<TComboBox>("Combo")->SetText("red"); }, {}},
+        {"combo item chosen by key",
+         [](Controls& t) {
+             t.Get<TComboBox>("Combo")->SetFocus();
+             PressKey(VK_DOWN);
+         },
+         {"combo click", "combo change"}},
+        {"check in code",
+         [](Controls& t) { t.Get<TCheckBox>("Check")->SetChecked(true); },
+         {"check click"}},
+        {"check again", [](Controls& t) { t.Get<TCheckBox>("Check")->SetChecked(true); }, {}},
+        {"check clicked",
+         [](Controls& t) { SendMessageA(t.H("Check"), BM_CLICK, 0, 0); },
+         {"check click"}},
+        {"radio in code",
+         [](Controls& t) { t.Get<TRadioButton>("RadioB")->SetChecked(true); },
+         {"radioB click"}},
+        {"radio clicked",
+         [](Controls& t) { SendMessageA(t.H("RadioA"), BM_CLICK, 0, 0); },
+         {"radioA click"}},
+        {"scroll position in code",
+         [](Controls& t) { t.Get<TScrollBar>("Scroll")->SetPosition(10); },
+         {"scroll change"}},
+        {"scroll line down",
+         [](Controls& t) {
+             SendMessageA(t.form->Handle(), WM_VSCROLL, SB_LINEDOWN,
+                          reinterpret_cast<LPARAM>(t.H("Scroll")));
+         },
+         {"scroll 1 11", "scroll change"}},
+        {"scroll ends",
+         [](Controls& t) {
+             SendMessageA(t.form->Handle(), WM_VSCROLL, SB_ENDSCROLL,
+                          reinterpret_cast<LPARAM>(t.H("Scroll")));
+         },
+         {"scroll 8 11"}},
+        {"tab in code", [](Controls& t) { t.Get<TTabControl>("Tabs")->SetTabIndex(1); }, {}},
+        {"tab clicked",
+         [](Controls& t) {
+             RECT r{};
+             SendMessageA(t.H("Tabs"), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+             ClickAt(t.H("Tabs"), r.left + 4, r.top + 4);
+         },
+         {"tabs change"}},
+        {"up-down position in code",
+         [](Controls& t) { t.Get<TUpDown>("UpDown")->SetPosition(5); },
+         {}},
+        {"up-down upper button",
+         [](Controls& t) { ClickAt(t.H("UpDown"), 8, 4); },
+         {"updown next"}},
+    };
+    for (const EventCase& c : cases) {
+        log.clear();
+        c.action(*this);
+        Pump();
+        EXPECT_EQ(log, c.events) << c.what;
+    }
+    // What the windows say afterwards.
+    EXPECT_EQ(SendMessageA(H("Combo"), CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(Get<TComboBox>("Combo")->Text(), "green");
+    EXPECT_EQ(SendMessageA(H("RadioB"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageA(H("RadioA"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageA(H("Check"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageA(H("Scroll"), SBM_GETPOS, 0, 0), 11);
+    EXPECT_EQ(SendMessageA(H("Tabs"), TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(Get<TUpDown>("UpDown")->Position(), 6);
+    EXPECT_EQ(Get<TListBox>("List")->ItemIndex(), 2);
+    EXPECT_EQ(Get<TMemo>("Memo")->Lines()->Count(), 2);
+    EXPECT_EQ(Get<TEdit>("Edit")->Modified(), true);
+}
+
+TEST_F(Controls, ItemsLongerThanAnyBufferAreReadWhole) {
+    std::string longItem(5000, 'x');
+    longItem += "end";
+    form->HandleNeeded();  // the items are in the windows
+    for (TStrings* items : {Get<TListBox>("List")->Items(), Get<TComboBox>("Combo")->Items()}) {
+        items->Add(longItem);
+        EXPECT_EQ(items->Strings(items->Count() - 1), longItem);
+        EXPECT_THROW(items->Strings(items->Count()), EStringListError);
+    }
+}
+
+TEST_F(Controls, ANewWindowKeepsItemsTextSelectionAndPosition) {
+    auto* list = Get<TListBox>("List");
+    auto* combo = Get<TComboBox>("History");
+    auto* edit = Get<TEdit>("Edit");
+    auto* scroll = Get<TScrollBar>("Scroll");
+    auto* tabs = Get<TTabControl>("Tabs");
+    auto* panel = new TPanel(form);
+    panel->SetBounds(0, 0, 100, 100);
+    panel->SetParent(form);
+    form->Show();
+    for (int i = 0; i < 30; ++i)
+        list->Items()->AddObject("item " + std::to_string(i), reinterpret_cast<void*>(i + 100));
+    list->SetItemIndex(20);
+    list->SetTopIndex(15);
+    combo->Items()->Add("first address");
+    combo->Items()->Add("second address");
+    combo->SetItemIndex(1);
+    combo->SetText("typed address");
+    edit->SetText("kept text");
+    edit->SetSelStart(2);
+    edit->SetSelLength(3);
+    scroll->SetPosition(42);
+    tabs->SetTabIndex(1);
+    Pump();
+    log.clear();
+
+    // One window at a time, the whole form (its children go with it), and re-parenting.
+    for (TWinControl* c : std::vector<TWinControl*>{list, combo, edit, scroll, tabs})
+        c->RecreateWnd();
+    form->SetBorderStyle(bsDialog);
+    list->SetParent(panel);
+    Pump();
+
+    EXPECT_EQ(list->Count(), 33);
+    EXPECT_EQ(list->Items()->Strings(20), "item 17");
+    EXPECT_EQ(list->Items()->Objects(20), reinterpret_cast<void*>(117));
+    EXPECT_EQ(list->ItemIndex(), 20);
+    EXPECT_EQ(SendMessageA(list->Handle(), LB_GETTOPINDEX, 0, 0), 15);
+    EXPECT_EQ(GetParent(list->Handle()), panel->Handle());
+    EXPECT_EQ(combo->Items()->Count(), 2);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(combo->Text(), "typed address");
+    EXPECT_EQ(edit->Text(), "kept text");
+    EXPECT_EQ(edit->SelStart(), 2);
+    EXPECT_EQ(edit->SelLength(), 3);
+    EXPECT_EQ(SendMessageA(scroll->Handle(), SBM_GETPOS, 0, 0), 42);
+    EXPECT_EQ(tabs->TabIndex(), 1);
+    EXPECT_EQ(tabs->Tabs()->Strings(1), "second");
+    EXPECT_EQ(log, Log{});  // a new window is no change
+}
+
+TEST_F(Controls, OwnerDrawnItemsArePaintedByTheirHandler) {
+    auto* list = Get<TListBox>("List");
+    auto* combo = Get<TComboBox>("Combo");
+    list->SetStyle(lbOwnerDrawFixed);
+    list->SetItemHeight(18);
+    combo->SetStyle(csOwnerDrawFixed);
+    const TColor colours[] = {clRed, clLime, clBlue};
+    bool failOnce = true;
+    std::vector<std::string> errors;
+    app.OnException = [&](TComponent*, std::exception_ptr e) {
+        errors.push_back(TApplication::ExceptionMessage(e));
+    };
+    TDrawItemEvent draw = [&](TWinControl* control, int index, RECT rect, TOwnerDrawState) {
+        if (control == combo && failOnce) {
+            failOnce = false;
+            throw Exception("drawing failed");
+        }
+        TCanvas* canvas = control == list ? list->Canvas() : combo->Canvas();
+        canvas->Brush()->SetColor(colours[index % 3]);
+        canvas->FillRect(rect);
+    };
+    list->OnDrawItem = draw;
+    combo->OnDrawItem = draw;
+    combo->SetItemIndex(2);
+    form->Show();
+    list->Repaint();
+    combo->Repaint();
+    Pump();
+    combo->Repaint();
+    Pump();
+    auto pixel = [](HWND wnd, int x, int y) {
+        HDC dc = GetDC(wnd);
+        COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(wnd, dc);
+        return c;
+    };
+    for (int i = 0; i < 3; ++i) {
+        RECT r = list->ItemRect(i);
+        EXPECT_EQ(r.bottom - r.top, 18);
+        EXPECT_EQ(pixel(list->Handle(), r.left + 5, r.top + 9), static_cast<COLORREF>(colours[i]))
+            << i;
+    }
+    // The closed combo box shows its selected item drawn by the handler.
+    EXPECT_EQ(pixel(combo->Handle(), 6, combo->Height() / 2), static_cast<COLORREF>(clBlue));
+    // A handler that throws inside the system's painting reaches OnException; painting goes on.
+    EXPECT_EQ(errors, std::vector<std::string>{"drawing failed"});
+}
+
+}  // namespace
