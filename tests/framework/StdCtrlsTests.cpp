@@ -287,3 +287,59 @@ TEST_F(Controls, OwnerDrawnItemsArePaintedByTheirHandler) {
 }
 
 }  // namespace
+
+namespace {
+
+const TComponentRow kBar[] = {
+    {Make<TCoolBar>, "Bar", "", 0, 0, 400, 30, "", bfAlignTop, 0},
+    {Make<TPanel>, "Address", "Bar", 0, 0, 120, 24, "A", 0, 0},
+    {Make<TPanel>, "Menu", "Bar", 0, 0, 100, 24, "M", 0, 0},
+    {Make<TPanel>, "Favorites", "Bar", 0, 0, 100, 24, "F", 0, 0},
+};
+
+TEST(CoolBar, BandsMovedInCodeReadBackInTheirNewOrderWidthsAndBreaks) {
+    DrainQueue();
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    form->SetBounds(40, 40, 500, 200);
+    BuildForm(form, kBar);
+    auto* bar = FindAs<TCoolBar>(form, "Bar");
+    TCoolBands* bands = bar->Bands();
+    auto names = [&] {
+        std::string s;
+        for (int i = 0; i < bands->Count(); ++i) s += bands->Items(i)->Control()->Name() + " ";
+        return s;
+    };
+    form->Show();
+    Pump();
+    ASSERT_EQ(names(), "Address Menu Favorites ");
+    int threeRows = bar->Height();  // a new band starts a row of its own
+    for (int i = 0; i < 3; ++i) bands->Items(i)->SetBreak(false);
+    int oneRow = bar->Height();
+    EXPECT_LT(oneRow, threeRows);
+
+    bands->Items(2)->SetIndex(0);
+    bands->Items(2)->SetBreak(true);  // Menu starts a second row
+    bands->Items(1)->SetWidth(150);   // Address, first of the first row... now the only one
+    EXPECT_EQ(names(), "Favorites Address Menu ");
+    EXPECT_TRUE(bands->Items(2)->Break());
+    EXPECT_FALSE(bands->Items(1)->Break());
+    EXPECT_GT(bar->Height(), oneRow);  // the bar grew to two rows
+    // The system agrees on the order.
+    REBARBANDINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = RBBIM_CHILD;
+    SendMessageA(bar->Handle(), RB_GETBANDINFOA, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.hwndChild, FindAs<TWinControl>(form, "Favorites")->Handle());
+
+    // Favorites and Address share the first row: Favorites' width is its own.
+    bands->Items(0)->SetWidth(140);
+    EXPECT_EQ(bands->Items(0)->Width(), 140);
+    bar->RecreateWnd();
+    EXPECT_EQ(names(), "Favorites Address Menu ");
+    EXPECT_EQ(bands->Items(0)->Width(), 140);
+    EXPECT_TRUE(bands->Items(2)->Break());
+    EXPECT_EQ(bands->FindBand(FindAs<TControl>(form, "Menu")), bands->Items(2));
+}
+
+}  // namespace
