@@ -114,6 +114,8 @@ void BuildControl(TForm* form, TControl* control, const TComponentRow& row) {
     std::string caption = row.Caption ? row.Caption : "";
     uint32_t style = row.Style;
     ApplyKindStyle(control, style, caption);
+    // Some kinds turn on a change of theirs (a vertical scroll bar swaps its sides).
+    control->SetBounds(row.Left, row.Top, row.Width, row.Height);
     if (!caption.empty() && TakesCaptionAsText(control, caption)) control->SetCaption(caption);
     bool autoSize = style & bfAutoSize;
     if (control->AutoSize() != autoSize) control->SetAutoSize(autoSize);

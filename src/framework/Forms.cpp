@@ -192,7 +192,14 @@ TWindowState TForm::WindowState() const {
 
 void TForm::SetWindowState(TWindowState state) {
     FWindowState = state;
-    if (HandleAllocated() && FVisible) ShowWindow(FHandle, ShowCommand(state));
+    if (!HandleAllocated() || !FVisible) return;
+    if (state != wsNormal) {
+        ShowWindow(FHandle, ShowCommand(state));
+        return;
+    }
+    // Restoring a minimised window may bring back its maximised size first.
+    for (int i = 0; i < 2 && (IsIconic(FHandle) || IsZoomed(FHandle)); ++i)
+        ShowWindow(FHandle, SW_RESTORE);
 }
 
 void TForm::ApplyPosition() {

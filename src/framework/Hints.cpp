@@ -151,7 +151,8 @@ void THintController::ControlChanged(TControl* control) {
         FApplication->Hint = longHint;
         if (FApplication->OnHint) FApplication->OnHint(FApplication);
     }
-    if (!HintsOn(control) || GetShortHint(control->Hint()).empty()) return;
+    FText = GetShortHint(hint);
+    if (!HintsOn(control) || FText.empty()) return;
     int pause = wasShowing ? FApplication->HintShortPause : FApplication->HintPause;
     FShowTimer->SetInterval(static_cast<unsigned>(pause > 0 ? pause : 1));
     FShowTimer->SetEnabled(true);
@@ -164,7 +165,7 @@ void THintController::ShowNow() {
     GetCursorPos(&cursor);
     THintInfo info;
     info.HintControl = FControl;
-    info.HintStr = GetShortHint(FControl->Hint());
+    info.HintStr = FText;
     info.HintPos = POINT{cursor.x, cursor.y + 20};
     info.HintMaxWidth = Screen ? Screen->Width() : 640;
     info.HintColor = FApplication->HintColor;

@@ -55,6 +55,7 @@ private:
 
     TApplication* FApplication;
     TControl* FControl = nullptr;
+    std::string FText;  // the short hint of the control or of the nearest parent with one
     THintWindow* FWindow;
     TTimer* FShowTimer;
     TTimer* FHideTimer;
