@@ -8,6 +8,9 @@
 
 #include <jpeglib.h>
 
+#include "UiTestKit.h"
+#include "core/TempDir.h"
+#include "framework/ExtCtrls.h"
 #include "framework/JpegImage.h"
 #include "framework/core/Streams.h"
 
@@ -107,6 +110,48 @@ TEST(JpegImage, AFailureIsAnExceptionAndKeepsThePicture) {
     EXPECT_THROW(img.LoadFromMemory(noise.data(), noise.size()), EJPEG);
     EXPECT_EQ(img.Width(), 16);
     EXPECT_EQ(img.Status(), quiro::framework::JpegStatus::Complete);
+}
+
+TEST(Image, ShowsAJpegPictureCentredAndSavesItInTheFormatOfTheName) {
+    TempDir dir;
+    std::vector<uint8_t> data = MakeJpeg(40, 20);
+    {
+        TFileStream f(dir.Path("in.jpg"), fmCreate);
+        f.WriteBuffer(data.data(), static_cast<int32_t>(data.size()));
+    }
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    form->SetBounds(30, 30, 200, 150);
+    auto* image = new TImage(form);
+    image->SetParent(form);
+    image->SetBounds(0, 0, 100, 60);
+    image->SetCenter(true);
+    int clicks = 0;
+    image->OnClick = [&](TComponent*) { ++clicks; };
+    image->Picture()->LoadFromFile(dir.Path("in.jpg"));
+    EXPECT_EQ(image->Picture()->Width(), 40);
+    form->Show();
+    image->Repaint();
+    uitest::Pump();
+    HDC dc = GetDC(form->Handle());
+    COLORREF left = GetPixel(dc, 35, 30), right = GetPixel(dc, 65, 30),
+             outside = GetPixel(dc, 10, 5);
+    ReleaseDC(form->Handle(), dc);
+    EXPECT_GT(GetRValue(left), 200);   // the red half, placed in the middle
+    EXPECT_GT(GetBValue(right), 200);  // the blue half
+    EXPECT_EQ(outside, GetSysColor(COLOR_BTNFACE));
+    uitest::ClickAt(form->Handle(), 50, 30);
+    EXPECT_EQ(clicks, 1);
+
+    image->Picture()->SaveToFile(dir.Path("out.jpg"));  // the same bytes
+    TMemoryStream again;
+    again.LoadFromFile(dir.Path("out.jpg"));
+    EXPECT_EQ(std::vector<uint8_t>(again.Memory(), again.Memory() + again.Size()), data);
+    image->Picture()->SaveToFile(dir.Path("out.bmp"));  // a bitmap
+    TBitmap bitmap;
+    bitmap.LoadFromFile(dir.Path("out.bmp"));
+    EXPECT_EQ(bitmap.Width(), 40);
+    EXPECT_EQ(bitmap.Height(), 20);
 }
 
 }  // namespace

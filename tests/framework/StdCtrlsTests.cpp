@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "UiTestKit.h"
+#include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormBuilder.h"
+#include "framework/Samples.h"
 #include "framework/StdCtrls.h"
 
 using namespace uitest;
@@ -340,6 +342,73 @@ TEST(CoolBar, BandsMovedInCodeReadBackInTheirNewOrderWidthsAndBreaks) {
     EXPECT_EQ(bands->Items(0)->Width(), 140);
     EXPECT_TRUE(bands->Items(2)->Break());
     EXPECT_EQ(bands->FindBand(FindAs<TControl>(form, "Menu")), bands->Items(2));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SmallControls, ColoursButtonGroupsSpinHalvesAndScrolledBoxes) {
+    DrainQueue();
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    form->SetBounds(40, 40, 320, 240);
+    const TComponentRow rows[] = {
+        {Make<TEdit>, "Edit", "", 8, 8, 100, 21, "", 0, 0},
+        {Make<TPanel>, "Panel", "", 120, 8, 80, 40, "", 0, 0},
+        {Make<TSpeedButton>, "One", "", 8, 60, 40, 22, "1", 0, 5},
+        {Make<TSpeedButton>, "Two", "", 50, 60, 40, 22, "2", 0, 5},
+        {Make<TCSpinButton>, "Spin", "", 100, 56, 18, 30, "", 0, 0},
+        {Make<TScrollBox>, "Box", "", 8, 100, 120, 60, "", 0, 0},
+        {Make<TPanel>, "Far", "Box", 0, 150, 50, 20, "", 0, 0},
+    };
+    BuildForm(form, rows);
+    auto* edit = FindAs<TEdit>(form, "Edit");
+    auto* panel = FindAs<TPanel>(form, "Panel");
+    edit->SetColor(clYellow);
+    edit->Font()->SetColor(clRed);
+    panel->SetColor(clTeal);
+    std::vector<std::string> log;
+    for (const char* name : {"One", "Two"}) {
+        auto* b = FindAs<TSpeedButton>(form, name);
+        b->SetGroupIndex(static_cast<int>(b->Tag));
+        b->OnClick = [&log, name](TComponent*) { log.push_back(name); };
+    }
+    auto* spin = FindAs<TCSpinButton>(form, "Spin");
+    spin->OnUpClick = [&](TComponent*) { log.push_back("up"); };
+    spin->OnDownClick = [&](TComponent*) { log.push_back("down"); };
+    form->Show();
+    Pump();
+    auto pixel = [](HWND wnd, int x, int y) {
+        HDC dc = GetDC(wnd);
+        COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(wnd, dc);
+        return c;
+    };
+    // The system's edit paints in the colours its control answers through the parent.
+    EXPECT_EQ(pixel(edit->Handle(), 3, 3), static_cast<COLORREF>(clYellow));
+    EXPECT_EQ(pixel(panel->Handle(), 40, 20), static_cast<COLORREF>(clTeal));
+
+    ClickAt(form->Handle(), 20, 70);  // One goes down
+    ClickAt(form->Handle(), 60, 70);  // Two goes down, One up
+    EXPECT_FALSE(FindAs<TSpeedButton>(form, "One")->Down());
+    EXPECT_TRUE(FindAs<TSpeedButton>(form, "Two")->Down());
+    ClickAt(form->Handle(), 60, 70);  // a down button stays down without AllowAllUp
+    EXPECT_TRUE(FindAs<TSpeedButton>(form, "Two")->Down());
+    ClickAt(spin->Handle(), 9, 4);
+    ClickAt(spin->Handle(), 9, 26);
+    EXPECT_EQ(log, (std::vector<std::string>{"One", "Two", "Two", "up", "down"}));
+
+    // A child beyond the box's client area is reached by scrolling.
+    auto* box = FindAs<TScrollBox>(form, "Box");
+    auto* beyond = FindAs<TPanel>(form, "Far");
+    box->UpdateScrollBars();
+    SendMessageA(box->Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+    RECT client;
+    GetClientRect(box->Handle(), &client);
+    EXPECT_EQ(beyond->Top() + beyond->Height(), client.bottom);
+    SendMessageA(box->Handle(), WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(beyond->Top(), 150);
 }
 
 }  // namespace
