@@ -290,9 +290,10 @@ int TMemoStrings::GetCount() const {
 }
 
 std::string TMemoStrings::Get(int index) const {
+    if (index < 0 || index >= GetCount()) IndexError(index);
     HWND w = Wnd();
     LRESULT start = SendMessageA(w, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-    if (index < 0 || start < 0) IndexError(index);
+    if (start < 0) IndexError(index);
     auto len = static_cast<size_t>(SendMessageA(w, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
     std::string buf(std::max<size_t>(len, sizeof(WORD)) + 1, '\0');
     *reinterpret_cast<WORD*>(buf.data()) = static_cast<WORD>(std::min<size_t>(len, 0xFFFF));

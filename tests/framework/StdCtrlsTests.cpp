@@ -412,3 +412,76 @@ TEST(SmallControls, ColoursButtonGroupsSpinHalvesAndScrolledBoxes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Controls, MemoLinesAreTheWindowsLines) {
+    auto* memo = Get<TMemo>("Memo");
+    TStrings* lines = memo->Lines();
+    lines->Add("first");
+    lines->Add("second");
+    lines->Insert(1, "middle");
+    lines->SetStrings(2, "last");
+    EXPECT_EQ(memo->Text(), "first\r\nmiddle\r\nlast\r\n");
+    EXPECT_EQ(lines->Count(), 3);
+    lines->Delete(0);
+    EXPECT_EQ(lines->Strings(0), "middle");
+    memo->SetText("a\r\nb\r\n");  // a final line break makes no empty last line
+    EXPECT_EQ(lines->Count(), 2);
+    lines->SetText("x\ny\rz");
+    EXPECT_EQ(memo->Text(), "x\r\ny\r\nz");
+    lines->Clear();
+    EXPECT_EQ(lines->Count(), 0);
+    EXPECT_THROW(lines->Strings(0), EStringListError);
+}
+
+TEST_F(Controls, KeysTypedIntoAnEditableComboAreTheCombosKeys) {
+    auto* combo = Get<TComboBox>("History");
+    std::string typed;
+    combo->OnKeyPress = [&](TComponent*, char& key) {
+        typed += key;
+        if (key == '\r') key = 0;  // Enter used up by the box
+    };
+    int enters = 0;
+    combo->OnEnter = [&](TComponent*) { ++enters; };
+    form->Show();
+    combo->SetFocus();
+    EXPECT_TRUE(combo->Focused());
+    EXPECT_NE(GetFocus(), combo->Handle());  // the system's edit inside has it
+    EXPECT_EQ(form->ActiveControl(), combo);
+    EXPECT_EQ(enters, 1);
+    PressKey('A');
+    PressKey(VK_RETURN);
+    EXPECT_EQ(typed, "a\r");
+    EXPECT_EQ(combo->Text(), "a");
+}
+
+TEST_F(Controls, ARefusedTabChangeKeepsTheTab) {
+    auto* tabs = Get<TTabControl>("Tabs");
+    bool allow = false;
+    tabs->OnChanging = [&](TComponent*, bool& ok) { ok = allow; };
+    form->Show();
+    RECT r{};
+    SendMessageA(tabs->Handle(), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+    ClickAt(tabs->Handle(), r.left + 4, r.top + 4);
+    EXPECT_EQ(tabs->TabIndex(), 0);
+    EXPECT_EQ(log, Log{});
+    allow = true;
+    ClickAt(tabs->Handle(), r.left + 4, r.top + 4);
+    EXPECT_EQ(tabs->TabIndex(), 1);
+    EXPECT_EQ(log, Log{"tabs change"});
+}
+
+TEST(FormBuilder, RowsNamingUnknownParentsOrTwiceTheSameNameAreRefused) {
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    const TComponentRow orphan[] = {{Make<TEdit>, "Edit", "NoSuchPanel", 0, 0, 10, 10, "", 0, 0}};
+    EXPECT_THROW(BuildForm(form, orphan), Exception);
+    const TComponentRow twice[] = {{Make<TEdit>, "Twice", "", 0, 0, 10, 10, "", 0, 0},
+                                   {Make<TEdit>, "Twice", "", 0, 0, 10, 10, "", 0, 0}};
+    EXPECT_THROW(BuildForm(form, twice), Exception);
+    EXPECT_THROW(FindAs<TButton>(form, "Twice"), Exception);  // found, but of another kind
+    EXPECT_NE(FindAs<TEdit>(form, "Twice"), nullptr);
+}
+
+}  // namespace
