@@ -6,6 +6,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/Screen.h"
+#include "framework/WindowUtils.h"
 #include "framework/core/Exception.h"
 
 namespace {
@@ -23,17 +24,9 @@ std::map<std::string, WNDPROC>& ClassDefaults() {
 }
 
 // Child windows by their control id: WM_MEASUREITEM names its control only by the id.
-std::map<UINT, TWinControl*>& ControlIds() {
-    static std::map<UINT, TWinControl*> ids;
+TIdMap<TWinControl>& ControlIds() {
+    static TIdMap<TWinControl> ids(1000, 0xFFFF);
     return ids;
-}
-
-UINT NewControlId(TWinControl* control) {
-    static UINT next = 1000;
-    auto& ids = ControlIds();
-    while (ids.count(next) || next < 1000) next = next >= 0xFFFF ? 1000 : next + 1;
-    ids[next] = control;
-    return next++;
 }
 
 bool IsMouseMessage(UINT msg) {
@@ -492,7 +485,7 @@ void TWinControl::CreateWnd() {
     FDefWndProc = known->second;
     HMENU id = nullptr;
     if (p.Style & WS_CHILD) {
-        if (!FControlId) FControlId = NewControlId(this);
+        if (!FControlId) FControlId = ControlIds().Add(this);
         id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(FControlId));
     }
     gCreating = this;
@@ -526,7 +519,7 @@ void TWinControl::DestroyWnd() {
     FDestroyingHandle = false;
     FHandle = nullptr;
     if (FControlId) {
-        ControlIds().erase(FControlId);
+        ControlIds().Remove(FControlId);
         FControlId = 0;
     }
 }
@@ -897,8 +890,7 @@ bool TWinControl::ReflectNotification(TMessage& message) {
         case WM_MEASUREITEM: {
             auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
             if (mis->CtlType == ODT_MENU) return false;
-            auto it = ControlIds().find(mis->CtlID);
-            if (it != ControlIds().end()) target = it->second;
+            target = ControlIds().Find(mis->CtlID);
             break;
         }
         default:
@@ -976,6 +968,12 @@ void TWinControl::ContextMenu(TMessage& message) {
 
 void TWinControl::WndProc(TMessage& message) {
     if (ReflectNotification(message)) return;
+    if (IsMouseMessage(message.Msg)) {
+        if (RouteMouse(message)) return;
+        DefaultHandler(message);
+        MouseMessage(message);
+        return;
+    }
     switch (message.Msg) {
         case WM_PAINT:
             if (HasWindowlessChildren()) {
@@ -983,20 +981,6 @@ void TWinControl::WndProc(TMessage& message) {
                 return;
             }
             DefaultHandler(message);
-            return;
-        case WM_MOUSEMOVE:
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-        case WM_MBUTTONDBLCLK:
-            if (RouteMouse(message)) return;
-            DefaultHandler(message);
-            MouseMessage(message);
             return;
         case WM_MOUSELEAVE:
             SetMouseControl(nullptr);

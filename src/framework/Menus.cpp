@@ -1,23 +1,14 @@
 #include "framework/Menus.h"
 
 #include <algorithm>
-#include <map>
 
 #include "framework/WindowUtils.h"
 
 namespace {
 
-std::map<UINT, TMenuItem*>& Commands() {
-    static std::map<UINT, TMenuItem*> commands;
+TIdMap<TMenuItem>& Commands() {
+    static TIdMap<TMenuItem> commands(100, 0xEFFF);
     return commands;
-}
-
-UINT NewCommand(TMenuItem* item) {
-    static UINT next = 100;
-    auto& commands = Commands();
-    while (commands.count(next) || next < 100) next = next >= 0xEFFF ? 100 : next + 1;
-    commands[next] = item;
-    return next++;
 }
 
 // The window that owns shown pop-up menus when no window of ours is active.
@@ -33,10 +24,10 @@ HWND PopupWindow() {
 
 // ---- TMenuItem --------------------------------------------------------------------------
 
-TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), FCommand(NewCommand(this)) {}
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), FCommand(Commands().Add(this)) {}
 
 TMenuItem::~TMenuItem() {
-    Commands().erase(FCommand);
+    Commands().Remove(FCommand);
     while (!FItems.empty()) delete FItems.back();
     if (FParent) FParent->Remove(this);
 }
@@ -126,8 +117,7 @@ TMenuItem* TMenuItem::FindShortCut(TShortCut shortCut) {
 }
 
 TMenuItem* TMenuItem::FromCommand(UINT command) {
-    auto it = Commands().find(command);
-    return it == Commands().end() ? nullptr : it->second;
+    return Commands().Find(command);
 }
 
 void TMenuItem::Click() {

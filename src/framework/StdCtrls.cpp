@@ -29,12 +29,24 @@ TOwnerDrawState DrawStateOf(UINT itemState) {
     return s;
 }
 
-// Owner drawing of one list or combo box item on `canvas`: selection colours, the item,
-// the focus rectangle.
-template <class DrawFn>
-void OwnerDraw(TMessage& message, TCanvas& canvas, TFont& font, TColor color, DrawFn draw) {
+// The owner-draw notices of a list or combo box: an item drawn on `canvas` (selection
+// colours, the item, the focus rectangle), or an item's height asked. False for any other
+// message.
+template <class DrawFn, class MeasureFn>
+bool OwnerDrawMessage(TMessage& message, TControlCanvas& canvas, TFont& font, TColor color,
+                      int itemHeight, bool variable, DrawFn draw, MeasureFn measure) {
+    if (message.Msg == CN_MEASUREITEM) {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
+        int height = itemHeight;
+        if (variable) measure(static_cast<int>(mis->itemID), height);
+        mis->itemHeight = static_cast<UINT>(height);
+        message.Result = TRUE;
+        return true;
+    }
+    if (message.Msg != CN_DRAWITEM) return false;
     auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam);
     TOwnerDrawState state = DrawStateOf(dis->itemState);
+    canvas.FreeContext();
     canvas.SetHandle(dis->hDC);
     struct Release {
         TCanvas& c;
@@ -52,6 +64,7 @@ void OwnerDraw(TMessage& message, TCanvas& canvas, TFont& font, TColor color, Dr
         canvas.FillRect(dis->rcItem);
     if (state & odFocused) DrawFocusRect(dis->hDC, &dis->rcItem);
     message.Result = TRUE;
+    return true;
 }
 
 }  // namespace
@@ -654,6 +667,11 @@ void TCustomListBox::MeasureItem(int index, int& height) {
 }
 
 void TCustomListBox::WndProc(TMessage& message) {
+    if (OwnerDrawMessage(
+            message, FCanvas, FFont, FColor, FItemHeight, FStyle == lbOwnerDrawVariable,
+            [this](int i, RECT r, TOwnerDrawState st) { DrawItem(i, r, st); },
+            [this](int i, int& h) { MeasureItem(i, h); }))
+        return;
     switch (message.Msg) {
         case CN_COMMAND:
             if (HIWORD(message.WParam) == LBN_SELCHANGE)
@@ -662,19 +680,6 @@ void TCustomListBox::WndProc(TMessage& message) {
                 DblClick();
             message.Result = 0;
             return;
-        case CN_DRAWITEM:
-            FCanvas.FreeContext();
-            OwnerDraw(message, FCanvas, FFont, FColor,
-                      [this](int i, RECT r, TOwnerDrawState s) { DrawItem(i, r, s); });
-            return;
-        case CN_MEASUREITEM: {
-            auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
-            int height = FItemHeight;
-            if (FStyle == lbOwnerDrawVariable) MeasureItem(static_cast<int>(mis->itemID), height);
-            mis->itemHeight = static_cast<UINT>(height);
-            message.Result = TRUE;
-            return;
-        }
         default:
             TWinControl::WndProc(message);
     }
@@ -904,6 +909,11 @@ void TCustomComboBox::MeasureItem(int index, int& height) {
 }
 
 void TCustomComboBox::WndProc(TMessage& message) {
+    if (OwnerDrawMessage(
+            message, FCanvas, FFont, FColor, FItemHeight, FStyle == csOwnerDrawVariable,
+            [this](int i, RECT r, TOwnerDrawState st) { DrawItem(i, r, st); },
+            [this](int i, int& h) { MeasureItem(i, h); }))
+        return;
     switch (message.Msg) {
         case CN_COMMAND:
             switch (HIWORD(message.WParam)) {
@@ -932,19 +942,6 @@ void TCustomComboBox::WndProc(TMessage& message) {
             }
             message.Result = 0;
             return;
-        case CN_DRAWITEM:
-            FCanvas.FreeContext();
-            OwnerDraw(message, FCanvas, FFont, FColor,
-                      [this](int i, RECT r, TOwnerDrawState s) { DrawItem(i, r, s); });
-            return;
-        case CN_MEASUREITEM: {
-            auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
-            int height = FItemHeight;
-            if (FStyle == csOwnerDrawVariable) MeasureItem(static_cast<int>(mis->itemID), height);
-            mis->itemHeight = static_cast<UINT>(height);
-            message.Result = TRUE;
-            return;
-        }
         default:
             TWinControl::WndProc(message);
     }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "framework/Controls.h"
@@ -55,4 +56,28 @@ private:
     friend BOOL CALLBACK QuiroDisableWindow(HWND, LPARAM);
     HWND FExcept;
     std::vector<HWND> FWindows;
+};
+
+// Numbers handed out to objects the system names only by a number (child-window ids, menu
+// commands): from `first` to `last`, none given twice while it is in use.
+template <class T>
+class TIdMap {
+public:
+    TIdMap(UINT first, UINT last) : FFirst(first), FLast(last), FNext(first) {}
+    UINT Add(T* object) {
+        while (FMap.count(FNext)) FNext = FNext >= FLast ? FFirst : FNext + 1;
+        UINT id = FNext;
+        FMap[id] = object;
+        FNext = FNext >= FLast ? FFirst : FNext + 1;
+        return id;
+    }
+    void Remove(UINT id) { FMap.erase(id); }
+    T* Find(UINT id) const {
+        auto it = FMap.find(id);
+        return it == FMap.end() ? nullptr : it->second;
+    }
+
+private:
+    std::map<UINT, T*> FMap;
+    UINT FFirst, FLast, FNext;
 };

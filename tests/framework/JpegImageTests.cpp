@@ -133,10 +133,9 @@ TEST(Image, ShowsAJpegPictureCentredAndSavesItInTheFormatOfTheName) {
     form->Show();
     image->Repaint();
     uitest::Pump();
-    HDC dc = GetDC(form->Handle());
-    COLORREF left = GetPixel(dc, 35, 30), right = GetPixel(dc, 65, 30),
-             outside = GetPixel(dc, 10, 5);
-    ReleaseDC(form->Handle(), dc);
+    COLORREF left = uitest::PixelAt(form->Handle(), 35, 30);
+    COLORREF right = uitest::PixelAt(form->Handle(), 65, 30);
+    COLORREF outside = uitest::PixelAt(form->Handle(), 10, 5);
     EXPECT_GT(GetRValue(left), 200);   // the red half, placed in the middle
     EXPECT_GT(GetBValue(right), 200);  // the blue half
     EXPECT_EQ(outside, GetSysColor(COLOR_BTNFACE));

@@ -270,20 +270,14 @@ TEST_F(Controls, OwnerDrawnItemsArePaintedByTheirHandler) {
     Pump();
     combo->Repaint();
     Pump();
-    auto pixel = [](HWND wnd, int x, int y) {
-        HDC dc = GetDC(wnd);
-        COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(wnd, dc);
-        return c;
-    };
     for (int i = 0; i < 3; ++i) {
         RECT r = list->ItemRect(i);
         EXPECT_EQ(r.bottom - r.top, 18);
-        EXPECT_EQ(pixel(list->Handle(), r.left + 5, r.top + 9), static_cast<COLORREF>(colours[i]))
+        EXPECT_EQ(PixelAt(list->Handle(), r.left + 5, r.top + 9), static_cast<COLORREF>(colours[i]))
             << i;
     }
     // The closed combo box shows its selected item drawn by the handler.
-    EXPECT_EQ(pixel(combo->Handle(), 6, combo->Height() / 2), static_cast<COLORREF>(clBlue));
+    EXPECT_EQ(PixelAt(combo->Handle(), 6, combo->Height() / 2), static_cast<COLORREF>(clBlue));
     // A handler that throws inside the system's painting reaches OnException; painting goes on.
     EXPECT_EQ(errors, std::vector<std::string>{"drawing failed"});
 }
@@ -379,15 +373,9 @@ TEST(SmallControls, ColoursButtonGroupsSpinHalvesAndScrolledBoxes) {
     spin->OnDownClick = [&](TComponent*) { log.push_back("down"); };
     form->Show();
     Pump();
-    auto pixel = [](HWND wnd, int x, int y) {
-        HDC dc = GetDC(wnd);
-        COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(wnd, dc);
-        return c;
-    };
     // The system's edit paints in the colours its control answers through the parent.
-    EXPECT_EQ(pixel(edit->Handle(), 3, 3), static_cast<COLORREF>(clYellow));
-    EXPECT_EQ(pixel(panel->Handle(), 40, 20), static_cast<COLORREF>(clTeal));
+    EXPECT_EQ(PixelAt(edit->Handle(), 3, 3), static_cast<COLORREF>(clYellow));
+    EXPECT_EQ(PixelAt(panel->Handle(), 40, 20), static_cast<COLORREF>(clTeal));
 
     ClickAt(form->Handle(), 20, 70);  // One goes down
     ClickAt(form->Handle(), 60, 70);  // Two goes down, One up

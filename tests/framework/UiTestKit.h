@@ -56,6 +56,14 @@ inline void ClickAt(HWND wnd, int x, int y) {
     Pump();
 }
 
+// The colour of a client pixel of a window as it is painted now.
+inline COLORREF PixelAt(HWND wnd, int x, int y) {
+    HDC dc = GetDC(wnd);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(wnd, dc);
+    return c;
+}
+
 // Clears the queue of what earlier tests left (a stray WM_QUIT above all).
 inline void DrainQueue() {
     MSG m;
