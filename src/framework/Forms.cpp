@@ -61,10 +61,9 @@ void TForm::DoCreate() {
     if (OnCreate) OnCreate(this);
 }
 
-void TForm::CreateParams(TCreateParams& params) {
-    TWinControl::CreateParams(params);
-    DWORD style = WS_CLIPCHILDREN;
-    DWORD ex = WS_EX_CONTROLPARENT;
+void TForm::FrameStyle(DWORD& style, DWORD& exStyle) const {
+    style = WS_CLIPCHILDREN;
+    exStyle = WS_EX_CONTROLPARENT;
     TBorderIcons icons = FBorderIcons;
     switch (FBorderStyle) {
         case bsNone:
@@ -79,17 +78,17 @@ void TForm::CreateParams(TCreateParams& params) {
             break;
         case bsDialog:
             style |= WS_POPUP | WS_CAPTION;
-            ex |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+            exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
             icons &= biSystemMenu | biHelp;
             break;
         case bsToolWindow:
             style |= WS_CAPTION;
-            ex |= WS_EX_TOOLWINDOW;
+            exStyle |= WS_EX_TOOLWINDOW;
             icons &= biSystemMenu;
             break;
         case bsSizeToolWin:
             style |= WS_CAPTION | WS_THICKFRAME;
-            ex |= WS_EX_TOOLWINDOW;
+            exStyle |= WS_EX_TOOLWINDOW;
             icons &= biSystemMenu;
             break;
     }
@@ -97,11 +96,14 @@ void TForm::CreateParams(TCreateParams& params) {
         style |= WS_SYSMENU;
         if (icons & biMinimize) style |= WS_MINIMIZEBOX;
         if (icons & biMaximize) style |= WS_MAXIMIZEBOX;
-        if ((icons & biHelp) && !(icons & (biMinimize | biMaximize))) ex |= WS_EX_CONTEXTHELP;
+        if ((icons & biHelp) && !(icons & (biMinimize | biMaximize))) exStyle |= WS_EX_CONTEXTHELP;
     }
-    if (FFormStyle == fsStayOnTop) ex |= WS_EX_TOPMOST;
-    params.Style = style;
-    params.ExStyle = ex;
+    if (FFormStyle == fsStayOnTop) exStyle |= WS_EX_TOPMOST;
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    FrameStyle(params.Style, params.ExStyle);
     TForm* owner = FPopupParent ? FPopupParent : dynamic_cast<TForm*>(Owner());
     if (!owner && Application && Application->MainForm() != this) owner = Application->MainForm();
     params.WndParent = owner && owner != this ? owner->Handle() : nullptr;
@@ -120,22 +122,20 @@ void TForm::CreateHandleDone() {
     }
 }
 
-int TForm::ClientWidth() const {
-    if (HandleAllocated()) return TWinControl::ClientWidth();
-    TCreateParams p;
-    const_cast<TForm*>(this)->TForm::CreateParams(p);
+SIZE TForm::FrameSize() const {
+    DWORD style = 0, ex = 0;
+    FrameStyle(style, ex);
     RECT r{0, 0, 0, 0};
-    AdjustWindowRectEx(&r, p.Style, FMenu != nullptr, p.ExStyle);
-    return FWidth - (r.right - r.left);
+    AdjustWindowRectEx(&r, style, FMenu != nullptr, ex);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+int TForm::ClientWidth() const {
+    return HandleAllocated() ? TWinControl::ClientWidth() : FWidth - FrameSize().cx;
 }
 
 int TForm::ClientHeight() const {
-    if (HandleAllocated()) return TWinControl::ClientHeight();
-    TCreateParams p;
-    const_cast<TForm*>(this)->TForm::CreateParams(p);
-    RECT r{0, 0, 0, 0};
-    AdjustWindowRectEx(&r, p.Style, FMenu != nullptr, p.ExStyle);
-    return FHeight - (r.bottom - r.top);
+    return HandleAllocated() ? TWinControl::ClientHeight() : FHeight - FrameSize().cy;
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {

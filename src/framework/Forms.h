@@ -105,6 +105,9 @@ private:
     void FocusChanged(TWinControl* control);
     void ControlDestroying(TWinControl* control);
     void DialogKey(TMessage& message);
+    // The window styles of the border style, icons and form style; the frame's size.
+    void FrameStyle(DWORD& style, DWORD& exStyle) const;
+    SIZE FrameSize() const;
     void ApplyPosition();
     void Activated(TMessage& message);
 
