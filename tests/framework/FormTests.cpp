@@ -165,6 +165,13 @@ TEST_F(Forms, WindowlessControlsTakeTheirMouseEventsAndHintsShowAfterThePause) {
     PostMessageA(console->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(13, 14));
     Pump();
     EXPECT_EQ(log, (std::vector<std::string>{"down 0 3,4 left", "click"}));
+    // Over the logo the mouse shows the logo's own cursor.
+    logo->SetCursor(crHandPoint);
+    POINT over = logo->ClientToScreen(POINT{5, 5});
+    SetCursorPos(over.x, over.y);
+    SendMessageA(console->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(console->Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
 
     // The logo has no hint of its own: its panel's, shown because the panel shows hints.
     console->SetHint("Console|The session's screen");
