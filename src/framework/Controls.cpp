@@ -951,9 +951,9 @@ void TWinControl::ContextMenu(TMessage& message) {
             POINT p = screen;
             ::ScreenToClient(FHandle, &p);
             TControl* under = ControlAtPos(p);
-            if (under) menu = under->FPopupMenu;
+            if (under) menu = under->GetPopupMenu();
         }
-        if (!menu) menu = FPopupMenu;
+        if (!menu) menu = GetPopupMenu();
         if (menu && menu->AutoPopup) {
             menu->SetPopupComponent(this);
             menu->Popup(screen.x, screen.y);

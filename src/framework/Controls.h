@@ -228,6 +228,9 @@ protected:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
     void Notification(TComponent* component, TOperation operation) override;
+    // The menu a right click on the control shows (its PopupMenu unless a control makes
+    // one of its own).
+    virtual TPopupMenu* GetPopupMenu() { return FPopupMenu; }
 
     friend class TWinControl;
     TWinControl* FParent = nullptr;

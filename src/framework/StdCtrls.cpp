@@ -96,7 +96,7 @@ void TCustomEdit::CreateWnd() {
     TWinControl::CreateWnd();
     if (FPasswordChar)
         SendMessageA(FHandle, EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);
-    SendMessageA(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+    DoSetMaxLength(FMaxLength);
     SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(FSelStart), FSelEnd);
     SendMessageA(FHandle, EM_SETMODIFY, FModified, 0);
     if (FTopLine > 0) SendMessageA(FHandle, EM_LINESCROLL, 0, FTopLine);
@@ -141,6 +141,10 @@ void TCustomEdit::SetPasswordChar(char ch) {
 
 void TCustomEdit::SetMaxLength(int length) {
     FMaxLength = length;
+    DoSetMaxLength(length);
+}
+
+void TCustomEdit::DoSetMaxLength(int length) {
     if (FHandle) SendMessageA(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(length), 0);
 }
 

@@ -40,14 +40,14 @@ public:
     // Entering by the keyboard selects the whole text.
     bool AutoSelect = true;
 
-    int SelStart() const;
-    void SetSelStart(int start);
-    int SelLength() const;
-    void SetSelLength(int length);
-    std::string SelText() const;
+    virtual int SelStart() const;
+    virtual void SetSelStart(int start);
+    virtual int SelLength() const;
+    virtual void SetSelLength(int length);
+    virtual std::string SelText() const;
     void SetSelText(const std::string& text);
     void SelectAll();
-    void Clear() { SetText(std::string()); }
+    virtual void Clear() { SetText(std::string()); }
 
     TNotifyEvent OnChange;
 
@@ -59,6 +59,8 @@ protected:
     void DestroyWnd() override;
     void DoEnter() override;
     virtual void Change();
+    // Gives the window its limit of characters (0: the system's).
+    virtual void DoSetMaxLength(int length);
 
     int FSelStart = 0, FSelEnd = 0;
     int FTopLine = 0;
@@ -105,7 +107,7 @@ private:
 class TCustomMemo : public TCustomEdit {
 public:
     explicit TCustomMemo(TComponent* owner);
-    TStrings* Lines() { return &FLines; }
+    virtual TStrings* Lines() { return &FLines; }
     TScrollStyle ScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle bars);
     bool WordWrap() const { return FWordWrap; }
