@@ -11,7 +11,7 @@
 set(QUIRO_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
                          -fno-omit-frame-pointer)
 set(QUIRO_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
-set(QUIRO_WIN32_SYSLIBS user32 gdi32 comctl32 comdlg32 advapi32 shell32 ole32 oleaut32
+set(QUIRO_WIN32_SYSLIBS user32 gdi32 comctl32 comdlg32 advapi32 shell32 oledlg ole32 oleaut32
                         uuid winmm winspool imm32 version ws2_32)
 
 function(_quiro_sources out dir)
