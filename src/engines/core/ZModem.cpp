@@ -127,6 +127,7 @@ void IDravelZModem::Start(ByteChannel* port, int direction, const std::string& d
     attention_.clear();
     winsock_ = port && port->IsWinsock() ? 1 : 0;
     zrinitReceived_ = finishing_ = zrposPending_ = 0;
+    awaitingData_ = false;
     checksumPhase_ = -1;
     eofSent_ = false;
     skippedFiles_ = incompleteFiles_ = 0;
@@ -215,6 +216,9 @@ void IDravelZModem::SendHexHeader(uint8_t type, uint32_t pos)
 
 void IDravelZModem::SendZRPOS()
 {
+    // What the sender streamed before it sees this is of no use: it is ignored until the
+    // sender comes back with a ZDATA header at this position.
+    awaitingData_ = true;
     SendHexHeader(ZRPOS, position_);
 }
 
@@ -362,10 +366,6 @@ void IDravelZModem::ReadHeaderByte(uint8_t c)
                 headerCount_ = 0;
                 headerValid_ = true;
                 std::memset(header_, 0, sizeof header_);
-            } else if (c >= ZCRCE && c <= ZCRCW && status_ == ZModemCrcError &&
-                       direction_ == DirectionReceive) {
-                // The sender is still streaming after our ZRPOS: remind it.
-                SendZRPOS();
             }
         }
         return;
@@ -394,9 +394,19 @@ void IDravelZModem::ReadHeaderByte(uint8_t c)
     if (!headerValid_ || !CheckHeaderCrc()) {
         frameKind_ = 0;
         state_ = StateHeader;
+        // While we wait for the data we asked for, what looks like a header in the
+        // sender's stream is most likely data still in flight: answering it would only
+        // restart the sender again. Our time-out asks again if the ZDATA itself was hit.
+        if (awaitingData_)
+            return;
         status_ = ZModemGarbledHeader;
         SendAttention();
-        SendZNAK();
+        // In the middle of a file the sender is streaming: only the position brings it
+        // back (a header sent again would land inside its data).
+        if (direction_ == DirectionReceive && fileHandle_ >= 0)
+            SendZRPOS();
+        else
+            SendZNAK();
         ShowStatus();
         return;
     }
@@ -524,20 +534,33 @@ void IDravelZModem::DispatchHeader()
             break;
         }
         if (pos != position_) {
-            SendZRPOS();
+            // Sent before the sender saw our ZRPOS: ignored while we wait for it.
+            if (!awaitingData_)
+                SendZRPOS();
             break;
         }
+        awaitingData_ = false;
         startSubpacket(StateFileData);
         break;
     case ZEOF:
         if (sending)
             break;
-        // A ZEOF elsewhere than at our position was sent before the sender saw our
-        // ZRPOS: the data before it has not arrived.
-        if (pos != position_ || fileHandle_ < 0)
+        if (fileHandle_ < 0) {
+            // The sender missed our ZRINIT for the file just closed.
+            if (pos == position_)
+                SendZRINIT();
             break;
+        }
+        if (pos != position_) {
+            // The data before it has not arrived. Sent before the sender saw our ZRPOS,
+            // it is ignored; otherwise the sender must have lost our place.
+            if (!awaitingData_)
+                SendZRPOS();
+            break;
+        }
         CloseFile();
         announcedName_.clear();
+        awaitingData_ = false;
         if (position_ < fileLength_)
             ++incompleteFiles_;  // the sender stopped short of the length it announced
         if (status_ == ZModemCrcError || status_ == ZModemGarbledHeader)
@@ -969,14 +992,11 @@ int IDravelZModem::CheckTimeout()
         return 1;
     }
     if (direction_ == DirectionReceive) {
-        if (status_ == ZModemCrcError) {
-            state_ = StateHeader;
-            SendZRPOS();
-        } else if (status_ == ZModemGarbledHeader) {
-            SendZNAK();
-        } else if (state_ == StateFileInfo) {
+        if (state_ == StateFileInfo) {
             SendZRINIT();
-        } else if (state_ == StateFileData) {
+        } else if (fileHandle_ >= 0) {
+            // In the middle of a file only the position brings a sender back, whatever
+            // was lost: our ZRPOS, its ZDATA header, a ZACK.
             state_ = StateHeader;
             SendZRPOS();
         } else {

@@ -147,6 +147,7 @@ private:
     int zrinitReceived_ = 0;
     int finishing_ = 0;
     int zrposPending_ = 0;
+    bool awaitingData_ = false;  // receiver: ZRPOS sent, no ZDATA at the position yet
     std::vector<uint8_t> sendBuffer_;
     uint8_t header_[9] = {};
     std::vector<uint8_t> lastHeader_;

@@ -97,6 +97,13 @@ TEST_F(Receiver, CancelNeedsFiveCans)
     EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
     EXPECT_EQ(zm.Status(), ZModemCancelled);
     EXPECT_EQ(Feed(B("a")), 0);
+    // A ZCAN header ends it as well, without a word back.
+    zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+    line.Take();
+    Feed(Hex(ZCAN));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
+    EXPECT_EQ(zm.Status(), ZModemCancelled);
+    EXPECT_TRUE(line.Take().empty());
 }
 
 TEST_F(Receiver, GarbledHeaderGetsZnakAndUnknownHeaderAborts)
@@ -115,37 +122,90 @@ TEST_F(Receiver, GarbledHeaderGetsZnakAndUnknownHeaderAborts)
     EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
 }
 
-TEST_F(Receiver, DataHeaderAtAnotherPositionIsRefused)
+TEST_F(Receiver, AfterAskingForAPositionOnlyItsZdataCounts)
 {
-    Feed(Offer("a.bin", 100));
+    const Bytes a = Pattern(4096);
+    auto part = [&](size_t from, size_t n) {
+        return Bytes(a.begin() + long(from), a.begin() + long(from + n));
+    };
+    Feed(Offer("a.bin", 4096));
     line.Take();
-    Feed(Data(40, Pattern(60)));
-    auto sent = Sent();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent[0].type, ZRPOS);
-    EXPECT_EQ(sent[0].pos, 0u);
-    EXPECT_TRUE(files.files["down\\a.bin"].empty());
-}
-
-TEST_F(Receiver, BadDataCrcAsksAgainAndAShortZeofIsIgnored)
-{
-    Bytes a = Pattern(2048);
-    Feed(Offer("a.bin", 2048));
-    line.Take();
-    Bytes p2 = Sub32(Bytes(a.begin() + 1024, a.end()), ZCRCE);
-    p2[10] ^= 0x01;
-    Feed(Cat({Bin32(ZDATA, 0), Sub32(Bytes(a.begin(), a.begin() + 1024), ZCRCG), p2}));
+    Bytes bad = Sub32(part(1024, 1024), ZCRCG);
+    bad[10] ^= 0x01;
+    Feed(Cat({Bin32(ZDATA, 0), Sub32(part(0, 1024), ZCRCG), bad}));
     auto sent = Sent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].type, ZRPOS);
     EXPECT_EQ(sent[0].pos, 1024u);
-    EXPECT_EQ(zm.Status(), ZModemCrcError);
-    // The ZEOF already in flight does not close the short file.
-    Feed(Hex(ZEOF, 2048));
+    EXPECT_EQ(label.texts.back(), "CRC Error...");
+    // What the sender streamed before it saw our ZRPOS (the rest of its frame, a restart
+    // our ZRPOS has not reached, a damaged header, the ZEOF) is neither answered nor
+    // taken for an error of its own.
+    Bytes garbled = Bin32(ZDATA, 1024);
+    garbled[5] ^= 0x04;
+    Feed(Cat({Sub32(part(2048, 1024), ZCRCG), Sub32(part(3072, 1024), ZCRCE),
+              Data(3072, part(3072, 1024)), garbled, Sub32(part(1024, 3072), ZCRCE),
+              Hex(ZEOF, 4096)}));
     EXPECT_TRUE(line.Take().empty());
-    Feed(Cat({Data(1024, Bytes(a.begin() + 1024, a.end())), Hex(ZEOF, 2048), Hex(ZFIN)}));
+    EXPECT_EQ(zm.Status(), ZModemCrcError);
+    EXPECT_EQ(label.texts.back(), "CRC Error...");
+    EXPECT_EQ(files.files["down\\a.bin"], part(0, 1024));
+    // Only our own time-out asks again.
+    clock.now += 11000;
+    EXPECT_EQ(zm.CheckTimeout(), 0);
+    sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].type, ZRPOS);
+    EXPECT_EQ(sent[0].pos, 1024u);
+    Feed(Cat({Data(1024, part(1024, 3072)), Hex(ZEOF, 4096), Hex(ZFIN)}));
     EXPECT_EQ(zm.Status(), ZModemRunning);
     EXPECT_EQ(files.files["down\\a.bin"], a);
+}
+
+TEST_F(Receiver, SenderOutOfStepMidFileGetsThePosition)
+{
+    // Not waiting for anything, 1024 bytes into a file. A header sent again would land
+    // inside the sender's stream: only the position brings it back.
+    Bytes garbled = Bin32(ZDATA, 1024);
+    garbled[5] ^= 0x04;
+    struct Row {
+        const char* what;
+        Bytes in;
+    } rows[] = {
+        {"ZDATA elsewhere", Data(2048, Pattern(100))},
+        {"garbled header", Cat({garbled, Sub32(Pattern(100), ZCRCE)})},
+        {"ZEOF elsewhere", Hex(ZEOF, 4096)},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        files.files.clear();
+        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        Feed(Cat({Offer("a.bin", 4096), Data(0, Pattern(1024))}));
+        line.Take();
+        Feed(r.in);
+        auto sent = Sent();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].type, ZRPOS);
+        EXPECT_EQ(sent[0].pos, 1024u);
+        EXPECT_EQ(files.files["down\\a.bin"], Pattern(1024));
+    }
+    EXPECT_EQ(label.texts.back(), "Garbled Header...");
+}
+
+TEST_F(Receiver, AnswersLostBetweenFilesAreGivenAgain)
+{
+    // A damaged ZFILE subpacket: the sender is asked for its offer again.
+    Bytes info = Sub32(FileInfo("a.bin", "3 0 0 0 1 3"), ZCRCW);
+    info[1] ^= 0x01;
+    Feed(Cat({Flags(ZFILE, 0), info}));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRINIT});
+    EXPECT_TRUE(files.files.empty());
+    Feed(Cat({Offer("a.bin", 3), Data(0, B("abc")), Hex(ZEOF, 3)}));
+    EXPECT_EQ(Types(line.Take()), (std::vector<int>{ZRPOS, ZRINIT}));
+    // Our ZRINIT did not arrive: the ZEOF comes again.
+    Feed(Hex(ZEOF, 3));
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRINIT});
+    EXPECT_EQ(files.files["down\\a.bin"], B("abc"));
 }
 
 TEST_F(Receiver, FinishingWithAFileCutShortIsNoSuccess)
@@ -272,8 +332,6 @@ TEST_F(Receiver, AttentionStringFromZsinitPrecedesEveryZrpos)
 
 TEST_F(Receiver, ElevenIdlePeriodsTimeOutAcrossTheClockWrap)
 {
-    Feed(Offer("a.bin", 100));
-    line.Take();
     for (int i = 1; i <= 10; ++i) {
         clock.now += 10999;  // not yet more than ten whole seconds
         EXPECT_EQ(zm.CheckTimeout(), 0);
