@@ -127,7 +127,7 @@ void IDravelZModem::Start(ByteChannel* port, int direction, const std::string& d
     attention_.clear();
     winsock_ = port && port->IsWinsock() ? 1 : 0;
     zrinitReceived_ = finishing_ = zrposPending_ = 0;
-    awaitingData_ = false;
+    awaitingData_ = resync_ = awaitingAck_ = false;
     checksumPhase_ = -1;
     eofSent_ = false;
     skippedFiles_ = incompleteFiles_ = 0;
@@ -472,6 +472,10 @@ void IDravelZModem::DispatchHeader()
             break;
         }
         unansweredOffers_ = 0;
+        if (type == ZACK && pos == position_ && !awaitingAck_) {
+            progressTick_ = Now();  // where we are: nothing moves
+            break;
+        }
         RepositionSender(pos, type == ZRPOS);
         break;
     case ZFILE:
@@ -883,8 +887,15 @@ void IDravelZModem::RepositionSender(uint32_t pos, bool zrpos)
     SetTimer(false);
     bytesTransferred_ += int64_t(pos) - int64_t(position_);
     position_ = pos;
+    // Whatever moved us, the data goes on in a new frame whose header names the position,
+    // so that the receiver can check it.
+    zrposPending_ = 1;
+    awaitingAck_ = false;
     if (zrpos) {
-        zrposPending_ = 1;
+        // The receiver lost data and is waiting for it: the first block ends with ZCRCW
+        // and the stream resumes only after its ZACK, so that what it may ask again in
+        // the meantime (for data still in flight) costs one block, not a stream.
+        resync_ = true;
         if (startPosition_ < 0)
             startPosition_ = pos;
     }
@@ -910,7 +921,7 @@ void IDravelZModem::SendEof()
 void IDravelZModem::SendNextBlock()
 {
     if (state_ == StateFinished || state_ == StateAborted || position_ >= fileLength_ ||
-        !PortOpen()) {
+        awaitingAck_ || !PortOpen()) {
         SetTimer(false);
         return;
     }
@@ -942,7 +953,8 @@ void IDravelZModem::SendNextBlock()
     }
     const uint32_t n = static_cast<uint32_t>(got);
     const bool last = position_ + n >= fileLength_;
-    AppendDataSubpacket32(out, sendBuffer_.data(), n, last ? ZCRCE : ZCRCG, Escaping());
+    const uint8_t frameEnd = last ? ZCRCE : (zrposPending_ && resync_) ? ZCRCW : ZCRCG;
+    AppendDataSubpacket32(out, sendBuffer_.data(), n, frameEnd, Escaping());
     std::vector<uint8_t> eof;
     if (last) {
         uint8_t data[4];
@@ -959,6 +971,11 @@ void IDravelZModem::SendNextBlock()
     zrposPending_ = 0;
     position_ += n;
     bytesTransferred_ += n;
+    if (frameEnd == ZCRCW) {
+        resync_ = false;
+        awaitingAck_ = true;
+        SetTimer(false);
+    }
     if (last) {
         lastHeader_ = std::move(eof);
         eofSent_ = true;
@@ -1009,6 +1026,20 @@ int IDravelZModem::CheckTimeout()
             return 1;
         }
         SendHexHeader(ZRQINIT, Zero4);
+    } else if (finishing_) {
+        // The receiver confirmed every file before we said ZFIN; only its ZFIN is
+        // missing. Ask once more, then end without it.
+        if (finishing_ > 1) {
+            Cleanup();
+            state_ = StateFinished;
+        } else {
+            SendHexHeader(ZFIN, Zero4);
+            finishing_ = 2;
+        }
+    } else if (awaitingAck_) {
+        // That block or its ZACK was lost: go on from where we are, behind a new header
+        // and with a block to acknowledge.
+        RepositionSender(position_, true);
     } else {
         zrposPending_ = 1;
     }

@@ -145,8 +145,10 @@ private:
     std::vector<uint8_t> rxBuffer_;
     int fileHandle_ = -1;
     int zrinitReceived_ = 0;
-    int finishing_ = 0;
+    int finishing_ = 0;          // sender: ZFIN sent (2: sent again after a time-out)
     int zrposPending_ = 0;
+    bool resync_ = false;        // sender: the block after the next ZDATA header ends ZCRCW
+    bool awaitingAck_ = false;   // sender: that block went out, its ZACK has not come
     bool awaitingData_ = false;  // receiver: ZRPOS sent, no ZDATA at the position yet
     std::vector<uint8_t> sendBuffer_;
     uint8_t header_[9] = {};

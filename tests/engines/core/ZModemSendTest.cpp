@@ -77,8 +77,12 @@ TEST_F(Sender, PacesOneBlockPerTickAndOnlyWithRoom)
     timer.Tick();
     EXPECT_TRUE(line.out.empty());
     line.free = 1u << 20;
-    Bytes all;
-    int ticks = 0;
+    // The first block after a ZRPOS is acknowledged before the stream goes on.
+    timer.Tick();
+    Bytes all = line.Take();
+    EXPECT_FALSE(timer.enabled);
+    Feed(Hex(ZACK, 1024));
+    int ticks = 1;
     while (timer.enabled && ticks < 20) {
         timer.Tick();
         ++ticks;
@@ -90,7 +94,12 @@ TEST_F(Sender, PacesOneBlockPerTickAndOnlyWithRoom)
     Bytes received;
     int blocks = 0;
     auto frames = ReadFrames(all);
-    EXPECT_EQ(frames.front().type, ZDATA);
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_EQ(frames[0].type, ZDATA);
+    EXPECT_EQ(frames[1].end, ZCRCW);
+    EXPECT_EQ(frames[2].type, ZDATA);
+    EXPECT_EQ(frames[2].pos, 1024u);
+    EXPECT_EQ(frames[3].end, ZCRCG);
     for (const Frame& f : frames) {
         if (f.header)
             continue;
@@ -106,6 +115,74 @@ TEST_F(Sender, PacesOneBlockPerTickAndOnlyWithRoom)
     EXPECT_EQ(Types(line.Take()), std::vector<int>{ZFIN});
     Feed(Hex(ZFIN));
     EXPECT_EQ(line.Take(), B("OO"));
+    EXPECT_EQ(zm.State(), IDravelZModem::StateFinished);
+    EXPECT_EQ(zm.Status(), ZModemRunning);
+}
+
+TEST_F(Sender, ZrposWhileStreamingResumesBehindAnAcknowledgedBlock)
+{
+    const Bytes content = Pattern(8192);
+    Begin(8192, content);
+    Feed(Zrinit());
+    Feed(Hex(ZRPOS, 0));
+    timer.Tick();
+    Feed(Hex(ZACK, 1024));
+    for (int i = 0; i < 3; ++i)
+        timer.Tick();  // streaming up to 4096
+    line.Take();
+    auto expectBlock = [&](uint32_t pos, uint8_t end) {
+        timer.Tick();
+        timer.Tick();  // a ZCRCW block waits for its ZACK
+        auto frames = ReadFrames(line.Take());
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_EQ(frames[0].type, ZDATA);
+        EXPECT_EQ(frames[0].pos, pos);
+        EXPECT_EQ(frames[1].end, end);
+        EXPECT_EQ(frames[1].data, Bytes(content.begin() + pos, content.begin() + pos + 1024));
+    };
+    // The receiver lost the block at 2048.
+    Feed(Hex(ZRPOS, 2048));
+    expectBlock(2048, ZCRCW);
+    // It asks for the same place again (for data still in flight then, or because that
+    // block was hit): one block more, not another stream.
+    Feed(Hex(ZRPOS, 2048));
+    expectBlock(2048, ZCRCW);
+    // No ZACK comes: after a quiet spell the sender goes on behind a new header.
+    clock.now += 11000;
+    EXPECT_EQ(zm.CheckTimeout(), 0);
+    expectBlock(3072, ZCRCW);
+    Feed(Hex(ZACK, 4096));
+    timer.Tick();
+    auto frames = ReadFrames(line.Take());
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].pos, 4096u);
+    EXPECT_EQ(frames[1].end, ZCRCG);
+    // A ZACK for another place moves the sender there, never without a header.
+    Feed(Hex(ZACK, 1024));
+    timer.Tick();
+    frames = ReadFrames(line.Take());
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].type, ZDATA);
+    EXPECT_EQ(frames[0].pos, 1024u);
+    EXPECT_EQ(frames[1].data, Bytes(content.begin() + 1024, content.begin() + 2048));
+}
+
+TEST_F(Sender, ClosingExchangeSurvivesLostAnswers)
+{
+    Begin(100);
+    Feed(Zrinit());
+    Feed(Hex(ZRPOS, 0));
+    timer.Tick();  // the whole file, its ZEOF
+    line.Take();
+    Feed(Zrinit());
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZFIN});
+    // The receiver has confirmed the file; its ZFIN is lost: ZFIN once more, then the
+    // transfer ends as it went.
+    clock.now += 11000;
+    EXPECT_EQ(zm.CheckTimeout(), 0);
+    EXPECT_EQ(Types(line.Take()), std::vector<int>{ZFIN});
+    clock.now += 11000;
+    EXPECT_EQ(zm.CheckTimeout(), 1);
     EXPECT_EQ(zm.State(), IDravelZModem::StateFinished);
     EXPECT_EQ(zm.Status(), ZModemRunning);
 }
