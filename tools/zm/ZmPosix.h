@@ -224,6 +224,7 @@ struct SessionOptions {
     uint32_t checkIntervalMs = 700;   // how often CheckTimeout runs (the front end's timer)
     uint32_t finishGraceMs = 1000;    // receiver: wait this long for the sender's "OO"
     uint32_t drainMs = 3000;          // at the end: time allowed to get the last bytes out
+    uint32_t limitMs = 0;             // give up (abort) after this long; 0: no limit
     std::function<void()> onTurn;     // after every turn of the loop (progress display)
 };
 
@@ -234,7 +235,8 @@ enum class SessionEnd { Finished, Aborted, TimedOut, LineClosed };
 inline SessionEnd RunSession(IDravelZModem& zm, FdChannel& line, LoopTimer* timer,
                              const SessionOptions& opt = {})
 {
-    uint64_t nextCheck = MonotonicClock::RealMs() + opt.checkIntervalMs;
+    const uint64_t started = MonotonicClock::RealMs();
+    uint64_t nextCheck = started + opt.checkIntervalMs;
     uint64_t graceEnd = 0;
     int afterFinish = 0;
     bool inputOpen = true;
@@ -259,6 +261,12 @@ inline SessionEnd RunSession(IDravelZModem& zm, FdChannel& line, LoopTimer* time
         }
         if (!inputOpen && line.Pending() == 0 && zm.State() != IDravelZModem::StateFinished) {
             end = SessionEnd::LineClosed;
+            break;
+        }
+        if (opt.limitMs && now - started >= opt.limitMs && zm.State() != IDravelZModem::StateFinished) {
+            zm.Abort();
+            line.Flush();
+            end = SessionEnd::TimedOut;
             break;
         }
 
@@ -325,7 +333,9 @@ inline SessionEnd RunSession(IDravelZModem& zm, FdChannel& line, LoopTimer* time
         if (now >= nextCheck) {
             nextCheck = now + opt.checkIntervalMs;
             if (zm.CheckTimeout()) {
-                end = zm.Status() == ZModemTimedOut ? SessionEnd::TimedOut : SessionEnd::Aborted;
+                end = zm.State() == IDravelZModem::StateFinished ? SessionEnd::Finished
+                      : zm.Status() == ZModemTimedOut            ? SessionEnd::TimedOut
+                                                                 : SessionEnd::Aborted;
                 line.Flush();
                 break;
             }

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
@@ -112,11 +113,18 @@ inline int Reap(pid_t pid, int timeoutMs)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Copies bytes both ways between two descriptors, now and then dropping, flipping or
-// holding back bytes, from a seeded generator. Stops when either side hangs up.
+// Copies bytes both ways between two descriptors at a line's speed (`bytesPerSec` each
+// way, 0 = as fast as they go) and damages them on the way, from a seeded generator: about
+// one byte in `oneIn` is dropped, has a bit flipped or is duplicated. Reads stop while
+// `window` bytes wait in one direction, so that together with the socket buffers a fast
+// sender has tens of kilobytes in flight, as on a real line. When one side hangs up, what
+// it sent still arrives and the other side's line stays up (a host goes on after its
+// transfer program ends); what is sent to a side that hung up is lost.
 class FaultRelay {
 public:
-    FaultRelay(int a, int b, uint32_t seed, unsigned oneIn) : a_(a), b_(b), rng_(seed), oneIn_(oneIn)
+    FaultRelay(int a, int b, uint32_t seed, unsigned oneIn, uint32_t bytesPerSec = 0,
+               size_t window = 16384)
+        : a_(a), b_(b), rng_(seed), oneIn_(oneIn), rate_(bytesPerSec), window_(window)
     {
         thread_ = std::thread([this] { Run(); });
     }
@@ -130,67 +138,98 @@ public:
     unsigned Faults() const { return faults_; }
 
 private:
+    static constexpr size_t Burst = 2048;
     struct Dir {
         int from, to;
         std::deque<uint8_t> q;
-        uint64_t heldUntil = 0;
+        bool hungUp = false;
+        size_t credit = Burst;  // bytes the line may carry now
     };
     void Pass(Dir& d, const uint8_t* buf, ssize_t n)
     {
         for (ssize_t i = 0; i < n; ++i) {
             uint8_t c = buf[i];
-            unsigned r = unsigned(rng_() % oneIn_);
-            if (r == 0) {
+            if (rng_() % oneIn_ == 0) {
                 ++faults_;
-                continue;  // dropped
-            }
-            if (r == 1) {
-                ++faults_;
-                c ^= uint8_t(1u << (rng_() % 8));
-            }
-            if (r == 2) {
-                ++faults_;
-                d.heldUntil = quiro::zmtool::MonotonicClock::RealMs() + 5 + rng_() % 60;
+                switch (rng_() % 3) {
+                case 0: continue;  // dropped
+                case 1: c ^= uint8_t(1u << (rng_() % 8)); break;
+                default: d.q.push_back(c); break;  // duplicated
+                }
             }
             d.q.push_back(c);
         }
     }
+    // Sends what the line's speed allows and d.to takes within `waitMs`; false when
+    // nothing went.
+    bool Forward(Dir& d, int waitMs)
+    {
+        pollfd p = {d.to, POLLOUT, 0};
+        if (d.q.empty() || ::poll(&p, 1, waitMs) <= 0)
+            return false;
+        uint8_t out[8192];
+        size_t m = std::min<size_t>(d.q.size(), sizeof out);
+        if (rate_)
+            m = std::min(m, d.credit);
+        if (m == 0)
+            return false;
+        std::copy(d.q.begin(), d.q.begin() + long(m), out);
+        ssize_t put = ::send(d.to, out, m, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (put < 0 && errno != EAGAIN && errno != EINTR)
+            d.q.clear();  // that side hung up
+        if (put <= 0)
+            return false;
+        d.q.erase(d.q.begin(), d.q.begin() + put);
+        d.credit -= std::min(d.credit, size_t(put));
+        return true;
+    }
     void Run()
     {
-        Dir dirs[2] = {{a_, b_, {}, 0}, {b_, a_, {}, 0}};
+        Dir dirs[2] = {{a_, b_, {}}, {b_, a_, {}}};
         uint8_t buf[8192];
-        while (!stop_) {
+        uint64_t last = quiro::zmtool::MonotonicClock::RealMs();
+        while (!stop_ && !(dirs[0].hungUp && dirs[1].hungUp)) {
             uint64_t now = quiro::zmtool::MonotonicClock::RealMs();
+            for (Dir& d : dirs)
+                d.credit = std::min<size_t>(Burst, d.credit + size_t((now - last) * rate_ / 1000));
+            last = now;
             pollfd p[4];
             int n = 0;
-            for (Dir& d : dirs) {
-                p[n++] = {d.from, d.q.size() < 65536 ? short(POLLIN) : short(0), 0};
-                p[n++] = {d.to, (!d.q.empty() && now >= d.heldUntil) ? short(POLLOUT) : short(0), 0};
+            bool waiting = false;  // for the line rather than for the descriptors
+            for (int k = 0; k < 2; ++k) {
+                Dir& d = dirs[k];
+                const bool toGone = dirs[1 - k].hungUp;  // d.to is the other one's d.from
+                if (toGone)
+                    d.q.clear();
+                const bool send = !d.q.empty() && (!rate_ || d.credit > 0);
+                waiting |= !d.q.empty() && !send;
+                p[n++] = {d.hungUp ? -1 : d.from, d.q.size() < window_ ? short(POLLIN) : short(0), 0};
+                p[n++] = {toGone ? -1 : d.to, send ? short(POLLOUT) : short(0), 0};
             }
-            ::poll(p, 4, 10);
+            ::poll(p, 4, waiting ? 1 : 10);
             for (int k = 0; k < 2; ++k) {
                 Dir& d = dirs[k];
                 if (p[2 * k].revents & (POLLIN | POLLHUP | POLLERR)) {
                     ssize_t got = ::read(d.from, buf, sizeof buf);
-                    if (got <= 0) {
-                        ::shutdown(d.to, SHUT_RDWR);
-                        return;
+                    if (got > 0) {
+                        Pass(d, buf, got);
+                    } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                        d.hungUp = true;
+                        d.credit = SIZE_MAX;  // the rest goes out at once
+                        while (Forward(d, 200)) {
+                        }
                     }
-                    Pass(d, buf, got);
                 }
-                if ((p[2 * k + 1].revents & POLLOUT) && !d.q.empty()) {
-                    size_t m = std::min<size_t>(d.q.size(), sizeof buf);
-                    std::copy(d.q.begin(), d.q.begin() + long(m), buf);
-                    ssize_t put = ::send(d.to, buf, m, MSG_NOSIGNAL | MSG_DONTWAIT);
-                    if (put > 0)
-                        d.q.erase(d.q.begin(), d.q.begin() + put);
-                }
+                if (p[2 * k + 1].revents & (POLLOUT | POLLHUP | POLLERR))
+                    Forward(d, 0);
             }
         }
     }
     int a_, b_;
     std::mt19937 rng_;
     unsigned oneIn_;
+    uint32_t rate_;
+    size_t window_;
     std::atomic<bool> stop_{false};
     std::atomic<unsigned> faults_{0};
     std::thread thread_;
