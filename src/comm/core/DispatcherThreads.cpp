@@ -1,0 +1,286 @@
+#include "comm/core/DispatcherThreads.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+
+#include "comm/core/CommErrors.h"
+#include "comm/core/LinkUtil.h"
+
+// ---- Threads --------------------------------------------------------------------------------
+
+TLinkDispatcherThread::TLinkDispatcherThread(TLinkThreadedDispatcher& dispatcher, TLinkThreadKind kind)
+    : Dispatcher(dispatcher), Kind_(kind) {}
+
+void TLinkDispatcherThread::Start() {
+  std::thread([this] {
+    Dispatcher.ThreadStarted(Kind_);
+    Execute();
+    delete this;
+  }).detach();
+}
+
+void TComThread::Execute() {
+  TLinkThreadedDispatcher& d = Dispatcher;
+  ++d.ActiveThreads;
+  d.EventMask_ = LinkPlatform().IsWindowsNT() ? TLinkThreadedDispatcher::kMaskNT : TLinkThreadedDispatcher::kMaskOther;
+  d.DeviceSetMask(d.EventMask_);
+  d.DevicePrepare();
+  d.SetEvent(TLinkThreadedDispatcher::evReady);
+  for (;;) {
+    uint32_t events = 0;
+    TLinkDeviceWait w = d.DeviceWait(events);
+    if (w.Result == TLinkDeviceWait::Failed) break;
+    if (w.Result == TLinkDeviceWait::FailedAtOnce && w.Error == 87 && (d.EventMask_ & evRingOther)) {
+      d.EventMask_ = TLinkThreadedDispatcher::kMaskNT;
+      d.DeviceSetMask(d.EventMask_);
+    }
+    if (w.Result == TLinkDeviceWait::Event) {
+      if (events & (evRing | evRingOther)) d.SetRingFlag();
+    }
+    d.CurrentEvent = events;
+    if (d.Kill_) break;
+    d.SetEvent(TLinkThreadedDispatcher::evGeneral);
+    d.WaitEvents({TLinkThreadedDispatcher::evCom}, UINT32_MAX);
+    if (d.Kill_) break;
+  }
+  d.SetEvent(TLinkThreadedDispatcher::evReady);
+  d.ThreadGone(this);
+}
+
+void TDispThread::Execute() {
+  TLinkThreadedDispatcher& d = Dispatcher;
+  ++d.ActiveThreads;
+  d.SetEvent(TLinkThreadedDispatcher::evReady);
+  for (;;) {
+    int got = d.WaitEvents({TLinkThreadedDispatcher::evGeneral}, TLinkThreadedDispatcher::kTickMs);
+    if (d.Kill_) break;
+    if (got >= 0) {
+      d.ProcessComEvent(d.CurrentEvent);
+      d.SetEvent(TLinkThreadedDispatcher::evCom);
+    } else {
+      d.ProcessIdleRound();
+    }
+    d.RacePoint(TLinkRacePoint::DispBeforeDataLock);
+    d.CheckTimerAndStatusTriggers();
+    if (d.Kill_ || d.ClosePending()) {
+      d.SetEvent(TLinkThreadedDispatcher::evReady);
+      d.DoDonePortPrim = true;
+      break;
+    }
+  }
+  d.ThreadGone(this);
+}
+
+void TOutThread::Execute() {
+  TLinkThreadedDispatcher& d = Dispatcher;
+  ++d.ActiveThreads;
+  d.SetEvent(TLinkThreadedDispatcher::evReady);
+  for (;;) {
+    int got = d.WaitEvents({TLinkThreadedDispatcher::evOutput, TLinkThreadedDispatcher::evOutFlush}, UINT32_MAX);
+    if (got == TLinkThreadedDispatcher::evOutput) {
+      if (d.Kill_) break;
+      d.OutThreadWriteLoop();
+    } else {
+      d.SetEvent(TLinkThreadedDispatcher::evReady);
+    }
+    if (d.Kill_ || d.ClosePending()) break;
+  }
+  d.ThreadGone(this);
+}
+
+// ---- Events ----------------------------------------------------------------------------------
+
+void TLinkThreadedDispatcher::SetEvent(Event e) {
+  {
+    std::lock_guard l(EventLock_);
+    Events_[e] = true;
+  }
+  EventSignal_.notify_all();
+}
+
+void TLinkThreadedDispatcher::ResetEvent(Event e) {
+  std::lock_guard l(EventLock_);
+  Events_[e] = false;
+}
+
+int TLinkThreadedDispatcher::WaitEvents(std::initializer_list<Event> events, uint32_t timeoutMs) {
+  std::unique_lock l(EventLock_);
+  int found = -1;
+  auto ready = [&] {
+    for (Event e : events)
+      if (Events_[e]) {
+        found = e;
+        return true;
+      }
+    return false;
+  };
+  if (timeoutMs == UINT32_MAX)
+    EventSignal_.wait(l, ready);
+  else
+    EventSignal_.wait_for(l, std::chrono::milliseconds(timeoutMs), ready);
+  if (found >= 0) Events_[found] = false;  // every event here resets itself
+  return found;
+}
+
+// ---- The dispatcher -----------------------------------------------------------------------------
+
+TLinkThreadedDispatcher::TLinkThreadedDispatcher(void* owner) : TLinkBaseDispatcher(owner) {}
+
+TLinkThreadedDispatcher::~TLinkThreadedDispatcher() {
+  RacePoint(TLinkRacePoint::Destroying);
+}
+
+int TLinkThreadedDispatcher::ThreadPriority(TLinkThreadKind kind) const {
+  int extra = kind == TLinkThreadKind::Out && RS485Mode ? 1 : 0;
+  return ThreadBoost + extra;
+}
+
+void TLinkThreadedDispatcher::SetThreadBoost(uint8_t boost) { ThreadBoost = boost; }
+
+void TLinkThreadedDispatcher::StartDispatcher() {
+  std::lock_guard l(DataSection);
+  if (Active) throw std::runtime_error("Dispatcher already started");
+  Active = true;
+  Kill_ = false;
+  auto start = [&](TLinkDispatcherThread* t, std::atomic<TLinkDispatcherThread*>& slot) {
+    slot = t;
+    t->Start();
+    WaitEvents({evReady}, kStartWaitMs);
+  };
+  start(new TComThread(*this), ComThread);
+  start(new TDispThread(*this), DispThread);
+  start(new TOutThread(*this), OutThread);
+}
+
+void TLinkThreadedDispatcher::YieldUntilGone(std::atomic<TLinkDispatcherThread*>& thread) {
+  while (thread.load()) {
+    SafeYield();
+    std::this_thread::yield();
+  }
+}
+
+void TLinkThreadedDispatcher::StopDispatcher() {
+  std::lock_guard l(DataSection);
+  if (!Active) return;
+  Kill_ = true;
+  RacePoint(TLinkRacePoint::StopWaiting);
+  if (OutThread.load()) {
+    SetEvent(evOutFlush);
+    YieldUntilGone(OutThread);
+  }
+  if (ComThread.load()) {
+    DeviceCancelWait();
+    SetEvent(evCom);
+    ResetEvent(evReady);
+    YieldUntilGone(ComThread);
+  }
+  YieldUntilGone(DispThread);
+}
+
+void TLinkThreadedDispatcher::ThreadGone(TLinkDispatcherThread* thread) {
+  switch (thread->Kind()) {
+    case TLinkThreadKind::Com: ComThread = nullptr; break;
+    case TLinkThreadKind::Disp: DispThread = nullptr; break;
+    case TLinkThreadKind::Out: OutThread = nullptr; break;
+  }
+  RacePoint(TLinkRacePoint::ThreadEnding);
+  if (thread->Kind() == TLinkThreadKind::Disp && DoDonePortPrim) {
+    DonePortPrim();
+    DoDonePortPrim = false;
+  }
+  if (--ActiveThreads == 0) Active = false;
+}
+
+void TLinkThreadedDispatcher::DonePortPrim() {
+  if (Active) StopDispatcher();
+  FreeRings();
+}
+
+int32_t TLinkThreadedDispatcher::CloseCom() {
+  DeviceCloseEvents();
+  if (Active) {
+    Kill_ = true;
+    DeviceCancelWait();
+    SetEvent(evCom);
+    ResetEvent(evReady);
+  }
+  DeviceClose();
+  return 0;
+}
+
+// ---- Output ---------------------------------------------------------------------------------------
+
+int32_t TLinkThreadedDispatcher::WriteCom(const uint8_t* buf, int32_t size) {
+  if (size <= 0) return 0;
+  {
+    std::lock_guard o(OutputSection);
+    if (!OutputRingPut(buf, uint32_t(size))) return ecOutputBufferTooSmall;
+  }
+  SetEvent(evOutput);
+  return size;
+}
+
+int32_t TLinkThreadedDispatcher::GetComError(TLinkComStat& stat) {
+  int32_t bits = DeviceStatus(stat);
+  stat.cbOutQue = OutputRingUsed();
+  return bits < 0 ? 0 : bits;
+}
+
+int32_t TLinkThreadedDispatcher::FlushCom(int32_t queue) {
+  if (queue == 0) {
+    if (OutThread.load()) {
+      SetEvent(evOutFlush);
+      DeviceCancelWrite(true);
+      WaitEvents({evReady}, UINT32_MAX);
+      DeviceCancelWrite(false);
+    }
+    std::lock_guard o(OutputSection);
+    OBufHead = OBufTail = 0;
+    OBufFull = false;
+    return DevicePurge(true);
+  }
+  return DevicePurge(false);
+}
+
+bool TLinkThreadedDispatcher::OutputPending() {
+  std::lock_guard o(OutputSection);
+  return OBufFull || OBufHead != OBufTail;
+}
+
+void TLinkThreadedDispatcher::OutThreadWriteLoop() {
+  while (OutputPending()) {
+    const uint8_t* run;
+    uint32_t len;
+    {
+      std::lock_guard o(OutputSection);
+      uint32_t size = uint32_t(OBuffer.size());
+      if (OBufHead > OBufTail) {
+        len = OBufHead - OBufTail;
+      } else if (OBufHead == 0) {
+        len = size - OBufTail;
+      } else {  // the data wraps: straighten the ring so that it goes out in one write
+        std::vector<uint8_t> front(OBuffer.begin(), OBuffer.begin() + OBufHead);
+        std::memmove(OBuffer.data(), OBuffer.data() + OBufTail, size - OBufTail);
+        std::memcpy(OBuffer.data() + (size - OBufTail), front.data(), front.size());
+        OBufHead = OBufHead + size - OBufTail;
+        OBufTail = 0;
+        len = OBufHead;
+      }
+      run = OBuffer.data() + OBufTail;
+    }
+    uint32_t written = 0;
+    TLinkDeviceWrite r = DeviceWrite(run, len, written);
+    if (r == TLinkDeviceWrite::Cancelled) {
+      SetEvent(evReady);
+      return;
+    }
+    if (r == TLinkDeviceWrite::Failed) written = len;  // the run is lost
+    uint32_t size = uint32_t(OBuffer.size());
+    OBufTail += written;
+    if (OBufTail >= size) OBufTail = 0;
+    if (OBufTail == OBufHead) OBufTail = OBufHead = 0;
+    OBufFull = false;
+  }
+}

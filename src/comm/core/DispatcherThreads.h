@@ -1,0 +1,151 @@
+// The threads that drive a serial or telephony dispatcher, and the half of the threaded
+// device layers that does not depend on the system:
+//   TComThread   waits for device events and hands each one to the dispatcher thread;
+//   TDispThread  turns them into buffered data and trigger notifications, and runs the
+//                timers every 50 ms;
+//   TOutThread   writes the output ring to the device.
+// The layer below (Win32 serial, telephony, or a test's device) supplies the Device...
+// operations; everything else here is portable.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "comm/core/Dispatcher.h"
+
+enum class TLinkThreadKind : uint8_t { Com, Disp, Out };
+
+// Points where the threads of a dispatcher meet; a test's device can hold a thread there.
+enum class TLinkRacePoint : uint8_t {
+  DispBeforeDataLock,   // the dispatcher thread is about to check the triggers
+  ThreadEnding,         // a thread has said it is gone and is finishing
+  StopWaiting,          // StopDispatcher is about to wait for the threads
+  Joining,              // a thread is about to be joined
+  Destroying,           // the dispatcher's destructor has started
+};
+
+// What a wait for a device event came to.
+struct TLinkDeviceWait {
+  enum Kind : uint8_t { Event, FailedAtOnce, Failed } Result = Event;
+  uint32_t Error = 0;  // the system's error number when it failed
+};
+
+// What a device write came to; Written counts the bytes that went out either way.
+enum class TLinkDeviceWrite : uint8_t { Done, Cancelled, Failed };
+
+class TLinkThreadedDispatcher;
+
+// Base of the three threads. A thread runs from its construction; it frees itself when
+// Execute ends.
+class TLinkDispatcherThread {
+ public:
+  TLinkDispatcherThread(TLinkThreadedDispatcher& dispatcher, TLinkThreadKind kind);
+  virtual ~TLinkDispatcherThread() = default;
+  void Start();
+  TLinkThreadKind Kind() const { return Kind_; }
+
+ protected:
+  virtual void Execute() = 0;
+  TLinkThreadedDispatcher& Dispatcher;
+
+ private:
+  TLinkThreadKind Kind_;
+};
+
+class TComThread final : public TLinkDispatcherThread {
+ public:
+  explicit TComThread(TLinkThreadedDispatcher& d) : TLinkDispatcherThread(d, TLinkThreadKind::Com) {}
+ protected:
+  void Execute() override;
+};
+
+class TDispThread final : public TLinkDispatcherThread {
+ public:
+  explicit TDispThread(TLinkThreadedDispatcher& d) : TLinkDispatcherThread(d, TLinkThreadKind::Disp) {}
+ protected:
+  void Execute() override;
+};
+
+class TOutThread final : public TLinkDispatcherThread {
+ public:
+  explicit TOutThread(TLinkThreadedDispatcher& d) : TLinkDispatcherThread(d, TLinkThreadKind::Out) {}
+ protected:
+  void Execute() override;
+};
+
+class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
+ public:
+  static constexpr uint32_t kStartWaitMs = 3000;
+  static constexpr uint32_t kTickMs = 50;
+  // Device events the com thread asks for.
+  static constexpr uint32_t kMaskNT = evRxChar | evCts | evDsr | evRlsd | evBreak | evErr | evRing;
+  static constexpr uint32_t kMaskOther = kMaskNT | evRingOther;
+
+  explicit TLinkThreadedDispatcher(void* owner = nullptr);
+  ~TLinkThreadedDispatcher() override;
+
+  int32_t FlushCom(int32_t queue) override;
+  int32_t GetComError(TLinkComStat& stat) override;
+  uint32_t GetComEventMask(int32_t) override { return 0; }
+  int32_t WriteCom(const uint8_t* buf, int32_t size) override;
+  void DonePortPrim() override;
+  void StartDispatcher() override;
+  void StopDispatcher() override;
+  int32_t CloseCom() override;
+  void ProcessCommunications() override { std::this_thread::yield(); }
+  void SetThreadBoost(uint8_t boost) override;
+
+  // A thread's priority over normal: 0 to 3.
+  int ThreadPriority(TLinkThreadKind kind) const;
+  int ActiveThreadCount() const { return ActiveThreads.load(); }
+
+ protected:
+  // ---- The device under the threads -------------------------------------------------------
+  // ClearCommError: the line-error bits with the queue counts and hold flags, or minus the
+  // system's error number when the device could not be asked.
+  virtual int32_t DeviceStatus(TLinkComStat& stat) = 0;
+  virtual uint32_t DeviceSetMask(uint32_t mask) = 0;  // 0, or the system's error number
+  // Waits for the next event of the mask; DeviceCancelWait ends the wait.
+  virtual TLinkDeviceWait DeviceWait(uint32_t& events) = 0;
+  virtual void DeviceCancelWait() = 0;
+  // Writes one run and waits until it went out or DeviceCancelWrite(true) was called.
+  virtual TLinkDeviceWrite DeviceWrite(const uint8_t* buf, uint32_t len, uint32_t& written) = 0;
+  virtual void DeviceCancelWrite(bool cancel) = 0;
+  virtual int32_t DevicePurge(bool output) = 0;  // 0, or minus the system's error number
+  virtual void DevicePrepare() {}                // at the com thread's start (read time-outs)
+  virtual void DeviceCloseEvents() {}
+  virtual void DeviceClose() = 0;
+
+  // ---- Hooks ------------------------------------------------------------------------------
+  virtual void ThreadStarted(TLinkThreadKind) {}
+  // A concurrency test's device may hold a thread at these points.
+  virtual void RacePoint(TLinkRacePoint) {}
+
+ private:
+  friend class TLinkDispatcherThread;
+  friend class TComThread;
+  friend class TDispThread;
+  friend class TOutThread;
+
+  enum Event : uint8_t { evGeneral, evCom, evReady, evOutput, evOutFlush, evCount };
+  void SetEvent(Event e);
+  void ResetEvent(Event e);
+  // The first of the events that is set (taking it), or -1 after timeoutMs.
+  int WaitEvents(std::initializer_list<Event> events, uint32_t timeoutMs);
+  void ThreadGone(TLinkDispatcherThread* thread);
+  bool OutputPending();
+  void OutThreadWriteLoop();
+  void YieldUntilGone(std::atomic<TLinkDispatcherThread*>& thread);
+
+  std::mutex EventLock_;
+  std::condition_variable EventSignal_;
+  bool Events_[evCount] = {};
+
+  std::atomic<TLinkDispatcherThread*> ComThread{nullptr}, DispThread{nullptr}, OutThread{nullptr};
+  std::atomic<int> ActiveThreads{0};
+  std::atomic<bool> Kill_{false};
+  uint32_t EventMask_ = 0;
+};
