@@ -999,14 +999,16 @@ bool TLinkBaseDispatcher::CheckReceiveTriggers() {
   if (availCount) {
     result = SendNotify(LinkMsgTriggerAvail, availCount, 0);
     if (!matched) return result;
-    if (ClosePending() || NotifyBusy()) return false;
+    if (!KeepChecking()) return false;
   }
   for (auto [h, len] : hits) {
     result = SendNotify(LinkMsgTriggerData, h, len);
-    if (ClosePending() || NotifyBusy()) return false;
+    if (!KeepChecking()) return false;
   }
   return result;
 }
+
+bool TLinkBaseDispatcher::KeepChecking() { return !ClosePending() && !NotifyBusy() && !StopRequested(); }
 
 bool TLinkBaseDispatcher::CheckTriggers() {
   if (CheckTimerTriggers()) return true;
@@ -1015,10 +1017,10 @@ bool TLinkBaseDispatcher::CheckTriggers() {
 }
 
 void TLinkBaseDispatcher::RunReceiveChecks() {
-  if (NotifyBusy() || ClosePending()) return;
-  while (!ClosePending() && !NotifyBusy() && CheckStatusTriggers()) {
+  if (!KeepChecking()) return;
+  while (KeepChecking() && CheckStatusTriggers()) {
   }
-  while (!ClosePending() && !NotifyBusy() && CheckReceiveTriggers()) {
+  while (KeepChecking() && CheckReceiveTriggers()) {
   }
   std::lock_guard l(DataSection);
   if (StatusHit && !NotifyBusy_) {
@@ -1030,7 +1032,7 @@ void TLinkBaseDispatcher::RunReceiveChecks() {
 void TLinkBaseDispatcher::ProcessComEvent(uint32_t events) {
   auto statusLoop = [this] {
     if (NotifyBusy()) return;
-    while (!ClosePending() && !NotifyBusy() && CheckStatusTriggers()) {
+    while (KeepChecking() && CheckStatusTriggers()) {
     }
     if (!NotifyBusy()) ResetStatusHits();
   };
@@ -1062,12 +1064,12 @@ void TLinkBaseDispatcher::ProcessIdleRound() {
 }
 
 void TLinkBaseDispatcher::CheckTimerAndStatusTriggers() {
-  if (ClosePending() || NotifyBusy()) return;
+  if (!KeepChecking()) return;
   {
     std::lock_guard l(DataSection);
     StatusHit = false;
   }
-  while (!ClosePending() && !NotifyBusy() && (CheckStatusTriggers() || CheckTimerTriggers())) {
+  while (KeepChecking() && (CheckStatusTriggers() || CheckTimerTriggers())) {
   }
   if (!NotifyBusy()) ResetStatusHits();
 }
@@ -1190,7 +1192,7 @@ bool TLinkBaseDispatcher::SendNotify(uint32_t msg, uint32_t trigger, uint16_t da
     std::lock_guard d(DispSection);
     std::lock_guard l(DataSection);
     MaxGetCount = std::max(MaxGetCount, GetCount);
-    return !ClosePending_;
+    return !ClosePending_ && !StopRequested();
   };
 
   for (size_t i = 0;; ++i) {

@@ -157,6 +157,9 @@ class TLinkBaseDispatcher {
   // What the base needs of the system besides the slots above.
   virtual uint8_t GetCommModemStatus() { return 0; }  // CTS/DSR/RI/DCD in the high nibble
   virtual uint32_t LastSystemError() { return 0; }
+  // True once the threads that drive the dispatcher are told to end: the trigger checks
+  // stop at once.
+  virtual bool StopRequested() const { return false; }
   // Runs fn on the main thread (a synchronized event handler); the base calls it directly.
   virtual void Synchronize(const std::function<void()>& fn) { fn(); }
 
@@ -355,6 +358,7 @@ class TLinkBaseDispatcher {
   void WaitTxSent();
   void FinishNotify();  // steps after the last handler; DataSection held
   void RunReceiveChecks();
+  bool KeepChecking();  // no close pending, no notification running, no stop asked for
   void LogTriggerAlloc(TDispatchSubType sub, uint16_t handle, const void* more, uint32_t len);
   // Takes a trigger handler out of its list, or marks it while the handlers are being told.
   template <class Handler>
