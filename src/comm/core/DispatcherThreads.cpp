@@ -62,6 +62,7 @@ void TDispThread::Execute() {
     } else {
       d.ProcessIdleRound();
     }
+    if (d.Kill_) break;
     d.RacePoint(TLinkRacePoint::DispBeforeDataLock);
     d.CheckTimerAndStatusTriggers();
     if (d.Kill_ || d.ClosePending()) {
@@ -154,29 +155,35 @@ void TLinkThreadedDispatcher::StartDispatcher() {
   start(new TOutThread(*this), OutThread);
 }
 
-void TLinkThreadedDispatcher::YieldUntilGone(std::atomic<TLinkDispatcherThread*>& thread) {
+bool TLinkThreadedDispatcher::WaitUntilGone(std::atomic<TLinkDispatcherThread*>& thread, uint32_t boundMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
   while (thread.load()) {
-    SafeYield();
-    std::this_thread::yield();
+    // The dispatcher thread may be waiting for this thread to take a notification.
+    ServeWhileWaiting();
+    std::unique_lock l(EventLock_);
+    EventSignal_.wait_for(l, std::chrono::milliseconds(kServeEveryMs), [&] { return !thread.load(); });
+    if (std::chrono::steady_clock::now() > end) return false;
   }
+  return true;
 }
 
+// No lock is held while the threads are waited for: each of them may need any lock on
+// its way out.
 void TLinkThreadedDispatcher::StopDispatcher() {
-  std::lock_guard l(DataSection);
-  if (!Active) return;
+  {
+    std::lock_guard l(DataSection);
+    if (!Active) return;
+  }
   Kill_ = true;
   RacePoint(TLinkRacePoint::StopWaiting);
-  if (OutThread.load()) {
-    SetEvent(evOutFlush);
-    YieldUntilGone(OutThread);
-  }
-  if (ComThread.load()) {
-    DeviceCancelWait();
-    SetEvent(evCom);
-    ResetEvent(evReady);
-    YieldUntilGone(ComThread);
-  }
-  YieldUntilGone(DispThread);
+  SetEvent(evOutFlush);
+  DeviceCancelWrite(true);
+  DeviceCancelWait();
+  SetEvent(evCom);
+  SetEvent(evGeneral);
+  WaitUntilGone(OutThread, kStopWaitMs);
+  WaitUntilGone(ComThread, kStopWaitMs);
+  WaitUntilGone(DispThread, kStopWaitMs);
 }
 
 void TLinkThreadedDispatcher::ThreadGone(TLinkDispatcherThread* thread) {
@@ -190,7 +197,11 @@ void TLinkThreadedDispatcher::ThreadGone(TLinkDispatcherThread* thread) {
     DonePortPrim();
     DoDonePortPrim = false;
   }
-  if (--ActiveThreads == 0) Active = false;
+  if (--ActiveThreads == 0) {
+    std::lock_guard l(DataSection);
+    Active = false;
+  }
+  SetEvent(evReady);
 }
 
 void TLinkThreadedDispatcher::DonePortPrim() {

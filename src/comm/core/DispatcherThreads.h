@@ -80,6 +80,9 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
  public:
   static constexpr uint32_t kStartWaitMs = 3000;
   static constexpr uint32_t kTickMs = 50;
+  // How long a stop waits for each thread, serving the callers of this thread meanwhile.
+  static constexpr uint32_t kStopWaitMs = 10000;
+  static constexpr uint32_t kServeEveryMs = 10;
   // Device events the com thread asks for.
   static constexpr uint32_t kMaskNT = evRxChar | evCts | evDsr | evRlsd | evBreak | evErr | evRing;
   static constexpr uint32_t kMaskOther = kMaskNT | evRingOther;
@@ -97,6 +100,7 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   int32_t CloseCom() override;
   void ProcessCommunications() override { std::this_thread::yield(); }
   void SetThreadBoost(uint8_t boost) override;
+  bool StopRequested() const override { return Kill_; }
 
   // A thread's priority over normal: 0 to 3.
   int ThreadPriority(TLinkThreadKind kind) const;
@@ -121,6 +125,9 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
 
   // ---- Hooks ------------------------------------------------------------------------------
   virtual void ThreadStarted(TLinkThreadKind) {}
+  // Called while this thread waits for the threads to end: the Win32 layer lets messages
+  // sent to this thread's windows through (a notification may be on its way).
+  virtual void ServeWhileWaiting() {}
   // A concurrency test's device may hold a thread at these points.
   virtual void RacePoint(TLinkRacePoint) {}
 
@@ -138,7 +145,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   void ThreadGone(TLinkDispatcherThread* thread);
   bool OutputPending();
   void OutThreadWriteLoop();
-  void YieldUntilGone(std::atomic<TLinkDispatcherThread*>& thread);
+  // False when the thread was still running after boundMs.
+  bool WaitUntilGone(std::atomic<TLinkDispatcherThread*>& thread, uint32_t boundMs);
 
   std::mutex EventLock_;
   std::condition_variable EventSignal_;
