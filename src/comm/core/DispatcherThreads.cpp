@@ -10,15 +10,26 @@
 
 // ---- Threads --------------------------------------------------------------------------------
 
+namespace {
+thread_local const TLinkThreadedDispatcher* tDispatcher = nullptr;  // the one this thread serves
+}
+
 TLinkDispatcherThread::TLinkDispatcherThread(TLinkThreadedDispatcher& dispatcher, TLinkThreadKind kind)
     : Dispatcher(dispatcher), Kind_(kind) {}
 
+TLinkDispatcherThread::~TLinkDispatcherThread() { Join(); }
+
 void TLinkDispatcherThread::Start() {
-  std::thread([this] {
+  Thread_ = std::thread([this] {
+    tDispatcher = &Dispatcher;
     Dispatcher.ThreadStarted(Kind_);
     Execute();
-    delete this;
-  }).detach();
+    Dispatcher.ThreadGone(this);
+  });
+}
+
+void TLinkDispatcherThread::Join() {
+  if (Thread_.joinable() && Thread_.get_id() != std::this_thread::get_id()) Thread_.join();
 }
 
 void TComThread::Execute() {
@@ -46,7 +57,6 @@ void TComThread::Execute() {
     if (d.Kill_) break;
   }
   d.SetEvent(TLinkThreadedDispatcher::evReady);
-  d.ThreadGone(this);
 }
 
 void TDispThread::Execute() {
@@ -65,13 +75,8 @@ void TDispThread::Execute() {
     if (d.Kill_) break;
     d.RacePoint(TLinkRacePoint::DispBeforeDataLock);
     d.CheckTimerAndStatusTriggers();
-    if (d.Kill_ || d.ClosePending()) {
-      d.SetEvent(TLinkThreadedDispatcher::evReady);
-      d.DoDonePortPrim = true;
-      break;
-    }
+    if (d.Kill_ || d.ClosePending()) break;
   }
-  d.ThreadGone(this);
 }
 
 void TOutThread::Execute() {
@@ -88,7 +93,6 @@ void TOutThread::Execute() {
     }
     if (d.Kill_ || d.ClosePending()) break;
   }
-  d.ThreadGone(this);
 }
 
 // ---- Events ----------------------------------------------------------------------------------
@@ -130,8 +134,13 @@ int TLinkThreadedDispatcher::WaitEvents(std::initializer_list<Event> events, uin
 TLinkThreadedDispatcher::TLinkThreadedDispatcher(void* owner) : TLinkBaseDispatcher(owner) {}
 
 TLinkThreadedDispatcher::~TLinkThreadedDispatcher() {
-  RacePoint(TLinkRacePoint::Destroying);
+  // Normally ended by the layer already; nothing of the device can be reached here.
+  Kill_ = true;
+  for (Event e : {evGeneral, evCom, evOutput, evOutFlush}) SetEvent(e);
+  for (auto& t : Threads_) t.reset();
 }
+
+bool TLinkThreadedDispatcher::OnDispatcherThread() const { return tDispatcher == this; }
 
 int TLinkThreadedDispatcher::ThreadPriority(TLinkThreadKind kind) const {
   int extra = kind == TLinkThreadKind::Out && RS485Mode ? 1 : 0;
@@ -143,75 +152,94 @@ void TLinkThreadedDispatcher::SetThreadBoost(uint8_t boost) { ThreadBoost = boos
 void TLinkThreadedDispatcher::StartDispatcher() {
   std::lock_guard l(DataSection);
   if (Active) throw std::runtime_error("Dispatcher already started");
+  for (auto& t : Threads_) t.reset();  // joined already (a stop ran)
   Active = true;
   Kill_ = false;
-  auto start = [&](TLinkDispatcherThread* t, std::atomic<TLinkDispatcherThread*>& slot) {
-    slot = t;
+  TornDown_ = false;
+  auto start = [&](TLinkDispatcherThread* t) {
+    {
+      std::lock_guard e(EventLock_);
+      Running_[int(t->Kind())] = true;
+    }
+    Threads_[int(t->Kind())].reset(t);
     t->Start();
     WaitEvents({evReady}, kStartWaitMs);
   };
-  start(new TComThread(*this), ComThread);
-  start(new TDispThread(*this), DispThread);
-  start(new TOutThread(*this), OutThread);
+  start(new TComThread(*this));
+  start(new TDispThread(*this));
+  start(new TOutThread(*this));
 }
 
-bool TLinkThreadedDispatcher::WaitUntilGone(std::atomic<TLinkDispatcherThread*>& thread, uint32_t boundMs) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-  while (thread.load()) {
-    // The dispatcher thread may be waiting for this thread to take a notification.
-    ServeWhileWaiting();
-    std::unique_lock l(EventLock_);
-    EventSignal_.wait_for(l, std::chrono::milliseconds(kServeEveryMs), [&] { return !thread.load(); });
-    if (std::chrono::steady_clock::now() > end) return false;
-  }
-  return true;
-}
-
-// No lock is held while the threads are waited for: each of them may need any lock on
-// its way out.
-void TLinkThreadedDispatcher::StopDispatcher() {
-  {
-    std::lock_guard l(DataSection);
-    if (!Active) return;
-  }
+void TLinkThreadedDispatcher::RequestStop() {
   Kill_ = true;
-  RacePoint(TLinkRacePoint::StopWaiting);
   SetEvent(evOutFlush);
   DeviceCancelWrite(true);
   DeviceCancelWait();
   SetEvent(evCom);
   SetEvent(evGeneral);
-  WaitUntilGone(OutThread, kStopWaitMs);
-  WaitUntilGone(ComThread, kStopWaitMs);
-  WaitUntilGone(DispThread, kStopWaitMs);
+}
+
+bool TLinkThreadedDispatcher::WaitUntilGone(TLinkThreadKind kind, uint32_t boundMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+  for (;;) {
+    // The dispatcher thread may be waiting for this thread to take a notification.
+    ServeWhileWaiting();
+    std::unique_lock l(EventLock_);
+    if (EventSignal_.wait_for(l, std::chrono::milliseconds(kServeEveryMs), [&] { return !Running_[int(kind)]; }))
+      return true;
+    if (std::chrono::steady_clock::now() > end) return false;
+  }
+}
+
+// No lock is held while the threads are waited for: each of them may need any lock on
+// its way out. A thread is joined only once it has said it is gone; one that is still
+// running after the bound (a driver that does not give up its wait) is joined all the
+// same, since everything it uses is freed after the join.
+void TLinkThreadedDispatcher::StopDispatcher() {
+  {
+    std::lock_guard l(DataSection);
+    if (!Active) return;
+  }
+  RequestStop();
+  RacePoint(TLinkRacePoint::StopWaiting);
+  if (OnDispatcherThread()) return;  // the owner joins them later
+  for (TLinkThreadKind kind : {TLinkThreadKind::Out, TLinkThreadKind::Com, TLinkThreadKind::Disp}) {
+    auto& t = Threads_[int(kind)];
+    if (!t) continue;
+    RacePoint(TLinkRacePoint::Joining);
+    WaitUntilGone(kind, kStopWaitMs);
+    t->Join();
+  }
+  std::lock_guard l(DataSection);
+  Active = false;
 }
 
 void TLinkThreadedDispatcher::ThreadGone(TLinkDispatcherThread* thread) {
-  switch (thread->Kind()) {
-    case TLinkThreadKind::Com: ComThread = nullptr; break;
-    case TLinkThreadKind::Disp: DispThread = nullptr; break;
-    case TLinkThreadKind::Out: OutThread = nullptr; break;
-  }
   RacePoint(TLinkRacePoint::ThreadEnding);
-  if (thread->Kind() == TLinkThreadKind::Disp && DoDonePortPrim) {
-    DonePortPrim();
-    DoDonePortPrim = false;
+  --ActiveThreads;
+  {
+    std::lock_guard l(EventLock_);
+    Running_[int(thread->Kind())] = false;
   }
-  if (--ActiveThreads == 0) {
-    std::lock_guard l(DataSection);
-    Active = false;
-  }
-  SetEvent(evReady);
+  EventSignal_.notify_all();  // the last use of the dispatcher by this thread
 }
 
+// The teardown runs once, on a thread that is not one of the dispatcher's: there it only
+// tells the threads to end, and the owner's later teardown (at the latest when it frees
+// the dispatcher) joins them.
 void TLinkThreadedDispatcher::DonePortPrim() {
-  if (Active) StopDispatcher();
+  if (OnDispatcherThread()) {
+    RequestStop();
+    return;
+  }
+  if (TornDown_.exchange(true)) return;
+  StopDispatcher();
   FreeRings();
 }
 
 int32_t TLinkThreadedDispatcher::CloseCom() {
   DeviceCloseEvents();
-  if (Active) {
+  if (ActiveThreads > 0) {
     Kill_ = true;
     DeviceCancelWait();
     SetEvent(evCom);
@@ -241,7 +269,12 @@ int32_t TLinkThreadedDispatcher::GetComError(TLinkComStat& stat) {
 
 int32_t TLinkThreadedDispatcher::FlushCom(int32_t queue) {
   if (queue == 0) {
-    if (OutThread.load()) {
+    bool running;
+    {
+      std::lock_guard l(EventLock_);
+      running = Running_[int(TLinkThreadKind::Out)];
+    }
+    if (running) {
       SetEvent(evOutFlush);
       DeviceCancelWrite(true);
       WaitEvents({evReady}, UINT32_MAX);

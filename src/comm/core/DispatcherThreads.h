@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -38,13 +39,16 @@ enum class TLinkDeviceWrite : uint8_t { Done, Cancelled, Failed };
 
 class TLinkThreadedDispatcher;
 
-// Base of the three threads. A thread runs from its construction; it frees itself when
-// Execute ends.
+// Base of the three threads. The dispatcher owns them and joins each one before it lets
+// go of anything a thread uses.
 class TLinkDispatcherThread {
  public:
   TLinkDispatcherThread(TLinkThreadedDispatcher& dispatcher, TLinkThreadKind kind);
-  virtual ~TLinkDispatcherThread() = default;
+  virtual ~TLinkDispatcherThread();  // joins
+  TLinkDispatcherThread(const TLinkDispatcherThread&) = delete;
+  TLinkDispatcherThread& operator=(const TLinkDispatcherThread&) = delete;
   void Start();
+  void Join();
   TLinkThreadKind Kind() const { return Kind_; }
 
  protected:
@@ -53,6 +57,7 @@ class TLinkDispatcherThread {
 
  private:
   TLinkThreadKind Kind_;
+  std::thread Thread_;
 };
 
 class TComThread final : public TLinkDispatcherThread {
@@ -88,6 +93,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   static constexpr uint32_t kMaskOther = kMaskNT | evRingOther;
 
   explicit TLinkThreadedDispatcher(void* owner = nullptr);
+  // A layer's destructor must end the threads first (DonePortPrim): they call its device
+  // operations.
   ~TLinkThreadedDispatcher() override;
 
   int32_t FlushCom(int32_t queue) override;
@@ -105,6 +112,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // A thread's priority over normal: 0 to 3.
   int ThreadPriority(TLinkThreadKind kind) const;
   int ActiveThreadCount() const { return ActiveThreads.load(); }
+  // True on one of this dispatcher's threads.
+  bool OnDispatcherThread() const;
 
  protected:
   // ---- The device under the threads -------------------------------------------------------
@@ -145,15 +154,18 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   void ThreadGone(TLinkDispatcherThread* thread);
   bool OutputPending();
   void OutThreadWriteLoop();
-  // False when the thread was still running after boundMs.
-  bool WaitUntilGone(std::atomic<TLinkDispatcherThread*>& thread, uint32_t boundMs);
+  void RequestStop();  // tells every thread to end and wakes it
+  // Waits for the thread to say it is gone (false when it still runs after boundMs).
+  bool WaitUntilGone(TLinkThreadKind kind, uint32_t boundMs);
 
   std::mutex EventLock_;
   std::condition_variable EventSignal_;
   bool Events_[evCount] = {};
 
-  std::atomic<TLinkDispatcherThread*> ComThread{nullptr}, DispThread{nullptr}, OutThread{nullptr};
+  std::unique_ptr<TLinkDispatcherThread> Threads_[3];  // by TLinkThreadKind
+  bool Running_[3] = {};  // under EventLock_: started and not yet gone
   std::atomic<int> ActiveThreads{0};
   std::atomic<bool> Kill_{false};
+  std::atomic<bool> TornDown_{false};  // the port's teardown ran
   uint32_t EventMask_ = 0;
 };

@@ -82,4 +82,18 @@ TEST(DispatcherThreads, StopWaitsForTheThreadsWithoutHoldingALock) {
   EXPECT_EQ(line.ActiveThreadCount(), 0);
 }
 
+TEST(DispatcherThreads, DispatcherIsFreedOnlyAfterItsThreads) {
+  Hold hold;
+  auto line = std::make_unique<FakeLine>();
+  line->onRace = [&](TLinkRacePoint p) {
+    if (p == TLinkRacePoint::ThreadEnding) hold.Wait();
+    if (p == TLinkRacePoint::Joining || p == TLinkRacePoint::Destroying) hold.Release();
+  };
+  ASSERT_EQ(line->InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  MustFinish("closing", [&] {
+    line->DonePort();
+    line.reset();  // what the port does once the close is done
+  });
+}
+
 }  // namespace
