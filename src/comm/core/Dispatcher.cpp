@@ -338,6 +338,12 @@ uint32_t TLinkBaseDispatcher::RefreshComError() {
   return bits > 0 ? uint32_t(bits) : 0;
 }
 
+TLinkComStat TLinkBaseDispatcher::FreshComStat() {
+  std::lock_guard o(OutputSection);
+  RefreshComError();
+  return ComStatus;
+}
+
 void TLinkBaseDispatcher::RefreshStatus() { RefreshComError(); }
 
 int32_t TLinkBaseDispatcher::GetLineError() {
@@ -463,12 +469,10 @@ bool TLinkBaseDispatcher::ExtractData() {
   std::lock_guard d(DispSection);
   if (DBuffer.empty()) return false;
   if (DBufFull_) {
-    RefreshComError();  // keeps the line errors it reports
-    MoreData_ = ComStatus.cbInQue > 0;
+    MoreData_ = FreshComStat().cbInQue > 0;  // the line errors it reports are kept
     return true;
   }
-  RefreshComError();
-  uint32_t inQue = ComStatus.cbInQue;
+  uint32_t inQue = FreshComStat().cbInQue;
   if (inQue == 0) return false;
   uint32_t room = kRing - RingUsedRaw();
   uint32_t want = std::min(inQue, room);
@@ -627,8 +631,7 @@ int32_t TLinkBaseDispatcher::HWFlowState() {
   bool handshake = DcbDtrControl(dcb) == dtrHandshake || DcbRtsControl(dcb) == rtsHandshake;
   bool outFlow = dcb.Flags & (dcbOutxCtsFlow | dcbOutxDsrFlow);
   if (!handshake && !outFlow) return 1;
-  RefreshComError();
-  uint32_t hold = ComStatus.Flags;
+  uint32_t hold = FreshComStat().Flags;
   if ((dcb.Flags & dcbOutxCtsFlow) && (hold & csCtsHold)) return 4;
   if ((dcb.Flags & dcbOutxDsrFlow) && (hold & csDsrHold)) return 3;
   return 2;
@@ -661,8 +664,8 @@ int32_t TLinkBaseDispatcher::SWFlowDisable() {
 int32_t TLinkBaseDispatcher::SWFlowState() {
   TLinkDCB dcb = GetDCB();
   if (!(dcb.Flags & (dcbOutX | dcbInX))) return 1;
-  RefreshComError();
-  bool hold = ComStatus.Flags & csXoffHold, sent = ComStatus.Flags & csXoffSent;
+  uint32_t flags = FreshComStat().Flags;
+  bool hold = flags & csXoffHold, sent = flags & csXoffSent;
   if (hold && sent) return 8;
   if (hold) return 6;
   if (sent) return 7;

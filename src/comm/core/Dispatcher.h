@@ -350,6 +350,7 @@ class TLinkBaseDispatcher {
   bool HandleInUse(uint16_t handle) const;
   uint8_t GetModemStatusPrim(uint8_t clearMask);
   uint32_t RefreshComError();  // GetComError into ComStatus, its error bits into LastError
+  TLinkComStat FreshComStat();  // RefreshComError, and a copy of ComStatus taken under its lock
   uint32_t RingUsedRaw() const;
   uint32_t ReadStart() const;  // Tail, or past what the handlers of a notification took
   void AdvanceTail(uint32_t n);
