@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 
 #include "comm/core/CommErrors.h"
@@ -38,7 +39,7 @@ void TComThread::Execute() {
   d.EventMask_ = LinkPlatform().IsWindowsNT() ? TLinkThreadedDispatcher::kMaskNT : TLinkThreadedDispatcher::kMaskOther;
   d.DeviceSetMask(d.EventMask_);
   d.DevicePrepare();
-  d.SetEvent(TLinkThreadedDispatcher::evReady);
+  d.Started(TLinkThreadKind::Com);
   for (;;) {
     uint32_t events = 0;
     TLinkDeviceWait w = d.DeviceWait(events);
@@ -50,25 +51,34 @@ void TComThread::Execute() {
     if (w.Result == TLinkDeviceWait::Event) {
       if (events & (evRing | evRingOther)) d.SetRingFlag();
     }
-    d.CurrentEvent = events;
     if (d.Kill_) break;
-    d.SetEvent(TLinkThreadedDispatcher::evGeneral);
-    d.WaitEvents({TLinkThreadedDispatcher::evCom}, UINT32_MAX);
+    // One device event at a time between this thread and the dispatcher thread.
+    std::unique_lock l(d.EventLock_);
+    d.CurrentEvent = events;
+    d.EventWaiting_ = true;
+    d.EventSignal_.notify_all();
+    d.EventSignal_.wait(l, [&] { return !d.EventWaiting_ || d.Kill_; });
     if (d.Kill_) break;
   }
-  d.SetEvent(TLinkThreadedDispatcher::evReady);
 }
 
 void TDispThread::Execute() {
   TLinkThreadedDispatcher& d = Dispatcher;
   ++d.ActiveThreads;
-  d.SetEvent(TLinkThreadedDispatcher::evReady);
+  d.Started(TLinkThreadKind::Disp);
   for (;;) {
-    int got = d.WaitEvents({TLinkThreadedDispatcher::evGeneral}, TLinkThreadedDispatcher::kTickMs);
+    uint32_t events = 0;
+    bool got;
+    {
+      std::unique_lock l(d.EventLock_);
+      got = d.EventSignal_.wait_for(l, std::chrono::milliseconds(TLinkThreadedDispatcher::kTickMs),
+                                    [&] { return d.EventWaiting_ || d.Kill_; });
+      events = d.CurrentEvent;
+    }
     if (d.Kill_) break;
-    if (got >= 0) {
-      d.ProcessComEvent(d.CurrentEvent);
-      d.SetEvent(TLinkThreadedDispatcher::evCom);
+    if (got) {
+      d.ProcessComEvent(events);
+      d.Signal([&] { d.EventWaiting_ = false; });  // releases the com thread
     } else {
       d.ProcessIdleRound();
     }
@@ -82,51 +92,38 @@ void TDispThread::Execute() {
 void TOutThread::Execute() {
   TLinkThreadedDispatcher& d = Dispatcher;
   ++d.ActiveThreads;
-  d.SetEvent(TLinkThreadedDispatcher::evReady);
+  d.Started(TLinkThreadKind::Out);
   for (;;) {
-    int got = d.WaitEvents({TLinkThreadedDispatcher::evOutput, TLinkThreadedDispatcher::evOutFlush}, UINT32_MAX);
-    if (got == TLinkThreadedDispatcher::evOutput) {
+    bool flush;
+    {
+      std::unique_lock l(d.EventLock_);
+      d.EventSignal_.wait(l, [&] {
+        return d.Kill_ || (d.FlushAsked_ && !d.FlushAcked_) || (d.OutputWaiting_ && !d.FlushAsked_);
+      });
       if (d.Kill_) break;
-      d.OutThreadWriteLoop();
-    } else {
-      d.SetEvent(TLinkThreadedDispatcher::evReady);
+      flush = d.FlushAsked_;
+      if (!flush) d.OutputWaiting_ = false;
     }
+    if (flush)
+      d.Signal([&] { d.FlushAcked_ = true; });  // not writing: the flusher may empty the ring
+    else
+      d.OutThreadWriteLoop();
     if (d.Kill_ || d.ClosePending()) break;
   }
 }
 
-// ---- Events ----------------------------------------------------------------------------------
+// ---- Hand-offs ---------------------------------------------------------------------------------
 
-void TLinkThreadedDispatcher::SetEvent(Event e) {
+void TLinkThreadedDispatcher::Signal(const std::function<void()>& change) {
   {
     std::lock_guard l(EventLock_);
-    Events_[e] = true;
+    change();
   }
   EventSignal_.notify_all();
 }
 
-void TLinkThreadedDispatcher::ResetEvent(Event e) {
-  std::lock_guard l(EventLock_);
-  Events_[e] = false;
-}
-
-int TLinkThreadedDispatcher::WaitEvents(std::initializer_list<Event> events, uint32_t timeoutMs) {
-  std::unique_lock l(EventLock_);
-  int found = -1;
-  auto ready = [&] {
-    for (Event e : events)
-      if (Events_[e]) {
-        found = e;
-        return true;
-      }
-    return false;
-  };
-  if (timeoutMs == UINT32_MAX)
-    EventSignal_.wait(l, ready);
-  else
-    EventSignal_.wait_for(l, std::chrono::milliseconds(timeoutMs), ready);
-  if (found >= 0) Events_[found] = false;  // every event here resets itself
-  return found;
+void TLinkThreadedDispatcher::Started(TLinkThreadKind kind) {
+  Signal([&] { Started_[int(kind)] = true; });
 }
 
 // ---- The dispatcher -----------------------------------------------------------------------------
@@ -135,8 +132,7 @@ TLinkThreadedDispatcher::TLinkThreadedDispatcher(void* owner) : TLinkBaseDispatc
 
 TLinkThreadedDispatcher::~TLinkThreadedDispatcher() {
   // Normally ended by the layer already; nothing of the device can be reached here.
-  Kill_ = true;
-  for (Event e : {evGeneral, evCom, evOutput, evOutFlush}) SetEvent(e);
+  Signal([&] { Kill_ = true; });
   for (auto& t : Threads_) t.reset();
 }
 
@@ -157,13 +153,17 @@ void TLinkThreadedDispatcher::StartDispatcher() {
   Kill_ = false;
   TornDown_ = false;
   auto start = [&](TLinkDispatcherThread* t) {
+    int k = int(t->Kind());
     {
       std::lock_guard e(EventLock_);
-      Running_[int(t->Kind())] = true;
+      Running_[k] = true;
+      Started_[k] = false;
     }
-    Threads_[int(t->Kind())].reset(t);
+    Threads_[k].reset(t);
     t->Start();
-    WaitEvents({evReady}, kStartWaitMs);
+    // A thread that does not say it started in time does not stop the start.
+    std::unique_lock e(EventLock_);
+    EventSignal_.wait_for(e, std::chrono::milliseconds(kStartWaitMs), [&] { return Started_[k]; });
   };
   start(new TComThread(*this));
   start(new TDispThread(*this));
@@ -171,12 +171,9 @@ void TLinkThreadedDispatcher::StartDispatcher() {
 }
 
 void TLinkThreadedDispatcher::RequestStop() {
-  Kill_ = true;
-  SetEvent(evOutFlush);
+  Signal([&] { Kill_ = true; });
   DeviceCancelWrite(true);
   DeviceCancelWait();
-  SetEvent(evCom);
-  SetEvent(evGeneral);
 }
 
 bool TLinkThreadedDispatcher::WaitUntilGone(TLinkThreadKind kind, uint32_t boundMs) {
@@ -240,10 +237,8 @@ void TLinkThreadedDispatcher::DonePortPrim() {
 int32_t TLinkThreadedDispatcher::CloseCom() {
   DeviceCloseEvents();
   if (ActiveThreads > 0) {
-    Kill_ = true;
+    Signal([&] { Kill_ = true; });
     DeviceCancelWait();
-    SetEvent(evCom);
-    ResetEvent(evReady);
   }
   DeviceClose();
   return 0;
@@ -257,7 +252,7 @@ int32_t TLinkThreadedDispatcher::WriteCom(const uint8_t* buf, int32_t size) {
     std::lock_guard o(OutputSection);
     if (!OutputRingPut(buf, uint32_t(size))) return ecOutputBufferTooSmall;
   }
-  SetEvent(evOutput);
+  Signal([&] { OutputWaiting_ = true; });
   return size;
 }
 
@@ -274,16 +269,29 @@ int32_t TLinkThreadedDispatcher::FlushCom(int32_t queue) {
       std::lock_guard l(EventLock_);
       running = Running_[int(TLinkThreadKind::Out)];
     }
+    // The output thread acknowledges only when it is not writing (a write in progress
+    // is cancelled); it writes nothing more until the ring has been emptied.
     if (running) {
-      SetEvent(evOutFlush);
+      Signal([&] {
+        FlushAsked_ = true;
+        FlushAcked_ = false;
+      });
       DeviceCancelWrite(true);
-      WaitEvents({evReady}, UINT32_MAX);
-      DeviceCancelWrite(false);
+      std::unique_lock l(EventLock_);
+      EventSignal_.wait(l, [&] { return FlushAcked_ || !Running_[int(TLinkThreadKind::Out)]; });
     }
-    std::lock_guard o(OutputSection);
-    OBufHead = OBufTail = 0;
-    OBufFull = false;
-    return DevicePurge(true);
+    int32_t rc;
+    {
+      std::lock_guard o(OutputSection);
+      OBufHead = OBufTail = 0;
+      OBufFull = false;
+      rc = DevicePurge(true);
+    }
+    if (running) {
+      DeviceCancelWrite(false);
+      Signal([&] { FlushAsked_ = FlushAcked_ = false; });
+    }
+    return rc;
   }
   return DevicePurge(false);
 }
@@ -316,13 +324,11 @@ void TLinkThreadedDispatcher::OutThreadWriteLoop() {
     }
     uint32_t written = 0;
     TLinkDeviceWrite r = DeviceWrite(run, len, written);
-    if (r == TLinkDeviceWrite::Cancelled) {
-      SetEvent(evReady);
-      return;
-    }
+    if (r == TLinkDeviceWrite::Cancelled) return;  // a flush or a stop: the main loop answers
     if (r == TLinkDeviceWrite::Failed) written = len;  // the run is lost
+    std::lock_guard o(OutputSection);
     uint32_t size = uint32_t(OBuffer.size());
-    OBufTail += written;
+    OBufTail += std::min(written, len);
     if (OBufTail >= size) OBufTail = 0;
     if (OBufTail == OBufHead) OBufTail = OBufHead = 0;
     OBufFull = false;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -146,11 +147,9 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   friend class TDispThread;
   friend class TOutThread;
 
-  enum Event : uint8_t { evGeneral, evCom, evReady, evOutput, evOutFlush, evCount };
-  void SetEvent(Event e);
-  void ResetEvent(Event e);
-  // The first of the events that is set (taking it), or -1 after timeoutMs.
-  int WaitEvents(std::initializer_list<Event> events, uint32_t timeoutMs);
+  // Changes hand-off state under EventLock_ and wakes every waiting thread.
+  void Signal(const std::function<void()>& change);
+  void Started(TLinkThreadKind kind);
   void ThreadGone(TLinkDispatcherThread* thread);
   bool OutputPending();
   void OutThreadWriteLoop();
@@ -158,9 +157,14 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // Waits for the thread to say it is gone (false when it still runs after boundMs).
   bool WaitUntilGone(TLinkThreadKind kind, uint32_t boundMs);
 
+  // Hand-offs between the threads, each for one purpose, under EventLock_.
   std::mutex EventLock_;
   std::condition_variable EventSignal_;
-  bool Events_[evCount] = {};
+  bool EventWaiting_ = false;   // com -> dispatcher thread: CurrentEvent holds a device event
+  bool OutputWaiting_ = false;  // writers -> output thread
+  bool FlushAsked_ = false;     // flusher -> output thread
+  bool FlushAcked_ = false;     // output thread -> flusher: not writing, nor will it until the flush ends
+  bool Started_[3] = {};
 
   std::unique_ptr<TLinkDispatcherThread> Threads_[3];  // by TLinkThreadKind
   bool Running_[3] = {};  // under EventLock_: started and not yet gone

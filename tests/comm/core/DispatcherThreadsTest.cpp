@@ -25,6 +25,81 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The port's side of the notifications: an event handler that takes every byte offered.
+struct Reader {
+  explicit Reader(TLinkBaseDispatcher& d) : d(d) {
+    d.RegisterEventTriggerHandler({&Reader::Call, this});
+    d.ChangeLengthTrigger(1);
+  }
+  static void Call(void* self, uint32_t msg, uint32_t count, int32_t) {
+    auto* r = static_cast<Reader*>(self);
+    if (msg != LinkMsgTriggerAvail) return;
+    std::string buf(count, '\0');
+    if (r->d.GetBlock(reinterpret_cast<uint8_t*>(buf.data()), count) != 0) return;
+    std::lock_guard l(r->m);
+    r->got += buf;
+  }
+  std::string Got() {
+    std::lock_guard l(m);
+    return got;
+  }
+  TLinkBaseDispatcher& d;
+  std::mutex m;
+  std::string got;
+};
+
+bool Eventually(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 10s) {
+  auto end = std::chrono::steady_clock::now() + timeout;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+std::string Pattern(size_t n, int seed) {
+  std::string s(n, '\0');
+  uint32_t x = uint32_t(seed) * 2654435761u + 1;
+  for (auto& c : s) {
+    x = x * 1103515245u + 12345u;
+    c = char(x >> 24);
+  }
+  return s;
+}
+
+// Equal byte strings; else where they part.
+::testing::AssertionResult Same(const std::string& got, const std::string& want) {
+  if (got == want) return ::testing::AssertionSuccess();
+  size_t i = 0;
+  while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
+  return ::testing::AssertionFailure() << got.size() << " bytes against " << want.size() << ", first difference at "
+                                       << i;
+}
+
+TEST(DispatcherThreads, DataGoesBothWays) {
+  FakeLine line;
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 300, true, true), 0);
+  EXPECT_EQ(line.ActiveThreadCount(), 3);
+  Reader reader(line);
+  std::string in = Pattern(100000, 1), out = Pattern(20000, 2);
+  for (size_t i = 0; i < in.size(); i += 777) line.Receive(in.substr(i, 777));
+  // Output through a small ring, so that it wraps and is straightened.
+  for (size_t i = 0; i < out.size();) {
+    size_t n = std::min<size_t>(97, out.size() - i);
+    if (line.PutBlock(reinterpret_cast<const uint8_t*>(out.data() + i), uint32_t(n)) == 0)
+      i += n;
+    else
+      std::this_thread::yield();
+  }
+  EXPECT_TRUE(Eventually([&] { return reader.Got().size() >= in.size(); }));
+  EXPECT_TRUE(Eventually([&] { return line.Written().size() >= out.size(); }));
+  EXPECT_TRUE(Same(reader.Got(), in));
+  EXPECT_TRUE(Same(line.Written(), out));
+  EXPECT_EQ(line.DonePort(), 0);
+  EXPECT_EQ(line.ActiveThreadCount(), 0);
+}
+
+
 // ---- Closing and flushing, with a thread held where it could race -------------------------
 
 // Runs fn on its own thread; a run that does not end within the bound is a deadlock, and
@@ -94,6 +169,23 @@ TEST(DispatcherThreads, DispatcherIsFreedOnlyAfterItsThreads) {
     line->DonePort();
     line.reset();  // what the port does once the close is done
   });
+}
+
+TEST(DispatcherThreads, FlushWaitsForTheOutputThreadItself) {
+  FakeLine line;
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  line.FailNextWait(31);  // the com thread ends (the device cannot wait for events)
+  ASSERT_TRUE(Eventually([&] { return line.ActiveThreadCount() == 2; }));
+  line.HoldWrites(true);
+  ASSERT_EQ(line.PutString("old"), 0);
+  ASSERT_TRUE(Eventually([&] { return line.WritePending(); }));
+  ASSERT_EQ(line.FlushOutBuffer(), 0);
+  EXPECT_FALSE(line.WritePending());  // the output thread has stopped writing
+  line.HoldWrites(false);
+  ASSERT_EQ(line.PutString("new"), 0);
+  EXPECT_TRUE(Eventually([&] { return line.Written().size() >= 3; }));
+  EXPECT_EQ(line.OutBuffUsed(), 0);
+  EXPECT_EQ(line.Written(), "new");
 }
 
 }  // namespace
