@@ -152,6 +152,7 @@ void TLinkThreadedDispatcher::StartDispatcher() {
   Active = true;
   Kill_ = false;
   TornDown_ = false;
+  DeviceOpen_ = true;
   auto start = [&](TLinkDispatcherThread* t) {
     int k = int(t->Kind());
     {
@@ -192,6 +193,17 @@ bool TLinkThreadedDispatcher::WaitUntilGone(TLinkThreadKind kind, uint32_t bound
 // its way out. A thread is joined only once it has said it is gone; one that is still
 // running after the bound (a driver that does not give up its wait) is joined all the
 // same, since everything it uses is freed after the join.
+void TLinkThreadedDispatcher::JoinThreads(bool withDispatcherThread) {
+  for (TLinkThreadKind kind : {TLinkThreadKind::Out, TLinkThreadKind::Com, TLinkThreadKind::Disp}) {
+    if (kind == TLinkThreadKind::Disp && !withDispatcherThread) continue;
+    auto& t = Threads_[int(kind)];
+    if (!t) continue;
+    RacePoint(TLinkRacePoint::Joining);
+    WaitUntilGone(kind, kStopWaitMs);
+    t->Join();
+  }
+}
+
 void TLinkThreadedDispatcher::StopDispatcher() {
   {
     std::lock_guard l(DataSection);
@@ -200,13 +212,7 @@ void TLinkThreadedDispatcher::StopDispatcher() {
   RequestStop();
   RacePoint(TLinkRacePoint::StopWaiting);
   if (OnDispatcherThread()) return;  // the owner joins them later
-  for (TLinkThreadKind kind : {TLinkThreadKind::Out, TLinkThreadKind::Com, TLinkThreadKind::Disp}) {
-    auto& t = Threads_[int(kind)];
-    if (!t) continue;
-    RacePoint(TLinkRacePoint::Joining);
-    WaitUntilGone(kind, kStopWaitMs);
-    t->Join();
-  }
+  JoinThreads(true);
   std::lock_guard l(DataSection);
   Active = false;
 }
@@ -231,17 +237,28 @@ void TLinkThreadedDispatcher::DonePortPrim() {
   }
   if (TornDown_.exchange(true)) return;
   StopDispatcher();
+  CloseDevice();
   FreeRings();
 }
 
+// Pending I/O is cancelled and the threads joined before the device is closed. While the
+// dispatcher thread is inside a notification (it may be waiting for the very handler that
+// closes) or is the caller, it cannot be joined: the device then stays open until the
+// teardown, and only the other two threads are joined now.
 int32_t TLinkThreadedDispatcher::CloseCom() {
-  DeviceCloseEvents();
-  if (ActiveThreads > 0) {
-    Signal([&] { Kill_ = true; });
-    DeviceCancelWait();
+  RequestStop();
+  if (OnDispatcherThread() || NotifyBusy()) {
+    JoinThreads(false);
+    return 0;
   }
-  DeviceClose();
+  StopDispatcher();
+  CloseDevice();
   return 0;
+}
+
+void TLinkThreadedDispatcher::CloseDevice() {
+  if (!DeviceOpen_.exchange(false)) return;
+  DeviceClose();
 }
 
 // ---- Output ---------------------------------------------------------------------------------------

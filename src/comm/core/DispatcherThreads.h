@@ -130,7 +130,7 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   virtual void DeviceCancelWrite(bool cancel) = 0;
   virtual int32_t DevicePurge(bool output) = 0;  // 0, or minus the system's error number
   virtual void DevicePrepare() {}                // at the com thread's start (read time-outs)
-  virtual void DeviceCloseEvents() {}
+  // Closes the device and its events; called once, after every thread has ended.
   virtual void DeviceClose() = 0;
 
   // ---- Hooks ------------------------------------------------------------------------------
@@ -153,7 +153,9 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   void ThreadGone(TLinkDispatcherThread* thread);
   bool OutputPending();
   void OutThreadWriteLoop();
-  void RequestStop();  // tells every thread to end and wakes it
+  void RequestStop();  // tells every thread to end, cancels the device's waits and writes
+  void JoinThreads(bool withDispatcherThread);
+  void CloseDevice();
   // Waits for the thread to say it is gone (false when it still runs after boundMs).
   bool WaitUntilGone(TLinkThreadKind kind, uint32_t boundMs);
 
@@ -170,6 +172,7 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   bool Running_[3] = {};  // under EventLock_: started and not yet gone
   std::atomic<int> ActiveThreads{0};
   std::atomic<bool> Kill_{false};
-  std::atomic<bool> TornDown_{false};  // the port's teardown ran
+  std::atomic<bool> TornDown_{false};   // the port's teardown ran
+  std::atomic<bool> DeviceOpen_{false};
   uint32_t EventMask_ = 0;
 };

@@ -188,4 +188,23 @@ TEST(DispatcherThreads, FlushWaitsForTheOutputThreadItself) {
   EXPECT_EQ(line.Written(), "new");
 }
 
+TEST(DispatcherThreads, DeviceIsClosedOnlyAfterTheThreadsStopped) {
+  std::atomic<bool> joining{false}, closed{false};
+  FakeLine line;
+  line.onRace = [&](TLinkRacePoint p) {
+    if (p == TLinkRacePoint::Joining) joining = true;
+  };
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  line.HoldNextRead();
+  line.Receive("x");
+  ASSERT_TRUE(Eventually([&] { return line.InRead(); }));  // a read is in the driver
+  std::thread closing([&] {
+    line.DonePort();
+    closed = true;
+  });
+  EXPECT_TRUE(Eventually([&] { return joining || closed; }));
+  line.ReleaseRead();
+  closing.join();
+}
+
 }  // namespace
