@@ -33,25 +33,30 @@ void TLinkDispatcherThread::Join() {
   if (Thread_.joinable() && Thread_.get_id() != std::this_thread::get_id()) Thread_.join();
 }
 
+// A wait that fails ends the thread: the dispatcher thread's rounds read the device all
+// the same. Only a mask the device refuses (50 not supported, 87 invalid parameter) is
+// narrowed and tried again, once for each kind of bit dropped.
 void TComThread::Execute() {
   TLinkThreadedDispatcher& d = Dispatcher;
   ++d.ActiveThreads;
-  d.EventMask_ = LinkPlatform().IsWindowsNT() ? TLinkThreadedDispatcher::kMaskNT : TLinkThreadedDispatcher::kMaskOther;
-  d.DeviceSetMask(d.EventMask_);
+  uint32_t mask = LinkPlatform().IsWindowsNT() ? TLinkThreadedDispatcher::kMaskNT : TLinkThreadedDispatcher::kMaskOther;
+  d.DeviceSetMask(mask);
   d.DevicePrepare();
   d.Started(TLinkThreadKind::Com);
   for (;;) {
     uint32_t events = 0;
     TLinkDeviceWait w = d.DeviceWait(events);
-    if (w.Result == TLinkDeviceWait::Failed) break;
-    if (w.Result == TLinkDeviceWait::FailedAtOnce && w.Error == 87 && (d.EventMask_ & evRingOther)) {
-      d.EventMask_ = TLinkThreadedDispatcher::kMaskNT;
-      d.DeviceSetMask(d.EventMask_);
-    }
-    if (w.Result == TLinkDeviceWait::Event) {
-      if (events & (evRing | evRingOther)) d.SetRingFlag();
-    }
     if (d.Kill_) break;
+    if (w.Result != TLinkDeviceWait::Event) {
+      if (w.Result != TLinkDeviceWait::FailedAtOnce || ClassifyDeviceError(w.Error) != TLinkDeviceError::Unsupported)
+        break;
+      uint32_t drop = (mask & evRingOther) ? evRingOther : (mask & TLinkThreadedDispatcher::kModemEvents);
+      if (drop == 0) break;
+      mask &= ~drop;
+      d.DeviceSetMask(mask);
+      continue;
+    }
+    if (events & (evRing | evRingOther)) d.SetRingFlag();
     // One device event at a time between this thread and the dispatcher thread.
     std::unique_lock l(d.EventLock_);
     d.CurrentEvent = events;
@@ -349,5 +354,25 @@ void TLinkThreadedDispatcher::OutThreadWriteLoop() {
     if (OBufTail >= size) OBufTail = 0;
     if (OBufTail == OBufHead) OBufTail = OBufHead = 0;
     OBufFull = false;
+  }
+}
+
+TLinkDeviceError ClassifyDeviceError(uint32_t systemError) {
+  switch (systemError) {
+    case 0:
+      return TLinkDeviceError::None;
+    case 50:  // not supported
+    case 87:  // invalid parameter
+      return TLinkDeviceError::Unsupported;
+    case 5:     // access denied: a removed USB adapter
+    case 6:     // invalid handle
+    case 21:    // device not ready: a hung-up pseudo-terminal
+    case 22:    // bad command
+    case 109:   // broken pipe
+    case 1167:  // device not connected
+    case 1617:  // device removed
+      return TLinkDeviceError::Gone;
+    default:
+      return TLinkDeviceError::Other;
   }
 }

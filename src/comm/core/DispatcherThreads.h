@@ -92,6 +92,7 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // Device events the com thread asks for.
   static constexpr uint32_t kMaskNT = evRxChar | evCts | evDsr | evRlsd | evBreak | evErr | evRing;
   static constexpr uint32_t kMaskOther = kMaskNT | evRingOther;
+  static constexpr uint32_t kModemEvents = evCts | evDsr | evRlsd | evRing;
 
   explicit TLinkThreadedDispatcher(void* owner = nullptr);
   // A layer's destructor must end the threads first (DonePortPrim): they call its device
@@ -174,5 +175,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   std::atomic<bool> Kill_{false};
   std::atomic<bool> TornDown_{false};   // the port's teardown ran
   std::atomic<bool> DeviceOpen_{false};
-  uint32_t EventMask_ = 0;
 };
+
+// Device errors as the system numbers them, in the classes the threads act on.
+enum class TLinkDeviceError : uint8_t { None, Unsupported, Gone, Other };
+TLinkDeviceError ClassifyDeviceError(uint32_t systemError);

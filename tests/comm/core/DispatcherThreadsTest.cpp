@@ -207,4 +207,23 @@ TEST(DispatcherThreads, DeviceIsClosedOnlyAfterTheThreadsStopped) {
   closing.join();
 }
 
+TEST(DispatcherThreads, WaitsThatFailAtOnceDoNotSpin) {
+  FakeLine line;
+  line.FailWaitsAtOnce(31);
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  EXPECT_TRUE(Eventually([&] { return line.ActiveThreadCount() == 2; }, 3s)) << line.Waits() << " waits";
+  EXPECT_LE(line.Waits(), 2);
+}
+
+TEST(DispatcherThreads, UnsupportedEventsAreDroppedFromTheMask) {
+  FakeLine line;
+  line.RefuseMaskBits(evCts | evDsr | evRlsd | evRing, 50);
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  Reader reader(line);
+  line.Receive("by event");
+  EXPECT_TRUE(Eventually([&] { return reader.Got() == "by event"; }));
+  EXPECT_EQ(line.ActiveThreadCount(), 3);
+  EXPECT_EQ(line.Masks(), (std::vector<uint32_t>{TLinkThreadedDispatcher::kMaskNT, evRxChar | evBreak | evErr}));
+}
+
 }  // namespace
