@@ -67,29 +67,32 @@ void TComThread::Execute() {
   }
 }
 
+// Every round reads what the device holds, whatever its events said (a pseudo-terminal
+// under Wine reports none): on a device event, on a tick, and at once again after a round
+// that took bytes in, so that a stream is not paced by the ticks.
 void TDispThread::Execute() {
   TLinkThreadedDispatcher& d = Dispatcher;
   ++d.ActiveThreads;
   d.Started(TLinkThreadKind::Disp);
+  bool busy = false;
   for (;;) {
     uint32_t events = 0;
     bool got;
     {
       std::unique_lock l(d.EventLock_);
-      got = d.EventSignal_.wait_for(l, std::chrono::milliseconds(TLinkThreadedDispatcher::kTickMs),
+      got = d.EventSignal_.wait_for(l, std::chrono::milliseconds(busy ? 0 : TLinkThreadedDispatcher::kTickMs),
                                     [&] { return d.EventWaiting_ || d.Kill_; });
       events = d.CurrentEvent;
     }
     if (d.Kill_) break;
     if (got) {
-      d.ProcessComEvent(events);
+      d.ProcessComEvent(events & ~evRxChar);
       d.Signal([&] { d.EventWaiting_ = false; });  // releases the com thread
-    } else {
-      d.ProcessIdleRound();
     }
+    busy = d.ExtractData() && !d.DBufFull();
     if (d.Kill_) break;
     d.RacePoint(TLinkRacePoint::DispBeforeDataLock);
-    d.CheckTimerAndStatusTriggers();
+    d.ProcessIdleRound();  // announces what came in, then timers and status
     if (d.Kill_ || d.ClosePending()) break;
   }
 }

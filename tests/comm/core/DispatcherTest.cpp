@@ -92,6 +92,14 @@ TEST_F(DispatcherTest, OpenSetsTheLineAndItsFlags) {
   EXPECT_EQ(MapBaudCode(0xFEFF), 115200);
 }
 
+TEST_F(DispatcherTest, ALineThatReportsNoBaudRateCanStillBeChanged) {
+  dev.state.BaudRate = 0;  // a pseudo-terminal under Wine
+  ASSERT_EQ(dev.InitPort("COM1", 0, parNone, 8, 1, 4096, 4096, true, true), 0);
+  EXPECT_EQ(dev.SetLine(0, parEven, 8, 1), 0);
+  EXPECT_EQ(dev.stateWrites.back().Parity, parEven);
+  EXPECT_EQ(platform.slept, 0u);  // no wait computed from a rate of 0
+}
+
 TEST_F(DispatcherTest, OpenFailuresReportACode) {
   dev.openResult = -1;
   dev.systemError = 2;

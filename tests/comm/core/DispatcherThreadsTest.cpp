@@ -226,4 +226,12 @@ TEST(DispatcherThreads, UnsupportedEventsAreDroppedFromTheMask) {
   EXPECT_EQ(line.Masks(), (std::vector<uint32_t>{TLinkThreadedDispatcher::kMaskNT, evRxChar | evBreak | evErr}));
 }
 
+TEST(DispatcherThreads, InputIsReadWithoutDeviceEvents) {
+  FakeLine line;
+  line.ReportNoEvents();
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  Reader reader(line);
+  line.Receive("no event came");
+  EXPECT_TRUE(Eventually([&] { return reader.Got() == "no event came"; }));
+}
 }  // namespace
