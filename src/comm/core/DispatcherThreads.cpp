@@ -48,8 +48,9 @@ void TComThread::Execute() {
     TLinkDeviceWait w = d.DeviceWait(events);
     if (d.Kill_) break;
     if (w.Result != TLinkDeviceWait::Event) {
-      if (w.Result != TLinkDeviceWait::FailedAtOnce || ClassifyDeviceError(w.Error) != TLinkDeviceError::Unsupported)
-        break;
+      TLinkDeviceError kind = ClassifyDeviceError(w.Error);
+      if (kind == TLinkDeviceError::Gone) d.DeviceError_ = w.Error;
+      if (w.Result != TLinkDeviceWait::FailedAtOnce || kind != TLinkDeviceError::Unsupported) break;
       uint32_t drop = (mask & evRingOther) ? evRingOther : (mask & TLinkThreadedDispatcher::kModemEvents);
       if (drop == 0) break;
       mask &= ~drop;
@@ -91,6 +92,10 @@ void TDispThread::Execute() {
     }
     busy = d.ExtractData() && !d.DBufFull();
     if (d.Kill_) break;
+    if (!d.LineLost_ && ClassifyDeviceError(d.DeviceError_) == TLinkDeviceError::Gone) {
+      d.LineLost_ = true;
+      d.SendNotify(LinkMsgLineLost, 0, 0);
+    }
     d.RacePoint(TLinkRacePoint::DispBeforeDataLock);
     d.ProcessIdleRound();  // announces what came in, then timers and status
     if (d.Kill_ || d.ClosePending()) break;
@@ -159,6 +164,8 @@ void TLinkThreadedDispatcher::StartDispatcher() {
   for (auto& t : Threads_) t.reset();  // joined already (a stop ran)
   Active = true;
   Kill_ = false;
+  LineLost_ = false;
+  DeviceError_ = 0;
   TornDown_ = false;
   DeviceOpen_ = true;
   auto start = [&](TLinkDispatcherThread* t) {
@@ -283,6 +290,10 @@ int32_t TLinkThreadedDispatcher::WriteCom(const uint8_t* buf, int32_t size) {
 
 int32_t TLinkThreadedDispatcher::GetComError(TLinkComStat& stat) {
   int32_t bits = DeviceStatus(stat);
+  if (bits < 0) {
+    DeviceError_ = uint32_t(-bits);
+    stat = {};  // nothing can be read from a device that does not answer
+  }
   stat.cbOutQue = OutputRingUsed();
   return bits < 0 ? 0 : bits;
 }

@@ -20,6 +20,11 @@
 
 enum class TLinkThreadKind : uint8_t { Com, Disp, Out };
 
+// Told to the trigger handlers once when the device went away (a removed adapter, a
+// pseudo-terminal whose other side closed); wParam and the data are 0. The dispatcher
+// goes on with its timers and reads nothing more.
+inline constexpr uint32_t LinkMsgLineLost = 0x7E05;
+
 // Points where the threads of a dispatcher meet; a test's device can hold a thread there.
 enum class TLinkRacePoint : uint8_t {
   DispBeforeDataLock,   // the dispatcher thread is about to check the triggers
@@ -114,6 +119,7 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // A thread's priority over normal: 0 to 3.
   int ThreadPriority(TLinkThreadKind kind) const;
   int ActiveThreadCount() const { return ActiveThreads.load(); }
+  bool LineLost() const { return LineLost_; }
   // True on one of this dispatcher's threads.
   bool OnDispatcherThread() const;
 
@@ -175,6 +181,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   std::atomic<bool> Kill_{false};
   std::atomic<bool> TornDown_{false};   // the port's teardown ran
   std::atomic<bool> DeviceOpen_{false};
+  std::atomic<uint32_t> DeviceError_{0};  // the last error of a status query or an event wait
+  std::atomic<bool> LineLost_{false};
 };
 
 // Device errors as the system numbers them, in the classes the threads act on.

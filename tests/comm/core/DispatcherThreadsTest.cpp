@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <functional>
 #include <chrono>
 #include <future>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "comm/core/FakeLine.h"
@@ -33,6 +35,7 @@ struct Reader {
   }
   static void Call(void* self, uint32_t msg, uint32_t count, int32_t) {
     auto* r = static_cast<Reader*>(self);
+    if (msg == LinkMsgLineLost) ++r->lost;
     if (msg != LinkMsgTriggerAvail) return;
     std::string buf(count, '\0');
     if (r->d.GetBlock(reinterpret_cast<uint8_t*>(buf.data()), count) != 0) return;
@@ -46,6 +49,7 @@ struct Reader {
   TLinkBaseDispatcher& d;
   std::mutex m;
   std::string got;
+  std::atomic<int> lost{0};
 };
 
 bool Eventually(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 10s) {
@@ -234,4 +238,118 @@ TEST(DispatcherThreads, InputIsReadWithoutDeviceEvents) {
   line.Receive("no event came");
   EXPECT_TRUE(Eventually([&] { return reader.Got() == "no event came"; }));
 }
+TEST(DispatcherThreads, ALostLineIsToldOnceAndNotPolledHard) {
+  FakeLine line;
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  Reader reader(line);
+  line.Gone();
+  ASSERT_TRUE(Eventually([&] { return reader.lost == 1; }));
+  EXPECT_TRUE(line.LineLost());
+  // The rounds go on at the tick: a dozen status queries take several ticks.
+  int queries = line.StatusQueries();
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Eventually([&] { return line.StatusQueries() >= queries + 12; }));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
+  EXPECT_EQ(reader.lost, 1);
+  EXPECT_EQ(ClassifyDeviceError(109), TLinkDeviceError::Gone);
+  EXPECT_EQ(ClassifyDeviceError(995), TLinkDeviceError::Other);  // an aborted wait
+}
+
+// The port's hidden window on the main thread: each trigger message runs the handler
+// there while the dispatcher thread waits for it.
+class MainThread : public ILinkNotifier {
+ public:
+  using Handler = std::function<void(uint32_t msg, uint32_t wParam)>;
+  MainThread(TLinkBaseDispatcher& d, Handler h) : d_(d), h_(std::move(h)), thread_([this] { Run(); }) {}
+  ~MainThread() override {
+    {
+      std::lock_guard l(m_);
+      quit_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+  }
+  TLinkNotifyOutcome SendTriggerMessage(TLinkWindow, uint32_t msg, uint32_t wParam, int32_t, uint32_t) override {
+    std::unique_lock l(m_);
+    uint64_t mine = ++sent_;
+    queue_.push_back({msg, wParam});
+    cv_.notify_all();
+    cv_.wait(l, [&] { return done_ >= mine; });
+    return TLinkNotifyOutcome::Delivered;
+  }
+  uint64_t Done() {
+    std::lock_guard l(m_);
+    return done_;
+  }
+
+ private:
+  void Run() {
+    for (;;) {
+      std::pair<uint32_t, uint32_t> msg;
+      {
+        std::unique_lock l(m_);
+        cv_.wait(l, [&] { return quit_ || !queue_.empty(); });
+        if (quit_) return;
+        msg = queue_.front();
+        queue_.pop_front();
+      }
+      h_(msg.first, msg.second);
+      d_.NotifyDelivered();
+      {
+        std::lock_guard l(m_);
+        ++done_;
+      }
+      cv_.notify_all();
+    }
+  }
+  TLinkBaseDispatcher& d_;
+  Handler h_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::deque<std::pair<uint32_t, uint32_t>> queue_;
+  uint64_t sent_ = 0, done_ = 0;
+  bool quit_ = false;
+  std::thread thread_;
+};
+
+TEST(DispatcherThreads, CloseFromInsideATriggerHandler) {
+  auto line = std::make_unique<FakeLine>();
+  ASSERT_EQ(line->InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  std::string got;
+  std::atomic<bool> closed{false};
+  {
+    MainThread main(*line, [&](uint32_t msg, uint32_t count) {
+      if (msg != LinkMsgTriggerAvail || closed) return;
+      std::string buf(count, '\0');
+      line->GetBlock(reinterpret_cast<uint8_t*>(buf.data()), count);
+      got += buf;
+      line->DonePort();  // the handler closes the port
+      closed = true;
+    });
+    line->SetNotifier(&main);
+    line->RegisterWndTriggerHandler(1);
+    line->UpdateHandlerFlags(fuEnablePort);
+    line->ChangeLengthTrigger(1);
+    line->Receive("bye");
+    ASSERT_TRUE(Eventually([&] { return main.Done() >= 1 && closed; }));
+    EXPECT_TRUE(line->ClosePending());
+    // What the port does once the notification is over: free the dispatcher.
+    MustFinish("freeing the dispatcher", [&] { line.reset(); });
+  }
+  EXPECT_EQ(got, "bye");
+}
+
+TEST(DispatcherThreads, OpenAndCloseAThousandTimes) {
+  for (int i = 0; i < 1000; ++i) {
+    FakeLine line;
+    ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+    Reader reader(line);
+    line.Receive("ab");
+    ASSERT_EQ(line.PutString("cd"), 0);
+    if (i % 3 == 0) Eventually([&] { return reader.Got().size() == 2; });
+    ASSERT_EQ(line.DonePort(), 0);
+    ASSERT_EQ(line.ActiveThreadCount(), 0);
+  }
+}
+
 }  // namespace

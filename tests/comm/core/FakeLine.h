@@ -95,6 +95,10 @@ class FakeLine : public TLinkThreadedDispatcher {
     std::lock_guard l(m_);
     return waits_;
   }
+  int StatusQueries() {
+    std::lock_guard l(m_);
+    return statusQueries_;
+  }
   std::vector<uint32_t> Masks() {
     std::lock_guard l(m_);
     return masks_;
@@ -149,6 +153,7 @@ class FakeLine : public TLinkThreadedDispatcher {
 
   int32_t DeviceStatus(TLinkComStat& stat) override {
     std::lock_guard l(m_);
+    ++statusQueries_;
     if (gone_) return -21;
     stat = {};
     stat.cbInQue = uint32_t(rx_.size());
@@ -229,7 +234,7 @@ class FakeLine : public TLinkThreadedDispatcher {
   bool holdRead_ = false;
   uint32_t failNext_ = 0;
   std::string written_;
-  int waits_ = 0;
+  int waits_ = 0, statusQueries_ = 0;
   bool writing_ = false, inRead_ = false;
   int* handle_ = nullptr;
   TLinkDCB state_ = [] {
