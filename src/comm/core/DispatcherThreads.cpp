@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <stdexcept>
+#include <cstdio>
 
 #include "comm/core/CommErrors.h"
 #include "comm/core/LinkUtil.h"
@@ -24,7 +25,7 @@ void TLinkDispatcherThread::Start() {
   Thread_ = std::thread([this] {
     tDispatcher = &Dispatcher;
     Dispatcher.ThreadStarted(Kind_);
-    Execute();
+    try { Execute(); } catch (std::exception& e) { fprintf(stderr, "thread %d: %s\n", int(Kind_), e.what()); throw; }
     Dispatcher.ThreadGone(this);
   });
 }
@@ -167,7 +168,6 @@ void TLinkThreadedDispatcher::StartDispatcher() {
   LineLost_ = false;
   DeviceError_ = 0;
   TornDown_ = false;
-  DeviceOpen_ = true;
   auto start = [&](TLinkDispatcherThread* t) {
     int k = int(t->Kind());
     {
@@ -252,7 +252,7 @@ void TLinkThreadedDispatcher::DonePortPrim() {
   }
   if (TornDown_.exchange(true)) return;
   StopDispatcher();
-  CloseDevice();
+  DeviceClose();
   FreeRings();
 }
 
@@ -267,13 +267,8 @@ int32_t TLinkThreadedDispatcher::CloseCom() {
     return 0;
   }
   StopDispatcher();
-  CloseDevice();
-  return 0;
-}
-
-void TLinkThreadedDispatcher::CloseDevice() {
-  if (!DeviceOpen_.exchange(false)) return;
   DeviceClose();
+  return 0;
 }
 
 // ---- Output ---------------------------------------------------------------------------------------
@@ -337,6 +332,9 @@ bool TLinkThreadedDispatcher::OutputPending() {
   return OBufFull || OBufHead != OBufTail;
 }
 
+// One write per contiguous run; output that wraps around the end of the ring is first
+// turned so that it starts at 0 and goes out in one write. A full ring counts as full by
+// its flag (head and tail meet), also when it wraps.
 void TLinkThreadedDispatcher::OutThreadWriteLoop() {
   while (OutputPending()) {
     const uint8_t* run;
@@ -344,17 +342,11 @@ void TLinkThreadedDispatcher::OutThreadWriteLoop() {
     {
       std::lock_guard o(OutputSection);
       uint32_t size = uint32_t(OBuffer.size());
-      if (OBufHead > OBufTail) {
-        len = OBufHead - OBufTail;
-      } else if (OBufHead == 0) {
-        len = size - OBufTail;
-      } else {  // the data wraps: straighten the ring so that it goes out in one write
-        std::vector<uint8_t> front(OBuffer.begin(), OBuffer.begin() + OBufHead);
-        std::memmove(OBuffer.data(), OBuffer.data() + OBufTail, size - OBufTail);
-        std::memcpy(OBuffer.data() + (size - OBufTail), front.data(), front.size());
-        OBufHead = OBufHead + size - OBufTail;
+      len = OutputRingUsed();
+      if (OBufTail + len > size) {
+        std::rotate(OBuffer.begin(), OBuffer.begin() + OBufTail, OBuffer.end());
         OBufTail = 0;
-        len = OBufHead;
+        OBufHead = len % size;
       }
       run = OBuffer.data() + OBufTail;
     }
@@ -362,12 +354,15 @@ void TLinkThreadedDispatcher::OutThreadWriteLoop() {
     TLinkDeviceWrite r = DeviceWrite(run, len, written);
     if (r == TLinkDeviceWrite::Cancelled) return;  // a flush or a stop: the main loop answers
     if (r == TLinkDeviceWrite::Failed) written = len;  // the run is lost
-    std::lock_guard o(OutputSection);
-    uint32_t size = uint32_t(OBuffer.size());
-    OBufTail += std::min(written, len);
-    if (OBufTail >= size) OBufTail = 0;
-    if (OBufTail == OBufHead) OBufTail = OBufHead = 0;
-    OBufFull = false;
+    {
+      std::lock_guard o(OutputSection);
+      uint32_t size = uint32_t(OBuffer.size());
+      written = std::min(written, len);
+      OBufTail = (OBufTail + written) % size;
+      if (written > 0) OBufFull = false;
+      if (!OBufFull && OBufTail == OBufHead) OBufTail = OBufHead = 0;
+    }
+    RacePoint(TLinkRacePoint::RunWritten);
   }
 }
 

@@ -32,6 +32,7 @@ enum class TLinkRacePoint : uint8_t {
   StopWaiting,          // StopDispatcher is about to wait for the threads
   Joining,              // a thread is about to be joined
   Destroying,           // the dispatcher's destructor has started
+  RunWritten,           // the output thread wrote a run and is about to pick the next
 };
 
 // What a wait for a device event came to.
@@ -137,7 +138,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   virtual void DeviceCancelWrite(bool cancel) = 0;
   virtual int32_t DevicePurge(bool output) = 0;  // 0, or minus the system's error number
   virtual void DevicePrepare() {}                // at the com thread's start (read time-outs)
-  // Closes the device and its events; called once, after every thread has ended.
+  // Closes the device and its events, after every thread has ended; once closed, does
+  // nothing.
   virtual void DeviceClose() = 0;
 
   // ---- Hooks ------------------------------------------------------------------------------
@@ -162,7 +164,6 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   void OutThreadWriteLoop();
   void RequestStop();  // tells every thread to end, cancels the device's waits and writes
   void JoinThreads(bool withDispatcherThread);
-  void CloseDevice();
   // Waits for the thread to say it is gone (false when it still runs after boundMs).
   bool WaitUntilGone(TLinkThreadKind kind, uint32_t boundMs);
 
@@ -180,7 +181,6 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   std::atomic<int> ActiveThreads{0};
   std::atomic<bool> Kill_{false};
   std::atomic<bool> TornDown_{false};   // the port's teardown ran
-  std::atomic<bool> DeviceOpen_{false};
   std::atomic<uint32_t> DeviceError_{0};  // the last error of a status query or an event wait
   std::atomic<bool> LineLost_{false};
 };

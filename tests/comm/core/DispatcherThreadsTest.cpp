@@ -146,6 +146,27 @@ struct Hold {
   }
 };
 
+TEST(DispatcherThreads, AFullRingThatWrapsGoesOutOnce) {
+  std::atomic<bool> fill{true};
+  FakeLine line;
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 100, true, true), 0);
+  // While the first run is written more comes; right after it the ring fills up, its
+  // data wrapping around the end.
+  line.onRace = [&](TLinkRacePoint p) {
+    if (p == TLinkRacePoint::RunWritten && fill.exchange(false)) {
+      EXPECT_EQ(line.PutString(std::string(80, 'c')), 0);
+    }
+  };
+  line.HoldWrites(true);
+  ASSERT_EQ(line.PutString(std::string(30, 'a')), 0);
+  ASSERT_TRUE(Eventually([&] { return line.WritePending(); }));
+  ASSERT_EQ(line.PutString(std::string(20, 'b')), 0);
+  line.HoldWrites(false);
+  std::string want = std::string(30, 'a') + std::string(20, 'b') + std::string(80, 'c');
+  EXPECT_TRUE(Eventually([&] { return line.Written().size() >= want.size() && line.OutBuffUsed() == 0; }));
+  EXPECT_TRUE(Same(line.Written(), want));
+}
+
 TEST(DispatcherThreads, StopWaitsForTheThreadsWithoutHoldingALock) {
   Hold hold;
   std::atomic<bool> armed{false};
