@@ -1,0 +1,266 @@
+#include "comm/Win32Device.h"
+
+#include <cstring>
+
+#include "comm/core/CommErrors.h"
+#include "framework/Threads.h"
+
+static_assert(sizeof(::DCB) == sizeof(TLinkDCB), "the line settings are handed to the system as they are");
+static_assert(sizeof(COMSTAT) == sizeof(TLinkComStat), "hold flags and queue counts in the system's layout");
+
+namespace {
+
+void CloseEvent(HANDLE& h) {
+  if (h) CloseHandle(h);
+  h = nullptr;
+}
+
+// The thread priority for a level above normal (0 to 3).
+int PriorityOf(int level) {
+  switch (level) {
+    case 0: return THREAD_PRIORITY_NORMAL;
+    case 1: return THREAD_PRIORITY_ABOVE_NORMAL;
+    case 2: return THREAD_PRIORITY_HIGHEST;
+    default: return THREAD_PRIORITY_TIME_CRITICAL;
+  }
+}
+
+}  // namespace
+
+TLinkWin32Dispatcher::TLinkWin32Dispatcher(void* owner) : TLinkThreadedDispatcher(owner) {}
+
+TLinkWin32Dispatcher::~TLinkWin32Dispatcher() {
+  DonePortPrim();  // the threads end before the handle and the events they use
+  DeviceClose();   // opened but never started
+  for (HANDLE& h : Threads_) CloseEvent(h);
+}
+
+bool TLinkWin32Dispatcher::MakeEvents() {
+  for (HANDLE* h : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &CancelWait_, &CancelWrite_}) {
+    *h = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!*h) {
+      KeepError();
+      for (HANDLE* e : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &CancelWait_, &CancelWrite_}) CloseEvent(*e);
+      return false;
+    }
+  }
+  return true;
+}
+
+intptr_t TLinkWin32Dispatcher::OpenCom(const char* name, int32_t, int32_t) {
+  Device_ = CreateFileA(name ? name : "", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (Device_ == INVALID_HANDLE_VALUE) {
+    KeepError();
+    return -1;
+  }
+  if (!MakeEvents()) {
+    CloseHandle(Device_);
+    Device_ = INVALID_HANDLE_VALUE;
+    return ecOutOfMemory;
+  }
+  return reinterpret_cast<intptr_t>(Device_);
+}
+
+bool TLinkWin32Dispatcher::SetupCom(int32_t inSize, int32_t outSize) {
+  if (SetupComm(Device_, DWORD(inSize), DWORD(outSize))) return true;
+  KeepError();
+  return false;
+}
+
+void TLinkWin32Dispatcher::DeviceClose() {
+  if (Device_ != INVALID_HANDLE_VALUE) CloseHandle(Device_);
+  Device_ = INVALID_HANDLE_VALUE;
+  for (HANDLE* e : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &CancelWait_, &CancelWrite_}) CloseEvent(*e);
+}
+
+int32_t TLinkWin32Dispatcher::EscapeComFunction(int32_t func) {
+  EscapeCommFunction(Device_, DWORD(func));  // a line the driver cannot set is no failure
+  return 0;
+}
+
+int32_t TLinkWin32Dispatcher::GetComState(TLinkDCB& dcb) {
+  ::DCB d{};
+  d.DCBlength = sizeof d;
+  if (!GetCommState(Device_, &d)) return -1;
+  std::memcpy(static_cast<void*>(&dcb), &d, sizeof d);
+  return 0;
+}
+
+int32_t TLinkWin32Dispatcher::SetComState(TLinkDCB& dcb) {
+  ::DCB d;
+  std::memcpy(&d, &dcb, sizeof d);
+  d.DCBlength = sizeof d;
+  if (SetCommState(Device_, &d)) return 0;
+  return LinkErrorFromSystem(GetLastError());
+}
+
+uint8_t TLinkWin32Dispatcher::GetCommModemStatus() {
+  DWORD status = 0;
+  if (!::GetCommModemStatus(Device_, &status)) return 0;  // a pseudo-terminal has no modem lines
+  return uint8_t(status & 0xF0);
+}
+
+int32_t TLinkWin32Dispatcher::ReadCom(uint8_t* buf, int32_t size) {
+  OVERLAPPED ov{};
+  ov.hEvent = ReadEvent_;
+  ResetEvent(ReadEvent_);
+  DWORD got = 0;
+  if (ReadFile(Device_, buf, DWORD(size), &got, &ov)) return int32_t(got);
+  DWORD error = GetLastError();
+  if (error != ERROR_IO_PENDING) return LinkErrorFromSystem(error);
+  if (WaitForSingleObject(ReadEvent_, kReadWaitMs) != WAIT_OBJECT_0) CancelIo(Device_);
+  BOOL ok = GetOverlappedResult(Device_, &ov, &got, TRUE);
+  ResetEvent(ReadEvent_);
+  if (!ok && got == 0) {
+    error = GetLastError();
+    return error == ERROR_OPERATION_ABORTED ? 0 : LinkErrorFromSystem(error);
+  }
+  return int32_t(got);
+}
+
+bool TLinkWin32Dispatcher::WaitComEvent(uint32_t& mask, void* overlapped) {
+  DWORD events = 0;
+  BOOL ok = WaitCommEvent(Device_, &events, static_cast<OVERLAPPED*>(overlapped));
+  mask = events;
+  return ok;
+}
+
+int32_t TLinkWin32Dispatcher::DeviceStatus(TLinkComStat& stat) {
+  DWORD errors = 0;
+  COMSTAT cs{};
+  if (!ClearCommError(Device_, &errors, &cs)) {
+    DWORD error = GetLastError();
+    return error ? -int32_t(error) : -1;
+  }
+  std::memcpy(&stat.Flags, &cs, sizeof stat.Flags);  // the hold bits, as the system lays them out
+  stat.cbInQue = cs.cbInQue;
+  stat.cbOutQue = cs.cbOutQue;
+  return int32_t(errors & 0x7FFFFFFF);
+}
+
+uint32_t TLinkWin32Dispatcher::DeviceSetMask(uint32_t mask) {
+  return SetCommMask(Device_, mask) ? 0 : GetLastError();
+}
+
+// The overlapped wait ends with a device event, a failure, or the cancel event; a
+// cancelled wait is taken back (CancelIo, on this thread that started it) before its
+// OVERLAPPED and event word go.
+TLinkDeviceWait TLinkWin32Dispatcher::DeviceWait(uint32_t& events) {
+  OVERLAPPED ov{};
+  ov.hEvent = WaitEvent_;
+  ResetEvent(WaitEvent_);
+  DWORD mask = 0;
+  if (WaitCommEvent(Device_, &mask, &ov)) {
+    events = mask;
+    return {};
+  }
+  DWORD error = GetLastError();
+  if (error != ERROR_IO_PENDING) return {TLinkDeviceWait::FailedAtOnce, error};
+  HANDLE both[2] = {WaitEvent_, CancelWait_};
+  DWORD n = 0;
+  if (WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0) {
+    CancelIo(Device_);
+    GetOverlappedResult(Device_, &ov, &n, TRUE);
+    return {TLinkDeviceWait::Failed, ERROR_OPERATION_ABORTED};
+  }
+  if (!GetOverlappedResult(Device_, &ov, &n, FALSE)) return {TLinkDeviceWait::Failed, GetLastError()};
+  events = mask;
+  return {};
+}
+
+void TLinkWin32Dispatcher::DeviceCancelWait() {
+  if (CancelWait_) SetEvent(CancelWait_);
+}
+
+TLinkDeviceWrite TLinkWin32Dispatcher::DeviceWrite(const uint8_t* buf, uint32_t len, uint32_t& written) {
+  OVERLAPPED ov{};
+  ov.hEvent = WriteEvent_;
+  ResetEvent(WriteEvent_);
+  DWORD n = 0;
+  written = 0;
+  if (WriteFile(Device_, buf, len, &n, &ov)) {
+    written = n;
+    return TLinkDeviceWrite::Done;
+  }
+  if (GetLastError() != ERROR_IO_PENDING) return TLinkDeviceWrite::Failed;
+  HANDLE both[2] = {WriteEvent_, CancelWrite_};
+  if (WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0) {
+    CancelIo(Device_);
+    GetOverlappedResult(Device_, &ov, &n, TRUE);
+    written = n;
+    return TLinkDeviceWrite::Cancelled;
+  }
+  BOOL ok = GetOverlappedResult(Device_, &ov, &n, FALSE);
+  written = n;
+  return ok ? TLinkDeviceWrite::Done : TLinkDeviceWrite::Failed;
+}
+
+void TLinkWin32Dispatcher::DeviceCancelWrite(bool cancel) {
+  if (!CancelWrite_) return;
+  if (cancel)
+    SetEvent(CancelWrite_);
+  else
+    ResetEvent(CancelWrite_);
+}
+
+int32_t TLinkWin32Dispatcher::DevicePurge(bool output) {
+  DWORD what = output ? PURGE_TXABORT | PURGE_TXCLEAR : PURGE_RXABORT | PURGE_RXCLEAR;
+  if (PurgeComm(Device_, what)) return 0;
+  return LinkErrorFromSystem(GetLastError());
+}
+
+void TLinkWin32Dispatcher::DevicePrepare() {
+  COMMTIMEOUTS t{};
+  t.ReadIntervalTimeout = MAXDWORD;  // reads return at once with what the driver holds
+  SetCommTimeouts(Device_, &t);
+}
+
+void TLinkWin32Dispatcher::Synchronize(const std::function<void()>& fn) { TThread::StaticSynchronize(fn); }
+
+void TLinkWin32Dispatcher::ThreadStarted(TLinkThreadKind kind) {
+  HANDLE self = nullptr;
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  {
+    std::lock_guard l(ThreadLock_);
+    CloseEvent(Threads_[int(kind)]);
+    Threads_[int(kind)] = self;
+  }
+  ApplyPriority(kind);
+}
+
+void TLinkWin32Dispatcher::ApplyPriority(TLinkThreadKind kind) {
+  std::lock_guard l(ThreadLock_);
+  if (Threads_[int(kind)]) SetThreadPriority(Threads_[int(kind)], PriorityOf(ThreadPriority(kind)));
+}
+
+void TLinkWin32Dispatcher::SetThreadBoost(uint8_t boost) {
+  TLinkThreadedDispatcher::SetThreadBoost(boost);
+  for (TLinkThreadKind kind : {TLinkThreadKind::Com, TLinkThreadKind::Disp, TLinkThreadKind::Out})
+    ApplyPriority(kind);
+}
+
+// Messages sent to this thread's windows (a trigger notification on its way) and
+// Synchronize requests get through while the threads are waited for.
+void TLinkWin32Dispatcher::ServeWhileWaiting() {
+  MSG m;
+  PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  CheckSynchronize();
+}
+
+// ---- Telephony ----------------------------------------------------------------------------
+
+TLinkTAPI32Dispatcher::TLinkTAPI32Dispatcher(void* owner, HANDLE callHandle)
+    : TLinkWin32Dispatcher(owner), CallHandle_(callHandle) {}
+
+intptr_t TLinkTAPI32Dispatcher::OpenCom(const char*, int32_t, int32_t) {
+  if (!CallHandle_ || CallHandle_ == INVALID_HANDLE_VALUE) {
+    SetLastError(uint32_t(-ecCommNotOpen));
+    KeepError();
+    return -1;
+  }
+  Device_ = CallHandle_;  // closed with the port, as the call's handle must be
+  if (!MakeEvents()) return ecOutOfMemory;
+  return reinterpret_cast<intptr_t>(Device_);
+}

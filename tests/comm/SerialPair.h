@@ -1,0 +1,177 @@
+// Serial lines for the Win32 tests: a pair of pseudo-terminals joined by socat and
+// linked into the Wine prefix as two COM ports, and a plain overlapped far end.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace quiro::comm::test {
+
+// Runs a command of the host system (Wine starts host programs; it gives no handle).
+inline bool RunHost(const std::string& command) {
+  // Its output goes nowhere: a host program keeps the test's own output open otherwise.
+  std::string line = "/bin/sh -c \"exec </dev/null >/dev/null 2>&1; " + command + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  return true;
+}
+
+inline std::string ComName(int n) { return "\\\\.\\COM" + std::to_string(n); }
+
+inline bool PortOpens(int n) {
+  HANDLE h = CreateFileA(ComName(n).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+// Waits (bounded) for pred, letting this thread's messages through meanwhile.
+inline bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+  auto end = std::chrono::steady_clock::now() + timeout;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+  }
+  return true;
+}
+
+// COM<near> and COM<far>: the two ends of one line. Killing socat hangs both up.
+class TSerialPair {
+ public:
+  TSerialPair(int nearPort, int farPort) : near_(nearPort), far_(farPort) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (!prefix || !*prefix) return;
+    std::string devices = std::string(prefix) + "/dosdevices/com";
+    links_ = devices + std::to_string(near_) + " " + devices + std::to_string(far_);
+    pidFile_ = std::string(prefix) + "/quiro-socat-" + std::to_string(near_) + ".pid";
+    std::string pty = "pty,raw,echo=0,link=";
+    // Links left by an earlier run would look ready before socat made its own.
+    for (const std::string& path : {devices + std::to_string(near_), devices + std::to_string(far_), pidFile_})
+      DeleteFileA(("Z:" + path).c_str());
+    RunHost("echo $$ > " + pidFile_ + "; exec socat " + pty + devices + std::to_string(near_) + " " + pty + devices +
+            std::to_string(far_));
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!(ready_ = PortOpens(near_) && PortOpens(far_)) && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ~TSerialPair() { Kill(); }
+  TSerialPair(const TSerialPair&) = delete;
+  TSerialPair& operator=(const TSerialPair&) = delete;
+
+  bool Ready() const { return ready_; }
+  std::string Near() const { return ComName(near_); }
+  std::string Far() const { return ComName(far_); }
+  int NearNumber() const { return near_; }
+  // Ends socat at once, as a far end that dies.
+  void Kill() {
+    if (pidFile_.empty() || killed_) return;
+    killed_ = true;
+    RunHost("kill -9 $(cat " + pidFile_ + "); rm -f " + links_ + " " + pidFile_);
+  }
+
+ private:
+  int near_, far_;
+  std::string links_, pidFile_;
+  bool ready_ = false, killed_ = false;
+};
+
+// The far end: the other COM port, with plain overlapped reads and writes. A reader
+// thread keeps whatever arrives.
+class TFarEnd {
+ public:
+  explicit TFarEnd(const std::string& name) {
+    h_ = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                     nullptr);
+    if (h_ == INVALID_HANDLE_VALUE) return;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(h_, &dcb);
+    dcb.BaudRate = 115200;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fOutX = dcb.fInX = FALSE;
+    dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = FALSE;
+    SetCommState(h_, &dcb);
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = MAXDWORD;
+    SetCommTimeouts(h_, &t);
+    reader_ = std::thread([this] { ReadLoop(); });
+  }
+  ~TFarEnd() {
+    stop_ = true;
+    if (reader_.joinable()) reader_.join();
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  bool Open() const { return h_ != INVALID_HANDLE_VALUE; }
+
+  bool Write(const std::string& bytes) {
+    OVERLAPPED ov{};
+    ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD n = 0;
+    BOOL ok = WriteFile(h_, bytes.data(), DWORD(bytes.size()), &n, &ov);
+    if (!ok && GetLastError() == ERROR_IO_PENDING) ok = GetOverlappedResult(h_, &ov, &n, TRUE);
+    CloseHandle(ov.hEvent);
+    return ok && n == bytes.size();
+  }
+  std::string Got() {
+    std::lock_guard l(m_);
+    return got_;
+  }
+  size_t GotSize() {
+    std::lock_guard l(m_);
+    return got_.size();
+  }
+
+ private:
+  void ReadLoop() {
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    char buf[16384];
+    while (!stop_) {
+      COMSTAT cs{};
+      DWORD errors = 0;
+      if (!ClearCommError(h_, &errors, &cs) || cs.cbInQue == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
+      DWORD n = 0;
+      OVERLAPPED ov{};
+      ov.hEvent = event;
+      ResetEvent(event);
+      DWORD want = cs.cbInQue < sizeof buf ? cs.cbInQue : DWORD(sizeof buf);
+      BOOL ok = ReadFile(h_, buf, want, &n, &ov);
+      if (!ok && GetLastError() == ERROR_IO_PENDING) ok = GetOverlappedResult(h_, &ov, &n, TRUE);
+      if (ok && n > 0) {
+        std::lock_guard l(m_);
+        got_.append(buf, n);
+      }
+    }
+    CloseHandle(event);
+  }
+
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+  std::atomic<bool> stop_{false};
+  std::mutex m_;
+  std::string got_;
+  std::thread reader_;
+};
+
+}  // namespace quiro::comm::test

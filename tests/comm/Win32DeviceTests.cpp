@@ -1,0 +1,233 @@
+// The serial device layer under Wine, over pseudo-terminal pairs made by socat: the
+// dispatcher's threads, its trigger messages to a window on this (the main) thread, and
+// the far end as a second COM port.
+#include "comm/Win32Device.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "comm/CommExcept.h"
+#include "comm/SerialPair.h"
+#include "comm/core/CommErrors.h"
+
+using namespace quiro::comm::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The port's hidden window: takes every byte offered, counts lost-line notices.
+class TLineWindow {
+ public:
+  explicit TLineWindow(TLinkBaseDispatcher& d) : d_(d) {
+    static ATOM cls = [] {
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = &TLineWindow::Proc;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = "QuiroLineTestWindow";
+      return RegisterClassA(&wc);
+    }();
+    (void)cls;
+    hwnd_ = CreateWindowA("QuiroLineTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+                          nullptr);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    d.SetNotifier(&LinkWindowNotifier());
+    d.RegisterWndTriggerHandler(reinterpret_cast<TLinkWindow>(hwnd_));
+    d.UpdateHandlerFlags(fuEnablePort);
+    d.ChangeLengthTrigger(1);
+  }
+  ~TLineWindow() { DestroyWindow(hwnd_); }
+  std::string got;
+  int lost = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TLineWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || (msg != LinkMsgTriggerAvail && msg != LinkMsgLineLost)) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg == LinkMsgLineLost) ++self->lost;
+    if (msg == LinkMsgTriggerAvail) {
+      std::string buf(wParam, '\0');
+      if (self->d_.GetBlock(reinterpret_cast<uint8_t*>(buf.data()), uint32_t(wParam)) == 0) self->got += buf;
+    }
+    self->d_.NotifyDelivered();
+    return 0;
+  }
+  TLinkBaseDispatcher& d_;
+  HWND hwnd_;
+};
+
+std::string Pattern(size_t n, uint32_t seed) {
+  std::string s(n, '\0');
+  for (auto& c : s) {
+    seed = seed * 1103515245u + 12345u;
+    c = char(seed >> 24);
+  }
+  return s;
+}
+
+::testing::AssertionResult Same(const std::string& got, const std::string& want) {
+  if (got == want) return ::testing::AssertionSuccess();
+  size_t i = 0;
+  while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
+  return ::testing::AssertionFailure() << got.size() << " bytes against " << want.size() << ", first difference at "
+                                       << i;
+}
+
+uint64_t CpuMs() {
+  FILETIME create, exit, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &create, &exit, &kernel, &user);
+  auto ms = [](FILETIME f) { return ((uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000; };
+  return ms(kernel) + ms(user);
+}
+
+class Win32Device : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitLinkLibrary();
+    if (!std::getenv("WINEPREFIX")) GTEST_SKIP() << "serial lines need the Wine harness";
+  }
+  int32_t Open(TLinkBaseDispatcher& d, const TSerialPair& pair, int32_t baud = 115200, uint8_t stopbits = 1) {
+    return d.InitPort(pair.Near().c_str(), baud, parNone, 8, stopbits, 8192, 8192, true, true);
+  }
+  // Queues out as the output ring makes room, letting messages through meanwhile.
+  bool Send(TLinkBaseDispatcher& d, const std::string& out, const std::function<bool()>& also = [] { return true; }) {
+    size_t sent = 0;
+    return PumpUntil(
+        [&] {
+          while (sent < out.size()) {
+            uint32_t n = uint32_t(std::min<size_t>(1024, out.size() - sent));
+            if (d.PutBlock(reinterpret_cast<const uint8_t*>(out.data() + sent), n) != 0) break;
+            sent += n;
+          }
+          return sent == out.size() && also();
+        },
+        180s);
+  }
+};
+
+TEST_F(Win32Device, TenMegabytesEachWay) {
+  TSerialPair pair(21, 22);
+  ASSERT_TRUE(pair.Ready());
+  TLinkWin32Dispatcher d;
+  ASSERT_EQ(Open(d, pair), 0);
+  TLineWindow window(d);
+  TFarEnd peer(pair.Far());
+  ASSERT_TRUE(peer.Open());
+  const size_t kSize = 10 << 20;
+  std::string in = Pattern(kSize, 1), out = Pattern(kSize, 2);
+  std::thread writer([&] {
+    for (size_t i = 0; i < in.size(); i += 65536) peer.Write(in.substr(i, 65536));
+  });
+  bool done = Send(d, out, [&] { return window.got.size() >= kSize && peer.GotSize() >= kSize; });
+  writer.join();
+  EXPECT_TRUE(done) << window.got.size() << " in, " << peer.GotSize() << " out";
+  EXPECT_TRUE(Same(window.got, in));
+  EXPECT_TRUE(Same(peer.Got(), out));
+  EXPECT_EQ(d.DonePort(), 0);
+  EXPECT_EQ(d.ActiveThreadCount(), 0);
+}
+
+TEST_F(Win32Device, LineSettingsReadBack) {
+  TSerialPair pair(23, 24);
+  ASSERT_TRUE(pair.Ready());
+  TLinkWin32Dispatcher d;
+  ASSERT_EQ(Open(d, pair, 38400, 2), 0);
+  // A pseudo-terminal holds the rate and the stop bits (its byte is always 8 bits, no parity).
+  TLinkDCB dcb;
+  ASSERT_EQ(d.GetComState(dcb), 0);
+  EXPECT_EQ(dcb.BaudRate, 38400u);
+  EXPECT_EQ(dcb.StopBits, sbTwo);
+  ASSERT_EQ(d.SetLine(9600, 5, 9, 1), 0);
+  ASSERT_EQ(d.GetComState(dcb), 0);
+  EXPECT_EQ(dcb.BaudRate, 9600u);
+  EXPECT_EQ(dcb.StopBits, sbOne);
+  int32_t baud;
+  uint8_t parity, databits, stopbits;
+  d.GetLine(baud, parity, databits, stopbits);
+  EXPECT_EQ(baud, 9600);
+  EXPECT_EQ(stopbits, 1);
+  d.DonePort();
+}
+
+TEST_F(Win32Device, XoffFromTheFarEndHoldsOutput) {
+  TSerialPair pair(25, 26);
+  ASSERT_TRUE(pair.Ready());
+  TLinkWin32Dispatcher d;
+  ASSERT_EQ(Open(d, pair), 0);
+  TLineWindow window(d);
+  ASSERT_EQ(d.SWFlowEnable(6000, 2000, 1), 0);  // the peer end may stop our output
+  TFarEnd peer(pair.Far());
+  ASSERT_TRUE(peer.Open());
+  // The marker arrives after the XOFF went through the line's flow control.
+  ASSERT_TRUE(peer.Write("\x13" "marker"));
+  ASSERT_TRUE(PumpUntil([&] { return window.got == "marker"; }));
+  ASSERT_EQ(d.PutString("held until XON"), 0);
+  EXPECT_FALSE(PumpUntil([&] { return peer.GotSize() > 0; }, 500ms)) << peer.Got();
+  ASSERT_TRUE(peer.Write("\x11"));
+  EXPECT_TRUE(PumpUntil([&] { return peer.Got() == "held until XON"; })) << peer.Got();
+  d.DonePort();
+}
+
+TEST_F(Win32Device, FarEndKilledMidTransfer) {
+  auto pair = std::make_unique<TSerialPair>(27, 28);
+  ASSERT_TRUE(pair->Ready());
+  auto d = std::make_unique<TLinkWin32Dispatcher>();
+  ASSERT_EQ(Open(*d, *pair), 0);
+  TLineWindow window(*d);
+  {
+    TFarEnd peer(pair->Far());
+    ASSERT_TRUE(peer.Open());
+    std::string block = Pattern(4096, 3);
+    ASSERT_TRUE(peer.Write(block));
+    ASSERT_TRUE(Send(*d, Pattern(65536, 4), [&] { return window.got.size() >= 1024; }));
+    pair->Kill();
+    ASSERT_TRUE(PumpUntil([&] { return window.lost == 1; }));
+  }
+  // Neither the threads nor the output left behind may spin now.
+  for (int i = 0; i < 8; ++i) d->PutString(Pattern(1000, i));
+  uint64_t cpu = CpuMs();
+  auto start = std::chrono::steady_clock::now();
+  PumpUntil([] { return false; }, 1000ms);
+  uint64_t used = CpuMs() - cpu;
+  auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(used, uint64_t(wall) / 2) << used << " ms of CPU in " << wall << " ms";
+  EXPECT_EQ(window.lost, 1);
+  EXPECT_EQ(d->DonePort(), 0);
+  d.reset();
+}
+
+TEST_F(Win32Device, OpenAndCloseTwoHundredTimes) {
+  TSerialPair pair(29, 30);
+  ASSERT_TRUE(pair.Ready());
+  std::atomic<bool> done{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 1800 && !done; ++i) Sleep(100);
+    if (!done) {
+      std::fprintf(stderr, "open/close cycles did not end: hung\n");
+      std::fflush(stderr);
+      ExitProcess(3);
+    }
+  });
+  for (int i = 0; i < 200; ++i) {
+    TLinkWin32Dispatcher d;
+    ASSERT_EQ(Open(d, pair), 0) << "cycle " << i;
+    ASSERT_EQ(d.PutString("x"), 0);
+    ASSERT_EQ(d.DonePort(), 0);
+    ASSERT_EQ(d.ActiveThreadCount(), 0);
+  }
+  done = true;
+  watchdog.join();
+}
+
+TEST_F(Win32Device, OpenFailures) {
+  TLinkWin32Dispatcher missing;
+  EXPECT_EQ(missing.InitPort("\\\\.\\COM77", 9600, parNone, 8, 1, 4096, 4096, true, true), -ERROR_FILE_NOT_FOUND);
+  TLinkTAPI32Dispatcher noCall(nullptr, nullptr);
+  EXPECT_EQ(noCall.InitPort(nullptr, 9600, parNone, 8, 1, 4096, 4096, true, true), ecCommNotOpen);
+}
+
+}  // namespace
