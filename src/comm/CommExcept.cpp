@@ -7,6 +7,7 @@
 
 #include "comm/PortWindows.h"
 #include "comm/StringTables.h"
+#include "comm/Win32Device.h"
 #include "comm/core/CommErrors.h"
 #include "comm/core/LinkUtil.h"
 #include "comm/core/StringTables.h"
@@ -90,6 +91,7 @@ void InitLinkLibrary() {
     SetLinkSystemMessageSource(&SystemMessage);
     SetLinkPlatform(&gPlatform);
     SetLinkPortWindows(&gPortWindows);
+    RegisterWin32DeviceLayer();
     gReaderStrings = OpenOrNull("LINK_READER_STRINGS");
     gErrorStrings = OpenOrNull("LINK_ERROR_STRINGS_ENGLISH");
     if (gErrorStrings) SetLinkErrorTable(&gErrorStrings->Table());

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "comm/core/CommErrors.h"
+#include "comm/core/CommPort.h"
 #include "framework/Threads.h"
 
 static_assert(sizeof(::DCB) == sizeof(TLinkDCB), "the line settings are handed to the system as they are");
@@ -252,7 +253,11 @@ void TLinkWin32Dispatcher::ServeWhileWaiting() {
 // ---- Telephony ----------------------------------------------------------------------------
 
 TLinkTAPI32Dispatcher::TLinkTAPI32Dispatcher(void* owner, HANDLE callHandle)
-    : TLinkWin32Dispatcher(owner), CallHandle_(callHandle) {}
+    : TLinkWin32Dispatcher(owner), CallHandle_(callHandle) {
+  if (!callHandle || callHandle == INVALID_HANDLE_VALUE) return;
+  Device_ = callHandle;
+  ComHandle = reinterpret_cast<intptr_t>(callHandle);
+}
 
 intptr_t TLinkTAPI32Dispatcher::OpenCom(const char*, int32_t, int32_t) {
   if (!CallHandle_ || CallHandle_ == INVALID_HANDLE_VALUE) {
@@ -263,4 +268,12 @@ intptr_t TLinkTAPI32Dispatcher::OpenCom(const char*, int32_t, int32_t) {
   Device_ = CallHandle_;  // closed with the port, as the call's handle must be
   if (!MakeEvents()) return ecOutOfMemory;
   return reinterpret_cast<intptr_t>(Device_);
+}
+
+void RegisterWin32DeviceLayer() {
+  SetLinkDeviceLayer(dlWin32, [](TLinkCustomComPort& port) -> std::unique_ptr<TLinkBaseDispatcher> {
+    if (port.TapiMode == TTapiMode::tmOn)
+      return std::make_unique<TLinkTAPI32Dispatcher>(&port, reinterpret_cast<HANDLE>(port.TapiCommHandle));
+    return std::make_unique<TLinkWin32Dispatcher>(&port);
+  });
 }

@@ -65,10 +65,16 @@ class TLinkWin32Dispatcher : public TLinkThreadedDispatcher {
 
 class TLinkTAPI32Dispatcher : public TLinkWin32Dispatcher {
  public:
+  // Takes the handle of the call (ComHandle before the port opens, so that the port can
+  // read the line settings back); the dispatcher closes it with the port.
   TLinkTAPI32Dispatcher(void* owner, HANDLE callHandle);
-  // The handle of the call; a null or invalid one fails with -2007.
+  // A null or invalid handle fails with -2007.
   intptr_t OpenCom(const char* name, int32_t inQueue, int32_t outQueue) override;
 
  private:
   HANDLE CallHandle_;
 };
+
+// Registers the layer for dlWin32 with the port component: the telephony dispatcher on the
+// port's TapiCommHandle with TapiMode tmOn, else the serial one. Done by InitLinkLibrary.
+void RegisterWin32DeviceLayer();

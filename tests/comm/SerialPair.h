@@ -1,4 +1,4 @@
-// Serial lines for the Win32 tests: a pair of pseudo-terminals joined by socat and
+// Serial lines for the Win32 tests (beside CommTestKit.h): a pair of pseudo-terminals joined by socat and
 // linked into the Wine prefix as two COM ports, and a plain overlapped far end.
 #pragma once
 
@@ -7,7 +7,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -34,21 +33,6 @@ inline bool PortOpens(int n) {
                          FILE_FLAG_OVERLAPPED, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
-  return true;
-}
-
-// Waits (bounded) for pred, letting this thread's messages through meanwhile.
-inline bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-  auto end = std::chrono::steady_clock::now() + timeout;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-  }
   return true;
 }
 

@@ -12,11 +12,13 @@
 #include <string>
 
 #include "comm/CommExcept.h"
+#include "CommTestKit.h"
 #include "comm/SerialPair.h"
 #include "comm/core/CommErrors.h"
+#include "comm/core/CommPort.h"
+#include "framework/Forms.h"
 
 using namespace quiro::comm::test;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -60,15 +62,6 @@ class TLineWindow {
   HWND hwnd_;
 };
 
-std::string Pattern(size_t n, uint32_t seed) {
-  std::string s(n, '\0');
-  for (auto& c : s) {
-    seed = seed * 1103515245u + 12345u;
-    c = char(seed >> 24);
-  }
-  return s;
-}
-
 ::testing::AssertionResult Same(const std::string& got, const std::string& want) {
   if (got == want) return ::testing::AssertionSuccess();
   size_t i = 0;
@@ -105,7 +98,7 @@ class Win32Device : public ::testing::Test {
           }
           return sent == out.size() && also();
         },
-        180s);
+        180000);
   }
 };
 
@@ -118,7 +111,7 @@ TEST_F(Win32Device, TenMegabytesEachWay) {
   TFarEnd peer(pair.Far());
   ASSERT_TRUE(peer.Open());
   const size_t kSize = 10 << 20;
-  std::string in = Pattern(kSize, 1), out = Pattern(kSize, 2);
+  std::string in = PatternBytes(kSize, 1), out = PatternBytes(kSize, 2);
   std::thread writer([&] {
     for (size_t i = 0; i < in.size(); i += 65536) peer.Write(in.substr(i, 65536));
   });
@@ -166,7 +159,7 @@ TEST_F(Win32Device, XoffFromTheFarEndHoldsOutput) {
   ASSERT_TRUE(peer.Write("\x13" "marker"));
   ASSERT_TRUE(PumpUntil([&] { return window.got == "marker"; }));
   ASSERT_EQ(d.PutString("held until XON"), 0);
-  EXPECT_FALSE(PumpUntil([&] { return peer.GotSize() > 0; }, 500ms)) << peer.Got();
+  EXPECT_FALSE(PumpUntil([&] { return peer.GotSize() > 0; }, 500)) << peer.Got();
   ASSERT_TRUE(peer.Write("\x11"));
   EXPECT_TRUE(PumpUntil([&] { return peer.Got() == "held until XON"; })) << peer.Got();
   d.DonePort();
@@ -181,17 +174,17 @@ TEST_F(Win32Device, FarEndKilledMidTransfer) {
   {
     TFarEnd peer(pair->Far());
     ASSERT_TRUE(peer.Open());
-    std::string block = Pattern(4096, 3);
+    std::string block = PatternBytes(4096, 3);
     ASSERT_TRUE(peer.Write(block));
-    ASSERT_TRUE(Send(*d, Pattern(65536, 4), [&] { return window.got.size() >= 1024; }));
+    ASSERT_TRUE(Send(*d, PatternBytes(65536, 4), [&] { return window.got.size() >= 1024; }));
     pair->Kill();
     ASSERT_TRUE(PumpUntil([&] { return window.lost == 1; }));
   }
   // Neither the threads nor the output left behind may spin now.
-  for (int i = 0; i < 8; ++i) d->PutString(Pattern(1000, i));
+  for (int i = 0; i < 8; ++i) d->PutString(PatternBytes(1000, i));
   uint64_t cpu = CpuMs();
   auto start = std::chrono::steady_clock::now();
-  PumpUntil([] { return false; }, 1000ms);
+  PumpUntil([] { return false; }, 1000);
   uint64_t used = CpuMs() - cpu;
   auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(used, uint64_t(wall) / 2) << used << " ms of CPU in " << wall << " ms";
@@ -221,6 +214,30 @@ TEST_F(Win32Device, OpenAndCloseTwoHundredTimes) {
   }
   done = true;
   watchdog.join();
+}
+
+TEST_F(Win32Device, APortOpensOnTheSerialLayer) {
+  TSerialPair pair(31, 32);
+  ASSERT_TRUE(pair.Ready());
+  TApplication app;
+  TLinkComPort port;
+  port.SetComNumber(31);
+  std::string got;
+  port.SetOnTriggerAvail([&](TComponent*, uint16_t n) {
+    std::string buf(n, '\0');
+    port.GetBlock(buf.data(), n);
+    got += buf;
+  });
+  port.SetOpen(true);
+  TFarEnd peer(pair.Far());
+  ASSERT_TRUE(peer.Write("from the far end"));
+  EXPECT_TRUE(PumpUntil([&] { return got == "from the far end"; })) << got;
+  port.PutString("from the port");
+  EXPECT_TRUE(PumpUntil([&] { return peer.Got() == "from the port"; })) << peer.Got();
+  port.SetOpen(false);
+  EXPECT_EQ(port.PortState(), psClosed);
+  port.TapiMode = TTapiMode::tmOn;  // a telephony port with no call handed over
+  EXPECT_THROW(port.SetOpen(true), ENotOpenedByTapi);
 }
 
 TEST_F(Win32Device, OpenFailures) {
