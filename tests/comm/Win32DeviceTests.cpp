@@ -22,46 +22,6 @@ using namespace quiro::comm::test;
 
 namespace {
 
-// The port's hidden window: takes every byte offered, counts lost-line notices.
-class TLineWindow {
- public:
-  explicit TLineWindow(TLinkBaseDispatcher& d) : d_(d) {
-    static ATOM cls = [] {
-      WNDCLASSA wc{};
-      wc.lpfnWndProc = &TLineWindow::Proc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "QuiroLineTestWindow";
-      return RegisterClassA(&wc);
-    }();
-    (void)cls;
-    hwnd_ = CreateWindowA("QuiroLineTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                          nullptr);
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    d.SetNotifier(&LinkWindowNotifier());
-    d.RegisterWndTriggerHandler(reinterpret_cast<TLinkWindow>(hwnd_));
-    d.UpdateHandlerFlags(fuEnablePort);
-    d.ChangeLengthTrigger(1);
-  }
-  ~TLineWindow() { DestroyWindow(hwnd_); }
-  std::string got;
-  int lost = 0;
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TLineWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || (msg != LinkMsgTriggerAvail && msg != LinkMsgLineLost)) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg == LinkMsgLineLost) ++self->lost;
-    if (msg == LinkMsgTriggerAvail) {
-      std::string buf(wParam, '\0');
-      if (self->d_.GetBlock(reinterpret_cast<uint8_t*>(buf.data()), uint32_t(wParam)) == 0) self->got += buf;
-    }
-    self->d_.NotifyDelivered();
-    return 0;
-  }
-  TLinkBaseDispatcher& d_;
-  HWND hwnd_;
-};
-
 ::testing::AssertionResult Same(const std::string& got, const std::string& want) {
   if (got == want) return ::testing::AssertionSuccess();
   size_t i = 0;

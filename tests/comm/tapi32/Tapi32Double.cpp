@@ -1,0 +1,350 @@
+// A telephony library for the tests: "tapi32.dll" with the 35 entry points the program
+// binds by name, loaded in place of Wine's (WINEDLLOVERRIDES=tapi32=n,b). Line 0 is
+// "Quiro Test Modem", line 1 has no name. Notifications are posted to a hidden window made
+// by lineInitialize, so that the callback runs while the application processes messages,
+// as with the real library. The number dialled chooses what the call does:
+//   "1..."  connects: dial tone, dialling, ringback, connected
+//   "2..."  busy, every time
+//   "3..."  rings and is never answered (until dropped)
+//   "4..."  the request is refused (LINE_REPLY with LINEERR_CALLUNAVAIL)
+//   "5..."  connects, then a LINEDEVSTATE_REINIT; the next lineInitialize answers REINIT once
+//   "6..."  connects, but lineGetID fails
+//   "7..."  busy; the next lineOpen fails
+// Once connected, lineGetID("comm/datamodem") opens the COM port named by the environment
+// variable QUIRO_TAPI_COMM (overlapped) and hands out its handle, which the caller owns.
+// QuiroTapiLog() gives the calls made so far, one a line.
+#define TAPI_CURRENT_VERSION 0x00010004
+#include <windows.h>
+#include <tapi.h>
+// The names as the program binds them, not the header's ANSI aliases.
+#undef lineGetAddressStatus
+#undef lineGetCallInfo
+#undef lineGetCountry
+#undef lineGetDevCaps
+#undef lineGetTranslateCaps
+#undef lineOpen
+
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <string>
+
+#define QUIRO_EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+constexpr UINT kNotify = WM_APP + 1;
+constexpr DWORD kLines = 2;
+constexpr HLINEAPP kApp = 0x51;
+constexpr HCALL kCall = 0x500;
+const char* const kLineNames[kLines] = {"Quiro Test Modem", ""};
+constexpr DWORD kDevSpecificSize = 1500;  // the capabilities need more than a first guess
+
+struct Notice {
+  DWORD device, message;
+  DWORD_PTR p1, p2, p3;
+};
+
+std::mutex gLock;
+std::deque<Notice> gNotices;
+std::string gLog;
+LINECALLBACK gCallback = nullptr;
+DWORD_PTR gInstance = 0;
+HWND gWindow = nullptr;
+DWORD gRequest = 0;
+DWORD gCallState = 0;
+char gScenario = 0;
+bool gReinitNext = false, gOpenFailsNext = false;
+
+void Log(const std::string& line) {
+  std::lock_guard l(gLock);
+  gLog += line + "\n";
+}
+
+void Post(DWORD device, DWORD message, DWORD_PTR p1, DWORD_PTR p2 = 0, DWORD_PTR p3 = 0) {
+  {
+    std::lock_guard l(gLock);
+    gNotices.push_back({device, message, p1, p2, p3});
+  }
+  PostMessageA(gWindow, kNotify, 0, 0);
+}
+
+void State(DWORD state, DWORD detail = 0) {
+  Post(DWORD(kCall), LINE_CALLSTATE, state, detail, LINECALLPRIVILEGE_OWNER);
+  std::lock_guard l(gLock);
+  gCallState = state;  // as the library knows it once the notice is queued
+}
+
+LRESULT CALLBACK NoticeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != kNotify) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  Notice n;
+  LINECALLBACK callback;
+  DWORD_PTR instance;
+  {
+    std::lock_guard l(gLock);
+    if (gNotices.empty()) return 0;
+    n = gNotices.front();
+    gNotices.pop_front();
+    callback = gCallback;
+    instance = gInstance;
+  }
+  if (callback) callback(n.device, n.message, instance, n.p1, n.p2, n.p3);
+  return 0;
+}
+
+DWORD NextRequest() {
+  std::lock_guard l(gLock);
+  return ++gRequest;
+}
+
+template <class T>
+bool Fits(T* record, DWORD fixed) {
+  return record && record->dwTotalSize >= fixed;
+}
+
+}  // namespace
+
+QUIRO_EXPORT const char* WINAPI QuiroTapiLog() {
+  static std::string copy;
+  std::lock_guard l(gLock);
+  copy = gLog;
+  return copy.c_str();
+}
+
+QUIRO_EXPORT LONG WINAPI lineInitialize(LPHLINEAPP app, HINSTANCE instance, LINECALLBACK callback, LPCSTR name,
+                                        LPDWORD numDevs) {
+  Log(std::string("lineInitialize ") + (name ? name : ""));
+  {
+    std::lock_guard l(gLock);
+    if (gReinitNext) {
+      gReinitNext = false;
+      return LINEERR_REINIT;
+    }
+  }
+  static ATOM cls = [instance] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = NoticeProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "QuiroTapiDoubleWindow";
+    return RegisterClassA(&wc);
+  }();
+  (void)cls;
+  if (!gWindow) gWindow = CreateWindowA("QuiroTapiDoubleWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+  gCallback = callback;
+  *app = kApp;
+  *numDevs = kLines;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineShutdown(HLINEAPP app) {
+  Log("lineShutdown");
+  if (app != kApp) return LINEERR_INVALAPPHANDLE;
+  gCallback = nullptr;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineNegotiateAPIVersion(HLINEAPP, DWORD device, DWORD low, DWORD high, LPDWORD version,
+                                                 LPLINEEXTENSIONID) {
+  if (device >= kLines) return LINEERR_BADDEVICEID;
+  if (low > 0x10004 || high < 0x10004) return LINEERR_INCOMPATIBLEAPIVERSION;
+  *version = 0x10004;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD, DWORD, LPLINEDEVCAPS caps) {
+  if (device >= kLines) return LINEERR_BADDEVICEID;
+  if (!Fits(caps, sizeof(LINEDEVCAPS))) return LINEERR_STRUCTURETOOSMALL;
+  DWORD total = caps->dwTotalSize;
+  DWORD nameSize = kLineNames[device][0] ? DWORD(std::strlen(kLineNames[device]) + 1) : 0;
+  DWORD needed = sizeof(LINEDEVCAPS) + nameSize + kDevSpecificSize;
+  std::memset(caps, 0, sizeof(LINEDEVCAPS));
+  caps->dwTotalSize = total;
+  caps->dwNeededSize = needed;
+  caps->dwUsedSize = sizeof(LINEDEVCAPS);
+  caps->dwMediaModes = LINEMEDIAMODE_DATAMODEM;
+  caps->dwNumAddresses = 1;
+  if (total >= needed) {
+    char* base = reinterpret_cast<char*>(caps);
+    caps->dwLineNameSize = nameSize;
+    caps->dwLineNameOffset = sizeof(LINEDEVCAPS);
+    std::memcpy(base + sizeof(LINEDEVCAPS), kLineNames[device], nameSize);
+    caps->dwDevSpecificSize = kDevSpecificSize;
+    caps->dwDevSpecificOffset = sizeof(LINEDEVCAPS) + nameSize;
+    std::memset(base + caps->dwDevSpecificOffset, 0x5A, kDevSpecificSize);
+    caps->dwUsedSize = needed;
+  }
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineOpen(HLINEAPP, DWORD device, LPHLINE line, DWORD, DWORD, DWORD_PTR instance,
+                                  DWORD privileges, DWORD media, LPLINECALLPARAMS) {
+  Log("lineOpen " + std::to_string(device) + " " + std::to_string(privileges) + " " + std::to_string(media));
+  if (device >= kLines) return LINEERR_BADDEVICEID;
+  std::lock_guard l(gLock);
+  if (gOpenFailsNext) {
+    gOpenFailsNext = false;
+    return LINEERR_OPERATIONFAILED;
+  }
+  gInstance = instance;
+  *line = 0x100 + device;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineClose(HLINE) {
+  Log("lineClose");
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineSetStatusMessages(HLINE, DWORD, DWORD) { return 0; }
+
+QUIRO_EXPORT LONG WINAPI lineMakeCall(HLINE line, LPHCALL call, LPCSTR number, DWORD, LPLINECALLPARAMS params) {
+  std::string dialled = number ? number : "";
+  Log("lineMakeCall " + dialled + " " + std::to_string(params ? params->dwMediaMode : 0));
+  DWORD request = NextRequest();
+  *call = kCall;
+  char scenario = dialled.empty() ? '1' : dialled[0];
+  {
+    std::lock_guard l(gLock);
+    gScenario = scenario;
+  }
+  if (scenario == '4') {
+    Post(DWORD(line), LINE_REPLY, request, LINEERR_CALLUNAVAIL);
+    return LONG(request);
+  }
+  Post(DWORD(line), LINE_REPLY, request, 0);
+  State(LINECALLSTATE_DIALTONE);
+  State(LINECALLSTATE_DIALING);
+  switch (scenario) {
+    case '2':
+    case '7':
+      State(LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
+      if (scenario == '7') {
+        std::lock_guard l(gLock);
+        gOpenFailsNext = true;
+      }
+      break;
+    case '3':
+      State(LINECALLSTATE_RINGBACK);
+      break;
+    default:
+      State(LINECALLSTATE_RINGBACK);
+      State(LINECALLSTATE_CONNECTED);
+      if (scenario == '5') {
+        {
+          std::lock_guard l(gLock);
+          gReinitNext = true;
+        }
+        Post(DWORD(line), LINE_LINEDEVSTATE, LINEDEVSTATE_REINIT);
+      }
+  }
+  return LONG(request);
+}
+
+QUIRO_EXPORT LONG WINAPI lineDrop(HCALL call, LPCSTR, DWORD) {
+  Log("lineDrop");
+  if (call != kCall) return LINEERR_INVALCALLHANDLE;
+  DWORD request = NextRequest();
+  Post(DWORD(call), LINE_REPLY, request, 0);
+  bool idle;
+  {
+    std::lock_guard l(gLock);
+    idle = gCallState == LINECALLSTATE_IDLE;
+  }
+  if (!idle) {
+    State(LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL);
+    State(LINECALLSTATE_IDLE);
+  }
+  return LONG(request);
+}
+
+QUIRO_EXPORT LONG WINAPI lineDeallocateCall(HCALL) {
+  Log("lineDeallocateCall");
+  std::lock_guard l(gLock);
+  gCallState = 0;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineGetID(HLINE, DWORD, HCALL call, DWORD select, LPVARSTRING id, LPCSTR deviceClass) {
+  Log(std::string("lineGetID ") + (deviceClass ? deviceClass : ""));
+  if (select != LINECALLSELECT_CALL || call != kCall) return LINEERR_INVALCALLSELECT;
+  if (!deviceClass || std::strcmp(deviceClass, "comm/datamodem") != 0) return LINEERR_INVALDEVICECLASS;
+  if (!Fits(id, sizeof(VARSTRING))) return LINEERR_STRUCTURETOOSMALL;
+  {
+    std::lock_guard l(gLock);
+    if (gScenario == '6' || gCallState != LINECALLSTATE_CONNECTED) return LINEERR_OPERATIONFAILED;
+  }
+  char port[MAX_PATH] = {};
+  GetEnvironmentVariableA("QUIRO_TAPI_COMM", port, sizeof port);
+  DWORD nameSize = DWORD(std::strlen(port) + 1);
+  DWORD needed = sizeof(VARSTRING) + sizeof(HANDLE) + nameSize;
+  id->dwNeededSize = needed;
+  id->dwStringFormat = STRINGFORMAT_BINARY;
+  if (id->dwTotalSize < needed) {
+    id->dwUsedSize = sizeof(VARSTRING);
+    id->dwStringSize = id->dwStringOffset = 0;
+    return 0;
+  }
+  HANDLE h = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return LINEERR_OPERATIONFAILED;
+  char* base = reinterpret_cast<char*>(id);
+  id->dwStringOffset = sizeof(VARSTRING);
+  id->dwStringSize = sizeof(HANDLE) + nameSize;
+  std::memcpy(base + sizeof(VARSTRING), &h, sizeof h);
+  std::memcpy(base + sizeof(VARSTRING) + sizeof h, port, nameSize);
+  id->dwUsedSize = needed;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineGetCallInfo(HCALL call, LPLINECALLINFO info) {
+  if (call != kCall) return LINEERR_INVALCALLHANDLE;
+  if (!Fits(info, sizeof(LINECALLINFO))) return LINEERR_STRUCTURETOOSMALL;
+  DWORD total = info->dwTotalSize;
+  std::memset(info, 0, sizeof(LINECALLINFO));
+  info->dwTotalSize = total;
+  info->dwNeededSize = info->dwUsedSize = sizeof(LINECALLINFO);
+  info->hLine = 0x100;
+  info->dwBearerMode = LINEBEARERMODE_VOICE;
+  info->dwMediaMode = LINEMEDIAMODE_DATAMODEM;
+  std::lock_guard l(gLock);
+  info->dwCallStates = gCallState;
+  info->dwRate = gCallState == LINECALLSTATE_CONNECTED ? 28800 : 0;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineGetCallStatus(HCALL call, LPLINECALLSTATUS status) {
+  if (call != kCall) return LINEERR_INVALCALLHANDLE;
+  if (!Fits(status, sizeof(LINECALLSTATUS))) return LINEERR_STRUCTURETOOSMALL;
+  DWORD total = status->dwTotalSize;
+  std::memset(status, 0, sizeof(LINECALLSTATUS));
+  status->dwTotalSize = total;
+  status->dwNeededSize = status->dwUsedSize = sizeof(LINECALLSTATUS);
+  std::lock_guard l(gLock);
+  status->dwCallState = gCallState;
+  return 0;
+}
+
+// What the program binds but the tests do not drive.
+#define QUIRO_UNAVAILABLE(name, ...) \
+  QUIRO_EXPORT LONG WINAPI name(__VA_ARGS__) { return LINEERR_OPERATIONUNAVAIL; }
+QUIRO_UNAVAILABLE(lineGenerateTone, HCALL, DWORD, DWORD, DWORD, LPLINEGENERATETONE)
+QUIRO_UNAVAILABLE(lineMonitorTones, HCALL, LPLINEMONITORTONE, DWORD)
+QUIRO_UNAVAILABLE(lineSetCallParams, HCALL, DWORD, DWORD, DWORD, LPLINEDIALPARAMS)
+QUIRO_UNAVAILABLE(lineHandoff, HCALL, LPCSTR, DWORD)
+QUIRO_UNAVAILABLE(lineMonitorMedia, HCALL, DWORD)
+QUIRO_UNAVAILABLE(lineGenerateDigits, HCALL, DWORD, LPCSTR, DWORD)
+QUIRO_UNAVAILABLE(lineMonitorDigits, HCALL, DWORD)
+QUIRO_UNAVAILABLE(lineAccept, HCALL, LPCSTR, DWORD)
+QUIRO_UNAVAILABLE(lineAnswer, HCALL, LPCSTR, DWORD)
+QUIRO_UNAVAILABLE(lineGetCountry, DWORD, DWORD, LPLINECOUNTRYLIST)
+QUIRO_UNAVAILABLE(lineConfigDialog, DWORD, HWND, LPCSTR)
+QUIRO_UNAVAILABLE(lineConfigDialogEdit, DWORD, HWND, LPCSTR, LPVOID, DWORD, LPVARSTRING)
+QUIRO_UNAVAILABLE(lineGetStatusMessages, HLINE, LPDWORD, LPDWORD)
+QUIRO_UNAVAILABLE(lineGetAddressStatus, HLINE, DWORD, LPLINEADDRESSSTATUS)
+QUIRO_UNAVAILABLE(lineGetDevConfig, DWORD, LPVARSTRING, LPCSTR)
+QUIRO_UNAVAILABLE(lineSetDevConfig, DWORD, LPVOID, DWORD, LPCSTR)
+QUIRO_UNAVAILABLE(lineSetMediaMode, HCALL, DWORD)
+QUIRO_UNAVAILABLE(lineTranslateAddress, HLINEAPP, DWORD, DWORD, LPCSTR, DWORD, DWORD, LPLINETRANSLATEOUTPUT)
+QUIRO_UNAVAILABLE(lineTranslateDialog, HLINEAPP, DWORD, DWORD, HWND, LPCSTR)
+QUIRO_UNAVAILABLE(lineSetCurrentLocation, HLINEAPP, DWORD)
+QUIRO_UNAVAILABLE(lineSetTollList, HLINEAPP, DWORD, LPCSTR, DWORD)
+QUIRO_UNAVAILABLE(lineGetTranslateCaps, HLINEAPP, DWORD, LPLINETRANSLATECAPS)
