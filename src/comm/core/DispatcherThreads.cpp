@@ -70,20 +70,26 @@ void TComThread::Execute() {
 }
 
 // Every round reads what the device holds, whatever its events said (a pseudo-terminal
-// under Wine reports none): on a device event, on a tick, and at once again after a round
-// that took bytes in, so that a stream is not paced by the ticks.
+// under Wine reports none): on a device event, on a tick, at once again after a round
+// that took bytes in, and every millisecond for a while after input last came, so that a
+// stream is paced neither by the ticks nor by a device that cannot tell it arrives.
 void TDispThread::Execute() {
+  using Clock = std::chrono::steady_clock;
   TLinkThreadedDispatcher& d = Dispatcher;
   ++d.ActiveThreads;
   d.Started(TLinkThreadKind::Disp);
   bool busy = false;
+  Clock::time_point lastInput{};
   for (;;) {
     uint32_t events = 0;
     bool got;
     {
+      uint32_t wait = busy ? 0
+                      : Clock::now() - lastInput < std::chrono::milliseconds(TLinkThreadedDispatcher::kStreamMs)
+                          ? 1
+                          : TLinkThreadedDispatcher::kTickMs;
       std::unique_lock l(d.EventLock_);
-      got = d.EventSignal_.wait_for(l, std::chrono::milliseconds(busy ? 0 : TLinkThreadedDispatcher::kTickMs),
-                                    [&] { return d.EventWaiting_ || d.Kill_; });
+      got = d.EventSignal_.wait_for(l, std::chrono::milliseconds(wait), [&] { return d.EventWaiting_ || d.Kill_; });
       events = d.CurrentEvent;
     }
     if (d.Kill_) break;
@@ -92,6 +98,10 @@ void TDispThread::Execute() {
       d.Signal([&] { d.EventWaiting_ = false; });  // releases the com thread
     }
     busy = d.ExtractData() && !d.DBufFull();
+    // What keeps coming is taken in while there is room, and announced in one notice.
+    for (int i = 0; busy && i < 8 && d.ExtractData() && !d.DBufFull(); ++i) {
+    }
+    if (busy) lastInput = Clock::now();
     if (d.Kill_) break;
     if (!d.LineLost_ && ClassifyDeviceError(d.DeviceError_) == TLinkDeviceError::Gone) {
       d.LineLost_ = true;

@@ -92,6 +92,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
  public:
   static constexpr uint32_t kStartWaitMs = 3000;
   static constexpr uint32_t kTickMs = 50;
+  // For this long after input came the dispatcher thread looks for more every millisecond.
+  static constexpr uint32_t kStreamMs = 100;
   // How long a stop waits for each thread, serving the callers of this thread meanwhile.
   static constexpr uint32_t kStopWaitMs = 10000;
   static constexpr uint32_t kServeEveryMs = 10;
