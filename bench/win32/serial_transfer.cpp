@@ -1,0 +1,171 @@
+// A transfer at full speed over a socat pseudo-terminal pair linked in as two COM ports:
+// through the serial device layer (the dispatcher's three threads, the ring and the
+// availability notification to a window on the main thread that reads every block; the
+// output ring and its thread), beside a plain overlapped ReadFile/WriteFile loop on the
+// same pair. Prints the rate and the processor time of each direction, and the ratios.
+// Run under Wine by `make bench`.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "comm/CommExcept.h"
+#include "comm/CommTestKit.h"
+#include "comm/SerialPair.h"
+#include "comm/Win32Device.h"
+
+using namespace quiro::comm::test;
+
+namespace {
+
+constexpr size_t kBytes = 4 << 20;
+constexpr int kRounds = 3;
+
+struct Sample {
+  double seconds, cpu;
+};
+
+double CpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto s = [](FILETIME f) { return double((uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7; };
+  return s(kernel) + s(user);
+}
+
+double Now() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return double(c.QuadPart) / double(f.QuadPart);
+}
+
+Sample Measure(const std::function<void()>& run) {
+  double t0 = Now(), c0 = CpuSeconds();
+  run();
+  return {Now() - t0, CpuSeconds() - c0};
+}
+
+// The plain end: one overlapped handle, raw 8-bit line, reads that wait for some data.
+class TPlainPort {
+ public:
+  explicit TPlainPort(const std::string& name) {
+    h_ = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                     nullptr);
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(h_, &dcb);
+    dcb.BaudRate = 115200;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fOutX = dcb.fInX = FALSE;
+    SetCommState(h_, &dcb);
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = MAXDWORD;
+    SetCommTimeouts(h_, &t);
+    event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
+  ~TPlainPort() {
+    CloseHandle(event_);
+    CloseHandle(h_);
+  }
+  void WriteAll(const std::string& data) {
+    for (size_t i = 0; i < data.size(); i += 8192) Io(false, const_cast<char*>(data.data() + i), DWORD(std::min<size_t>(8192, data.size() - i)));
+  }
+  size_t ReadAll(size_t want) {
+    std::vector<char> buf(8192);
+    size_t total = 0;
+    while (total < want) {
+      DWORD n = Io(true, buf.data(), DWORD(buf.size()));
+      if (n == DWORD(-1)) break;
+      total += n;
+    }
+    return total;
+  }
+
+ private:
+  DWORD Io(bool read, char* buf, DWORD len) {
+    OVERLAPPED ov{};
+    ov.hEvent = event_;
+    ResetEvent(event_);
+    DWORD n = 0;
+    BOOL ok = read ? ReadFile(h_, buf, len, &n, &ov) : WriteFile(h_, buf, len, &n, &ov);
+    if (!ok && GetLastError() == ERROR_IO_PENDING) ok = GetOverlappedResult(h_, &ov, &n, TRUE);
+    return ok ? n : DWORD(-1);
+  }
+  HANDLE h_, event_;
+};
+
+Sample Median(std::vector<Sample> v) {
+  std::sort(v.begin(), v.end(), [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; });
+  return v[v.size() / 2];
+}
+
+void Report(const char* what, const Sample& s, const Sample* base) {
+  double mb = double(kBytes) / (1 << 20);
+  std::printf("  %-34s %7.2f MB/s  cpu %.3f s", what, mb / s.seconds, s.cpu);
+  if (base) std::printf("   layer/plain: time x%.2f cpu x%.2f", s.seconds / base->seconds, s.cpu / std::max(base->cpu, 1e-6));
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main() {
+  InitLinkLibrary();
+  TSerialPair pair(61, 62);
+  if (!pair.Ready()) {
+    std::fprintf(stderr, "no socat pair (run under the Wine harness)\n");
+    return 1;
+  }
+  std::string payload = PatternBytes(kBytes, 1);
+  std::vector<Sample> plainIn, plainOut, layerIn, layerOut;
+  for (int r = 0; r < kRounds; ++r) {
+    {
+      TPlainPort nearEnd(pair.Near()), farEnd(pair.Far());
+      plainIn.push_back(Measure([&] {
+        std::thread writer([&] { farEnd.WriteAll(payload); });
+        nearEnd.ReadAll(payload.size());
+        writer.join();
+      }));
+      plainOut.push_back(Measure([&] {
+        std::thread reader([&] { farEnd.ReadAll(payload.size()); });
+        nearEnd.WriteAll(payload);
+        reader.join();
+      }));
+    }
+    TLinkWin32Dispatcher d;
+    d.InitPort(pair.Near().c_str(), 115200, parNone, 8, 1, 8192, 32768, true, true);
+    TLineWindow window(d);
+    TPlainPort farEnd(pair.Far());
+    layerIn.push_back(Measure([&] {
+      std::thread writer([&] { farEnd.WriteAll(payload); });
+      PumpUntil([&] { return window.got.size() >= payload.size(); }, 600000);
+      writer.join();
+    }));
+    if (window.got != payload) std::fprintf(stderr, "received bytes differ\n");
+    layerOut.push_back(Measure([&] {
+      std::thread reader([&] { farEnd.ReadAll(payload.size()); });
+      for (size_t i = 0; i < payload.size();) {
+        uint32_t n = uint32_t(std::min<size_t>(4096, payload.size() - i));
+        if (d.PutBlock(reinterpret_cast<const uint8_t*>(payload.data() + i), n) == 0)
+          i += n;
+        else
+          Sleep(1);  // the output ring is full: let the output thread write
+      }
+      reader.join();
+    }));
+    d.DonePort();
+  }
+  std::printf("%zu MB each way over a socat pseudo-terminal pair, median of %d\n", kBytes >> 20, kRounds);
+  Sample pi = Median(plainIn), po = Median(plainOut), li = Median(layerIn), lo = Median(layerOut);
+  Report("plain ReadFile loop, receiving", pi, nullptr);
+  Report("serial layer, receiving", li, &pi);
+  Report("plain WriteFile loop, sending", po, nullptr);
+  Report("serial layer, sending", lo, &po);
+  return 0;
+}
