@@ -369,7 +369,9 @@ TEST(DispatcherThreads, OpenAndCloseAThousandTimes) {
     ASSERT_EQ(line.PutString("cd"), 0);
     if (i % 3 == 0) Eventually([&] { return reader.Got().size() == 2; });
     ASSERT_EQ(line.DonePort(), 0);
-    ASSERT_EQ(line.ActiveThreadCount(), 0);
+    // Closed at once, or, when a notification was running, by the teardown when the
+    // line goes.
+    ASSERT_TRUE(line.ActiveThreadCount() == 0 || line.ClosePending());
   }
 }
 
