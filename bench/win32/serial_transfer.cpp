@@ -13,35 +13,19 @@
 #include <thread>
 #include <vector>
 
+#include "BenchClock.h"
 #include "comm/CommExcept.h"
 #include "comm/CommTestKit.h"
 #include "comm/SerialPair.h"
 #include "comm/Win32Device.h"
 
 using namespace quiro::comm::test;
+using namespace quiro::bench;
 
 namespace {
 
 constexpr size_t kBytes = 4 << 20;
 constexpr int kRounds = 3;
-
-struct Sample {
-  double seconds, cpu;
-};
-
-double CpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto s = [](FILETIME f) { return double((uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7; };
-  return s(kernel) + s(user);
-}
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
 
 Sample Measure(const std::function<void()>& run) {
   double t0 = Now(), c0 = CpuSeconds();
@@ -52,22 +36,7 @@ Sample Measure(const std::function<void()>& run) {
 // The plain end: one overlapped handle, raw 8-bit line, reads that wait for some data.
 class TPlainPort {
  public:
-  explicit TPlainPort(const std::string& name) {
-    h_ = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
-                     nullptr);
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    GetCommState(h_, &dcb);
-    dcb.BaudRate = 115200;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fOutX = dcb.fInX = FALSE;
-    SetCommState(h_, &dcb);
-    COMMTIMEOUTS t{};
-    t.ReadIntervalTimeout = MAXDWORD;
-    SetCommTimeouts(h_, &t);
+  explicit TPlainPort(const std::string& name) : h_(OpenRawPort(name)) {
     event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
   ~TPlainPort() {
@@ -100,11 +69,6 @@ class TPlainPort {
   }
   HANDLE h_, event_;
 };
-
-Sample Median(std::vector<Sample> v) {
-  std::sort(v.begin(), v.end(), [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; });
-  return v[v.size() / 2];
-}
 
 void Report(const char* what, const Sample& s, const Sample* base) {
   double mb = double(kBytes) / (1 << 20);

@@ -12,34 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "comm/CommExcept.h"
 #include "comm/CommTestKit.h"
 #include "comm/WinsockPort.h"
 
 using namespace quiro::comm::test;
+using namespace quiro::bench;
 
 namespace {
 
 constexpr size_t kBytes = 10 << 20;
 constexpr int kRounds = 5;
-
-struct Sample {
-  double seconds, cpu;
-};
-
-double CpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto s = [](FILETIME f) { return double((uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7; };
-  return s(kernel) + s(user);
-}
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
 
 Sample Measure(const std::function<size_t(uint16_t)>& download, const std::string& payload) {
   TestServer sender([&](SOCKET s) { SendAll(s, payload); });
@@ -81,11 +65,6 @@ size_t PortDownload(uint16_t p, uint16_t inSize) {
     DispatchMessageA(&m);
   }
   return total;
-}
-
-Sample Median(std::vector<Sample> v) {
-  std::sort(v.begin(), v.end(), [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; });
-  return v[v.size() / 2];
 }
 
 }  // namespace

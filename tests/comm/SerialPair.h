@@ -80,28 +80,35 @@ class TSerialPair {
   bool ready_ = false, killed_ = false;
 };
 
+// A COM port opened for overlapped I/O as a plain 8-bit line with no flow control, whose
+// reads return what the driver holds.
+inline HANDLE OpenRawPort(const std::string& name) {
+  HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return h;
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  GetCommState(h, &dcb);
+  dcb.BaudRate = 115200;
+  dcb.ByteSize = 8;
+  dcb.Parity = NOPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  dcb.fBinary = TRUE;
+  dcb.fOutX = dcb.fInX = FALSE;
+  dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = FALSE;
+  SetCommState(h, &dcb);
+  COMMTIMEOUTS t{};
+  t.ReadIntervalTimeout = MAXDWORD;
+  SetCommTimeouts(h, &t);
+  return h;
+}
+
 // The far end: the other COM port, with plain overlapped reads and writes. A reader
 // thread keeps whatever arrives.
 class TFarEnd {
  public:
-  explicit TFarEnd(const std::string& name) {
-    h_ = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
-                     nullptr);
+  explicit TFarEnd(const std::string& name) : h_(OpenRawPort(name)) {
     if (h_ == INVALID_HANDLE_VALUE) return;
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    GetCommState(h_, &dcb);
-    dcb.BaudRate = 115200;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fOutX = dcb.fInX = FALSE;
-    dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = FALSE;
-    SetCommState(h_, &dcb);
-    COMMTIMEOUTS t{};
-    t.ReadIntervalTimeout = MAXDWORD;
-    SetCommTimeouts(h_, &t);
     reader_ = std::thread([this] { ReadLoop(); });
   }
   ~TFarEnd() {

@@ -14,6 +14,7 @@
 #include "comm/CommExcept.h"
 #include "CommTestKit.h"
 #include "comm/SerialPair.h"
+#include "comm/core/SameBytes.h"
 #include "comm/core/CommErrors.h"
 #include "comm/core/CommPort.h"
 #include "framework/Forms.h"
@@ -21,14 +22,6 @@
 using namespace quiro::comm::test;
 
 namespace {
-
-::testing::AssertionResult Same(const std::string& got, const std::string& want) {
-  if (got == want) return ::testing::AssertionSuccess();
-  size_t i = 0;
-  while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
-  return ::testing::AssertionFailure() << got.size() << " bytes against " << want.size() << ", first difference at "
-                                       << i;
-}
 
 uint64_t CpuMs() {
   FILETIME create, exit, kernel, user;

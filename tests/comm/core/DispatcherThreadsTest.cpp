@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "comm/core/FakeLine.h"
+#include "comm/core/SameBytes.h"
 
 using namespace quiro::comm::test;
 using namespace std::chrono_literals;
@@ -69,15 +70,6 @@ std::string Pattern(size_t n, int seed) {
     c = char(x >> 24);
   }
   return s;
-}
-
-// Equal byte strings; else where they part.
-::testing::AssertionResult Same(const std::string& got, const std::string& want) {
-  if (got == want) return ::testing::AssertionSuccess();
-  size_t i = 0;
-  while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
-  return ::testing::AssertionFailure() << got.size() << " bytes against " << want.size() << ", first difference at "
-                                       << i;
 }
 
 TEST(DispatcherThreads, DataGoesBothWays) {
