@@ -9,10 +9,10 @@
 #pragma once
 
 #include <atomic>
-#include <memory>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -28,7 +28,7 @@ inline constexpr uint32_t LinkMsgLineLost = 0x7E05;
 // Points where the threads of a dispatcher meet; a test's device can hold a thread there.
 enum class TLinkRacePoint : uint8_t {
   DispBeforeDataLock,   // the dispatcher thread is about to check the triggers
-  ThreadEnding,         // a thread has said it is gone and is finishing
+  ThreadEnding,         // a thread is finishing, about to say it is gone
   StopWaiting,          // StopDispatcher is about to wait for the threads
   Joining,              // a thread is about to be joined
   Destroying,           // the dispatcher's destructor has started
