@@ -59,7 +59,9 @@ wine_harness_start() {  # tree
     export DISPLAY="$disp"
     local t0=$SECONDS
     # A persistent wineserver for this prefix first (it detaches itself), then the prefix.
-    wineserver -p || { echo "harness: wineserver did not start" >&2; return 1; }
+    # Its own output goes to a log: the first pseudo-terminal it opens for a COM port becomes
+    # its terminal, and when that line hangs up it lists all its objects.
+    wineserver -p >"$tree/wineserver.log" 2>&1 || { echo "harness: wineserver did not start" >&2; return 1; }
     local spid
     spid=$(pgrep -n -u "$(id -u)" wineserver || true)
     if ! LANG=ko_KR.UTF-8 wineboot -i >"$tree/wineboot.log" 2>&1; then
