@@ -109,13 +109,18 @@ int32_t TLinkWin32Dispatcher::ReadCom(uint8_t* buf, int32_t size) {
   DWORD got = 0;
   if (ReadFile(Device_, buf, DWORD(size), &got, &ov)) return int32_t(got);
   DWORD error = GetLastError();
-  if (error != ERROR_IO_PENDING) return LinkErrorFromSystem(error);
+  if (error != ERROR_IO_PENDING) {
+    DeviceFailed(error);
+    return LinkErrorFromSystem(error);
+  }
   if (WaitForSingleObject(ReadEvent_, kReadWaitMs) != WAIT_OBJECT_0) CancelIo(Device_);
   BOOL ok = GetOverlappedResult(Device_, &ov, &got, TRUE);
   ResetEvent(ReadEvent_);
   if (!ok && got == 0) {
     error = GetLastError();
-    return error == ERROR_OPERATION_ABORTED ? 0 : LinkErrorFromSystem(error);
+    if (error == ERROR_OPERATION_ABORTED) return 0;
+    DeviceFailed(error);
+    return LinkErrorFromSystem(error);
   }
   return int32_t(got);
 }

@@ -97,9 +97,16 @@ void TDispThread::Execute() {
       d.ProcessComEvent(events & ~evRxChar);
       d.Signal([&] { d.EventWaiting_ = false; });  // releases the com thread
     }
-    busy = d.ExtractData() && !d.DBufFull();
+    // Only bytes that went into the ring count: a device that says it holds input it
+    // cannot give (a line that went away) is not asked again at once.
+    auto takeIn = [&] {
+      int32_t held = d.InBuffUsed();
+      d.ExtractData();
+      return !d.DBufFull() && d.InBuffUsed() > held;
+    };
+    busy = takeIn();
     // What keeps coming is taken in while there is room, and announced in one notice.
-    for (int i = 0; busy && i < 8 && d.ExtractData() && !d.DBufFull(); ++i) {
+    for (int i = 0; busy && i < 8 && takeIn(); ++i) {
     }
     if (busy) lastInput = Clock::now();
     if (d.Kill_) break;

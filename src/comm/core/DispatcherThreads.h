@@ -144,6 +144,10 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // nothing.
   virtual void DeviceClose() = 0;
 
+  // A device operation failed with this system error (a read, for instance): a device
+  // that went away is told as a lost line.
+  void DeviceFailed(uint32_t systemError) { DeviceError_ = systemError; }
+
   // ---- Hooks ------------------------------------------------------------------------------
   virtual void ThreadStarted(TLinkThreadKind) {}
   // Called while this thread waits for the threads to end: the Win32 layer lets messages

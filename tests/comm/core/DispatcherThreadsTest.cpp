@@ -268,6 +268,19 @@ TEST(DispatcherThreads, ALostLineIsToldOnceAndNotPolledHard) {
   EXPECT_EQ(ClassifyDeviceError(995), TLinkDeviceError::Other);  // an aborted wait
 }
 
+TEST(DispatcherThreads, InputThatCannotBeReadIsNotAskedForAgainAtOnce) {
+  FakeLine line;
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  Reader reader(line);
+  line.FailReads(109);  // the driver holds input, but the line behind it is gone
+  line.Receive("stuck");
+  ASSERT_TRUE(Eventually([&] { return reader.lost == 1; }));
+  int queries = line.StatusQueries();
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Eventually([&] { return line.StatusQueries() >= queries + 12; }));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
+}
+
 // The port's hidden window on the main thread: each trigger message runs the handler
 // there while the dispatcher thread waits for it.
 class MainThread : public ILinkNotifier {

@@ -78,6 +78,11 @@ class FakeLine : public TLinkThreadedDispatcher {
     }
     cv_.notify_all();
   }
+  // Reads fail with this error (minus it, as the layer returns it) while input waits.
+  void FailReads(uint32_t error) {
+    std::lock_guard l(m_);
+    readError_ = error;
+  }
   void Gone() {
     {
       std::lock_guard l(m_);
@@ -136,6 +141,10 @@ class FakeLine : public TLinkThreadedDispatcher {
       inRead_ = false;
     }
     if (*handle != kOpen) return -6;
+    if (readError_) {
+      DeviceFailed(readError_);
+      return -int32_t(readError_);
+    }
     int32_t n = 0;
     while (n < size && !rx_.empty()) {
       buf[n++] = rx_.front();
@@ -232,6 +241,7 @@ class FakeLine : public TLinkThreadedDispatcher {
   bool eventsReported_ = true, cancelWait_ = false, holdWrites_ = false, cancelWrite_ = false, gone_ = false;
   uint32_t waitError_ = 0, refusedBits_ = 0, refusedError_ = 0;
   bool holdRead_ = false;
+  uint32_t readError_ = 0;
   uint32_t failNext_ = 0;
   std::string written_;
   int waits_ = 0, statusQueries_ = 0;
