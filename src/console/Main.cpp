@@ -1,34 +1,272 @@
+// The main window's life cycle: construction, FormCreate, FormShow, FormClose, and the
+// connected and disconnected states of its controls.
 #include "console/Main.h"
+
+#include <shellapi.h>
+
+#include "console/core/EscapeText.h"
+#include "framework/FormBuilder.h"
+#include "framework/core/SysUtils.h"
 
 TConsoleForm* ConsoleForm = nullptr;
 
 namespace {
-// Default client area: 80 x 24 cells of 8 x 16 pixels, with room for the frame.
-constexpr int kDefaultWidth = 80 * 8 + 40;
-constexpr int kDefaultHeight = 24 * 16 + 120;
+
+// The window's design size (kept by "ConsoleFormWidth" and "ConsoleFormHeight" once it
+// has been closed).
+constexpr int kDesignWidth = 720;
+constexpr int kDesignHeight = 560;
+
+// The Korean UI font, "Gulim" in code page 949.
+const char* const kKoreanUiFont = "\xB1\xBC\xB8\xB2";
+
+void NotThereYet(HWND owner, const char* what) {
+    std::string text = std::string(what) + " is not available in this version.";
+    MessageBoxA(owner, text.c_str(), " Quiro 2: Warning", MB_OK | MB_ICONINFORMATION);
+}
+
 }  // namespace
 
 TConsoleForm::TConsoleForm(TComponent* owner) : TForm(owner) {
     SetName("ConsoleForm");
     SetCaption("Quiro 2");
-    SetBounds(0, 0, kDefaultWidth, kDefaultHeight);
-    OnShow = [this](TComponent* sender) { FormShow(sender); };
-    OnClose = [this](TComponent* sender, TCloseAction& action) { FormClose(sender, action); };
+    SetBounds(0, 0, kDesignWidth, kDesignHeight);
+    Position = poScreenCenter;
+    ConsoleFont.SetName("Fixedsys");
+    EditorFont.SetName("Fixedsys");
+    FindComponents();
+    FCaret = std::make_unique<TCaret>(MAIN_PANEL_Console);
+    FPortChannel.SetPort(MAIN_CommPort);
+    FTelnet.SetPort(&FPortChannel);
+    WireEvents();
     if (!ConsoleForm) ConsoleForm = this;
-    FormCreate();
 }
 
 TConsoleForm::~TConsoleForm() {
+    // The port's events reach into this form: no more of them while it goes.
+    if (MAIN_CommPort) {
+        MAIN_CommPort->OnWsDisconnect = nullptr;
+        MAIN_CommPort->OnWsConnect = nullptr;
+        MAIN_CommPort->OnWsError = nullptr;
+    }
+    if (MAIN_DNS_Socket) MAIN_DNS_Socket->OnNameResolved = MAIN_DNS_Socket->OnNameLookupFailed = nullptr;
+    ZModemEngine.reset();
+    FTerminal.reset();
     if (ConsoleForm == this) ConsoleForm = nullptr;
 }
 
+void TConsoleForm::WireEvents() {
+    OnCreate = [this](TComponent*) { FormCreate(); };
+    OnShow = [this](TComponent*) { FormShow(); };
+    OnClose = [this](TComponent*, TCloseAction& action) { FormClose(action); };
+    OnResize = [this](TComponent*) { FormResize(); };
+
+    MAIN_BTN_Connect->OnClick = [this](TComponent*) { MAIN_BTN_ConnectClick(); };
+    MAIN_BTN_Disconnect->OnClick = [this](TComponent*) { MAIN_BTN_DisconnectClick(); };
+    MAIN_BTN_SetSize->OnClick = [this](TComponent*) { MAIN_BTN_SetSizeClick(); };
+    MAIN_COMBO_Address->OnKeyPress = [this](TComponent*, char& key) {
+        MAIN_COMBO_AddressKeyPress(key);
+    };
+    MAIN_PANEL_Address->OnResize = [this](TComponent*) { MAIN_PANEL_AddressResize(); };
+    MAIN_PB_Console->OnPaint = [this](TComponent*) { MAIN_PB_ConsolePaint(); };
+
+    MAIN_CommPort->OnWsConnect = [this](TComponent*) { MAIN_CommPortWsConnect(); };
+    MAIN_CommPort->OnWsDisconnect = [this](TComponent*) { MAIN_CommPortWsDisconnect(); };
+    MAIN_CommPort->OnWsError = [this](TComponent*, int32_t error) { MAIN_CommPortWsError(error); };
+    MAIN_CommPort->SetOnTriggerAvail(
+        [this](TComponent*, uint16_t count) { MAIN_CommPortTriggerAvail(count); });
+    MAIN_CommPort->SetOnTriggerData(
+        [this](TComponent*, uint16_t handle) { MAIN_CommPortTriggerData(handle); });
+    MAIN_CommPort->SetOnTriggerOutbuffFree([this](TComponent*) { MAIN_CommPortTriggerOutbuffFree(); });
+    MAIN_DNS_Socket->OnNameResolved = [this](TComponent*) { MAIN_DNS_SocketNameResolved(); };
+    MAIN_DNS_Socket->OnNameLookupFailed = [this](TComponent*) { MAIN_DNS_SocketNameLookupFailed(); };
+
+    // The four terminal toggles: this connection's flags while connected, else the
+    // global settings.
+    struct Toggle {
+        TMenuItem* item;
+        int TDravelTerminal::*flag;
+        bool ConsoleSettings::*setting;
+    };
+    for (Toggle t : {Toggle{MAIN_PMENU_SendENTERasCRLF, &TDravelTerminal::SendEnterAsCrLf,
+                            &ConsoleSettings::SendENTERasCRLF},
+                     Toggle{MAIN_PMENU_AddLFToReceivedCR, &TDravelTerminal::AddLfToCr,
+                            &ConsoleSettings::AddLFToReceivedCR},
+                     Toggle{MAIN_PMENU_LineAutoWrap, &TDravelTerminal::AutoWrap,
+                            &ConsoleSettings::LineAutoWrap},
+                     Toggle{MAIN_PMENU_LocalEcho, &TDravelTerminal::LocalEcho,
+                            &ConsoleSettings::DoLocalEcho}}) {
+        t.item->OnClick = [this, t](TComponent*) {
+            bool on = !t.item->Checked();
+            t.item->SetChecked(on);
+            if (MAIN_CommPort->Open())
+                (*FTerminal).*t.flag = on ? 1 : 0;
+            else
+                Settings.*t.setting = on;
+        };
+    }
+    FindAs<TMenuItem>(this, "DisconnectItem")->OnClick = [this](TComponent*) {
+        if (MAIN_BTN_Disconnect->Enabled()) MAIN_BTN_DisconnectClick();
+    };
+    FindAs<TMenuItem>(this, "SwitchToHostlist")->OnClick = [this](TComponent*) {
+        if (MAIN_COMBO_Address->Enabled() && MAIN_COMBO_Address->CanFocus())
+            MAIN_COMBO_Address->SetFocus();
+    };
+
+    // A second copy of the program.
+    auto newQuiro = [](TComponent*) {
+        std::string self = ParamStr(0);
+        ShellExecuteA(nullptr, "open", self.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    };
+    MAIN_BTN_New->OnClick = newQuiro;
+    FindAs<TMenuItem>(this, "NewQuiro")->OnClick = newQuiro;
+    FindAs<TMenuItem>(this, "NewQuiro2")->OnClick = newQuiro;
+
+    // The one-shot commands: escape text, sent without echo.
+    for (int i = 0; i < 3; ++i) {
+        auto send = [this, i](TComponent*) {
+            std::string text = ExpandEscapes(MAIN_BTN_OneShot[i]->Hint());
+            if (!text.empty()) SendString(text);
+        };
+        MAIN_BTN_OneShot[i]->OnClick = send;
+        FindAs<TMenuItem>(this, "MAIN_PMENU_OneShotCommand" + std::to_string(i + 1))->OnClick =
+            [this, i](TComponent*) {
+                if (MAIN_BTN_OneShot[i]->Enabled()) MAIN_BTN_OneShot[i]->Click();
+            };
+    }
+
+    MAIN_BTN_Help->OnClick = [this](TComponent*) {
+        std::string path = FProgramFolder + "Quiro2.chm";
+        if (FileExists(path)) {
+            ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            return;
+        }
+        std::string caption = " Quiro 2: Error - " + path;
+        MessageBoxA(Handle(), "Unable to locate Quiro2 help file.", caption.c_str(),
+                    MB_OK | MB_ICONERROR);
+    };
+
+    // The windows and switches that later versions bring.
+    MAIN_BTN_AddressBook->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The address book"); };
+    MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The settings dialog"); };
+    MAIN_BTN_About->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The about box"); };
+    MAIN_BTN_Capture->OnClick = [this](TComponent*) {
+        MAIN_BTN_Capture->SetDown(false);
+        NotThereYet(Handle(), "The capture editor");
+    };
+    MAIN_BTN_KeepAlive->OnClick = [this](TComponent*) {
+        MAIN_BTN_KeepAlive->SetDown(false);
+        NotThereYet(Handle(), "Keep-alive");
+    };
+}
+
 void TConsoleForm::FormCreate() {
-    // The design-time caption is the base every later caption is built from.
+    // The selection's drag points belong to the view; the session is down.
+    Connected = 0;
     FBaseCaption = Caption();
+    ConnectionName = FBaseCaption;
+    LoadSettings();
+    SetDisconnectedUiState();
+    BuildQuickConnectButtons();
+    TextLeftMargin = 2 * GetSystemMetrics(SM_CXDLGFRAME);
+    HorizontalOffset = TextLeftMargin;
+    FTerminal->SetHorizontalOffset(HorizontalOffset);
+
+    FHanguel = std::make_unique<TDravelHanguel>();
+    FHanguel->SetKeyboardLayout(Settings.HanguelKeyLayoutMode);
+    if (Settings.UseInternalFont) {
+        Settings.UseInternalFont = FHanguel->LoadBitmapFonts(nullptr) != 0;
+        if (!Settings.UseInternalFont) ApplyCellSize();  // back to the Windows font's cells
+    }
+    int codePage = CharsetToCodePage(ConsoleFont.Charset());
+    FHanguel->SetCodePage(codePage);
+    FHanguel->SetHanguelMode(0);
+    FTerminal->DoubleByteOn = codePage != 1252 || Settings.UseInternalFont ? 1 : 0;
+
+    SetKeyModeImage(codePage == 949 || Settings.UseInternalFont ? MAIN_IMG_KeyModeEng
+                                                                : MAIN_IMG_KeyModeNone);
+    MAIN_OPNDLG_ZModemUp->InitialDir = Settings.UploadDir;
+    MAIN_ZCB_ShowFinishDialog->SetChecked(Settings.ZModemShowFinishDialog);
+    CreateLogo();
+    if (GetSystemDefaultLangID() == 1042) ApplyKoreanUiFonts();
 }
 
-void TConsoleForm::FormShow(TComponent*) {
-    if (ParamCount() >= 1) FStartAddress = ParamStr(1);
+void TConsoleForm::SetKeyModeImage(TImage* shown) {
+    for (TImage* image : {MAIN_IMG_KeyModeHan2, MAIN_IMG_KeyModeHan3, MAIN_IMG_KeyModeHan390,
+                          MAIN_IMG_KeyModeEng, MAIN_IMG_KeyModeNone})
+        image->SetVisible(image == shown);
 }
 
-void TConsoleForm::FormClose(TComponent*, TCloseAction&) {}
+void TConsoleForm::ApplyKoreanUiFonts() {
+    MAIN_COMBO_Address->Font()->SetName(kKoreanUiFont);
+    MAIN_COMBO_Address->Font()->SetSize(10);
+    MAIN_PANEL_Favorites->Font()->SetName(kKoreanUiFont);
+    MAIN_PANEL_Favorites->Font()->SetSize(9);
+    MAIN_ZLABEL_Directory->Font()->SetName(kKoreanUiFont);
+    MAIN_ZLABEL_FileName->Font()->SetName(kKoreanUiFont);
+    MAIN_PANEL_AddressResize();
+}
+
+void TConsoleForm::CreateLogo() {
+    FLogo = std::make_unique<TImage>(nullptr);
+    FLogo->SetAutoSize(true);
+    FLogo->SetParent(MAIN_PANEL_Console);
+    try {
+        FLogo->Picture()->LoadFromResourceName(GetModuleHandleA(nullptr), "Q2_Splash");
+    } catch (const std::exception&) {
+        FLogo.reset();  // a program without its logo still works
+        return;
+    }
+    FLogo->SetCursor(crHandPoint);
+    PlaceLogo();
+}
+
+void TConsoleForm::FormShow() {
+    if (FDefaultsUsed) {
+        MAIN_BTN_SetSizeClick();
+        SaveGlobalSettings();
+        FDefaultsUsed = false;
+    }
+    if (ParamCount() >= 1) {
+        MAIN_COMBO_Address->SetText(ParamStr(1));
+        MAIN_BTN_ConnectClick();
+    }
+}
+
+void TConsoleForm::FormClose(TCloseAction&) {
+    // (The capture editor's question about unsaved changes comes with the editor.)
+    if (Connected) MAIN_BTN_DisconnectClick();
+    SaveSessionSettings();
+}
+
+// The connect controls while no session is up, the session's controls while one is.
+void TConsoleForm::EnableSessionControls(bool connected) {
+    for (TControl* c : std::initializer_list<TControl*>{MAIN_BTN_Connect, MAIN_COMBO_Address, MAIN_BTN_AddressBook})
+        c->SetEnabled(!connected);
+    for (TSpeedButton* b : FQuickConnect)
+        if (b) b->SetEnabled(!connected);
+    MAIN_BTN_Disconnect->SetEnabled(connected);
+    for (TSpeedButton* b : MAIN_BTN_OneShot) b->SetEnabled(connected);
+}
+
+void TConsoleForm::SetConnectedUiState() { EnableSessionControls(true); }
+
+void TConsoleForm::SetDisconnectedUiState() {
+    EnableSessionControls(false);
+    if (MAIN_SCROLLBOX_ZModem->Visible()) MAIN_SCROLLBOX_ZModem->Hide();
+    MAIN_PMENU_SendENTERasCRLF->SetChecked(Settings.SendENTERasCRLF);
+    MAIN_PMENU_AddLFToReceivedCR->SetChecked(Settings.AddLFToReceivedCR);
+    MAIN_PMENU_LineAutoWrap->SetChecked(Settings.LineAutoWrap);
+    MAIN_PMENU_LocalEcho->SetChecked(Settings.DoLocalEcho);
+}
+
+void TConsoleForm::FormResize() {
+    if (Visible()) ScrollCursorIntoView();
+}
+
+void TConsoleForm::MAIN_PANEL_AddressResize() {
+    auto* buttons = FindAs<TControl>(this, "MAIN_PANEL_AddressButtons");
+    int top = std::max(0, (MAIN_PANEL_Address->Height() - MAIN_COMBO_Address->Height()) / 2);
+    int width = std::max(40, MAIN_PANEL_Address->ClientWidth() - buttons->Width() - 2);
+    MAIN_COMBO_Address->SetBounds(0, top, width, MAIN_COMBO_Address->Height());
+}

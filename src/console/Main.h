@@ -1,26 +1,283 @@
 // The main window: the session hub every other window reaches through ConsoleForm.
+//
+// The decisions live in console/core (settings, address schemes, the telnet road, the
+// receive router, the send queue); this class carries them out with its components. Its
+// implementation is split by concern:
+//   Main.cpp         life cycle: construction, FormCreate, FormShow, FormClose, UI states
+//   MainLayout.cpp   the components, built from a table, and their small pictures
+//   MainSettings.cpp the settings key, the terminal's creation and reset, the window size
+//   MainConnect.cpp  the address box, the connection start and end, the telnet road
+//   MainReceive.cpp  the receive dispatch, the console road, the send routine
+//   MainView.cpp     the console paint box: painting the rows, following the cursor
+//   MainZModem.cpp   the ZModem trigger and the transfer front end
+//   MainImagePack.cpp the in-band pictures
+//   MainLines.cpp    the telephone and serial roads
 #pragma once
 
+#include <array>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "comm/StatusLights.h"
+#include "comm/WinsockPort.h"
+#include "comm/ZSocket.h"
+#include "console/PortChannel.h"
+#include "console/core/AddressScheme.h"
+#include "console/core/ConsoleSettings.h"
+#include "console/core/ConsoleView.h"
+#include "console/core/SendQueue.h"
+#include "console/core/SessionActions.h"
+#include "console/core/TelnetRoad.h"
+#include "console/core/ZModemProgress.h"
+#include "engines/PrintFileOutlet.h"
+#include "engines/core/DravelHanguel.h"
+#include "engines/core/DravelTerminal.h"
+#include "engines/core/ScreenModel.h"
+#include "engines/core/TerminalSideChannels.h"
+#include "engines/core/TerminalTelnetAdapter.h"
+#include "engines/core/ZModem.h"
+#include "framework/Buttons.h"
+#include "framework/Caret.h"
+#include "framework/ComCtrls.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/Registry.h"
+#include "framework/Samples.h"
+#include "framework/StdCtrls.h"
+#include "framework/Timers.h"
 
-class TConsoleForm : public TForm {
+class TConsoleProbe;
+
+class TConsoleForm : public TForm, public TerminalSender, public TerminalView {
 public:
     explicit TConsoleForm(TComponent* owner);
     ~TConsoleForm() override;
 
-    // The address given on the command line; connected to when the window is shown.
-    const std::string& StartAddress() const { return FStartAddress; }
+    // ---- What the other windows use ----
+    // The one routine that sends to the host: no echo, no translation; nothing on a closed
+    // port. What the port cannot take at once waits and follows in order.
+    void SendString(const std::string& bytes) override;
+    // Shows bytes on the console. `echoed`: the user's own text shown by local echo, which
+    // never starts a transfer or a picture. Non-zero when the terminal saw a ZModem sender
+    // start (the receive road then starts a download).
+    int ConsoleDataReceived(const uint8_t* data, int length, bool echoed = false);
+    // Appends one line straight to the console in the console colours.
+    void ConsoleStatusLine(const std::string& text);
 
-protected:
-    void FormCreate();
-    void FormShow(TComponent* sender);
-    void FormClose(TComponent* sender, TCloseAction& action);
+    ConsoleSettings Settings;  // the settings key's values; the truth once loaded
+    TFont ConsoleFont;
+    TFont EditorFont;
+
+    // ---- Session state shared by the console's parts ----
+    int Connected = 0;       // 1 from the start of a connection road until the session ends
+    int ConnectionKind = ConnectionWinsock;
+    int TransferRunning = 0; // a ZModem transfer (or an in-band picture) runs
+    int AppActive = 0;
+    int ConsoleHasFocus = 0;
+    int ScrollBackReturnLine = -1;  // the live first line while the user scrolls back
+    int HorizontalOffset = 0;       // pixel x of column 0
+    int TextLeftMargin = 0;
+    std::string HostName;        // the address book's entry of the session, or empty
+    std::string Address;         // after the scheme and trailing '/' are removed
+    std::string ConnectionName;  // the session caption
+    int LocalFlag = 0;           // "local://": no proxy for this session
+    uint16_t ZModemTrigger = 0;  // the data trigger of a host's receiver; 0 = none
+    ZModemCancelQuiet ZCancel;   // the quiet period after a cancelled download
+    std::unique_ptr<IDravelZModem> ZModemEngine;
+
+    ScreenModel& Screen() { return FScreen; }
+    TDravelTerminal* Terminal() const { return FTerminal.get(); }
+    TDravelHanguel* Hanguel() const { return FHanguel.get(); }
+    IDravelTelnet* Telnet() const { return FTelnet.Telnet(); }
+    const std::string& AddressBookPath() const { return FAddressBookPath; }
+
+    // ---- Components (built in MainLayout.cpp, found by these names) ----
+    TCoolBar* MAIN_CoolBar = nullptr;
+    TPanel* MAIN_PANEL_Address = nullptr;
+    TComboBox* MAIN_COMBO_Address = nullptr;
+    TSpeedButton* MAIN_BTN_Connect = nullptr;
+    TSpeedButton* MAIN_BTN_Disconnect = nullptr;
+    TPanel* MAIN_PANEL_Menu = nullptr;
+    TSpeedButton* MAIN_BTN_New = nullptr;
+    TSpeedButton* MAIN_BTN_Capture = nullptr;
+    TSpeedButton* MAIN_BTN_KeepAlive = nullptr;
+    std::array<TSpeedButton*, 3> MAIN_BTN_OneShot{};
+    TSpeedButton* MAIN_BTN_SetSize = nullptr;
+    TSpeedButton* MAIN_BTN_GlobalConfig = nullptr;
+    TSpeedButton* MAIN_BTN_Help = nullptr;
+    TSpeedButton* MAIN_BTN_About = nullptr;
+    TImage* MAIN_IMG_KeyModeHan2 = nullptr;
+    TImage* MAIN_IMG_KeyModeHan3 = nullptr;
+    TImage* MAIN_IMG_KeyModeHan390 = nullptr;
+    TImage* MAIN_IMG_KeyModeEng = nullptr;
+    TImage* MAIN_IMG_KeyModeNone = nullptr;
+    TLinkStatusLight* MAIN_StatusLight_TX = nullptr;
+    TLinkStatusLight* MAIN_StatusLight_RX = nullptr;
+    TPanel* MAIN_PANEL_Favorites = nullptr;
+    TSpeedButton* MAIN_BTN_AddressBook = nullptr;
+    TScrollBox* MAIN_SCROLLBOX_ZModem = nullptr;
+    TPanel* MAIN_PANEL_ZModemStatus = nullptr;
+    TLabel* MAIN_ZLABEL_Directory = nullptr;
+    TLabel* MAIN_ZLABEL_FileName = nullptr;
+    TLabel* MAIN_ZLABEL_FileSize = nullptr;
+    TLabel* MAIN_ZLABEL_RcvdSentBytes = nullptr;
+    TLabel* MAIN_ZLABEL_RecvedBytes = nullptr;
+    TLabel* MAIN_ZLABEL_BytesLeft = nullptr;
+    TLabel* MAIN_ZLABEL_Throughput = nullptr;
+    TLabel* MAIN_ZLABEL_TimeLeft = nullptr;
+    TCGauge* MAIN_ZCurrentGauge = nullptr;
+    TCGauge* MAIN_ZTotalGauge = nullptr;
+    TButton* MAIN_BTN_ZCancel = nullptr;
+    TSpeedButton* MAIN_ZBTN_OpenDir = nullptr;
+    TCheckBox* MAIN_ZCB_AutoDisconnect = nullptr;
+    TCheckBox* MAIN_ZCB_ShowFinishDialog = nullptr;
+    TScrollBar* MAIN_VSCR_Console = nullptr;
+    TPanel* MAIN_PANEL_Console = nullptr;
+    TPanel* MAIN_PANEL_ConsoleTop = nullptr;     // margin above the text
+    TPanel* MAIN_PANEL_ConsoleBottom = nullptr;  // margin below the text
+    TScrollBar* MAIN_HSCR_Console = nullptr;
+    TPaintBox* MAIN_PB_Console = nullptr;
+    TPopupMenu* MAIN_PMENU_Console = nullptr;
+    TMenuItem* MAIN_PMENU_SendENTERasCRLF = nullptr;
+    TMenuItem* MAIN_PMENU_AddLFToReceivedCR = nullptr;
+    TMenuItem* MAIN_PMENU_LineAutoWrap = nullptr;
+    TMenuItem* MAIN_PMENU_LocalEcho = nullptr;
+    TPopupMenu* MAIN_PMENU_Main = nullptr;
+    TImage* MAIN_ImageLan = nullptr;
+    TImage* MAIN_ImagePhone = nullptr;
+    TOpenDialog* MAIN_OPNDLG_ZModemUp = nullptr;
+    TTimer* MAIN_TIMER_ZCancel = nullptr;
+    TLinkWinsockPort* MAIN_CommPort = nullptr;
+    TZSocket* MAIN_DNS_Socket = nullptr;
+    TLinkSLController* MAIN_LightController = nullptr;
+
+    // ---- Handlers (component name + event) ----
+    void MAIN_BTN_ConnectClick();
+    void MAIN_BTN_DisconnectClick();
+    void MAIN_BTN_SetSizeClick();
+    void MAIN_COMBO_AddressKeyPress(char& key);
+    void MAIN_PANEL_AddressResize();
+    void MAIN_CommPortWsConnect();
+    void MAIN_CommPortWsDisconnect();
+    void MAIN_CommPortWsError(int32_t error);
+    void MAIN_CommPortTriggerAvail(uint16_t count);
+    void MAIN_CommPortTriggerData(uint16_t triggerHandle);
+    void MAIN_CommPortTriggerOutbuffFree();
+    void MAIN_DNS_SocketNameResolved();
+    void MAIN_DNS_SocketNameLookupFailed();
+    void MAIN_PB_ConsolePaint();
+    void FormResize();
+
+    // ---- Settings (MainSettings.cpp) ----
+    void LoadSettings();
+    void SaveGlobalSettings();
+    void SaveSessionSettings();
+    // Writes single values at once (QuickLinks, Favorites, the telephony device, ...).
+    void SaveSettingValues(std::initializer_list<std::string_view> names);
+    void CreateOrResetTerminal();
+    int ProbeFontCharset(const std::string& fontName);
+    void SetConnectedUiState();
+    void SetDisconnectedUiState();
+    void BuildQuickConnectButtons();
+
+    // ---- Connection (MainConnect.cpp) ----
+    void StartConnection();
+    void ResetConsole();
+    void AddAddressToQuickLinks();
+
+    // ---- Console view (MainView.cpp) ----
+    // The view's damage from the terminal (TerminalView).
+    void LinesChanged(int firstLine, int lastLine) override;
+    void RegionScrolled(int topLine, int bottomLine, int count) override;
+    void EverythingChanged() override;
+    void JumpToScreen() override;
+    ConsoleViewport Viewport();
+    void PaintConsoleRows(TCanvas* canvas, const KeptRange& kept);
+    void PaintRuns(TCanvas* canvas, const std::vector<PaintRun>& runs);
+    // Repaints lines first..last where they are on view, as a full repaint shows them:
+    // the view's background across the width, then the lines' colour runs.
+    void PaintLines(int firstLine, int lastLine);
+    // Makes the cursor cell visible; true when the view moved.
+    bool ScrollCursorIntoView();
+    void UpdateScrollBars();
+    void HideConsoleCaret();
+    void PlaceConsoleCaret();
+    // A shown selection or a drag in progress is taken off the console.
+    void DropSelection();
+    void PlaceLogo();
+
+    // ---- ZModem (MainZModem.cpp) ----
+    void ArmZModemTrigger();
+    void DisarmZModemTrigger();
+    void StartZModemDownload();
+    void StartZModemUpload();
+    void ZModemFinished();
+    void FreeZModemTimers();
+
+    // ---- In-band pictures (MainImagePack.cpp) ----
+    // Whether pictures can be shown (the viewer exists in this version).
+    bool ImageViewerAvailable();
+    // The terminal entered image mode: open the viewer and answer the host.
+    void StartImagePack();
+    // A received block while a picture arrives.
+    void ImagePackStep(const uint8_t* data, size_t length);
+
+    // ---- Telephone and serial roads (MainLines.cpp) ----
+    // Before a call: false when no telephony device can be used (the connection does not start).
+    bool ReadyToDial();
+    void DialNumber();
+    void OpenComPort();
+    // Ends a telephone or serial session (MAIN_BTN_Disconnect for those kinds).
+    void EndLineSession();
+    // The call ended before it connected because the user cancelled it.
+    bool CallCancelled();
 
 private:
+    friend class TConsoleProbe;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose(TCloseAction& action);
+    void WireEvents();
+    void FindComponents();
+    void ApplySettings();
+    void ApplyCellSize();
+    void SetKeyModeImage(TImage* shown);
+    void EnableSessionControls(bool connected);
+    void ApplyKoreanUiFonts();
+    void CreateLogo();
+    void ApplySessionFlags();
+    void StartTelnetRoad();
+    // The telnet road's actions, carried out in order.
+    void Carry(const SessionActions& actions);
+    void OpenPortAt(const std::string& address, const std::string& port);
+    void ArmOutputFree();
+    void DropSendQueue();
+    void ImageAnnouncement();
+    uint8_t* ReceiveBlock(uint16_t count);
+
+    ScreenModel FScreen;
+    std::unique_ptr<TDravelTerminal> FTerminal;
+    std::unique_ptr<TDravelHanguel> FHanguel;
+    TerminalTelnetAdapter FTelnet;
+    TPrintFileOutlet FPrintOutlet;
+    TerminalSideChannels FSideChannels{nullptr, &FPrintOutlet};
+    TPortChannel FPortChannel;
+    SendQueue FSendQueue;
+    uint16_t FOutFreeTrigger = 0;
+    TelnetRoad FTelnetRoad;
+    SessionFlags FSessionFlags;
+    std::vector<uint8_t> FReceiveBuffer;
+    std::unique_ptr<TImage> FLogo;
+    std::array<TSpeedButton*, 5> FQuickConnect{};
+    std::unique_ptr<TCaret> FCaret;  // in the console panel
     std::string FBaseCaption;
-    std::string FStartAddress;
+    std::string FAddressBookPath;
+    std::string FProgramFolder;
+    bool FDefaultsUsed = false;
 };
 
 extern TConsoleForm* ConsoleForm;

@@ -1,0 +1,18 @@
+// The test build's window into the main window (quiro_probe.exe; quiro.exe has none of
+// it). Another process sends the main window WM_COPYDATA with one of these in dwData; the
+// main window acts before the message returns (result 1 when it did):
+//   ConsoleProbeDump     the data is a file name: the state is written there as name=value
+//                        lines (caption, session, view and settings fields, the paint box's
+//                        place on the screen), then one "line=" per screen-model line: the
+//                        text as hex, the foreground letters, the background letters;
+//   ConsoleProbeConnect  the data is put into the address box and Connect is clicked;
+//   ConsoleProbeSend     the data goes to the host through the send routine.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uintptr_t ConsoleProbeDump = 0x51325044;     // "Q2PD"
+inline constexpr uintptr_t ConsoleProbeConnect = 0x51325043;  // "Q2PC"
+inline constexpr uintptr_t ConsoleProbeSend = 0x51325053;     // "Q2PS"
+
+void InstallConsoleProbe();

@@ -1,0 +1,218 @@
+#include "ProgramKit.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "comm/CommTestKit.h"
+#include "console/ConsoleProbe.h"
+#include "console/core/ConsoleView.h"
+#include "engines/core/ConsolePalette.h"
+#include "engines/core/DravelHanguel.h"
+#include "framework/Graphics.h"
+
+namespace quiro::console::test {
+
+namespace {
+
+const char* const kSettingsKey = "\\SOFTWARE\\Orvatek\\QUIRO";
+
+struct Found {
+    DWORD pid;
+    HWND main = nullptr;
+    int others = 0;
+};
+
+BOOL CALLBACK FindWindows(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<Found*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != f->pid || !IsWindowVisible(h) || GetParent(h)) return TRUE;
+    char title[64] = {};
+    GetWindowTextA(h, title, sizeof title);
+    if (std::string(title).rfind("Quiro 2", 0) == 0 && !f->main)
+        f->main = h;
+    else
+        ++f->others;
+    return TRUE;
+}
+
+Found Windows(DWORD pid) {
+    Found f{pid};
+    EnumWindows(&FindWindows, reinterpret_cast<LPARAM>(&f));
+    return f;
+}
+
+Picture ReadPixels(TBitmap& b) {
+    GdiFlush();
+    Picture p{b.Width(), b.Height(), {}};
+    for (int y = 0; y < p.height; ++y) {
+        auto* row = static_cast<const uint32_t*>(b.ScanLine(y));
+        for (int x = 0; x < p.width; ++x) p.pixels.push_back(row[x] & 0xFFFFFF);
+    }
+    return p;
+}
+
+TColor Colour(int index) { return static_cast<TColor>(ColorIndexToColor(static_cast<ColorIndex>(index))); }
+
+}  // namespace
+
+std::vector<std::string> ProbeState::Texts() const {
+    std::vector<std::string> texts;
+    for (const ProbeLine& l : lines) texts.push_back(l.text);
+    return texts;
+}
+
+int ProbeState::Find(const std::string& text) const {
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].text == text) return int(i);
+    return -1;
+}
+
+QuiroProgram::QuiroProgram(const std::string& arguments) {
+    std::string exe = std::string(QUIRO_BINARY_DIR) + "/src/console/quiro_probe.exe";
+    std::string cmd = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
+        return;
+    char dir[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, dir);
+    dumpFile_ = std::string(dir) + "quiro-probe-" + std::to_string(pi_.dwProcessId) + ".txt";
+    comm::test::PumpUntil([&] {
+        wnd_ = Windows(pi_.dwProcessId).main;
+        return wnd_ || WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
+    }, 20000);
+}
+
+QuiroProgram::~QuiroProgram() {
+    if (!pi_.hProcess) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 10000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+    DeleteFileA(dumpFile_.c_str());
+}
+
+bool QuiroProgram::CopyData(uintptr_t kind, const std::string& data) {
+    COPYDATASTRUCT cds{kind, DWORD(data.size()), const_cast<char*>(data.data())};
+    DWORD_PTR result = 0;
+    return wnd_ && SendMessageTimeoutA(wnd_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL,
+                                       10000, &result) && result == 1;
+}
+
+ProbeState QuiroProgram::State() {
+    ProbeState s;
+    if (!CopyData(ConsoleProbeDump, dumpFile_)) return s;
+    std::ifstream in(dumpFile_, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t eq = line.find('=');
+        std::string name = line.substr(0, eq), value = line.substr(eq + 1);
+        if (name != "line") {
+            s.fields[name] = value;
+            continue;
+        }
+        std::istringstream parts(value);
+        std::string hex, text;
+        ProbeLine l;
+        parts >> hex >> l.foreground >> l.background;
+        for (size_t i = 0; hex != "-" && i + 1 < hex.size(); i += 2)
+            l.text += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+        s.lines.push_back(l);
+    }
+    return s;
+}
+
+bool QuiroProgram::WaitFor(const std::function<bool(const ProbeState&)>& done, DWORD ms, ProbeState* last) {
+    return comm::test::PumpUntil([&] {
+        *last = State();
+        return !last->fields.empty() && done(*last);
+    }, ms);
+}
+
+void QuiroProgram::Connect(const std::string& address) { CopyData(ConsoleProbeConnect, address); }
+
+void QuiroProgram::Send(const std::string& bytes) { CopyData(ConsoleProbeSend, bytes); }
+
+int QuiroProgram::OtherWindows() const { return Windows(pi_.dwProcessId).others; }
+
+int QuiroProgram::Close() {
+    DWORD code = DWORD(-1);
+    if (wnd_ && PostMessageA(wnd_, WM_CLOSE, 0, 0) && WaitForSingleObject(pi_.hProcess, 20000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi_.hProcess, &code);
+    return int(code);
+}
+
+std::unique_ptr<TRegistry> Settings() {
+    auto key = std::make_unique<TRegistry>();
+    key->OpenKey(kSettingsKey, true);
+    return key;
+}
+
+void DeleteSettings() { TRegistry().DeleteKey(kSettingsKey); }
+
+std::string ToCp949(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), int(wide.size()))));
+    std::string out(wide.size() * 2, '\0');
+    out.resize(size_t(WideCharToMultiByte(949, 0, wide.data(), int(wide.size()), out.data(), int(out.size()),
+                                          nullptr, nullptr)));
+    return out;
+}
+
+int Picture::Differences(const Picture& other) const {
+    if (width != other.width || height != other.height) return width * height;
+    int n = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) n += pixels[i] != other.pixels[i];
+    return n;
+}
+
+void Picture::SaveBmp(const std::string& name) const {
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(width, height);
+    for (int y = 0; y < height; ++y)
+        std::copy_n(&pixels[size_t(y) * width], width, static_cast<uint32_t*>(b.ScanLine(y)));
+    std::string dir = std::string(QUIRO_BINARY_DIR) + "/artifacts";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    b.SaveToFile(dir + "/" + name);
+}
+
+Picture CaptureScreen(const RECT& r) {
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(r.right - r.left, r.bottom - r.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(b.Canvas()->Handle(), 0, 0, b.Width(), b.Height(), screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return ReadPixels(b);
+}
+
+Picture RenderConsole(const ProbeState& state) {
+    ScreenModel screen;
+    for (const ProbeLine& l : state.lines) screen.AppendLine(l.text, l.foreground, l.background);
+    screen.CellWidth = state.Int("cellWidth");
+    screen.CellHeight = state.Int("cellHeight");
+    screen.FirstDisplayedLine = state.Int("firstDisplayedLine");
+    ConsoleViewport view{state.Int("paintBoxWidth"), state.Int("paintBoxHeight"), 0};
+    std::vector<PaintRun> runs;
+    PlanConsolePaint(screen, ViewGeometry(screen, view, state.Int("horizontalOffset")), KeptRange{}, runs);
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(view.width, view.height);
+    TCanvas* c = b.Canvas();
+    c->Brush()->SetColor(Colour(state.Int("viewBackground")));
+    c->FillRect(RECT{0, 0, view.width, view.height});
+    TDravelHanguel renderer;
+    renderer.LoadBitmapFonts(nullptr);
+    for (const PaintRun& run : runs) {
+        c->Brush()->SetColor(Colour(run.background));
+        c->Font()->SetColor(Colour(run.foreground));
+        renderer.PaintText(c, run.x, run.y, screen.Text(run.line).substr(run.column, run.length));
+    }
+    return ReadPixels(b);
+}
+
+}  // namespace quiro::console::test

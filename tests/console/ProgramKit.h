@@ -1,0 +1,81 @@
+// The program under test: quiro_probe.exe (quiro.exe with its state probe, see
+// console/ConsoleProbe.h) started as a process of its own, its state read through the
+// probe, its settings key, and pictures of its console.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Registry.h"
+
+namespace quiro::console::test {
+
+struct ProbeLine {
+    std::string text;  // bytes as the screen model holds them
+    std::string foreground;
+    std::string background;
+};
+
+struct ProbeState {
+    std::map<std::string, std::string> fields;
+    std::vector<ProbeLine> lines;
+
+    const std::string& Str(const std::string& name) const { return fields.at(name); }
+    int Int(const std::string& name) const { return std::stoi(Str(name)); }
+    std::vector<std::string> Texts() const;
+    // Index of the first line equal to `text`, -1 when none.
+    int Find(const std::string& text) const;
+};
+
+class QuiroProgram {
+public:
+    // Starts the program with its command line and waits for its main window.
+    explicit QuiroProgram(const std::string& arguments = "");
+    ~QuiroProgram();  // a program still running is ended
+    QuiroProgram(const QuiroProgram&) = delete;
+    QuiroProgram& operator=(const QuiroProgram&) = delete;
+
+    HWND Window() const { return wnd_; }
+    ProbeState State();
+    // Polls the state until `done` holds (false after `ms`); `last` gets the last state.
+    bool WaitFor(const std::function<bool(const ProbeState&)>& done, DWORD ms, ProbeState* last);
+    void Connect(const std::string& address);
+    void Send(const std::string& bytes);
+    // Visible top-level windows of the process besides the main window (message boxes).
+    int OtherWindows() const;
+    // Closes the main window as the user does: the exit code, -1 when it did not end.
+    int Close();
+
+private:
+    bool CopyData(uintptr_t kind, const std::string& data);
+    PROCESS_INFORMATION pi_{};
+    HWND wnd_ = nullptr;
+    std::string dumpFile_;
+};
+
+// The settings key HKEY_CURRENT_USER "SOFTWARE\Orvatek\QUIRO", opened (created when
+// missing) for as long as the object lives.
+std::unique_ptr<TRegistry> Settings();
+void DeleteSettings();
+
+std::string ToCp949(const std::string& utf8);
+
+// 32-bit pixels (0x00RRGGBB, top row first) of a rectangle.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    int Differences(const Picture& other) const;
+    void SaveBmp(const std::string& name) const;  // into the build tree's artifacts
+};
+Picture CaptureScreen(const RECT& r);
+// The console's paint box in `state` as the renderer draws it with the built-in fonts:
+// the view's background, then every visible row.
+Picture RenderConsole(const ProbeState& state);
+
+}  // namespace quiro::console::test
