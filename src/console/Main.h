@@ -92,6 +92,10 @@ public:
     TDravelTerminal* Terminal() const { return FTerminal.get(); }
     TDravelHanguel* Hanguel() const { return FHanguel.get(); }
     IDravelTelnet* Telnet() const { return FTelnet.Telnet(); }
+    // The port as the engines' byte channel (the transfer engine writes through it).
+    quiro::engines::ByteChannel& PortChannel() { return FPortChannel; }
+    // Drops what waits to be sent (the session ended, or a transfer takes the line).
+    void DropSendQueue();
     const std::string& AddressBookPath() const { return FAddressBookPath; }
 
     // ---- Components (built in MainLayout.cpp, found by these names) ----
@@ -255,7 +259,6 @@ private:
     void Carry(const SessionActions& actions);
     void OpenPortAt(const std::string& address, const std::string& port);
     void ArmOutputFree();
-    void DropSendQueue();
     void ImageAnnouncement();
     uint8_t* ReceiveBlock(uint16_t count);
 

@@ -81,7 +81,7 @@ QuiroProgram::QuiroProgram(const std::string& arguments) {
     comm::test::PumpUntil([&] {
         wnd_ = Windows(pi_.dwProcessId).main;
         return wnd_ || WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
-    }, 20000);
+    }, 60000);  // the first start of a new build takes Wine a while
 }
 
 QuiroProgram::~QuiroProgram() {
