@@ -32,7 +32,8 @@ std::vector<Scenario> ReadScenarios() {
     for (std::string line; std::getline(in, line);) {
         if (line.starts_with("= ")) {
             const TableRow head = SplitCells(line.substr(2));
-            Scenario s{head.at(0)};
+            Scenario s;
+            s.name = head.at(0);
             ConsoleSettings& p = s.settings;
             std::istringstream(head.at(1)) >> p.ProxyType >> p.ProxyHostAddress >> p.ProxyPort >>
                 p.ProxyUserID >> p.ProxyPassword;
