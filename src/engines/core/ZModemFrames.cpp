@@ -126,10 +126,7 @@ void AppendDataSubpacket32(std::vector<uint8_t>& out, const uint8_t* data, size_
 {
     out.reserve(out.size() + len + len / 8 + 16);
     AppendEscaped(out, data, len, mode);
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < len; ++i)
-        crc = Crc32Update(crc, data[i]);
-    crc = ~Crc32Update(crc, frameEnd);
+    const uint32_t crc = ~Crc32Update(Crc32Block(0xFFFFFFFFu, data, len), frameEnd);
     out.push_back(ZDLE);
     out.push_back(frameEnd);
     for (int i = 0; i < 4; ++i)
