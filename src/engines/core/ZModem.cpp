@@ -1,5 +1,8 @@
 #include "engines/core/ZModem.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +21,45 @@ constexpr int MaxRetries = 11;
 constexpr int MaxStartRetries = 6;
 constexpr uint32_t IdleSeconds = 10;
 constexpr uint32_t MaxInfoBlock = 1024;
+
+// Bytes that stand for themselves inside a subpacket: all but ZDLE, the flow-control
+// characters (dropped) and, on a telnet line, 0xFF (the first of a doubled pair).
+constexpr std::array<bool, 256> MakePlainTable(bool winsock)
+{
+    std::array<bool, 256> t{};
+    for (unsigned c = 0; c < 256; ++c)
+        t[c] = c != ZDLE && c != XON && c != XOFF && c != (XON | 0x80) && c != (XOFF | 0x80) &&
+               !(winsock && c == 0xFF);
+    return t;
+}
+constexpr std::array<bool, 256> PlainBytes[2] = {MakePlainTable(false), MakePlainTable(true)};
+
+// How many bytes at the start of `data` stand for themselves. Eight at a time where the
+// byte order allows: a byte of the word is special when it equals ZDLE, when it equals a
+// flow-control character with bits 1 and 7 ignored, or (telnet) when it is 0xFF. The
+// lowest flagged byte of each test is exact, so the first special byte is found.
+size_t PlainRun(const uint8_t* data, size_t len, bool winsock)
+{
+    size_t n = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t ones = 0x0101010101010101ull;
+        const auto zeroBytes = [](uint64_t v) { return (v - ones) & ~v & (ones * 0x80); };
+        for (; n + 8 <= len; n += 8) {
+            uint64_t x;
+            std::memcpy(&x, data + n, 8);
+            uint64_t special =
+                zeroBytes(x ^ (ones * ZDLE)) | zeroBytes((x & (ones * 0x7D)) ^ (ones * XON));
+            if (winsock)
+                special |= zeroBytes(~x);
+            if (special)
+                return n + static_cast<size_t>(std::countr_zero(special) / 8);
+        }
+    }
+    const auto& plain = PlainBytes[winsock ? 1 : 0];
+    while (n < len && plain[data[n]])
+        ++n;
+    return n;
+}
 
 bool IsHexDigit(uint8_t c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 uint8_t HexValue(uint8_t c) { return static_cast<uint8_t>(c <= '9' ? c - '0' : c - 'a' + 10); }
@@ -149,6 +191,7 @@ int IDravelZModem::Cleanup()
     CloseFile();
     rxBuffer_.clear();
     rxBuffer_.shrink_to_fit();
+    pendingWrite_ = 0;
     sendBuffer_.clear();
     sendBuffer_.shrink_to_fit();
     if (timer_)
@@ -158,6 +201,11 @@ int IDravelZModem::Cleanup()
 
 void IDravelZModem::CloseFile()
 {
+    // Whatever came in whole goes to the file, also when the transfer ends badly: a resumed
+    // transfer carries on from there.
+    if (pendingWrite_ > 0 && !WriteOut() &&
+        (status_ == ZModemRunning || status_ == ZModemCrcError || status_ == ZModemGarbledHeader))
+        status_ = ZModemWriteFailed;
     if (fileHandle_ >= 0 && files_)
         files_->Close(fileHandle_);
     fileHandle_ = -1;
@@ -305,6 +353,46 @@ int IDravelZModem::ProcessByte(uint8_t b)
     return 1;
 }
 
+size_t IDravelZModem::ProcessBytes(const uint8_t* data, size_t count)
+{
+    size_t i = 0;
+    while (i < count) {
+        i += TakeDataRun(data + i, count - i);
+        if (i == count)
+            break;
+        if (ProcessByte(data[i]) == 0)
+            return i;
+        ++i;
+    }
+    return count;
+}
+
+// Inside a subpacket, the bytes that stand for themselves and the plain escapes (ZDLE and
+// a byte of 0x40..0x5F or 0xC0..0xDF) go to the buffer in runs, as ProcessByte would put
+// them there one by one. Returns how many bytes were taken; what is left (a frame end, a
+// flow-control character, a ZDLE at the end of the block, the cap) needs ProcessByte.
+size_t IDravelZModem::TakeDataRun(const uint8_t* data, size_t count)
+{
+    if ((state_ != StateFileData && state_ != StateFileInfo && state_ != StateAttention) ||
+        checksumPhase_ >= 0 || escapeArmed_ || ffPair_)
+        return 0;
+    const size_t used = rxBuffer_.size() - pendingWrite_;
+    size_t room = used < MaxSubpacket ? MaxSubpacket - used : 0;
+    size_t i = 0;
+    while (i < count && room > 0) {
+        const size_t n = PlainRun(data + i, std::min(count - i, room), winsock_ != 0);
+        rxBuffer_.insert(rxBuffer_.end(), data + i, data + i + n);
+        i += n;
+        room -= n;
+        if (room == 0 || i + 1 >= count || data[i] != ZDLE || (data[i + 1] & 0x60) != 0x40)
+            break;
+        rxBuffer_.push_back(static_cast<uint8_t>(data[i + 1] ^ 0x40));
+        i += 2;
+        --room;
+    }
+    return i;
+}
+
 int IDravelZModem::DecodeByte(uint8_t c, bool data)
 {
     if (!escapeArmed_) {
@@ -437,9 +525,9 @@ void IDravelZModem::DispatchHeader()
     auto startSubpacket = [&](uint8_t nextState) {
         if (rxBuffer_.capacity() == 0)
             rxBuffer_.reserve(1040);
-        rxBuffer_.clear();
+        rxBuffer_.clear();  // nothing waits to be written outside a file's data
+        pendingWrite_ = 0;
         dataCrc32_ = kind == ZBIN32;
-        runningCrc_ = dataCrc32_ ? 0xFFFFFFFFu : 0;
         checksumPhase_ = -1;
         escapeArmed_ = 0;
         state_ = nextState;
@@ -619,20 +707,15 @@ void IDravelZModem::ReadDataByte(uint8_t c)
             return;
         if (v & FrameEndFlag) {
             frameEnd_ = static_cast<uint8_t>(v);
-            runningCrc_ = dataCrc32_ ? Crc32Update(runningCrc_, frameEnd_)
-                                     : Crc16Update(static_cast<uint16_t>(runningCrc_), frameEnd_);
             checksumPhase_ = 0;
             return;
         }
-        if (rxBuffer_.size() >= MaxSubpacket) {
+        if (rxBuffer_.size() - pendingWrite_ >= MaxSubpacket) {
             // No frame end where one must have come: damaged.
             SubpacketDone(false);
             return;
         }
-        uint8_t d = static_cast<uint8_t>(v);
-        rxBuffer_.push_back(d);
-        runningCrc_ = dataCrc32_ ? Crc32Update(runningCrc_, d)
-                                 : Crc16Update(static_cast<uint16_t>(runningCrc_), d);
+        rxBuffer_.push_back(static_cast<uint8_t>(v));
         return;
     }
     int v = DecodeByte(c, false);
@@ -642,8 +725,13 @@ void IDravelZModem::ReadDataByte(uint8_t c)
     if (checksumPhase_ < (dataCrc32_ ? 4 : 2))
         return;
     checksumPhase_ = -1;
-    bool good = dataCrc32_ ? (~runningCrc_ == LoadPosition(checksum_))
-                           : (runningCrc_ == uint32_t(checksum_[0] << 8 | checksum_[1]));
+    const uint8_t* sub = rxBuffer_.data() + pendingWrite_;
+    const size_t len = rxBuffer_.size() - pendingWrite_;
+    bool good;
+    if (dataCrc32_)
+        good = ~Crc32Update(Crc32Block(0xFFFFFFFFu, sub, len), frameEnd_) == LoadPosition(checksum_);
+    else
+        good = Crc16Update(Crc16Of(sub, len), frameEnd_) == (checksum_[0] << 8 | checksum_[1]);
     SubpacketDone(good);
 }
 
@@ -654,6 +742,9 @@ void IDravelZModem::SubpacketDone(bool good)
         if (good) {
             ReceiveFileData();
         } else {
+            rxBuffer_.resize(pendingWrite_);
+            if (!WritePending())
+                return;
             state_ = StateHeader;
             status_ = ZModemCrcError;
             SendAttention();
@@ -679,18 +770,22 @@ void IDravelZModem::SubpacketDone(bool good)
             SendZNAK();
         }
     }
-    rxBuffer_.clear();
+    rxBuffer_.resize(pendingWrite_);
     checksumPhase_ = -1;
-    runningCrc_ = dataCrc32_ ? 0xFFFFFFFFu : 0;
 }
 
 void IDravelZModem::ReceiveFileData()
 {
-    const uint32_t n = static_cast<uint32_t>(rxBuffer_.size());
-    if (fileHandle_ < 0 || !files_ || (n > 0 && !files_->Write(fileHandle_, rxBuffer_.data(), n))) {
+    if (fileHandle_ < 0 || !files_) {
         Fail(ZModemWriteFailed);
         return;
     }
+    const uint32_t n = static_cast<uint32_t>(rxBuffer_.size() - pendingWrite_);
+    pendingWrite_ = rxBuffer_.size();
+    // A streamed subpacket (ZCRCG) may wait for more; every other frame end is written
+    // before it is answered, so that what we acknowledge is in the file.
+    if ((frameEnd_ != ZCRCG || pendingWrite_ >= WriteBatch) && !WritePending())
+        return;
     position_ += n;
     bytesTransferred_ += n;
     retries_ = 0;
@@ -711,6 +806,29 @@ void IDravelZModem::ReceiveFileData()
     default:
         break;
     }
+}
+
+// Writes the pending file data; the subpacket being received (if any) stays. False when
+// the store refused it: the data is dropped, never written twice.
+bool IDravelZModem::WriteOut()
+{
+    const size_t n = pendingWrite_;
+    if (n == 0)
+        return true;
+    pendingWrite_ = 0;
+    const bool ok = fileHandle_ >= 0 && files_ &&
+                    files_->Write(fileHandle_, rxBuffer_.data(), static_cast<uint32_t>(n));
+    rxBuffer_.erase(rxBuffer_.begin(), rxBuffer_.begin() + static_cast<long>(n));
+    return ok;
+}
+
+// WriteOut, and a refusal ends the transfer.
+bool IDravelZModem::WritePending()
+{
+    if (WriteOut())
+        return true;
+    Fail(ZModemWriteFailed);
+    return false;
 }
 
 void IDravelZModem::ReceiveFileInfo()
@@ -997,6 +1115,8 @@ int IDravelZModem::CheckTimeout()
     }
     if (state_ == StateFinished)
         return 0;
+    if (!WritePending())
+        return 1;  // a stalled stream's data is not kept waiting
     const uint32_t now = Now();
     if ((now - progressTick_) / 1000 <= IdleSeconds) {
         ShowStatus();

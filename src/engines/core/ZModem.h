@@ -1,9 +1,11 @@
 // The ZModem transfer engine: sends one file (or a short batch) or receives any number of
 // files over a byte channel. It is driven from outside: the owner feeds it every received
-// byte (ProcessByte), calls CheckTimeout from a periodic timer and supplies the timer that
-// paces the sender. It reports by status codes and return values, never by exceptions.
+// byte (ProcessBytes for a block, ProcessByte for one), calls CheckTimeout from a periodic
+// timer and supplies the timer that paces the sender. It reports by status codes and
+// return values, never by exceptions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -50,6 +52,9 @@ public:
     static constexpr uint32_t SenderInterval = 100;     // pump timer, ms
     static constexpr uint32_t SenderBlock = 1024;       // bytes of file data per tick
     static constexpr uint32_t SenderMinFree = 2048;     // output space needed to send a tick
+    // Received file data is written in pieces of about this size; a frame end that asks
+    // for an answer, an error, a time-out check and the end of the file write it at once.
+    static constexpr uint32_t WriteBatch = 32768;
 
     IDravelZModem();
     // Stops and unhooks the sender's timer: delete the engine before that timer, or call
@@ -76,6 +81,9 @@ public:
     // 1 while the engine takes bytes; 0 once the transfer has ended (that byte and the
     // rest of the block belong to the terminal).
     int ProcessByte(uint8_t b);
+    // The same for a block: returns the index of the byte ProcessByte would have answered
+    // 0 for (it and the rest belong to the terminal), `count` when every byte was taken.
+    size_t ProcessBytes(const uint8_t* data, size_t count);
     // 1 when the transfer has ended (timed out, failed to start, or aborted).
     int CheckTimeout();
     void Abort();
@@ -116,6 +124,7 @@ private:
     void PeerCancelled();
 
     int DecodeByte(uint8_t c, bool data);
+    size_t TakeDataRun(const uint8_t* data, size_t count);
     void ReadHeaderByte(uint8_t c);
     void ReadDataByte(uint8_t c);
     bool CheckHeaderCrc() const;
@@ -123,6 +132,8 @@ private:
     void SubpacketDone(bool good);
     void ReceiveFileInfo();
     void ReceiveFileData();
+    bool WriteOut();
+    bool WritePending();
     void SendFileHeader();
     void RepositionSender(uint32_t pos, bool zrpos);
     void SendEof();
@@ -142,7 +153,10 @@ private:
     uint8_t state_ = StateFinished;
     uint8_t frameKind_ = 0;
     int direction_ = DirectionReceive;
+    // The subpacket being received; while a file comes in, the good subpackets not yet
+    // written (pendingWrite_ bytes) stand before it.
     std::vector<uint8_t> rxBuffer_;
+    size_t pendingWrite_ = 0;
     int fileHandle_ = -1;
     int zrinitReceived_ = 0;
     int finishing_ = 0;          // sender: ZFIN sent (2: sent again after a time-out)
@@ -157,7 +171,6 @@ private:
     bool headerValid_ = true;
     int checksumPhase_ = -1;  // -1: collecting data; else checksum bytes seen
     uint8_t checksum_[4] = {};
-    uint32_t runningCrc_ = 0;
     bool dataCrc32_ = false;
     uint8_t frameEnd_ = 0;
     int escapeArmed_ = 0;

@@ -1,6 +1,8 @@
 // The engine receiving files from a scripted sender.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ZModemTestKit.h"
 
 using namespace zmtest;
@@ -345,14 +347,198 @@ TEST_F(Receiver, ElevenIdlePeriodsTimeOutAcrossTheClockWrap)
     EXPECT_EQ(zm.Status(), ZModemTimedOut);
 }
 
-TEST_F(Receiver, WriteFailureAborts)
+TEST_F(Receiver, StreamedDataIsWrittenInLargePiecesAndBeforeEveryAnswer)
 {
-    Feed(Offer("a.bin", 100));
-    files.failWrites = true;
-    Feed(Data(0, Pattern(100)));
-    EXPECT_EQ(zm.Status(), ZModemWriteFailed);
-    EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
-    Bytes out = line.Take();
-    EXPECT_EQ(Bytes(out.end() - 20, out.end() - 10), Bytes(10, ZDLE));
-    EXPECT_EQ(zm.CheckTimeout(), 1);
+    const Bytes a = Pattern(48 * 1024);
+    auto sub = [&](size_t k, uint8_t end) {
+        return Sub32(Bytes(a.begin() + long(k * 1024), a.begin() + long(k * 1024 + 1024)), end);
+    };
+    Feed(Offer("s.bin", uint32_t(a.size())));
+    const Bytes& file = files.files["down\\s.bin"];
+    line.Take();
+    Bytes stream = Bin32(ZDATA, 0);
+    for (size_t k = 0; k < 40; ++k)
+        stream = Cat({stream, sub(k, ZCRCG)});
+    Feed(stream);
+    EXPECT_EQ(file.size(), IDravelZModem::WriteBatch);
+    EXPECT_EQ(zm.Position(), 40u * 1024);
+    // What a ZCRCQ acknowledges is in the file when the ZACK goes.
+    Feed(sub(40, ZCRCQ));
+    auto sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].type, ZACK);
+    EXPECT_EQ(sent[0].pos, 41u * 1024);
+    EXPECT_EQ(file.size(), 41u * 1024);
+    // The periodic time-out check writes what waits, without a word to the sender.
+    Feed(sub(41, ZCRCG));
+    EXPECT_EQ(zm.CheckTimeout(), 0);
+    EXPECT_EQ(file.size(), 42u * 1024);
+    EXPECT_TRUE(line.Take().empty());
+    stream.clear();
+    for (size_t k = 42; k < 48; ++k)
+        stream = Cat({stream, sub(k, k < 47 ? ZCRCG : ZCRCE)});
+    Feed(Cat({stream, Hex(ZEOF, uint32_t(a.size())), Hex(ZFIN)}));
+    EXPECT_EQ(zm.Status(), ZModemRunning);
+    EXPECT_EQ(file, a);
+}
+
+TEST_F(Receiver, WhatCameInWholeIsKeptWhenTheTransferBreaks)
+{
+    struct Row {
+        const char* what;
+        std::function<void()> brk;
+    } rows[] = {
+        {"sender cancels", [&] { Feed(Bytes(5, ZDLE)); }},
+        {"we abort", [&] { zm.Abort(); }},
+        {"the owner cleans up", [&] { zm.Cleanup(); }},
+    };
+    const Bytes a = Pattern(5000);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        files.files.clear();
+        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        Feed(Cat({Offer("a.bin", 5000), Bin32(ZDATA, 0), Sub32(Bytes(a.begin(), a.begin() + 1024), ZCRCG),
+                  Sub32(Bytes(a.begin() + 1024, a.begin() + 3072), ZCRCG), Bytes(a.begin() + 3072, a.begin() + 3100)}));
+        r.brk();
+        zm.CheckTimeout();
+        EXPECT_EQ(files.files["down\\a.bin"], Bytes(a.begin(), a.begin() + 3072));
+    }
+    // The sender may resume from there.
+    zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+    line.Take();
+    Feed(Offer("a.bin", 5000, ZCRECOV));
+    auto sent = Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].pos, 3072u);
+    Feed(Cat({Data(3072, Bytes(a.begin() + 3072, a.end())), Hex(ZEOF, 5000), Hex(ZFIN)}));
+    EXPECT_EQ(zm.Status(), ZModemRunning);
+    EXPECT_EQ(files.files["down\\a.bin"], a);
+}
+
+TEST_F(Receiver, RefusedWriteAbortsAndNothingIsWrittenAfterIt)
+{
+    struct Row {
+        const char* what;
+        std::function<void()> write;  // what makes the engine write the streamed data
+    } rows[] = {
+        {"frame end", [&] { Feed(Sub32(Pattern(100), ZCRCE)); }},
+        {"time-out check", [&] { EXPECT_EQ(zm.CheckTimeout(), 1); }},
+        {"damaged subpacket", [&] {
+             Bytes bad = Sub32(Pattern(100), ZCRCG);
+             bad[50] ^= 0x01;
+             Feed(bad);
+         }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        files.files.clear();
+        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        Feed(Cat({Offer("a.bin", 5000), Bin32(ZDATA, 0), Sub32(Pattern(2048), ZCRCG)}));
+        line.Take();
+        files.failWrites = true;
+        r.write();
+        EXPECT_EQ(zm.Status(), ZModemWriteFailed);
+        EXPECT_EQ(zm.State(), IDravelZModem::StateAborted);
+        Bytes out = line.Take();
+        ASSERT_GE(out.size(), 20u);
+        EXPECT_EQ(Bytes(out.end() - 20, out.end() - 10), Bytes(10, ZDLE));
+        EXPECT_TRUE(Types(out).empty());
+        files.failWrites = false;
+        EXPECT_EQ(zm.CheckTimeout(), 1);
+        EXPECT_TRUE(files.files["down\\a.bin"].empty());
+    }
+}
+
+// A block of received bytes is taken exactly as the same bytes one at a time, wherever
+// the blocks are cut: the answers, the files, the status and where the engine stopped.
+TEST(ZModemBlocks, BlocksAreTakenAsByteByByte)
+{
+    const Bytes all = [] {
+        Bytes b(600);
+        for (size_t i = 0; i < b.size(); ++i)
+            b[i] = uint8_t(i * 7);
+        return b;
+    }();
+    const Bytes allFf = Cat({all, Bytes(40, 0xFF)});
+    auto offer = [](const std::string& name, size_t n, bool bin32) {
+        const std::string info = std::to_string(n) + " 0 0 0 1";
+        return bin32 ? Cat({Flags(ZFILE, 0), Sub32(FileInfo(name, info), ZCRCW)})
+                     : Cat({Flags(ZFILE, 0, false), Sub16(FileInfo(name, info), ZCRCW)});
+    };
+    const EscapeMode ctl{true, false}, telnet{false, true};
+    Bytes flipped = Sub32(all, ZCRCE);
+    flipped[300] ^= 0x08;
+    // Flow-control characters (dropped) and escapes our encoder does not use, 50 bytes in.
+    Bytes withFlow = Sub32(Cat({Bytes(50, 'a'), {XON ^ 0x40, 0x7F}, all}), ZCRCE);
+    withFlow.erase(withFlow.begin() + 50, withFlow.begin() + 52);
+    withFlow.insert(withFlow.begin() + 50, {XON, XOFF | 0x80, ZDLE, XON, ZDLE, ZRUB0});
+    struct Row {
+        const char* what;
+        bool winsock;
+        Bytes in;
+    } rows[] = {
+        {"plain, every frame end, then terminal text", false,
+         Cat({offer("a", 2400, true), Bin32(ZDATA, 0), Sub32(all, ZCRCG), Sub32(all, ZCRCQ),
+              Sub32(all, ZCRCW), Bin32(ZDATA, 1800), Sub32(all, ZCRCE), Hex(ZEOF, 2400), Hex(ZFIN),
+              B("OO$ ls")})},
+        {"controls escaped, CRC-16", false,
+         Cat({offer("b", 1200, false), Bin16(ZDATA, 0), Sub16(all, ZCRCG), Sub16(all, ZCRCE),
+              Hex(ZEOF, 1200)})},
+        {"telnet line", true,
+         Cat({offer("c", 1280, true), Bin32(ZDATA, 0, telnet), Sub32(allFf, ZCRCG, telnet),
+              Sub32(allFf, ZCRCE, telnet), Hex(ZEOF, 1280)})},
+        {"escaped controls", false,
+         Cat({offer("d", 600, true), Bin32(ZDATA, 0, ctl), Sub32(all, ZCRCE, ctl), Hex(ZEOF, 600)})},
+        {"damage, flow control, overlong, cancel", false,
+         Cat({offer("e", 5000, true), Bin32(ZDATA, 0), flipped, Bin32(ZDATA, 0), withFlow,
+              Bin32(ZDATA, 652), Sub32(Bytes(IDravelZModem::MaxSubpacket + 1, 'A'), ZCRCE),
+              Bin32(ZDATA, 652), Bytes(100, 'B'), Bytes(5, ZDLE), B("xyz")})},
+    };
+    struct Outcome {
+        Bytes sent;
+        std::map<std::string, Bytes> files;
+        int status = 0, state = 0;
+        uint32_t position = 0;
+        size_t stop = 0;
+        bool operator==(const Outcome&) const = default;
+    };
+    // block 0: ProcessByte for every byte.
+    auto run = [](const Row& r, size_t block) {
+        FakeLine line;
+        line.winsock = r.winsock;
+        MemFiles files;
+        FakeClock clock;
+        IDravelZModem zm;
+        zm.SetFileStore(&files);
+        zm.SetClock(&clock);
+        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        zm.SendZRINIT();
+        Outcome o;
+        o.stop = r.in.size();
+        for (size_t i = 0; i < r.in.size() && o.stop == r.in.size(); i += block ? block : 1) {
+            if (block == 0) {
+                if (zm.ProcessByte(r.in[i]) == 0)
+                    o.stop = i;
+                continue;
+            }
+            const size_t n = std::min(block, r.in.size() - i);
+            const size_t k = zm.ProcessBytes(r.in.data() + i, n);
+            if (k < n)
+                o.stop = i + k;
+        }
+        o.status = zm.Status();
+        o.state = zm.State();
+        o.position = zm.Position();
+        zm.Cleanup();
+        o.sent = line.out;
+        o.files = files.files;
+        return o;
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const Outcome bytes = run(r, 0);
+        EXPECT_FALSE(bytes.sent.empty());
+        for (size_t block : {1, 2, 3, 5, 7, 8, 9, 16, 63, 64, 1000, 100000})
+            EXPECT_TRUE(run(r, block) == bytes) << "blocks of " << block;
+    }
 }
