@@ -28,9 +28,7 @@ void TConsoleForm::MAIN_CommPortTriggerAvail(uint16_t count) {
     case ReceiveRoad::Proxy: Carry(FTelnetRoad.Received(block, count)); break;
     case ReceiveRoad::ImagePack: ImagePackStep(block, count); break;
     case ReceiveRoad::ZModem: {
-        size_t end = ZModemEngine ? FeedZModem(block, count,
-                                               [this](uint8_t b) { return ZModemEngine->ProcessByte(b); })
-                                  : 0;
+        size_t end = ZModemEngine ? ZModemEngine->ProcessBytes(block, count) : 0;
         if (end == count) break;
         // The transfer ended at byte `end`: it and the rest are the console's.
         ZModemFinished();

@@ -1,7 +1,6 @@
 // The receive dispatch's decisions: which road a received block takes (the proxy
 // negotiation, the image-pack step, the ZModem engine, an image-pack announcement or the
-// console), how a block is split when the ZModem engine stops taking bytes in its middle,
-// and what the console road does with a block (the cancel quiet period, the "rz" detector
+// console) and what the console road does with a block (the cancel quiet period, the "rz" detector
 // and the image start), where locally echoed text never reaches the side channels.
 #pragma once
 
@@ -14,7 +13,7 @@ enum class ReceiveRoad {
     None,               // an empty block: nothing to do
     Proxy,              // the proxy negotiation takes it whole
     ImagePack,          // the image-pack step takes it whole
-    ZModem,             // the engine, byte by byte (FeedZModem)
+    ZModem,             // the engine (IDravelZModem::ProcessBytes; what it leaves is the console's)
     ImageAnnouncement,  // ESC "&Q" at the start: prepare the image pack and answer, not shown
     Console,            // ConsoleDataReceived
 };
@@ -27,17 +26,6 @@ struct ReceiveState {
 };
 
 ReceiveRoad ChooseReceiveRoad(const ReceiveState& state, const uint8_t* block, size_t count);
-
-// Feeds the block to the engine (`processByte` returns 0 once the transfer has ended)
-// until it returns 0. Returns the index of that byte: it and everything after it belong
-// to the console. `count` when the engine took every byte.
-template <typename ProcessByte>
-size_t FeedZModem(const uint8_t* data, size_t count, ProcessByte&& processByte) {
-    for (size_t i = 0; i < count; ++i)
-        if (processByte(data[i]) == 0)
-            return i;
-    return count;
-}
 
 // ConsoleDataReceived, before the terminal sees the block.
 struct ConsoleBlockPlan {

@@ -8,7 +8,6 @@
 #include "TableKit.h"
 
 #include "console/core/ZModemProgress.h"
-#include "engines/core/ZModemTestKit.h"
 
 namespace {
 
@@ -24,24 +23,6 @@ TEST(ReceiveRouter, RoadOfABlock) {
         auto* p = reinterpret_cast<const uint8_t*>(block.data());
         EXPECT_EQ(roads[int(ChooseReceiveRoad(s, p, block.size()))], row.at(3)) << row[2];
     }
-}
-
-// A block that ends a download in its middle: the engine keeps the bytes up to the end
-// of the session (the ZFIN header and the "OO"), the console gets the rest.
-TEST(ReceiveRouter, ZModemSplitWhereTheEngineStops) {
-    using namespace zmtest;
-    FakeLine line;
-    IDravelZModem engine;
-    engine.Start(&line, IDravelZModem::DirectionReceive, "dl", "");
-    Bytes block;
-    const uint8_t zero[4] = {};
-    AppendHexHeader(block, ZFIN, zero);
-    const size_t end = block.size() + 2;
-    for (char c : std::string("OOlogin: O"))
-        block.push_back(uint8_t(c));
-    auto process = [&](uint8_t b) { return engine.ProcessByte(b); };
-    EXPECT_EQ(FeedZModem(block.data(), block.size(), process), end);
-    EXPECT_EQ(engine.State(), IDravelZModem::StateFinished);
 }
 
 TEST(ReceiveRouter, ConsoleBlockPlan) {
