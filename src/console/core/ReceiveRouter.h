@@ -1,7 +1,7 @@
 // The receive dispatch's decisions: which road a received block takes (the proxy
 // negotiation, the image-pack step, the ZModem engine, an image-pack announcement or the
-// console) and what the console road does with a block (the cancel quiet period, the "rz" detector
-// and the image start), where locally echoed text never reaches the side channels.
+// console) and what the console road does with a block (the cancel quiet period, the "rz"
+// detector and the image start), where locally echoed text never reaches the side channels.
 #pragma once
 
 #include <cstddef>
