@@ -80,6 +80,20 @@ bool TRegistry::ValueExists(const std::string& name) const {
            ERROR_SUCCESS;
 }
 
+std::vector<std::string> TRegistry::GetValueNames() const {
+    std::vector<std::string> names;
+    if (!FCurrentKey) return names;
+    char name[16384];  // the longest value name the registry allows, and its NUL
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof name;
+        if (RegEnumValueA(FCurrentKey, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, size);
+    }
+    return names;
+}
+
 bool TRegistry::DeleteValue(const std::string& name) {
     return FCurrentKey && RegDeleteValueA(FCurrentKey, name.c_str()) == ERROR_SUCCESS;
 }

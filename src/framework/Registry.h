@@ -43,6 +43,8 @@ public:
     bool DeleteKey(const std::string& key);
 
     bool ValueExists(const std::string& name) const;
+    // The names of the open key's values (none when no key is open).
+    std::vector<std::string> GetValueNames() const;
     bool DeleteValue(const std::string& name);
 
     int ReadInteger(const std::string& name) const;

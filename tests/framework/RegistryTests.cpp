@@ -60,6 +60,10 @@ TEST_F(RegistryTest, RoundTripAndMissingIsNotZero) {
     EXPECT_THROW(reg.ReadString("Zero"), ERegistryException);
     EXPECT_EQ(reg.ReadString("MissingString"), "");
 
+    std::vector<std::string> names = reg.GetValueNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"ConsoleFontName", "ConsoleFontSize", "DoLocalEcho", "Empty",
+                                               "LineAutoWrap", "Negative", "Zero"}));
     EXPECT_TRUE(reg.DeleteValue("Zero"));
     EXPECT_FALSE(reg.ValueExists("Zero"));
     reg.CloseKey();
