@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 
+#include "comm/PortSelect.h"
 #include "comm/PortWindows.h"
 #include "comm/StringTables.h"
 #include "comm/Win32Device.h"
@@ -91,6 +92,7 @@ void InitLinkLibrary() {
     SetLinkSystemMessageSource(&SystemMessage);
     SetLinkPlatform(&gPlatform);
     SetLinkPortWindows(&gPortWindows);
+    SetLinkPortSelector(&SelectComPort);
     RegisterWin32DeviceLayer();
     gReaderStrings = OpenOrNull("LINK_READER_STRINGS");
     gErrorStrings = OpenOrNull("LINK_ERROR_STRINGS_ENGLISH");

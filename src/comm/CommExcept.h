@@ -11,8 +11,8 @@
 
 // Installs all of it once (later calls do nothing): the error table "LINK_ERROR_STRINGS_ENGLISH"
 // and the reader's table "LINK_READER_STRINGS" are opened from the program's resources (without
-// them LinkLoadStr falls back to the system's messages); the ports' hidden windows; the serial
-// and telephony device layer (dlWin32).
+// them LinkLoadStr falls back to the system's messages); the ports' hidden windows and their
+// port selection dialog; the serial and telephony device layer (dlWin32).
 void InitLinkLibrary();
 
 // Sends trigger messages with SendMessageTimeout (SMTO_BLOCK).

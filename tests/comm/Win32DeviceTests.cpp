@@ -10,12 +10,16 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "comm/CommExcept.h"
 #include "CommTestKit.h"
+#include "DialogDriver.h"
 #include "comm/SerialPair.h"
 #include "comm/core/SameBytes.h"
 #include "comm/core/CommErrors.h"
+#include "comm/WinsockPort.h"
 #include "comm/core/CommPort.h"
 #include "framework/Forms.h"
 
@@ -191,6 +195,67 @@ TEST_F(Win32Device, APortOpensOnTheSerialLayer) {
   EXPECT_EQ(port.PortState(), psClosed);
   port.TapiMode = TTapiMode::tmOn;  // a telephony port with no call handed over
   EXPECT_THROW(port.SetOpen(true), ENotOpenedByTapi);
+}
+
+// The far end goes: the port closes as if the user had closed it, after what arrived
+// before, and the session ends as a closed telnet connection does.
+TEST_F(Win32Device, ALostLineClosesThePort) {
+  TSerialPair pair(47, 48);
+  ASSERT_TRUE(pair.Ready());
+  TLinkWinsockPort port;
+  port.TapiMode = TTapiMode::tmOff;
+  port.SetComNumber(47);
+  std::string got;
+  size_t atDisconnect = 0;
+  int disconnects = 0;
+  port.OnWsDisconnect = [&](TComponent*) {
+    ++disconnects;
+    atDisconnect = got.size();
+  };
+  port.SetOnTriggerAvail([&](TComponent*, uint16_t n) {
+    std::string buf(n, '\0');
+    port.GetBlock(buf.data(), n);
+    got += buf;
+  });
+  port.SetOpen(true);
+  {
+    TFarEnd peer(pair.Far());
+    ASSERT_TRUE(peer.Write("NO CARRIER"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 10; }));
+  }
+  pair.Kill();
+  ASSERT_TRUE(PumpUntil([&] { return disconnects > 0; }));
+  PumpPending();
+  EXPECT_EQ(std::tuple(disconnects, atDisconnect, port.PortState(), port.Open()), std::tuple(1, size_t(10), psClosed, false));
+}
+
+// A port without a number asks the user for one, among the ports present.
+TEST_F(Win32Device, APortWithoutANumberAsksForOne) {
+  TSerialPair pair(45, 46);
+  ASSERT_TRUE(pair.Ready());
+  TApplication app;
+  TLinkComPort port;
+  std::vector<std::string> listed;
+  {
+    TDialogDriver driver("Select Port", [&](HWND dialog) {
+      listed = ComboItems(Control(dialog, "QuiroComboBox"));
+      Press(Control(dialog, "QuiroButton", "Cancel"));
+    });
+    EXPECT_THROW(port.SetOpen(true), ENoPortSelected);
+  }
+  for (const char* present : {"COM45", "COM46"})
+    EXPECT_NE(std::find(listed.begin(), listed.end(), present), listed.end()) << present;
+  {
+    TDialogDriver driver("Select Port", [&](HWND dialog) {
+      ChooseAndPress(Control(dialog, "QuiroComboBox"), "COM45", Control(dialog, "QuiroButton", "OK"),
+                     Control(dialog, "QuiroButton", "Cancel"));
+    });
+    port.SetOpen(true);
+  }
+  EXPECT_EQ(std::tuple(port.ComNumber(), port.PortState()), std::tuple(uint16_t(45), psOpen));
+  TFarEnd peer(pair.Far());
+  port.PutString("chosen");
+  EXPECT_TRUE(PumpUntil([&] { return peer.Got() == "chosen"; })) << peer.Got();
 }
 
 TEST_F(Win32Device, OpenFailures) {

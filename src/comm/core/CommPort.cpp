@@ -9,6 +9,7 @@
 namespace {
 
 ILinkPortWindows* gWindows = nullptr;
+TLinkPortSelector gPortSelector;
 std::map<TDeviceLayer, TLinkDispatcherFactory>& Factories() {
   static std::map<TDeviceLayer, TLinkDispatcherFactory> f;
   return f;
@@ -85,12 +86,14 @@ void SetLinkDeviceLayer(TDeviceLayer layer, TLinkDispatcherFactory factory) {
     Factories().erase(layer);
 }
 
+void SetLinkPortSelector(TLinkPortSelector selector) { gPortSelector = std::move(selector); }
+
 bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr_t wParam, intptr_t lParam,
                            intptr_t& result) {
   result = 0;
   const uint16_t handle = uint16_t(uint32_t(lParam) >> 16);
   const uint16_t low = uint16_t(uint32_t(lParam) & 0xFFFF);
-  if (msg >= LinkMsgTriggerAvail && msg <= LinkMsgTriggerStatus) {
+  if (msg >= LinkMsgTriggerAvail && msg <= LinkMsgLineLost) {
     PortListLock lock;
     TLinkBaseDispatcher* d = GetTComRecPtr(handle);
     // The dispatcher keeps the notification open until it hears that the procedure ran:
@@ -104,6 +107,10 @@ bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr
     } told{d, handle};
     TLinkCustomComPort* port = PortOf(d);
     if (!port) return true;
+    if (msg == LinkMsgLineLost) {
+      port->LineLost();
+      return true;
+    }
     const uint16_t data = msg == LinkMsgTriggerAvail ? uint16_t(wParam) : low;
     port->Trigger(uint16_t(msg), uint16_t(wParam), data);
     switch (msg) {
@@ -135,13 +142,14 @@ bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr
     }
     return true;
   }
-  if (msg == LinkMsgClosePort) {
+  if (msg == LinkMsgClosePort || msg == LinkMsgCloseLostLine) {
     TLinkCustomComPort* port = windowPort;
     if (!port) {
       PortListLock lock;
       port = PortOf(GetTComRecPtr(handle));
     }
-    if (port) port->DeferredClose(handle);
+    if (port && msg == LinkMsgClosePort) port->DeferredClose(handle);
+    if (port && msg == LinkMsgCloseLostLine) port->CloseLostLine(handle);
     return true;
   }
   return windowPort && windowPort->WindowMessage(msg, wParam, lParam, result);
@@ -222,6 +230,8 @@ void TLinkCustomComPort::ValidateComport() {
   if (chosen == 0) CheckException(nullptr, ecNoPortSelected);
   SetComNumber(chosen);
 }
+
+uint16_t TLinkCustomComPort::SelectPort() { return gPortSelector ? gPortSelector() : 0; }
 
 void TLinkCustomComPort::InitializePort() {
   std::string name = TapiMode == TTapiMode::tmOn ? std::string() : "\\\\.\\" + ComName(ComNumber_);
@@ -317,6 +327,7 @@ bool TLinkCustomComPort::DispatcherBusy() const { return Dispatcher_ && Dispatch
 
 void TLinkCustomComPort::DonePort() {
   Open_ = false;
+  LineLostPending_ = false;
   if (State_ != psOpen) return;
   FirstError error;
   error.Run([&] { SetTracing(tlDump); });
@@ -360,6 +371,19 @@ void TLinkCustomComPort::DeferredClose(uint16_t handle) {
     OpenPending_ = false;
     InitPort();
   }
+}
+
+void TLinkCustomComPort::LineLost() {
+  ILinkPortWindows* w = LinkPortWindows();
+  if (!w || !Window_ || !Dispatcher_) return;
+  LineLostPending_ = true;
+  w->PostPortMessage(Window_, LinkMsgCloseLostLine, 0, int32_t(uint32_t(Dispatcher_->Handle) << 16));
+}
+
+// Only the line that was lost closes: a port closed and opened again meanwhile stays.
+void TLinkCustomComPort::CloseLostLine(uint16_t) {
+  if (LineLostPending_ && State_ == psOpen) SetOpen(false);
+  LineLostPending_ = false;
 }
 
 void TLinkCustomComPort::RegisterComPort(bool use) {

@@ -34,6 +34,9 @@ enum : uint32_t {
   LinkMsgPortOpened = 0x7E08,
   LinkMsgPortClosed = 0x7E09,
   LinkMsgClosePort = 0x7E0A,  // deferred close; lParam high word = the dispatcher's Handle
+  // Posted by a port to itself when its line went away (LinkMsgLineLost): the port closes,
+  // as when the user closes it. lParam high word = the dispatcher's Handle.
+  LinkMsgCloseLostLine = 0x7E0B,
 };
 
 class TLinkCustomComPort;
@@ -69,9 +72,15 @@ void SetLinkPortWindows(ILinkPortWindows* windows);
 // The process-wide device layers (the Win32 serial and telephony layer registers dlWin32).
 void SetLinkDeviceLayer(TDeviceLayer layer, TLinkDispatcherFactory factory);
 
-// The window procedure of a port window: trigger notifications (0x7E01..0x7E04) and the
-// deferred close (0x7E0A) go to the port that the dispatcher handle in lParam's high word
-// names; other messages go to the port's WindowMessage. Returns false for a message that
+// The port selection dialog that a port without a number shows (PromptForPort): the number
+// the user chose, or 0 for none. The platform installs it; without one such a port fails
+// to open (-2011).
+using TLinkPortSelector = std::function<uint16_t()>;
+void SetLinkPortSelector(TLinkPortSelector selector);
+
+// The window procedure of a port window: trigger notifications (0x7E01..0x7E04), a lost
+// line (0x7E05) and the deferred close (0x7E0A) go to the port that the dispatcher handle
+// in lParam's high word names; other messages go to the port's WindowMessage. Returns false for a message that
 // nobody handled (the caller passes it to the default procedure). Exceptions of the
 // handlers pass on, after the dispatcher was told that the notification was delivered.
 bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr_t wParam, intptr_t lParam,
@@ -260,7 +269,10 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   virtual void RegisterComPort(bool use);
   virtual void ValidateComport();
   // Shows the port selection dialog: the chosen port number, or 0 when cancelled.
-  virtual uint16_t SelectPort() { return 0; }
+  virtual uint16_t SelectPort();
+  // The line went away: the port closes itself (through a posted message, so that a
+  // notification under way ends first).
+  virtual void LineLost();
 
   // Trigger virtuals: each fires its event when one is set.
   virtual void Trigger(uint16_t msg, uint16_t trigger, uint16_t data);
@@ -302,6 +314,7 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   TLinkBaseDispatcher* GetDispatcher();
   void TellUsers(bool opening);
   void DeferredClose(uint16_t handle);
+  void CloseLostLine(uint16_t handle);
   void FinishClose();
   void ApplyFlow();
   void ApplyLine();
@@ -337,6 +350,7 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   TPortState State_ = psClosed;
   bool Force_ = false;
   bool OpenPending_ = false;
+  bool LineLostPending_ = false;  // a lost line's close is on its way
   bool OpenAfterLoad_ = false;
   bool TriggersSaved_ = false;
   TTriggerSave Save_;

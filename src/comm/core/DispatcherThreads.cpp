@@ -110,13 +110,15 @@ void TDispThread::Execute() {
     }
     if (busy) lastInput = Clock::now();
     if (d.Kill_) break;
-    if (!d.LineLost_ && ClassifyDeviceError(d.DeviceError_) == TLinkDeviceError::Gone) {
-      d.LineLost_ = true;
-      d.SendNotify(LinkMsgLineLost, 0, 0);
-    }
     d.RacePoint(TLinkRacePoint::DispBeforeDataLock);
     d.ProcessIdleRound();  // announces what came in, then timers and status
     if (d.Kill_ || d.ClosePending()) break;
+    // A line that went away is told once, after what came in before was offered.
+    if (!d.LineLost_ && !d.NotifyBusy() && ClassifyDeviceError(d.DeviceError_) == TLinkDeviceError::Gone) {
+      d.LineLost_ = true;
+      d.SendNotify(LinkMsgLineLost, 0, 0);
+      if (d.Kill_ || d.ClosePending()) break;
+    }
   }
 }
 

@@ -20,11 +20,6 @@
 
 enum class TLinkThreadKind : uint8_t { Com, Disp, Out };
 
-// Told to the trigger handlers once when the device went away (a removed adapter, a
-// pseudo-terminal whose other side closed); wParam and the data are 0. The dispatcher
-// goes on with its timers and reads nothing more.
-inline constexpr uint32_t LinkMsgLineLost = 0x7E05;
-
 // Points where the threads of a dispatcher meet; a test's device can hold a thread there.
 enum class TLinkRacePoint : uint8_t {
   DispBeforeDataLock,   // the dispatcher thread is about to check the triggers

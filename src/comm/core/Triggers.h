@@ -14,6 +14,11 @@ enum : uint32_t {
   LinkMsgTriggerData = 0x7E02,    // wParam = trigger handle, low word of lParam = pattern length
   LinkMsgTriggerTimer = 0x7E03,   // wParam = trigger handle
   LinkMsgTriggerStatus = 0x7E04,  // wParam = trigger handle, low word of lParam = count (kinds 3, 4)
+  // Told once by a serial or telephony dispatcher when its device went away (a removed
+  // adapter, a pseudo-terminal whose other side closed), after what came in before was
+  // offered; wParam and the data are 0. The dispatcher goes on with its timers and reads
+  // nothing more.
+  LinkMsgLineLost = 0x7E05,
 };
 
 // Status trigger kinds (the low 3 bits of a status trigger's handle).
