@@ -1,5 +1,7 @@
 #include "comm/TapiUtil.h"
 
+#include <cstring>
+
 #include "comm/CommExcept.h"
 #include "comm/core/TapiBinding.h"
 
@@ -142,4 +144,20 @@ LONG tuLineTranslateAddressDyn(HLINEAPP app, DWORD deviceId, DWORD apiVersion, L
     return int32_t(Call<teTranslateAddress, decltype(&lineTranslateAddress)>(
         app, deviceId, apiVersion, addressIn, card, options, reinterpret_cast<LPLINETRANSLATEOUTPUT>(r)));
   }, output);
+}
+
+TLineLookup LookUpLine(HLINEAPP app, DWORD id, std::string& name) {
+  name.clear();
+  DWORD version = 0;
+  LINEEXTENSIONID extension{};
+  if (tuLineNegotiateApiVersion(app, id, 0x10004, 0x10004, &version, &extension) != 0) return TLineLookup::NoVersion;
+  TTapiRecord caps;
+  if (tuLineGetDevCapsDyn(app, id, version, 0, caps) != 0) return TLineLookup::NoCaps;
+  const LINEDEVCAPS* c = As<LINEDEVCAPS>(caps);
+  if (c && caps.size() >= sizeof(LINEDEVCAPS) && c->dwLineNameSize > 0 && c->dwLineNameOffset <= caps.size() &&
+      c->dwLineNameSize <= caps.size() - c->dwLineNameOffset) {
+    const char* text = reinterpret_cast<const char*>(caps.data()) + c->dwLineNameOffset;
+    name.assign(text, strnlen(text, c->dwLineNameSize));
+  }
+  return TLineLookup::Found;
 }

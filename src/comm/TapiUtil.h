@@ -13,6 +13,7 @@
 #include <tapi.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 LONG tuLineInitialize(LPHLINEAPP app, HINSTANCE instance, LINECALLBACK callback, LPCSTR appName, LPDWORD numDevs);
@@ -64,3 +65,9 @@ LONG tuLineGetCallInfoDyn(HCALL call, TTapiRecord& info);
 LONG tuLineGetCallStatusDyn(HCALL call, TTapiRecord& status);
 LONG tuLineTranslateAddressDyn(HLINEAPP app, DWORD deviceId, DWORD apiVersion, LPCSTR addressIn, DWORD card,
                                DWORD options, TTapiRecord& output);
+
+// Line id of a session, looked up as a line is listed: version 1.4 negotiated, then its
+// capabilities read; name is the line's name without its terminating NUL ("" when it has
+// none, or when the record does not hold it).
+enum class TLineLookup : uint8_t { Found, NoVersion, NoCaps };
+TLineLookup LookUpLine(HLINEAPP app, DWORD id, std::string& name);

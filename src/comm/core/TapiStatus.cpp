@@ -41,3 +41,46 @@ std::string TapiStatusMsg(uint32_t message, uint32_t state, uint32_t reason, int
   }
   return text;
 }
+
+TTapiState TapiStateOf(uint32_t callState) {
+  for (uint32_t bit = 0; bit <= 14; ++bit)
+    if (callState == 1u << bit) return TTapiState(bit);
+  return tsUnknown;
+}
+
+namespace {
+
+struct LogTexts {
+  const char* Name;
+  const char* History;
+};
+constexpr LogTexts kLogTexts[] = {
+    {"None", ""},
+    {"Call started", "call started"},
+    {"Call finished", "call finished"},
+    {"Dialing", "  dialing "},
+    {"Accepting an incoming call", "  accepting"},
+    {"Answering an incoming call", "  answering"},
+    {"Connected", "  connected"},
+    {"Call cancelled", "  cancelled"},
+    {"Call drop", "  dropped"},
+    {"Called number was busy", "  busy"},
+    {"Dial failed", "  dial failed"},
+    {"Received a DTMF tone", "  received digit"},
+};
+
+}  // namespace
+
+std::string TapiLogToString(TTapiLogCode code) {
+  return code <= ltapiReceivedDigit ? kLogTexts[code].Name : "";
+}
+
+std::string TapiHistoryText(TTapiLogCode code) {
+  return code <= ltapiReceivedDigit ? kLogTexts[code].History : "";
+}
+
+int32_t TapiErrorToLinkCode(int32_t code) {
+  if (code >= 0) return 0;  // success, or the id of a request under way
+  if (code > -0x10000) return code;
+  return -int32_t((uint32_t(code) & 0x7FFFFFFF) + 13800);
+}

@@ -34,4 +34,16 @@ TEST(TapiStatus, TextsByTheirArithmetic) {
   EXPECT_EQ(texts, 68);
 }
 
+TEST(TapiStatus, CallStatesAndErrorCodes) {
+  EXPECT_EQ(TapiStateOf(0x1), tsIdle);
+  EXPECT_EQ(TapiStateOf(0x100), tsConnected);
+  EXPECT_EQ(TapiStateOf(0x4000), tsDisconnected);
+  for (uint32_t other : {0u, 0x8000u, 0x101u}) EXPECT_EQ(TapiStateOf(other), tsUnknown) << other;
+  EXPECT_EQ(TapiErrorToLinkCode(0), 0);
+  EXPECT_EQ(TapiErrorToLinkCode(7), 0);  // the id of a request under way
+  EXPECT_EQ(TapiErrorToLinkCode(int32_t(0x80000005)), -13805);
+  EXPECT_EQ(TapiErrorToLinkCode(int32_t(0x8000004F)), -13879);
+  EXPECT_EQ(TapiErrorToLinkCode(-13931), -13931);  // the binding's own
+}
+
 }  // namespace

@@ -1,8 +1,9 @@
 // A telephony library for the tests: "tapi32.dll" with the 35 entry points the program
 // binds by name, loaded in place of Wine's (WINEDLLOVERRIDES=tapi32=n,b). Line 0 is
-// "Quiro Test Modem", line 1 has no name. Notifications are posted to a hidden window made
-// by lineInitialize, so that the callback runs while the application processes messages,
-// as with the real library. The number dialled chooses what the call does:
+// "Quiro Test Modem", line 1 has no name. Each lineInitialize is a session of its own with
+// its callback. Notifications are posted to a hidden window made by the first
+// lineInitialize, so that the callback runs while the application processes messages, as
+// with the real library. The number dialled chooses what the call does:
 //   "1..."  connects: dial tone, dialling, ringback, connected
 //   "2..."  busy, every time
 //   "3..."  rings and is never answered (until dropped)
@@ -10,9 +11,12 @@
 //   "5..."  connects, then a LINEDEVSTATE_REINIT; the next lineInitialize answers REINIT once
 //   "6..."  connects, but lineGetID fails
 //   "7..."  busy; the next lineOpen fails
+//   "8..."  connects, but lineGetID's answer is too short to hold a handle
+//   "9..."  connects, but lineGetID hands out an invalid handle (-1)
 // Once connected, lineGetID("comm/datamodem") opens the COM port named by the environment
 // variable QUIRO_TAPI_COMM (overlapped) and hands out its handle, which the caller owns.
-// QuiroTapiLog() gives the calls made so far, one a line.
+// QuiroTapiLog() gives the calls made so far, one a line; QuiroTapiAddLine() tells every
+// session of a new line (LINE_CREATE).
 #define TAPI_CURRENT_VERSION 0x00010004
 #include <windows.h>
 #include <tapi.h>
@@ -26,6 +30,7 @@
 
 #include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -35,12 +40,14 @@ namespace {
 
 constexpr UINT kNotify = WM_APP + 1;
 constexpr DWORD kLines = 2;
-constexpr HLINEAPP kApp = 0x51;
+constexpr HLINEAPP kFirstApp = 0x51;
 constexpr HCALL kCall = 0x500;
 const char* const kLineNames[kLines] = {"Quiro Test Modem", ""};
 constexpr DWORD kDevSpecificSize = 1500;  // the capabilities need more than a first guess
 
 struct Notice {
+  HLINEAPP app;
+  DWORD_PTR instance;
   DWORD device, message;
   DWORD_PTR p1, p2, p3;
 };
@@ -48,7 +55,9 @@ struct Notice {
 std::mutex gLock;
 std::deque<Notice> gNotices;
 std::string gLog;
-LINECALLBACK gCallback = nullptr;
+std::map<HLINEAPP, LINECALLBACK> gApps;  // the sessions
+HLINEAPP gNextApp = kFirstApp;
+HLINEAPP gLineApp = 0;  // the session and instance of the line that places the call
 DWORD_PTR gInstance = 0;
 HWND gWindow = nullptr;
 DWORD gRequest = 0;
@@ -61,12 +70,25 @@ void Log(const std::string& line) {
   gLog += line + "\n";
 }
 
-void Post(DWORD device, DWORD message, DWORD_PTR p1, DWORD_PTR p2 = 0, DWORD_PTR p3 = 0) {
+void PostTo(HLINEAPP app, DWORD_PTR instance, DWORD device, DWORD message, DWORD_PTR p1, DWORD_PTR p2 = 0,
+            DWORD_PTR p3 = 0) {
   {
     std::lock_guard l(gLock);
-    gNotices.push_back({device, message, p1, p2, p3});
+    gNotices.push_back({app, instance, device, message, p1, p2, p3});
   }
   PostMessageA(gWindow, kNotify, 0, 0);
+}
+
+// A notice about the line that places the call, to its session.
+void Post(DWORD device, DWORD message, DWORD_PTR p1, DWORD_PTR p2 = 0, DWORD_PTR p3 = 0) {
+  HLINEAPP app;
+  DWORD_PTR instance;
+  {
+    std::lock_guard l(gLock);
+    app = gLineApp;
+    instance = gInstance;
+  }
+  PostTo(app, instance, device, message, p1, p2, p3);
 }
 
 void State(DWORD state, DWORD detail = 0) {
@@ -78,17 +100,15 @@ void State(DWORD state, DWORD detail = 0) {
 LRESULT CALLBACK NoticeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != kNotify) return DefWindowProcA(hwnd, msg, wParam, lParam);
   Notice n;
-  LINECALLBACK callback;
-  DWORD_PTR instance;
+  LINECALLBACK callback = nullptr;
   {
     std::lock_guard l(gLock);
     if (gNotices.empty()) return 0;
     n = gNotices.front();
     gNotices.pop_front();
-    callback = gCallback;
-    instance = gInstance;
+    if (auto it = gApps.find(n.app); it != gApps.end()) callback = it->second;  // a session shut down hears nothing
   }
-  if (callback) callback(n.device, n.message, instance, n.p1, n.p2, n.p3);
+  if (callback) callback(n.device, n.message, n.instance, n.p1, n.p2, n.p3);
   return 0;
 }
 
@@ -111,6 +131,15 @@ QUIRO_EXPORT const char* WINAPI QuiroTapiLog() {
   return copy.c_str();
 }
 
+QUIRO_EXPORT void WINAPI QuiroTapiAddLine() {
+  std::map<HLINEAPP, LINECALLBACK> apps;
+  {
+    std::lock_guard l(gLock);
+    apps = gApps;
+  }
+  for (const auto& app : apps) PostTo(app.first, 0, 0, LINE_CREATE, kLines, 0, 0);
+}
+
 QUIRO_EXPORT LONG WINAPI lineInitialize(LPHLINEAPP app, HINSTANCE instance, LINECALLBACK callback, LPCSTR name,
                                         LPDWORD numDevs) {
   Log(std::string("lineInitialize ") + (name ? name : ""));
@@ -130,17 +159,17 @@ QUIRO_EXPORT LONG WINAPI lineInitialize(LPHLINEAPP app, HINSTANCE instance, LINE
   }();
   (void)cls;
   if (!gWindow) gWindow = CreateWindowA("QuiroTapiDoubleWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-  gCallback = callback;
-  *app = kApp;
+  std::lock_guard l(gLock);
+  *app = gNextApp++;
+  gApps[*app] = callback;
   *numDevs = kLines;
   return 0;
 }
 
 QUIRO_EXPORT LONG WINAPI lineShutdown(HLINEAPP app) {
   Log("lineShutdown");
-  if (app != kApp) return LINEERR_INVALAPPHANDLE;
-  gCallback = nullptr;
-  return 0;
+  std::lock_guard l(gLock);
+  return gApps.erase(app) ? 0 : LINEERR_INVALAPPHANDLE;
 }
 
 QUIRO_EXPORT LONG WINAPI lineNegotiateAPIVersion(HLINEAPP, DWORD device, DWORD low, DWORD high, LPDWORD version,
@@ -176,7 +205,7 @@ QUIRO_EXPORT LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD, DWORD, LP
   return 0;
 }
 
-QUIRO_EXPORT LONG WINAPI lineOpen(HLINEAPP, DWORD device, LPHLINE line, DWORD, DWORD, DWORD_PTR instance,
+QUIRO_EXPORT LONG WINAPI lineOpen(HLINEAPP app, DWORD device, LPHLINE line, DWORD, DWORD, DWORD_PTR instance,
                                   DWORD privileges, DWORD media, LPLINECALLPARAMS) {
   Log("lineOpen " + std::to_string(device) + " " + std::to_string(privileges) + " " + std::to_string(media));
   if (device >= kLines) return LINEERR_BADDEVICEID;
@@ -185,6 +214,7 @@ QUIRO_EXPORT LONG WINAPI lineOpen(HLINEAPP, DWORD device, LPHLINE line, DWORD, D
     gOpenFailsNext = false;
     return LINEERR_OPERATIONFAILED;
   }
+  gLineApp = app;
   gInstance = instance;
   *line = 0x100 + device;
   return 0;
@@ -284,14 +314,27 @@ QUIRO_EXPORT LONG WINAPI lineGetID(HLINE, DWORD, HCALL call, DWORD select, LPVAR
     id->dwStringSize = id->dwStringOffset = 0;
     return 0;
   }
-  HANDLE h = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return LINEERR_OPERATIONFAILED;
+  char scenario;
+  {
+    std::lock_guard l(gLock);
+    scenario = gScenario;
+  }
+  HANDLE h = INVALID_HANDLE_VALUE;
+  if (scenario != '9') {
+    h = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LINEERR_OPERATIONFAILED;
+  }
   char* base = reinterpret_cast<char*>(id);
   id->dwStringOffset = sizeof(VARSTRING);
   id->dwStringSize = sizeof(HANDLE) + nameSize;
   std::memcpy(base + sizeof(VARSTRING), &h, sizeof h);
   std::memcpy(base + sizeof(VARSTRING) + sizeof h, port, nameSize);
   id->dwUsedSize = needed;
+  if (scenario == '8') {
+    CloseHandle(h);
+    id->dwStringSize = 2;  // claims less than a handle
+    id->dwUsedSize = id->dwStringOffset + 2;
+  }
   return 0;
 }
 
