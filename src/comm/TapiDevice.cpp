@@ -402,7 +402,7 @@ void TLinkCustomTapiDevice::OpenLine() {
   SelectedLine_ = GetSelectedLine();
   Status(0, kTapiOwnStatus, kOwnOpeningLine, 0, 0);
   CheckTapiError(tuLineOpen(LineApp_, DWORD(SelectedLine_), &LineHandle_, ApiVersion_, 0,
-                            reinterpret_cast<DWORD_PTR>(this), LINECALLPRIVILEGE_NONE, LINEMEDIAMODE_DATAMODEM,
+                            reinterpret_cast<DWORD_PTR>(this), LINECALLPRIVILEGE_NONE, MediaMode(),
                             nullptr));
   LineInUse_ = true;
   CallStarted_ = true;
@@ -426,7 +426,7 @@ void TLinkCustomTapiDevice::DialPrim() {
   auto* params = reinterpret_cast<LPLINECALLPARAMS>(buffer);
   params->dwTotalSize = kCallParamsSize;
   params->dwBearerMode = LINEBEARERMODE_VOICE;
-  params->dwMediaMode = LINEMEDIAMODE_DATAMODEM;
+  params->dwMediaMode = MediaMode();
   params->dwCallParamFlags = LINECALLPARAMFLAGS_IDLE;
   params->dwAddressMode = LINEADDRESSMODE_ADDRESSID;
   params->dwAddressID = 0;
@@ -704,7 +704,10 @@ void TLinkCustomTapiDevice::DoLineCallState(uint32_t device, uint32_t state, uin
       FreeDialTimer();
       Dialing_ = false;
       try {
-        OpenTapiPort();
+        if (EnableVoice)
+          CheckTapiError(tuLineMonitorDigits(CallHandle_, LINEDIGITMODE_DTMF));
+        else
+          OpenTapiPort();
       } catch (const std::exception&) {
         // Without its port the call is of no use: it ends as one that never connected.
         HangupCall(true);
@@ -761,7 +764,10 @@ void TLinkCustomTapiDevice::DoLineReply(uint32_t, uint32_t request, uint32_t res
 void TLinkCustomTapiDevice::DoLineCallInfo(uint32_t, uint32_t, uint32_t, uint32_t) { RefreshCallInfo(); }
 void TLinkCustomTapiDevice::DoLineCreate(uint32_t, uint32_t, uint32_t, uint32_t) {}
 void TLinkCustomTapiDevice::DoLineGenerate(uint32_t, uint32_t, uint32_t, uint32_t) {}
-void TLinkCustomTapiDevice::DoLineMonitorDigits(uint32_t, uint32_t, uint32_t, uint32_t) {}
+void TLinkCustomTapiDevice::DoLineMonitorDigits(uint32_t, uint32_t digit, uint32_t mode, uint32_t) {
+  Log(ltapiReceivedDigit);
+  if (OnTapiDTMF && !Quiet()) OnTapiDTMF(this, char(digit & 0xFF), mode);
+}
 void TLinkCustomTapiDevice::DoLineMonitorMedia(uint32_t, uint32_t, uint32_t, uint32_t) {}
 void TLinkCustomTapiDevice::DoLineMonitorTone(uint32_t, uint32_t, uint32_t, uint32_t) {}
 void TLinkCustomTapiDevice::DoLineRequest(uint32_t, uint32_t, uint32_t, uint32_t) {}

@@ -7,7 +7,9 @@
 // For one Dial the program sees exactly one of OnTapiConnect or OnTapiFail (either may run
 // inside Dial or CancelCall). CancelCall, or a hang-up by the far end or the line, after
 // the call connected closes the port (its own close events follow) and fires neither.
-// Answering calls and the voice features are not part of this device.
+// Answering calls, wave playback and recording are not part of this device; with EnableVoice
+// a call is placed for an automated voice and listens for tone digits instead of opening the
+// port.
 #pragma once
 
 #include <windows.h>
@@ -91,10 +93,15 @@ class TLinkCustomTapiDevice : public TLinkBaseComponent {
   uint16_t MaxAttempts = 3;  // attempts in all
   bool ShowTapiDevices = true;
   bool ShowPorts = true;
+  // Calls for an automated voice instead of a data modem: a connected call then watches for
+  // tone digits (OnTapiDTMF) and opens no port.
+  bool EnableVoice = false;
 
   TTapiStatusEvent OnTapiStatus;
   TTapiLogEvent OnTapiLog;
   TLinkNotifyEvent OnTapiPortOpen, OnTapiPortClose, OnTapiConnect, OnTapiFail;
+  // (Sender, digit, digit mode): a tone digit heard on a voice call.
+  std::function<void(TComponent* sender, char digit, uint32_t mode)> OnTapiDTMF;
 
   // ---- Operations ------------------------------------------------------------------------
   // The device selection dialog (lines, and "Direct to COM" ports with ShowPorts); OK sets
@@ -160,6 +167,7 @@ class TLinkCustomTapiDevice : public TLinkBaseComponent {
   void Status(uint32_t device, uint32_t message, uint32_t p1, uint32_t p2, uint32_t p3, bool last = false);
   void Log(TTapiLogCode code);
   void Fire(const TLinkNotifyEvent& event);
+  DWORD MediaMode() const { return EnableVoice ? LINEMEDIAMODE_AUTOMATEDVOICE : LINEMEDIAMODE_DATAMODEM; }
   bool Quiet() const { return Destroying_; }
   void WindowMessage(TMessage& message);
 
