@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "comm/WinsockUtil.h"
+#include "comm/core/CommPort.h"
 
 namespace quiro::comm::test {
 
@@ -41,6 +42,14 @@ void SendAll(SOCKET s, const std::string& data);
 // What arrives until the peer closes; with echo, sent back as it arrives.
 std::string RecvAll(SOCKET s, bool echo = false);
 inline void Echo(SOCKET s) { RecvAll(s, true); }
+// Makes the port's input handler read what it announces and append it to got.
+inline void CollectInput(TLinkCustomComPort& port, std::string& got) {
+  port.SetOnTriggerAvail([&port, &got](TComponent*, uint16_t n) {
+    std::string s(n, '\0');
+    port.GetBlock(s.data(), n);
+    got += s;
+  });
+}
 // Bytes that show where a piece was lost or repeated.
 std::string PatternBytes(size_t n, uint32_t seed);
 

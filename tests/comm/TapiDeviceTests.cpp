@@ -85,11 +85,7 @@ class TapiDevice : public ::testing::Test {
     device->OnTapiStatus = [this](TComponent*, bool, bool, uint32_t, uint32_t message, uint32_t p1, uint32_t p2,
                                   uint32_t) { statuses.push_back(device->TapiStatusMsg(message, p1, p2)); };
     port->OnPortClosed = [this](TComponent*) { events.push_back("port closed"); };
-    port->SetOnTriggerAvail([this](TComponent*, uint16_t n) {
-      std::string s(n, '\0');
-      port->GetBlock(s.data(), n);
-      received += s;
-    });
+    CollectInput(*port, received);
   }
   void TearDown() override { SetEnvironmentVariableA("QUIRO_TAPI_COMM", nullptr); }
 

@@ -180,11 +180,7 @@ TEST_F(Win32Device, APortOpensOnTheSerialLayer) {
   TLinkComPort port;
   port.SetComNumber(31);
   std::string got;
-  port.SetOnTriggerAvail([&](TComponent*, uint16_t n) {
-    std::string buf(n, '\0');
-    port.GetBlock(buf.data(), n);
-    got += buf;
-  });
+  CollectInput(port, got);
   port.SetOpen(true);
   TFarEnd peer(pair.Far());
   ASSERT_TRUE(peer.Write("from the far end"));
@@ -212,11 +208,7 @@ TEST_F(Win32Device, ALostLineClosesThePort) {
     ++disconnects;
     atDisconnect = got.size();
   };
-  port.SetOnTriggerAvail([&](TComponent*, uint16_t n) {
-    std::string buf(n, '\0');
-    port.GetBlock(buf.data(), n);
-    got += buf;
-  });
+  CollectInput(port, got);
   port.SetOpen(true);
   {
     TFarEnd peer(pair.Far());

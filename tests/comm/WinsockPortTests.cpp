@@ -29,11 +29,7 @@ class WinsockPortTest : public ::testing::Test {
       atDisconnect = received.size();
     };
     port.OnWsError = [this](TComponent*, int32_t e) { errors.push_back(e); };
-    port.SetOnTriggerAvail([this](TComponent*, uint16_t n) {
-      std::string s(n, '\0');
-      port.GetBlock(s.data(), n);
-      received += s;
-    });
+    CollectInput(port, received);
   }
   void Connect(uint16_t p) {
     port.SetWsAddress("127.0.0.1");
