@@ -93,9 +93,10 @@ wine_harness_stop() {  # tree
     source "$envf"
     # Ends this prefix's wineserver (and the Wine processes it still serves).
     if ! WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null; then
-        [ -n "${QUIRO_WINESERVER_PID:-}" ] && kill "$QUIRO_WINESERVER_PID" 2>/dev/null
+        # (processes of an earlier run may be gone already: that is not a failure)
+        [ -n "${QUIRO_WINESERVER_PID:-}" ] && kill "$QUIRO_WINESERVER_PID" 2>/dev/null || true
     fi
-    [ -n "${QUIRO_XVFB_PID:-}" ] && kill "$QUIRO_XVFB_PID" 2>/dev/null
+    [ -n "${QUIRO_XVFB_PID:-}" ] && kill "$QUIRO_XVFB_PID" 2>/dev/null || true
     rm -f "$envf"
     return 0
 }
