@@ -9,7 +9,6 @@
 
 #include "framework/GraphicControl.h"
 
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 
 class TSpeedButton : public TGraphicControl {

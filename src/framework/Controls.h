@@ -39,7 +39,6 @@ using TMouseMoveEvent = std::function<void(TComponent* sender, TShiftState shift
 using TKeyEvent = std::function<void(TComponent* sender, WORD& key, TShiftState shift)>;
 using TKeyPressEvent = std::function<void(TComponent* sender, char& key)>;
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 // The frame of a form; controls with a border use bsNone and bsSingle.
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;

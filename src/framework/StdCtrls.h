@@ -353,7 +353,6 @@ private:
     bool FDefault = false;
 };
 
-enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 class TCheckBox : public TButtonControl {
 public:
@@ -407,7 +406,6 @@ protected:
 
 // ---- Labels -----------------------------------------------------------------------------
 
-enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 class TLabel : public TGraphicControl {
 public:

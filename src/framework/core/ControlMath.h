@@ -1,11 +1,21 @@
 // Layout arithmetic of the controls and forms: aligning children to the edges of their
-// parent, centring a window, a window's state, and the percentage a gauge shows.
+// parent, centring a window, a window's state, and the percentage a gauge shows; and the
+// kinds that both the controls and their portable arithmetic speak of.
 #pragma once
 
 #include <string>
 #include <vector>
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+struct TPointI {
+    int X = 0, Y = 0;
+    bool operator==(const TPointI&) const = default;
+};
 
 // A form's window: as sized, minimised or maximised.
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
