@@ -1,6 +1,6 @@
 # Resources the Win32 tree makes with host tools of the native tree (built first by
 # `make native`; found through QUIRO_HOST_TOOLS): the built-in bitmap fonts, the
-# communications library's string tables and the controls' cursors. QUIRO_GENERATED_RC
+# communications library's string tables and the controls' cursors and bitmaps. QUIRO_GENERATED_RC
 # lists the .rc files, which go into quiro.exe and into every Win32 test program.
 set(QUIRO_GENERATED_RC "")
 if(NOT QUIRO_HOST_TOOLS)
@@ -50,5 +50,17 @@ add_custom_command(
   DEPENDS ${_curgen} ${_cursor_pictures}
   COMMENT "Generating the cursors")
 list(APPEND QUIRO_GENERATED_RC ${_cursors}/Cursors.rc)
+
+# Bitmaps of the controls library (button pictures, font marks, check boxes), from
+# pictures drawn as text.
+file(GLOB _bitmap_pictures CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/bitmaps/*.txt)
+set(_bitmaps ${CMAKE_BINARY_DIR}/bitmaps)
+add_custom_command(
+  OUTPUT ${_bitmaps}/Bitmaps.rc
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_bitmaps}
+  COMMAND ${_curgen} --bitmaps --out ${_bitmaps} ${_bitmap_pictures}
+  DEPENDS ${_curgen} ${_bitmap_pictures}
+  COMMENT "Generating the bitmaps")
+list(APPEND QUIRO_GENERATED_RC ${_bitmaps}/Bitmaps.rc)
 
 add_custom_target(generated_resources DEPENDS ${QUIRO_GENERATED_RC})
