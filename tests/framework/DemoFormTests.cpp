@@ -258,30 +258,6 @@ TEST_F(DemoForm, EveryControlIsFoundByNameAndReadsBackFromTheSystem) {
     EXPECT_TRUE(IsWindowVisible(H("DEMO_SHEET_Connect")));
 }
 
-// The form's window as it is on the screen, into a bitmap file.
-void SaveScreenshot(HWND wnd, const std::string& path, int& colours) {
-    RedrawWindow(wnd, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump();
-    RECT r;
-    GetWindowRect(wnd, &r);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(r.right - r.left, r.bottom - r.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top,
-           SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    std::set<uint32_t> seen;
-    for (int y = 0; y < shot.Height(); y += 3) {
-        auto* row = static_cast<uint8_t*>(shot.ScanLine(y));
-        for (int x = 0; x < shot.Width(); x += 3)
-            seen.insert(row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16));
-    }
-    colours = static_cast<int>(seen.size());
-    shot.SaveToFile(path);
-}
-
 TEST_F(DemoForm, ScreenshotsAt96DotsPerInchUnderCodePage949) {
     if (GetACP() != 949) GTEST_SKIP() << "the screenshots are made under code page 949";
     ASSERT_EQ(Screen->PixelsPerInch(), 96);
