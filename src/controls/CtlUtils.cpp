@@ -554,6 +554,16 @@ std::string MinimizeText(const std::string& text, TCanvas* canvas, int maxWidth)
         [canvas](std::string_view s) { return canvas->TextWidth(std::string(s)); }, maxWidth);
 }
 
+TEXTMETRICA FontMetrics(TFont* font) {
+    TEXTMETRICA tm{};
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm;
+}
+
 SIZE GetAveCharSize(TCanvas* canvas) {
     const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     SIZE s = canvas->TextExtent(letters);

@@ -150,6 +150,8 @@ void KillMessage(HWND window, UINT msg);
 
 // MinimizeText with the canvas's text widths.
 std::string MinimizeText(const std::string& text, TCanvas* canvas, int maxWidth);
+// The font's metrics on the screen.
+TEXTMETRICA FontMetrics(TFont* font);
 // The average width of the letters A..Z a..z and their height.
 SIZE GetAveCharSize(TCanvas* canvas);
 // Cell text: left at rect.left + dx, right 3 pixels from the right edge, or centred, top
