@@ -18,7 +18,6 @@ public:
         form->SetBounds(40, 40, 420, 300);
         form->SetCaption(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    void TearDown() override { uitest::DrainQueue(); }
 
     // Shows the form (after the controls are on it) and brings it to the front.
     void ShowForm() {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+
+#include "controls/core/AppUtils.h"
 
 int ListTabStop(int zeroWidth, int tabWidth) {
     return static_cast<int>(std::nearbyint((zeroWidth * tabWidth) * 0.25));
@@ -37,4 +40,25 @@ void ApplyRadioRule(std::vector<TCheckBoxState>& states) {
 int CheckListItemHeight(int textHeight, int checkHeight, bool fixedStyle, int itemHeight) {
     int h = std::max(textHeight, checkHeight);
     return fixedStyle ? std::max(h, itemHeight) : h;
+}
+
+void SaveCheckStates(IIniStore& store, std::string_view section,
+                     const std::vector<TCheckBoxState>& states) {
+    IniEraseSection(&store, section);
+    IniWriteInteger(&store, section, "Count", static_cast<int>(states.size()));
+    for (size_t i = 0; i < states.size(); ++i)
+        IniWriteInteger(&store, section, "Item" + std::to_string(i), states[i]);
+}
+
+std::vector<TCheckBoxState> ReadCheckStates(const IIniStore& store, std::string_view section,
+                                            int itemCount, bool radio) {
+    std::vector<TCheckBoxState> states;
+    int count = std::min(IniReadInteger(&store, section, "Count", 0), itemCount);
+    for (int i = 0; i < count; ++i) {
+        int v = IniReadInteger(&store, section, "Item" + std::to_string(i), cbUnchecked);
+        auto state = v == cbChecked ? cbChecked : v == cbGrayed ? cbGrayed : cbUnchecked;
+        states.push_back(state);
+        if (radio && state == cbChecked) break;
+    }
+    return states;
 }

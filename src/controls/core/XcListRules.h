@@ -3,9 +3,11 @@
 // rule that keeps exactly one item checked).
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "framework/core/ControlMath.h"
+#include "framework/core/IniStore.h"
 
 enum TCheckKind { ckCheckBoxes, ckRadioButtons, ckCheckMarks };
 
@@ -33,3 +35,12 @@ void ApplyRadioRule(std::vector<TCheckBoxState>& states);
 // The item height of a check list box drawn by itself: the text's height or the check
 // cell's, whichever is more; for the fixed owner-draw style at least `itemHeight` too.
 int CheckListItemHeight(int textHeight, int checkHeight, bool fixedStyle, int itemHeight);
+
+// A check list's states in a section of its own: the section is erased, then "Count" and
+// "Item0", "Item1", ... hold the number of items and each state as an integer.
+void SaveCheckStates(IIniStore& store, std::string_view section,
+                     const std::vector<TCheckBoxState>& states);
+// The states to give the first min(Count, itemCount) items, from such a section (none when
+// it is missing); for radio buttons nothing after the first checked item.
+std::vector<TCheckBoxState> ReadCheckStates(const IIniStore& store, std::string_view section,
+                                            int itemCount, bool radio);

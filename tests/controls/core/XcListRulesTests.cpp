@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/core/MemIniStore.h"
+
 namespace {
 
 TEST(ListRules, TabStopsAndColumns) {
@@ -53,6 +55,26 @@ TEST(CheckList, ClickCycleAndTheRadioRule) {
     EXPECT_EQ(CheckListItemHeight(13, 12, false, 20), 13);
     EXPECT_EQ(CheckListItemHeight(10, 12, false, 20), 12);
     EXPECT_EQ(CheckListItemHeight(10, 12, true, 20), 20);
+}
+
+TEST(CheckList, StatesInASection) {
+    MemIniStore ini;
+    ini.WriteValue("Form.Checks", "Stale", "1");
+    SaveCheckStates(ini, "Form.Checks", {cbChecked, cbUnchecked, cbGrayed});
+    EXPECT_EQ(ini.ListKeys("Form.Checks"),
+              (std::vector<std::string>{"Count", "Item0", "Item1", "Item2"}));
+    EXPECT_EQ(ini.ReadValue("Form.Checks", "Item2"), "2");
+
+    using V = std::vector<TCheckBoxState>;
+    EXPECT_EQ(ReadCheckStates(ini, "Form.Checks", 10, false),
+              (V{cbChecked, cbUnchecked, cbGrayed}));
+    EXPECT_EQ(ReadCheckStates(ini, "Form.Checks", 2, false), (V{cbChecked, cbUnchecked}));
+    EXPECT_EQ(ReadCheckStates(ini, "Form.Checks", 10, true), (V{cbChecked}));
+    EXPECT_EQ(ReadCheckStates(ini, "Missing", 10, false), V{});
+    ini.WriteValue("Form.Checks", "Item1", "junk");  // reads as unchecked
+    ini.WriteValue("Form.Checks", "Item2", "7");
+    EXPECT_EQ(ReadCheckStates(ini, "Form.Checks", 10, false),
+              (V{cbChecked, cbUnchecked, cbUnchecked}));
 }
 
 }  // namespace
