@@ -9,6 +9,7 @@
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
 #include "framework/Printers.h"
+#include "framework/StdCtrls.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/SysUtils.h"
 
@@ -30,6 +31,82 @@ int ShowMessageBox(const std::string& text, const std::string& caption, UINT fla
 
 void ShowMessage(const std::string& text) {
     ShowMessageBox(text, Application ? Application->Title() : std::string(), MB_OK);
+}
+
+// ---- The message dialog -----------------------------------------------------------------
+
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
+               int helpContext) {
+    static const char* const kCaptions[] = {"Warning", "Error", "Information", "Confirm"};
+    static const LPCSTR kIcons[] = {IDI_WARNING, IDI_ERROR, IDI_INFORMATION, IDI_QUESTION};
+    static const struct {
+        const char* caption;
+        TModalResult result;
+    } kButtons[] = {{"&Yes", mrYes},       {"&No", mrNo},         {"OK", mrOk},
+                    {"Cancel", mrCancel},  {"&Abort", mrAbort},   {"&Retry", mrRetry},
+                    {"&Ignore", mrIgnore}, {"&All", mrAll},       {"&Help", mrNone}};
+    if (buttons == 0) buttons = MsgDlgButton(mbOK);
+    TForm form(Application);
+    form.SetBorderStyle(bsDialog);
+    form.Position = poScreenCenter;
+    form.SetCaption(type == mtCustom ? (Application ? Application->Title() : std::string())
+                                     : kCaptions[type]);
+    HICON icon = type == mtCustom ? nullptr : LoadIconA(nullptr, kIcons[type]);
+    const int margin = 12, iconSize = icon ? 32 : 0, buttonW = 75, buttonH = 25;
+    // The text's size, wrapped at 300 pixels.
+    RECT textRect{0, 0, 300, 0};
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, form.Font()->Handle());
+    DrawTextA(dc, text.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    int count = 0;
+    for (unsigned b = 0; b <= mbHelp; ++b)
+        if (buttons & (1u << b)) ++count;
+    const int rowWidth = count * buttonW + (count - 1) * 8;
+    const int textLeft = margin + (iconSize ? iconSize + margin : 0);
+    const int width = std::max<int>(textLeft + textRect.right + margin, rowWidth + 2 * margin);
+    const int textBottom = margin + std::max<int>(textRect.bottom, iconSize);
+    form.SetClientWidth(width);
+    form.SetClientHeight(textBottom + margin + buttonH + margin);
+    if (icon) {
+        auto* picture = new TPaintBox(&form);
+        picture->SetParent(&form);
+        picture->SetBounds(margin, margin, iconSize, iconSize);
+        picture->OnPaint = [picture, icon](TComponent*) {
+            DrawIcon(picture->Canvas()->Handle(), 0, 0, icon);
+        };
+    }
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetAutoSize(false);
+    label->SetWordWrap(true);
+    label->ShowAccelChar = false;
+    label->SetBounds(textLeft, margin, textRect.right, textRect.bottom);
+    label->SetCaption(text);
+    int x = (width - rowWidth) / 2;
+    TButton* first = nullptr;
+    TButton* cancel = nullptr;
+    for (unsigned b = 0; b <= mbHelp; ++b) {
+        if (!(buttons & (1u << b))) continue;
+        auto* button = new TButton(&form);
+        button->SetParent(&form);
+        button->SetBounds(x, textBottom + margin, buttonW, buttonH);
+        button->SetCaption(kButtons[b].caption);
+        button->ModalResult = kButtons[b].result;
+        if (b == mbHelp)
+            button->OnClick = [helpContext](TComponent*) {
+                if (Application) Application->HelpContext(helpContext);
+            };
+        if (!first && (b == mbOK || b == mbYes)) first = button;
+        if (b == mbCancel || (!cancel && (b == mbNo || b == mbOK))) cancel = button;
+        x += buttonW + 8;
+    }
+    if (first) first->SetDefault(true);
+    if (cancel) cancel->Cancel = true;
+    if (icon) MessageBeep(type == mtError ? MB_ICONHAND : MB_ICONASTERISK);
+    TModalResult result = form.ShowModal();
+    return result == mrNone ? mrCancel : result;
 }
 
 // ---- TCommonDialog ----------------------------------------------------------------------

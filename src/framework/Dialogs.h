@@ -40,6 +40,20 @@ int ShowMessageBox(const std::string& text, const std::string& caption, UINT fla
 // An information box captioned with the application's title.
 void ShowMessage(const std::string& text);
 
+// The message dialog: an icon of its kind, the text and a row of buttons in this order.
+// Its caption is "Warning", "Error", "Information" or "Confirm" (the application's title
+// for mtCustom). Enter presses OK or Yes, Esc Cancel (else No, else OK); Help asks the
+// application's help with the context and leaves the dialog open. Returns the modal
+// result of the button pressed (mrAll for All; mrCancel when closed otherwise).
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbHelp };
+using TMsgDlgButtons = unsigned;  // bit (1 << TMsgDlgBtn) per button
+constexpr TMsgDlgButtons MsgDlgButton(TMsgDlgBtn b) {
+    return 1u << b;
+}
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
+               int helpContext);
+
 // A dialog that could not be shown, or whose answer could not be taken.
 class ECommonDialogError : public Exception {
 public:

@@ -64,6 +64,11 @@ void TForm::DoCreate() {
 void TForm::FrameStyle(DWORD& style, DWORD& exStyle) const {
     style = WS_CLIPCHILDREN;
     exStyle = WS_EX_CONTROLPARENT;
+    if (FParent) {
+        // Merged into another control: a child window without a frame.
+        style |= WS_CHILD | WS_CLIPSIBLINGS;
+        return;
+    }
     TBorderIcons icons = FBorderIcons;
     switch (FBorderStyle) {
         case bsNone:
@@ -107,6 +112,7 @@ void TForm::CreateParams(TCreateParams& params) {
     TForm* owner = FPopupParent ? FPopupParent : dynamic_cast<TForm*>(Owner());
     if (!owner && Application && Application->MainForm() != this) owner = Application->MainForm();
     params.WndParent = owner && owner != this ? owner->Handle() : nullptr;
+    if (FParent) params.WndParent = FParent->Handle();
     if (Position == poDefault || (Position == poDesigned && FLeft == 0 && FTop == 0)) {
         params.X = CW_USEDEFAULT;
         params.Y = CW_USEDEFAULT;
@@ -232,14 +238,15 @@ void TForm::Show() {
     if (!FVisible) {
         FVisible = true;
         HandleNeeded();
-        if (!FShown) ApplyPosition();
+        if (!FShown && !FParent) ApplyPosition();
         DoShow();
         if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true);
         // A normal form shows as its window is: OnShow may have minimised or maximised it.
         ShowWindow(Handle(), FWindowState == wsNormal ? SW_SHOW : ShowCommand(FWindowState));
     }
     BringWindowToTop(Handle());
-    SetForegroundWindow(Handle());
+    if (!FParent) SetForegroundWindow(Handle());
+    if (FParent && FAlign != alNone) RequestAlign();
 }
 
 void TForm::DoShow() {

@@ -24,6 +24,7 @@ constexpr TModalResult mrRetry = IDRETRY;
 constexpr TModalResult mrIgnore = IDIGNORE;
 constexpr TModalResult mrYes = IDYES;
 constexpr TModalResult mrNo = IDNO;
+constexpr TModalResult mrAll = IDNO + 1;  // the message dialog's All
 
 using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;

@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "UiTestKit.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/Libraries.h"
@@ -286,6 +288,60 @@ TEST_F(Dialogs, SelectDirectoryStartsAtTheGivenFolder) {
     EXPECT_EQ(folder, dir.Path("sub"));
     EXPECT_FALSE(Drive([&] { return SelectDirectory(folder, 0, 0); }, IDCANCEL));
     EXPECT_EQ(folder, dir.Path("sub"));
+}
+
+}  // namespace
+
+namespace {
+
+// The buttons of a window, left to right, by their captions.
+std::vector<std::string> ButtonCaptions(HWND dialog) {
+    std::vector<std::pair<int, std::string>> found;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = {}, text[32] = {};
+        GetClassNameA(c, cls, sizeof cls);
+        if (std::string(cls).find("Button") == std::string::npos) continue;
+        GetWindowTextA(c, text, sizeof text);
+        RECT r;
+        GetWindowRect(c, &r);
+        found.emplace_back(r.left, text);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> captions;
+    for (auto& f : found) captions.push_back(f.second);
+    return captions;
+}
+
+TEST_F(Dialogs, MessageDialogShowsItsButtonsInOrderAndGivesThePressedOnesResult) {
+    std::vector<std::string> captions;
+    TTimer timer(nullptr);
+    timer.SetInterval(50);
+    int step = 0;
+    timer.SetOnTimer([&](TComponent*) {
+        HWND dialog = FindWindowA(nullptr, step == 0 ? "Confirm" : "Error");
+        if (!dialog || !IsWindowVisible(dialog)) return;
+        if (step++ == 0) {
+            captions = ButtonCaptions(dialog);
+            int colours = 0;
+            uitest::SaveScreenshot(dialog, std::string(QUIRO_BINARY_DIR) + "/artifacts/message-dialog.bmp",
+                                   colours);
+            for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char text[32] = {};
+                GetWindowTextA(c, text, sizeof text);
+                if (std::string(text) == "&All") PostMessageA(c, BM_CLICK, 0, 0);
+            }
+        } else {
+            PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 1);  // no Cancel: Esc is No
+            timer.SetEnabled(false);
+        }
+    });
+    CreateDirectoryA((std::string(QUIRO_BINARY_DIR) + "/artifacts").c_str(), nullptr);
+    int result = MessageDlg("Overwrite \"one.txt\"?", mtConfirmation,
+                            MsgDlgButton(mbYes) | MsgDlgButton(mbNo) | MsgDlgButton(mbAll), 0);
+    EXPECT_EQ(result, mrAll);
+    EXPECT_EQ(captions, (std::vector<std::string>{"&Yes", "&No", "&All"}));
+    result = MessageDlg("Disk full.", mtError, MsgDlgButton(mbOK) | MsgDlgButton(mbNo), 0);
+    EXPECT_EQ(result, mrNo);
 }
 
 }  // namespace
