@@ -667,9 +667,23 @@ void Delay(DWORD ms) {
 
 void NotImplemented() {
     Screen->SetCursor(crDefault);
-    MsgBox(Application ? Application->Title() : "", "Function not yet implemented",
-           MB_OK | MB_ICONINFORMATION);
+    MsgDlg("Function not yet implemented", mtInformation, MsgDlgButton(mbOK), 0);
     Abort();
+}
+
+int MsgDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) {
+    return MessageDlg(text, type, buttons, helpContext);
+}
+
+void MergeForm(TWinControl* control, TForm* form, TAlign align, bool show) {
+    int left = form->Left(), top = form->Top();
+    form->SetBorderStyle(bsNone);
+    form->SetParent(control);
+    if (align == alNone)
+        form->SetBounds(left + control->Left(), top + control->Top(), form->Width(), form->Height());
+    else
+        form->SetAlign(align);
+    if (show) form->Show();
 }
 
 int MsgBox(const std::string& caption, const std::string& text, UINT flags) {

@@ -16,6 +16,8 @@
 
 #include "controls/core/CtlUtils.h"
 #include "framework/Controls.h"
+#include "framework/Dialogs.h"
+#include "framework/Forms.h"
 #include "framework/Graphics.h"
 #include "framework/Screen.h"
 #include "framework/core/SysUtils.h"
@@ -127,6 +129,9 @@ int PixelsToDialogUnitsY(int pixels);
 void CenterControl(TControl* control);
 // Moves a window to the middle of the screen, kept inside it.
 void CenterWindow(HWND window);
+// Puts a form into a control as a frameless child: docked by `align`, or (alNone) at its
+// own position moved by the control's; shown when asked.
+void MergeForm(TWinControl* control, TForm* form, TAlign align, bool show);
 void ShowMDIClientEdge(HWND client, bool show);
 RECT ScreenWorkArea();
 std::string WindowClassName(HWND window);
@@ -176,6 +181,8 @@ void Delay(DWORD ms);
 // "Function not yet implemented" in a box, then Abort.
 [[noreturn]] void NotImplemented();
 int MsgBox(const std::string& caption, const std::string& text, UINT flags);
+// The framework's message dialog (MessageDlg).
+int MsgDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);
 // The hourglass over the program while at least one StartWait is not yet stopped.
 void StartWait();
 void StopWait();

@@ -8,6 +8,7 @@
 #include "controls/CtlUtils.h"
 #include "controls/StrUtils.h"
 #include "controls/XcConst.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 
 namespace {
@@ -188,6 +189,37 @@ TEST(Win32Errors, CodeAndSystemText) {
     EXPECT_EQ(CompText("abc", "ABC"), 0);
     EXPECT_EQ(CompStr("a", "b"), -1);
     EXPECT_EQ(OemToAnsiStr(StrToOem("plain text")), "plain text");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Windows, MergedFormIsAFramelessChildOfTheControl) {
+    TApplication app;
+    auto* host = app.CreateForm<TForm>();
+    host->SetBounds(60, 60, 400, 300);
+    auto* dock = new TPanel(host);
+    dock->SetParent(host);
+    dock->SetBounds(20, 30, 200, 150);
+    dock->SetBevelOuter(bvNone);
+    host->Show();
+    auto* docked = new TForm(host);
+    docked->SetBounds(0, 0, 120, 80);
+    MergeForm(dock, docked, alClient, true);
+    EXPECT_EQ(GetParent(docked->Handle()), dock->Handle());
+    EXPECT_TRUE(GetWindowLongA(docked->Handle(), GWL_STYLE) & WS_CHILD);
+    EXPECT_FALSE(GetWindowLongA(docked->Handle(), GWL_STYLE) & WS_CAPTION);
+    EXPECT_TRUE(IsWindowVisible(docked->Handle()));
+    EXPECT_EQ(docked->Width(), dock->ClientWidth());
+    EXPECT_EQ(docked->Height(), dock->ClientHeight());
+
+    auto* placed = new TForm(host);
+    placed->SetBounds(5, 6, 50, 40);
+    MergeForm(host, placed, alNone, false);  // at its place plus the control's
+    EXPECT_EQ(GetParent(placed->Handle()), host->Handle());
+    EXPECT_FALSE(IsWindowVisible(placed->Handle()));
+    EXPECT_EQ(placed->Left(), 5 + host->Left());
 }
 
 }  // namespace
