@@ -540,6 +540,15 @@ bool IsForegroundTask() {
     return active && GetWindowThreadProcessId(active, nullptr) == GetCurrentThreadId();
 }
 
+bool MouseOverControl(TControl* control) {
+    TWinControl* parent = control->Parent();
+    if (!control->Enabled() || !parent || !parent->HandleAllocated() || !IsForegroundTask())
+        return false;
+    POINT p;
+    GetCursorPos(&p);
+    return parent->ControlAtPos(parent->ScreenToClient(p)) == control;
+}
+
 void KillMessage(HWND window, UINT msg) {
     MSG m;
     if (PeekMessageA(&m, window, msg, msg, PM_REMOVE) && m.message == WM_QUIT)

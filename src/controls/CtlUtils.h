@@ -148,6 +148,9 @@ HWND FindPrevInstance(const std::string& mainFormClass, const std::string& title
 bool ActivatePrevInstance(const std::string& mainFormClass, const std::string& title);
 // Whether the active window belongs to this thread.
 bool IsForegroundTask();
+// Whether the mouse counts as over a windowless control now: the control is enabled, it is
+// what lies under the cursor in its parent, and the program is in the foreground.
+bool MouseOverControl(TControl* control);
 // Removes one pending message of that kind; a WM_QUIT so removed is posted again.
 void KillMessage(HWND window, UINT msg);
 

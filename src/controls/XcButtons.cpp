@@ -615,11 +615,7 @@ void TXcSpeedButton::MouseLeave() {
 }
 
 void TXcSpeedButton::UpdateTracking() {
-    POINT p;
-    GetCursorPos(&p);
-    bool inside = false;
-    if (Enabled() && FParent && FParent->HandleAllocated() && IsForegroundTask())
-        inside = FParent->ControlAtPos(FParent->ScreenToClient(p)) == this;
+    bool inside = MouseOverControl(this);
     if (inside == FMouseInside) return;
     FMouseInside = inside;
     if (inside)

@@ -68,6 +68,29 @@ void TOwnerDrawComboBox::FontChanged() {
     ResetItemHeight();
 }
 
+void TOwnerDrawComboBox::WndProc(TMessage& message) {
+    if (message.Msg == CN_COMMAND) {
+        switch (HIWORD(message.WParam)) {
+            case CBN_SELCHANGE: {
+                // The edit of an editable box shows the chosen item only after this notice.
+                int i = ItemIndex();
+                if (i >= 0 && IsEditable()) SetWindowTextA(Handle(), Items()->Strings(i).c_str());
+                Click();
+                ItemChosen(i);
+                message.Result = 0;
+                return;
+            }
+            case CBN_EDITCHANGE:
+                TextChanged();
+                message.Result = 0;
+                return;
+            default:
+                break;
+        }
+    }
+    TCustomComboBox::WndProc(message);
+}
+
 void TOwnerDrawComboBox::DoChange() {
     if (!FUpdating && !(ComponentState() & csLoading)) Change();
 }
@@ -164,34 +187,17 @@ void TColorComboBox::DrawItem(int index, RECT rect, TOwnerDrawState state) {
     if (FDisplayNames) DrawName(c, rect, ColorNameLeft(swatch), Items()->Strings(index));
 }
 
-void TColorComboBox::WndProc(TMessage& message) {
-    if (message.Msg == CN_COMMAND) {
-        switch (HIWORD(message.WParam)) {
-            case CBN_SELCHANGE: {
-                int i = ItemIndex();
-                if (i >= 0) {
-                    if (IsEditable()) SetWindowTextA(Handle(), Items()->Strings(i).c_str());
-                    Click();
-                    FColorValue = ItemColor(i);
-                    DoChange();
-                }
-                message.Result = 0;
-                return;
-            }
-            case CBN_EDITCHANGE: {
-                TColor value = ColorValue();
-                if (value != FColorValue) {
-                    FColorValue = value;
-                    DoChange();
-                }
-                message.Result = 0;
-                return;
-            }
-            default:
-                break;
-        }
-    }
-    TOwnerDrawComboBox::WndProc(message);
+void TColorComboBox::ItemChosen(int index) {
+    if (index < 0) return;
+    FColorValue = ItemColor(index);
+    DoChange();
+}
+
+void TColorComboBox::TextChanged() {
+    TColor value = ColorValue();
+    if (value == FColorValue) return;
+    FColorValue = value;
+    DoChange();
 }
 
 // ---- TFontComboBox ----------------------------------------------------------------------
@@ -357,27 +363,8 @@ void TFontComboBox::DrawItem(int index, RECT rect, TOwnerDrawState state) {
     DrawName(c, rect, FontNameLeft(item, mark ? mark->Width() : 0), Items()->Strings(index));
 }
 
-void TFontComboBox::WndProc(TMessage& message) {
-    if (message.Msg == CN_COMMAND) {
-        switch (HIWORD(message.WParam)) {
-            case CBN_SELCHANGE: {
-                int i = ItemIndex();
-                if (i >= 0 && IsEditable()) SetWindowTextA(Handle(), Items()->Strings(i).c_str());
-                Click();
-                DoChange();
-                message.Result = 0;
-                return;
-            }
-            case CBN_EDITCHANGE: {
-                int i = Items()->IndexOf(Caption());
-                if (i >= 0 && Items()->Strings(i) == Caption() && ItemIndex() != i) SetItemIndex(i);
-                DoChange();
-                message.Result = 0;
-                return;
-            }
-            default:
-                break;
-        }
-    }
-    TOwnerDrawComboBox::WndProc(message);
+void TFontComboBox::TextChanged() {
+    int i = Items()->IndexOf(Caption());
+    if (i >= 0 && Items()->Strings(i) == Caption() && ItemIndex() != i) SetItemIndex(i);
+    DoChange();
 }

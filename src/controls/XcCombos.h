@@ -17,6 +17,7 @@ public:
     explicit TOwnerDrawComboBox(TComponent* owner);
     // csDropDown, csSimple or csDropDownList (owner drawing is always added).
     void SetStyle(TComboBoxStyle style);
+    void WndProc(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -27,6 +28,12 @@ protected:
     // OnChange, except while the component is being loaded or its list filled.
     void DoChange();
     void ResetItemHeight();
+    // The user chose an item (-1: none) / typed into an editable box: DoChange here.
+    virtual void ItemChosen(int index) {
+        (void)index;
+        DoChange();
+    }
+    virtual void TextChanged() { DoChange(); }
     bool IsEditable() const { return Style() == csDropDown || Style() == csSimple; }
     bool FUpdating = false;
 };
@@ -44,11 +51,11 @@ public:
     TStrings* ColorNames() { return &FColorNames; }
     void SetColorNames(const TStrings& names);
 
-    void WndProc(TMessage& message) override;
-
 protected:
     void CreateWnd() override;
     void DrawItem(int index, RECT rect, TOwnerDrawState state) override;
+    void ItemChosen(int index) override;
+    void TextChanged() override;
 
 private:
     void PopulateList();
@@ -79,12 +86,11 @@ public:
     // Fills the list again (fonts installed or removed), keeping the chosen name.
     void Reset();
 
-    void WndProc(TMessage& message) override;
-
 protected:
     void CreateWnd() override;
     void DrawItem(int index, RECT rect, TOwnerDrawState state) override;
     int MinItemHeight() override;
+    void TextChanged() override;
 
 private:
     void PopulateList();

@@ -82,16 +82,6 @@ bool ExtentMessage(TMessage& m, HWND wnd, int& widest, const std::function<void(
     throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
-TOwnerDrawState DrawStateOf(UINT itemState) {
-    TOwnerDrawState s = 0;
-    if (itemState & ODS_SELECTED) s |= odSelected;
-    if (itemState & ODS_GRAYED) s |= odGrayed;
-    if (itemState & ODS_DISABLED) s |= odDisabled;
-    if (itemState & ODS_CHECKED) s |= odChecked;
-    if (itemState & ODS_FOCUS) s |= odFocused;
-    return s;
-}
-
 }  // namespace
 
 // ---- TTextListBox -----------------------------------------------------------------------

@@ -208,13 +208,7 @@ void TXcCustomLabel::MouseLeave() {
 }
 
 void TXcCustomLabel::UpdateTracking() {
-    POINT p;
-    GetCursorPos(&p);
-    bool inside = false;
-    if (Enabled() && FParent && FParent->HandleAllocated() && IsForegroundTask()) {
-        POINT c = FParent->ScreenToClient(p);
-        inside = FParent->ControlAtPos(c) == this;
-    }
+    bool inside = MouseOverControl(this);
     if (inside == FMouseInside) return;
     FMouseInside = inside;
     if (inside)

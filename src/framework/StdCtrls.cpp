@@ -18,16 +18,6 @@ SIZE MeasureText(TFont& font, const std::string& text, UINT flags, int width) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-TOwnerDrawState DrawStateOf(UINT itemState) {
-    TOwnerDrawState s = 0;
-    if (itemState & ODS_SELECTED) s |= odSelected;
-    if (itemState & ODS_GRAYED) s |= odGrayed;
-    if (itemState & ODS_DISABLED) s |= odDisabled;
-    if (itemState & ODS_CHECKED) s |= odChecked;
-    if (itemState & ODS_FOCUS) s |= odFocused;
-    if (itemState & ODS_COMBOBOXEDIT) s |= odComboBoxEdit;
-    return s;
-}
 
 // The owner-draw notices of a list or combo box: an item drawn on `canvas` (selection
 // colours, the item, the focus rectangle), or an item's height asked. False for any other
@@ -68,6 +58,17 @@ bool OwnerDrawMessage(TMessage& message, TControlCanvas& canvas, TFont& font, TC
 }
 
 }  // namespace
+
+TOwnerDrawState DrawStateOf(UINT itemState) {
+    TOwnerDrawState s = 0;
+    if (itemState & ODS_SELECTED) s |= odSelected;
+    if (itemState & ODS_GRAYED) s |= odGrayed;
+    if (itemState & ODS_DISABLED) s |= odDisabled;
+    if (itemState & ODS_CHECKED) s |= odChecked;
+    if (itemState & ODS_FOCUS) s |= odFocused;
+    if (itemState & ODS_COMBOBOXEDIT) s |= odComboBoxEdit;
+    return s;
+}
 
 // ---- TCustomEdit ------------------------------------------------------------------------
 

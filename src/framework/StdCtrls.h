@@ -143,6 +143,8 @@ enum TOwnerDrawStateFlag : unsigned {
     odComboBoxEdit = 32,
 };
 using TOwnerDrawState = unsigned;
+// The state of an item from a DRAWITEMSTRUCT's itemState.
+TOwnerDrawState DrawStateOf(UINT itemState);
 using TDrawItemEvent =
     std::function<void(TWinControl* control, int index, RECT rect, TOwnerDrawState state)>;
 using TMeasureItemEvent = std::function<void(TWinControl* control, int index, int& height)>;

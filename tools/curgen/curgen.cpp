@@ -27,7 +27,8 @@ struct Picture {
     int hotX = -1, hotY = -1;
 };
 
-bool ReadPicture(const std::string& path, Picture& p, std::string& error) {
+// The lines of a picture file without its comments (";" first) and line-end CRs.
+bool ReadLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
     std::ifstream in(path);
     if (!in) {
         error = "cannot read " + path;
@@ -37,6 +38,15 @@ bool ReadPicture(const std::string& path, Picture& p, std::string& error) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line[0] == ';') continue;
+        lines.push_back(line);
+    }
+    return true;
+}
+
+bool ReadPicture(const std::string& path, Picture& p, std::string& error) {
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines, error)) return false;
+    for (const std::string& line : lines) {
         if (line.size() != kSize || line.find_first_not_of(".#o+") != std::string::npos) {
             error = path + ": line " + std::to_string(p.rows.size() + 1) + " is not 32 of . # o +";
             return false;
@@ -115,15 +125,9 @@ struct ColourPicture {
 };
 
 bool ReadColourPicture(const std::string& path, ColourPicture& p, std::string& error) {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot read " + path;
-        return false;
-    }
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == ';') continue;
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines, error)) return false;
+    for (const std::string& line : lines) {
         if (line.size() == 10 && line[0] == '=' && line[1] == ' ' && line[3] == ' ' &&
             p.rows.empty()) {
             auto c = static_cast<unsigned char>(line[2]);
