@@ -71,10 +71,14 @@ void TXcSpinButton::HalfClick(TSpinButtonState half) {
     const TNotifyEvent& event = half == sbTopDown ? OnTopClick : OnBottomClick;
     if (event) event(this);
     // The button was let go meanwhile (the handler ran a modal loop, say).
-    if (GetKeyState(VK_LBUTTON) >= 0) {
+    if (!LeftButtonDown()) {
         FFirstDown = sbNotDown;
         SetState(sbNotDown);
     }
+}
+
+bool TXcSpinButton::LeftButtonDown() const {
+    return GetKeyState(VK_LBUTTON) < 0;
 }
 
 void TXcSpinButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -42,6 +42,8 @@ protected:
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void Notification(TComponent* component, TOperation operation) override;
+    // Whether the left button is still down (the thread's key state).
+    virtual bool LeftButtonDown() const;
 
 private:
     void HalfClick(TSpinButtonState half);

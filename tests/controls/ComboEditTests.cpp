@@ -50,7 +50,7 @@ TEST_F(ComboEdits, AltDownClicksTheButtonAndTheTextKeepsClear) {
     drop->SetText("drop-down kind");
     ShowForm();
     edit->SetFocus();
-    PressKey(VK_DOWN, ssAlt);
+    PressKey(VK_DOWN, ssAlt, edit->Handle());
     EXPECT_EQ(clicks, 1);
     ClickAt(edit->Button()->Parent()->Handle(), 5, 5);  // the button
     EXPECT_EQ(clicks, 2);
@@ -66,13 +66,13 @@ TEST_F(ComboEdits, AltDownClicksTheButtonAndTheTextKeepsClear) {
     // One pixel wide the button hides, but the key still clicks it.
     edit->SetButtonWidth(1);
     EXPECT_FALSE(IsWindowVisible(edit->Button()->Parent()->Handle()));
-    PressKey(VK_DOWN, ssAlt);
+    PressKey(VK_DOWN, ssAlt, edit->Handle());
     EXPECT_EQ(clicks, 3);
     edit->SetReadOnly(true);  // read-only: the button does nothing...
-    PressKey(VK_DOWN, ssAlt);
+    PressKey(VK_DOWN, ssAlt, edit->Handle());
     EXPECT_EQ(clicks, 3);
     edit->ButtonWhenReadOnly = true;  // ...unless told otherwise
-    PressKey(VK_DOWN, ssAlt);
+    PressKey(VK_DOWN, ssAlt, edit->Handle());
     EXPECT_EQ(clicks, 4);
 }
 

@@ -74,8 +74,8 @@ TEST_F(DateEdits, ThePopupPicksADay) {
     EXPECT_TRUE(IsWindowVisible(popup->Handle()));
     EXPECT_EQ(popup->Calendar()->CalendarDate(), EncodeDate(2024, 9, 15));
     // Keys go to the calendar while it is down: next month, next day.
-    PressKey(VK_NEXT);
-    PressKey(VK_RIGHT);
+    PressKey(VK_NEXT, 0, edit->Handle());
+    PressKey(VK_RIGHT, 0, edit->Handle());
     EXPECT_EQ(popup->Calendar()->CalendarDate(), EncodeDate(2024, 10, 16));
     Shot("date-edit-popup");
 
@@ -91,8 +91,8 @@ TEST_F(DateEdits, ThePopupPicksADay) {
 
     // Escape closes it without taking the date.
     ClickAt(edit->Button()->Parent()->Handle(), 5, 5);
-    PressKey(VK_LEFT);
-    PressKey(VK_ESCAPE);
+    PressKey(VK_LEFT, 0, edit->Handle());
+    PressKey(VK_ESCAPE, 0, edit->Handle());
     EXPECT_FALSE(edit->PopupVisible());
     EXPECT_EQ(edit->Date(), EncodeDate(2024, 10, 3));
 }

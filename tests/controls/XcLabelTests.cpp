@@ -133,8 +133,8 @@ TEST_F(Labels, MouseTrackingAndAccelerator) {
     EXPECT_EQ(enters, 1);
     EXPECT_EQ(leaves, 1);
 
-    PressKey('N', ssAlt);
-    EXPECT_EQ(GetFocus(), edit->Handle());
+    PressKey('N', ssAlt, other->Handle());
+    EXPECT_EQ(form->ActiveControl(), edit);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Spin edits under real windows: the buttons step the text, leaving the edit holds it to
-// the limits, the text keeps clear of the button, and a held diagonal button repeats.
+// the limits, the text keeps clear of the button; a held diagonal spin button repeats.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -77,11 +77,11 @@ TEST_F(SpinEdits, UpDownStepsClampsAndLeavesRoomForItself) {
     ClickAt(updown, client.right / 2, client.bottom - 2);
     EXPECT_EQ(Text(standard), "9");
     EXPECT_EQ(changes, 2);
-    EXPECT_EQ(GetFocus(), standard->Handle());  // a press focuses the edit
+    EXPECT_EQ(form->ActiveControl(), standard);  // a press focuses the edit
     EXPECT_EQ(SendMessageA(updown, UDM_GETPOS32, 0, 0), 0);  // back in the middle
 
     // The arrow keys go through the up-down (its buddy link).
-    PressKey(VK_DOWN);
+    PressKey(VK_DOWN, 0, standard->Handle());
     EXPECT_EQ(Text(standard), "8");
 
     // Typed: digits only; out of the limits until the edit is left.
@@ -100,7 +100,7 @@ TEST_F(SpinEdits, UpDownStepsClampsAndLeavesRoomForItself) {
     Shot("spin-edits");
 }
 
-TEST_F(SpinEdits, DiagonalButtonHalvesAndRepeat) {
+TEST_F(SpinEdits, DiagonalButtonHalves) {
     EXPECT_EQ(Text(diagonal), "1.50");
     TXcSpinButton* button = diagonal->SpinButton();
     ASSERT_NE(button, nullptr);
@@ -114,24 +114,44 @@ TEST_F(SpinEdits, DiagonalButtonHalvesAndRepeat) {
     ClickAt(holder, size - 3, size - 3);
     ClickAt(holder, size - 3, size - 3);
     EXPECT_EQ(Text(diagonal), "1.25");
-    EXPECT_EQ(GetFocus(), diagonal->Handle());
+    EXPECT_EQ(form->ActiveControl(), diagonal);
+}
 
-    // Held: again after 400 ms, then every 100 ms.
+// A spin button whose left button counts as down while the test holds it (the thread's key
+// state is shared with the other programs on the display).
+class HeldSpinButton : public TXcSpinButton {
+public:
+    using TXcSpinButton::TXcSpinButton;
+    bool held = false;
+
+protected:
+    bool LeftButtonDown() const override { return held; }
+};
+
+TEST_F(SpinEdits, HeldSpinButtonRepeats) {
+    auto* button = new HeldSpinButton(form);
+    button->SetParent(form);
+    button->SetBounds(200, 60, 20, 20);
     std::vector<DWORD> clicks;
-    diagonal->OnTopClick = [&](TComponent*) { clicks.push_back(GetTickCount()); };
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_LBUTTON] = 0x80;
-    SetKeyboardState(keys);
-    PostMessageA(holder, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    EXPECT_TRUE(PumpUntil([&] { return clicks.size() >= 4; }, 5000));
-    EXPECT_EQ(button->State(), sbTopDown);
-    Shot("spin-diagonal-held");
-    keys[VK_LBUTTON] = 0;
-    SetKeyboardState(keys);
-    PostMessageA(holder, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    Pump();
+    button->OnTopClick = [&](TComponent*) { clicks.push_back(GetTickCount()); };
+    int bottoms = 0;
+    button->OnBottomClick = [&](TComponent*) { ++bottoms; };
+    TSpinButtonState held = sbNotDown;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        clicks.clear();
+        button->held = true;
+        bool valid = HoldLeftButton(
+            form->Handle(), POINT{203, 63}, [&] { return clicks.size() >= 4; },
+            [&] {
+                held = button->State();
+                Shot("spin-button-held");
+                button->held = false;
+            });
+        if (valid) break;
+    }
+    EXPECT_EQ(held, sbTopDown);
     EXPECT_EQ(button->State(), sbNotDown);
+    EXPECT_EQ(bottoms, 0);
     ASSERT_GE(clicks.size(), 4u);
     EXPECT_GE(clicks[1] - clicks[0], 350u);
     EXPECT_LT(clicks[1] - clicks[0], 1500u);

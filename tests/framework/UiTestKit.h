@@ -30,9 +30,9 @@ inline void Pump() {
     Application->ProcessMessages();
 }
 
-// A key pressed and released on the window with the focus, the modifiers of `shift` held
-// meanwhile (in the keyboard state the loop and the controls read).
-inline void PressKey(WORD vk, TShiftState shift = 0) {
+// A key pressed and released on the window with the focus (or on `target`), the modifiers
+// of `shift` held meanwhile (in the keyboard state the loop and the controls read).
+inline void PressKey(WORD vk, TShiftState shift = 0, HWND target = nullptr) {
     BYTE saved[256], state[256];
     GetKeyboardState(saved);
     std::memcpy(state, saved, sizeof state);
@@ -43,9 +43,9 @@ inline void PressKey(WORD vk, TShiftState shift = 0) {
     bool alt = (shift & ssAlt) && !(shift & ssCtrl);
     LPARAM data =
         1 | (static_cast<LPARAM>(MapVirtualKeyA(vk, 0)) << 16) | ((shift & ssAlt) ? (1 << 29) : 0);
-    PostMessageA(GetFocus(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, data);
+    PostMessageA(target ? target : GetFocus(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, data);
     Pump();
-    PostMessageA(GetFocus(), alt ? WM_SYSKEYUP : WM_KEYUP, vk,
+    PostMessageA(target ? target : GetFocus(), alt ? WM_SYSKEYUP : WM_KEYUP, vk,
                  data | static_cast<LPARAM>(0xC0000000u));
     Pump();
     SetKeyboardState(saved);
