@@ -13,7 +13,6 @@
 #include "ControlKit.h"
 #include "controls/FileEdit.h"
 #include "engines/ScratchFolder.h"
-#include "framework/Libraries.h"
 #include "framework/Timers.h"
 
 using namespace uitest;
@@ -139,7 +138,6 @@ std::string SelectedFolder(HWND dialog) {
 }
 
 TEST_F(ComboEdits, DirectoryEditOpensTheFolderBrowser) {
-    StartLibraries();
     ScratchFolder scratch;
     const std::string first = scratch / "first", second = scratch / "second";
     CreateDirectoryA(first.c_str(), nullptr);

@@ -9,12 +9,14 @@
 #include <string>
 
 #include "framework/Forms.h"
+#include "framework/Libraries.h"
 #include "framework/UiTestKit.h"
 
 class ControlForm : public ::testing::Test {
 public:
     void SetUp() override {
         uitest::DrainQueue();
+        StartLibraries();  // as the program starts: the locale's formats and names above all
         form = app.CreateForm<TForm>();
         // Apart from where the other test programs put their windows (they share the
         // display; pixels are read from the screen).

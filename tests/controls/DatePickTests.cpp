@@ -66,12 +66,18 @@ TEST_F(DateEdits, TypedDatesReadBackAndBadOnesAreRefused) {
 }
 
 TEST_F(DateEdits, ThePopupPicksADay) {
+    edit->SetLeft(200);  // room on the form's left for the popup, in the picture
     edit->SetDate(EncodeDate(2024, 9, 15));
     edit->SetFocus();
     ClickAt(edit->Button()->Parent()->Handle(), 5, 5);
     ASSERT_TRUE(edit->PopupVisible());
     auto* popup = static_cast<TPopupCalendar*>(edit->Popup());
     EXPECT_TRUE(IsWindowVisible(popup->Handle()));
+    RECT editRect, popupRect;  // right edges lined up, just below the edit
+    GetWindowRect(edit->Handle(), &editRect);
+    GetWindowRect(popup->Handle(), &popupRect);
+    EXPECT_EQ(popupRect.right, editRect.right);
+    EXPECT_EQ(popupRect.top, editRect.bottom);
     EXPECT_EQ(popup->Calendar()->CalendarDate(), EncodeDate(2024, 9, 15));
     // Keys go to the calendar while it is down: next month, next day.
     PressKey(VK_NEXT, 0, edit->Handle());
