@@ -9,9 +9,6 @@
 
 namespace {
 
-RECT ToRect(const TRectI& r) {
-    return RECT{r.Left, r.Top, r.Right, r.Bottom};
-}
 TRectI FromRect(const RECT& r) {
     return TRectI{r.left, r.top, r.right, r.bottom};
 }

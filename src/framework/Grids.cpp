@@ -94,7 +94,7 @@ void TCustomGrid::Paint() {
         for (int col = 0; col < FColCount; ++col) {
             RECT r = CellRect(col, row);
             bool fixed = row < FFixedRows || col < FFixedCols;
-            TGridDrawState state = fixed ? gdFixed : 0;
+            TGridDrawState state = fixed ? TGridDrawState{gdFixed} : 0u;
             if (!fixed && col == FCol && row == FRow) {
                 state |= gdFocused;
                 if (DrawFocusSelected) state |= gdSelected;
