@@ -470,7 +470,7 @@ bool PaintComboEdit(TCustomComboEdit* editor, const std::string& text, TAlignmen
     canvas.Font()->Assign(*editor->Font());
     if (!editor->Enabled()) canvas.Font()->SetColor(clGrayText);
     RECT r{0, 0, editor->ClientWidth(), editor->ClientHeight()};
-    canvas.Brush()->SetColor(editor->Enabled() ? editor->Color() : clBtnFace);
+    canvas.Brush()->SetColor(editor->Color());  // disabled too, like the other edits
     canvas.FillRect(r);
     POINT margin = EditorTextMargins(editor);
     int x = ComboEditTextLeft(alignment, editor->PopupVisible(), margin.x, editor->ClientWidth(),

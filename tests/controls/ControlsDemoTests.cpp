@@ -70,6 +70,7 @@ TEST_F(ControlsDemo, EveryControlDrawsInItsPlace) {
     auto* ratio = Put<TXcSpinEdit>(230, 8, 80, 23);
     ratio->SetValueType(vtFloat);
     ratio->SetValue(1.5);
+    ratio->SetEnabled(false);
     auto* colour = Put<TColorComboBox>(320, 8, 110, 21);
     colour->SetColorValue(clTeal);
     auto* font = Put<TFontComboBox>(440, 8, 100, 21);
@@ -114,6 +115,7 @@ TEST_F(ControlsDemo, EveryControlDrawsInItsPlace) {
     file->SetText("C:\\Quiro\\capture.txt");
     auto* dir = Put<TDirectoryEdit>(360, 180, 180, 21);
     dir->SetText("C:\\Quiro\\down");
+    dir->SetEnabled(false);
     auto* date = Put<TDateEdit>(360, 210, 180, 21);
     date->SetDate(EncodeDate(2024, 12, 25));
 
