@@ -3,6 +3,8 @@
 // the form is kept as a picture (build/win32/artifacts/controls/demo-form.bmp).
 #include <windows.h>
 
+#include <cstdint>
+#include <set>
 #include <string>
 #include <typeinfo>
 #include <utility>
@@ -37,18 +39,22 @@ public:
         placed.push_back({typeid(T).name(), RECT{x, y, x + w, y + h}});
         return c;
     }
-    // How many colours the form shows inside `r` (a sample of its pixels).
+    // How many colours the form's client area shows inside `r` (a sample of its pixels,
+    // from one copy of the screen: pixel by pixel the system may ask the display each time).
     int ColoursIn(const RECT& r) {
-        std::vector<COLORREF> seen;
+        TBitmap copy;
+        copy.SetPixelFormat(pf24bit);
+        copy.SetSize(r.right - r.left, r.bottom - r.top);
         HDC dc = GetDC(form->Handle());
-        for (int y = r.top + 1; y < r.bottom - 1; y += 2)
-            for (int x = r.left + 1; x < r.right - 1; x += 2) {
-                COLORREF c = GetPixel(dc, x, y);
-                bool known = false;
-                for (COLORREF s : seen) known = known || s == c;
-                if (!known) seen.push_back(c);
-            }
+        BitBlt(copy.Canvas()->Handle(), 0, 0, copy.Width(), copy.Height(), dc, r.left, r.top,
+               SRCCOPY);
         ReleaseDC(form->Handle(), dc);
+        std::set<uint32_t> seen;
+        for (int y = 1; y < copy.Height() - 1; y += 2) {
+            auto* row = static_cast<uint8_t*>(copy.ScanLine(y));
+            for (int x = 1; x < copy.Width() - 1; x += 2)
+                seen.insert(row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16));
+        }
         return static_cast<int>(seen.size());
     }
     std::vector<std::pair<std::string, RECT>> placed;
