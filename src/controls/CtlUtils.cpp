@@ -549,6 +549,35 @@ bool MouseOverControl(TControl* control) {
     return parent->ControlAtPos(parent->ScreenToClient(p)) == control;
 }
 
+void TMouseTrackingControl::MouseEnter() {
+    if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TMouseTrackingControl::MouseLeave() {
+    if (OnMouseLeave) OnMouseLeave(this);
+}
+
+void TMouseTrackingControl::UpdateTracking() {
+    bool inside = MouseOverControl(this);
+    if (inside == FMouseInside) return;
+    FMouseInside = inside;
+    if (inside)
+        MouseEnter();
+    else
+        MouseLeave();
+}
+
+void TMouseTrackingControl::WndProc(TMessage& message) {
+    if (message.Msg == CM_MOUSEENTER && Enabled() && IsForegroundTask() && !FMouseInside) {
+        FMouseInside = true;
+        MouseEnter();
+    } else if (message.Msg == CM_MOUSELEAVE && FMouseInside && !HoldsMouse()) {
+        FMouseInside = false;
+        MouseLeave();
+    }
+    TGraphicControl::WndProc(message);
+}
+
 void KillMessage(HWND window, UINT msg) {
     MSG m;
     if (PeekMessageA(&m, window, msg, msg, PM_REMOVE) && m.message == WM_QUIT)

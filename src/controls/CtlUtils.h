@@ -18,6 +18,7 @@
 #include "framework/Controls.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/GraphicControl.h"
 #include "framework/Graphics.h"
 #include "framework/Screen.h"
 #include "framework/core/SysUtils.h"
@@ -151,6 +152,30 @@ bool IsForegroundTask();
 // Whether the mouse counts as over a windowless control now: the control is enabled, it is
 // what lies under the cursor in its parent, and the program is in the foreground.
 bool MouseOverControl(TControl* control);
+
+// A windowless control that knows whether the mouse is over it and says so when the mouse
+// comes and goes (the shadow label's and the speed button's hover).
+class TMouseTrackingControl : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    bool MouseInside() const { return FMouseInside; }
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+    void WndProc(TMessage& message) override;
+
+protected:
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    // Looks again where the mouse is (after presses, releases, enabling, showing).
+    void UpdateTracking();
+    // While true the mouse leaving does not count (a button still held on the control).
+    virtual bool HoldsMouse() const { return false; }
+    // The mouse counts as outside from now on, without a notice.
+    void ForgetMouse() { FMouseInside = false; }
+
+private:
+    bool FMouseInside = false;
+};
 // Removes one pending message of that kind; a WM_QUIT so removed is posted again.
 void KillMessage(HWND window, UINT msg);
 

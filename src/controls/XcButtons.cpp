@@ -300,7 +300,7 @@ TButtonLayoutResult TXcButtonGlyph::Draw(TCanvas* canvas, const TRectI& client,
 
 // ---- TXcSpeedButton ---------------------------------------------------------------------
 
-TXcSpeedButton::TXcSpeedButton(TComponent* owner) : TGraphicControl(owner) {
+TXcSpeedButton::TXcSpeedButton(TComponent* owner) : TMouseTrackingControl(owner) {
     FWidth = 25;
     FHeight = 25;
     FShowHint = true;
@@ -313,7 +313,7 @@ TXcSpeedButton::~TXcSpeedButton() {
 }
 
 void TXcSpeedButton::Notification(TComponent* component, TOperation operation) {
-    TGraphicControl::Notification(component, operation);
+    TMouseTrackingControl::Notification(component, operation);
     if (operation == opRemove && component == FDropDownMenu) FDropDownMenu = nullptr;
 }
 
@@ -325,7 +325,7 @@ void TXcSpeedButton::SetDropDownMenu(TPopupMenu* menu) {
 }
 
 void TXcSpeedButton::SetCaption(const std::string& caption) {
-    TGraphicControl::SetCaption(caption);
+    TMouseTrackingControl::SetCaption(caption);
     Invalidate();
 }
 
@@ -430,7 +430,7 @@ void TXcSpeedButton::SetDown(bool down) {
 }
 
 void TXcSpeedButton::SetEnabled(bool enabled) {
-    TGraphicControl::SetEnabled(enabled);
+    TMouseTrackingControl::SetEnabled(enabled);
     if (!enabled) {
         FState = rbsDisabled;
         FDragging = false;
@@ -449,7 +449,7 @@ void TXcSpeedButton::Paint() {
     } else if (FState == rbsDisabled) {
         FState = FDown && FGroupIndex != 0 ? rbsExclusive : rbsUp;
     }
-    TXcButtonState paintState = FFlat && !FMouseInside ? rbsInactive : FState;
+    TXcButtonState paintState = FFlat && !MouseInside() ? rbsInactive : FState;
 
     FDrawImage.SetSize(FWidth, FHeight);
     TCanvas* c = FDrawImage.Canvas();
@@ -480,7 +480,7 @@ void TXcSpeedButton::Paint() {
 
 void TXcSpeedButton::Click() {
     if (TForm* form = ParentForm()) form->ModalResult = ModalResult;
-    TGraphicControl::Click();
+    TMouseTrackingControl::Click();
 }
 
 void TXcSpeedButton::ShowDropDown() {
@@ -511,7 +511,7 @@ void TXcSpeedButton::ShowDropDown() {
 }
 
 void TXcSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    TGraphicControl::MouseDown(button, shift, x, y);
+    TMouseTrackingControl::MouseDown(button, shift, x, y);
     if (button != mbLeft || !Enabled()) return;
     if (!FDown) {
         FState = rbsDown;
@@ -543,7 +543,7 @@ void TXcSpeedButton::TimerExpired() {
 }
 
 void TXcSpeedButton::MouseMove(TShiftState shift, int x, int y) {
-    TGraphicControl::MouseMove(shift, x, y);
+    TMouseTrackingControl::MouseMove(shift, x, y);
     if (!FDragging) return;
     TXcButtonState state = Inside(x, y) ? rbsDown : (FDown ? rbsExclusive : rbsUp);
     if (state != FState) {
@@ -553,14 +553,14 @@ void TXcSpeedButton::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void TXcSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    TGraphicControl::MouseUp(button, shift, x, y);
+    TMouseTrackingControl::MouseUp(button, shift, x, y);
     if (!FDragging || button != mbLeft) return;
     FDragging = false;
     if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
     bool inside = Inside(x, y);
     if (FGroupIndex == 0) {
         FState = rbsUp;
-        FMouseInside = false;
+        ForgetMouse();
     } else if (inside) {
         if (FDown && !FAllowAllUp) {
             FState = rbsExclusive;
@@ -606,38 +606,16 @@ void TXcSpeedButton::ButtonClick() {
 
 void TXcSpeedButton::MouseEnter() {
     if (FFlat) Invalidate();
-    if (OnMouseEnter) OnMouseEnter(this);
+    TMouseTrackingControl::MouseEnter();
 }
 
 void TXcSpeedButton::MouseLeave() {
     if (FFlat) Invalidate();
-    if (OnMouseLeave) OnMouseLeave(this);
-}
-
-void TXcSpeedButton::UpdateTracking() {
-    bool inside = MouseOverControl(this);
-    if (inside == FMouseInside) return;
-    FMouseInside = inside;
-    if (inside)
-        MouseEnter();
-    else
-        MouseLeave();
+    TMouseTrackingControl::MouseLeave();
 }
 
 void TXcSpeedButton::WndProc(TMessage& message) {
     switch (message.Msg) {
-        case CM_MOUSEENTER:
-            if (Enabled() && IsForegroundTask() && !FMouseInside) {
-                FMouseInside = true;
-                MouseEnter();
-            }
-            break;
-        case CM_MOUSELEAVE:
-            if (FMouseInside) {
-                FMouseInside = false;
-                MouseLeave();
-            }
-            break;
         case CM_BUTTONPRESSED: {
             auto* sender = reinterpret_cast<TXcSpeedButton*>(message.LParam);
             if (sender != this && static_cast<int>(message.WParam) == FGroupIndex &&
@@ -666,7 +644,7 @@ void TXcSpeedButton::WndProc(TMessage& message) {
         default:
             break;
     }
-    TGraphicControl::WndProc(message);
+    TMouseTrackingControl::WndProc(message);
 }
 
 // ---- TButtonImage -----------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "controls/core/XcButtonRules.h"
+#include "controls/CtlUtils.h"
 #include "framework/GraphicControl.h"
 
 class TPopupMenu;
@@ -66,7 +67,7 @@ private:
     int FIndexes[5] = {-1, -1, -1, -1, -1};
 };
 
-class TXcSpeedButton : public TGraphicControl {
+class TXcSpeedButton : public TMouseTrackingControl {
 public:
     explicit TXcSpeedButton(TComponent* owner);
     ~TXcSpeedButton() override;
@@ -115,10 +116,6 @@ public:
     // Given to the parent form on a click.
     int ModalResult = 0;
     TXcButtonState State() const { return FState; }
-    bool MouseInside() const { return FMouseInside; }
-
-    TNotifyEvent OnMouseEnter;
-    TNotifyEvent OnMouseLeave;
 
     // A click as if the button were pressed and let go (when enabled and no menu shows).
     void ButtonClick();
@@ -133,8 +130,8 @@ protected:
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void Notification(TComponent* component, TOperation operation) override;
-    virtual void MouseEnter();
-    virtual void MouseLeave();
+    void MouseEnter() override;
+    void MouseLeave() override;
     bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < FWidth && y < FHeight; }
     bool FMenuShowing = false;
 
@@ -142,7 +139,6 @@ private:
     void UpdateExclusive();
     void TimerExpired();
     void ShowDropDown();
-    void UpdateTracking();
 
     TXcButtonGlyph FGlyph;
     TBitmap FDrawImage;
@@ -151,7 +147,6 @@ private:
     bool FDragging = false;
     bool FAllowAllUp = false;
     bool FFlat = false;
-    bool FMouseInside = false;
     TButtonLayout FLayout = blGlyphTop;
     int FMargin = -1;
     int FSpacing = 1;

@@ -19,7 +19,7 @@ int DrawShadowText(HDC dc, const char* text, int count, RECT& rect, UINT flags, 
     return result;
 }
 
-TXcCustomLabel::TXcCustomLabel(TComponent* owner) : TGraphicControl(owner) {
+TXcCustomLabel::TXcCustomLabel(TComponent* owner) : TMouseTrackingControl(owner) {
     FWidth = 65;
     FHeight = 17;
     FAutoSize = true;
@@ -195,64 +195,34 @@ void TXcCustomLabel::SetFocusControl(TWinControl* control) {
 }
 
 void TXcCustomLabel::Notification(TComponent* component, TOperation operation) {
-    TGraphicControl::Notification(component, operation);
+    TMouseTrackingControl::Notification(component, operation);
     if (operation == opRemove && component == FFocusControl) FFocusControl = nullptr;
-}
-
-void TXcCustomLabel::MouseEnter() {
-    if (OnMouseEnter) OnMouseEnter(this);
-}
-
-void TXcCustomLabel::MouseLeave() {
-    if (OnMouseLeave) OnMouseLeave(this);
-}
-
-void TXcCustomLabel::UpdateTracking() {
-    bool inside = MouseOverControl(this);
-    if (inside == FMouseInside) return;
-    FMouseInside = inside;
-    if (inside)
-        MouseEnter();
-    else
-        MouseLeave();
 }
 
 void TXcCustomLabel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (button == mbLeft && Enabled()) FLeftButtonHeld = true;
-    TGraphicControl::MouseDown(button, shift, x, y);
+    TMouseTrackingControl::MouseDown(button, shift, x, y);
     if (button == mbRight) UpdateTracking();
 }
 
 void TXcCustomLabel::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    TGraphicControl::MouseUp(button, shift, x, y);
+    TMouseTrackingControl::MouseUp(button, shift, x, y);
     if (button == mbLeft) FLeftButtonHeld = false;
     UpdateTracking();
 }
 
 void TXcCustomLabel::SetEnabled(bool enabled) {
-    TGraphicControl::SetEnabled(enabled);
+    TMouseTrackingControl::SetEnabled(enabled);
     UpdateTracking();
 }
 
 void TXcCustomLabel::SetVisible(bool visible) {
-    TGraphicControl::SetVisible(visible);
+    TMouseTrackingControl::SetVisible(visible);
     if (visible) UpdateTracking();
 }
 
 void TXcCustomLabel::WndProc(TMessage& message) {
     switch (message.Msg) {
-        case CM_MOUSEENTER:
-            if (Enabled() && IsForegroundTask() && !FMouseInside) {
-                FMouseInside = true;
-                MouseEnter();
-            }
-            break;
-        case CM_MOUSELEAVE:
-            if (FMouseInside && !FLeftButtonHeld) {
-                FMouseInside = false;
-                MouseLeave();
-            }
-            break;
         case CM_DIALOGCHAR:
             if (FFocusControl && Enabled() && FShowAccelChar &&
                 IsAccel(static_cast<char>(message.WParam), Caption()) &&
@@ -274,5 +244,5 @@ void TXcCustomLabel::WndProc(TMessage& message) {
         default:
             break;
     }
-    TGraphicControl::WndProc(message);
+    TMouseTrackingControl::WndProc(message);
 }

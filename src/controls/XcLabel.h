@@ -11,6 +11,7 @@
 #include <string>
 
 #include "controls/core/XcLabelRules.h"
+#include "controls/CtlUtils.h"
 #include "framework/GraphicControl.h"
 
 // Draws `count` characters of `text` into `rect` with DrawText `flags`: first moved by
@@ -20,7 +21,7 @@
 int DrawShadowText(HDC dc, const char* text, int count, RECT& rect, UINT flags, uint8_t size,
                    COLORREF shadowColor, TShadowPosition position);
 
-class TXcCustomLabel : public TGraphicControl {
+class TXcCustomLabel : public TMouseTrackingControl {
 public:
     explicit TXcCustomLabel(TComponent* owner);
     ~TXcCustomLabel() override;
@@ -53,10 +54,6 @@ public:
     // Transparent: the parent shows through instead of Color.
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool transparent);
-    bool MouseInside() const { return FMouseInside; }
-
-    TNotifyEvent OnMouseEnter;
-    TNotifyEvent OnMouseLeave;
 
     void SetEnabled(bool enabled) override;
     void SetVisible(bool visible) override;
@@ -70,13 +67,11 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     virtual TColor GetDefaultFontColor() { return Font()->Color(); }
     virtual std::string GetLabelCaption() { return Caption(); }
-    virtual void MouseEnter();
-    virtual void MouseLeave();
+    bool HoldsMouse() const override { return FLeftButtonHeld; }
     // Draws (or with DT_CALCRECT measures) the caption with its shadow.
     void DoDrawText(HDC dc, RECT& rect, UINT flags);
 
 private:
-    void UpdateTracking();
     UINT AlignFlags() const;
     TAlignment FAlignment = taLeftJustify;
     TTextLayout FLayout = tlTop;
@@ -87,7 +82,6 @@ private:
     bool FShowAccelChar = true;
     bool FShowFocus = false;
     bool FFocusShown = false;
-    bool FMouseInside = false;
     bool FLeftButtonHeld = false;
     bool FTransparent = false;
     TWinControl* FFocusControl = nullptr;
