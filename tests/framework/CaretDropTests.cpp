@@ -16,7 +16,8 @@
 namespace {
 
 GUITHREADINFO ThreadInfo() {
-    GUITHREADINFO info{sizeof info};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
     GetGUIThreadInfo(GetCurrentThreadId(), &info);
     return info;
 }
