@@ -69,19 +69,6 @@ TEST(PrintFileOutlet, TemporaryFileHasThePrefixInTheTemporaryFolder) {
 
 // The controller joined to the real files; how it finds its terminator is its own table
 // (PrinterControllerTests), with files in memory.
-TEST(PrintFileOutlet, ControllerPrintsIntoATemporaryFileAndDeletesIt) {
-    TPrintFileOutlet outlet(kNoPrinter);
-    PrinterController controller(outlet);
-    ASSERT_TRUE(controller.Start(PrinterController::kTemporaryFile, ""));
-    const std::string name = controller.TemporaryName();
-    EXPECT_TRUE(Exists(name));
-    bool finished = false;
-    EXPECT_EQ(Feed(controller, "page\x1b[4iscreen", &finished), 8u);
-    EXPECT_TRUE(finished);
-    EXPECT_FALSE(Exists(name));
-    EXPECT_EQ(outlet.OpenFileCount(), 0u);
-}
-
 TEST(PrintFileOutlet, ControllerReplacesTheConfiguredFile) {
     TPrintFileOutlet outlet(kNoPrinter);
     const std::string name = TempFolder() + "quiro print test.prn";

@@ -75,23 +75,6 @@ private:
     iconv_t cd_;
 };
 
-TEST(KscJohabOracle, TablesMatchTheLibraryBothWays) {
-    Converter toJohab("JOHAB", "EUC-KR");
-    Converter toKsc("EUC-KR", "JOHAB");
-    ASSERT_TRUE(toJohab.ok() && toKsc.ok());
-    for (int i = 0; i < 2350; ++i) {
-        const auto ksc = static_cast<uint16_t>(((0xB0 + i / 94) << 8) | (0xA1 + i % 94));
-        ASSERT_EQ(toJohab.code(ksc), JohabSyllableTable[i]) << std::hex << ksc;
-        ASSERT_EQ(toKsc.code(JohabSyllableTable[i]), ksc);
-        EXPECT_EQ(JohabToKscCode(JohabSyllableTable[i], JohabSource::Terminal), ksc);
-    }
-    for (int j = 0; j < 51; ++j) {
-        const auto ksc = static_cast<uint16_t>(0xA4A1 + j);
-        ASSERT_EQ(toJohab.code(ksc), JohabJamoTable[j]) << std::hex << ksc;
-        EXPECT_EQ(JohabToKscCode(JohabJamoTable[j], JohabSource::Automaton), ksc);
-    }
-}
-
 // Every two-byte Johab code: where the library converts to a syllable or a jamo of row
 // 0xA4, so do we. We deliberately differ for the empty syllable, lone finals and the
 // non-Hangul part of Johab, all of which give the placeholder.

@@ -161,12 +161,9 @@ TEST(TerminalSideChannels, HexCaptureDumpsEachBlockInOneCall)
     EXPECT_EQ(s.editor.inserts[0], "<RECV> 2026-12-06 21:40:00 (20 bytes)\r"
                                    "41 42 43 44 45 46 47 48  49 4A 4B 4C 4D 4E 4F 50     ABCDEFGHIJKLMNOP\r"
                                    "1B 5B 6D 21 " + std::string(36 + 1 + 4, ' ') + ".[m!\r\r");
-    const std::string row = "78 78 78 78 78 78 78 78  78 78 78 78 78 78 78 78     xxxxxxxxxxxxxxxx\r";
-    std::string rows;
-    for (int i = 0; i < 62; ++i)
-        rows += row;
-    EXPECT_EQ(s.editor.inserts[1], "<RECV> 2026-12-06 21:40:00 (997 bytes)\r" + rows + "78 78 78 78 78 " +
-                                       std::string(33 + 1 + 4, ' ') + "xxxxx\r\r");
+    // The layout of longer dumps is the formatter's table (CaptureFormatTests).
+    EXPECT_EQ(s.editor.inserts[1].substr(0, 39), "<RECV> 2026-12-06 21:40:00 (997 bytes)\r");
+    EXPECT_EQ(s.editor.inserts[1].size(), 39 + 62 * 70 + 60u);  // 62 whole rows, one of 5
     EXPECT_EQ(s.Row(0).substr(0, 17), "ABCDEFGHIJKLMNOP!");
 }
 

@@ -40,7 +40,6 @@ struct Receiver : ::testing::Test {
                                              std::to_string(length)), ZCRCW)});
     }
     Bytes Data(uint32_t pos, const Bytes& d) { return Cat({Bin32(ZDATA, pos), Sub32(d, ZCRCE)}); }
-    std::vector<Frame> Sent() { return ReadFrames(line.Take()); }
 };
 
 Bytes Pattern(size_t n, uint8_t seed = 1)
@@ -59,18 +58,12 @@ TEST_F(Receiver, ReceivesABatchInEveryFrameKind)
     Feed(Hex(ZRQINIT));
     EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRINIT});
     Feed(Offer("a.bin", 3000));
-    auto sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, ZRPOS);
-    EXPECT_EQ(sent[0].pos, 0u);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZRPOS, 0}}));
     // CRC-32 frames, with ZCRCG, ZCRCQ (acknowledged) and ZCRCE.
     Bytes p1(a.begin(), a.begin() + 1024), p2(a.begin() + 1024, a.begin() + 2048),
         p3(a.begin() + 2048, a.end());
     Feed(Cat({Bin32(ZDATA, 0), Sub32(p1, ZCRCG), Sub32(p2, ZCRCQ), Sub32(p3, ZCRCE)}));
-    sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, ZACK);
-    EXPECT_EQ(sent[0].pos, 2048u);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZACK, 2048}}));
     Feed(Hex(ZEOF, 3000));
     EXPECT_EQ(Types(line.Take()), std::vector<int>{ZRINIT});
     // CRC-16 frames ('A' headers) with ZCRCW.
@@ -135,10 +128,7 @@ TEST_F(Receiver, AfterAskingForAPositionOnlyItsZdataCounts)
     Bytes bad = Sub32(part(1024, 1024), ZCRCG);
     bad[10] ^= 0x01;
     Feed(Cat({Bin32(ZDATA, 0), Sub32(part(0, 1024), ZCRCG), bad}));
-    auto sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, ZRPOS);
-    EXPECT_EQ(sent[0].pos, 1024u);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZRPOS, 1024}}));
     EXPECT_EQ(label.texts.back(), "CRC Error...");
     // What the sender streamed before it saw our ZRPOS (the rest of its frame, a restart
     // our ZRPOS has not reached, a damaged header, the ZEOF) is neither answered nor
@@ -155,10 +145,7 @@ TEST_F(Receiver, AfterAskingForAPositionOnlyItsZdataCounts)
     // Only our own time-out asks again.
     clock.now += 11000;
     EXPECT_EQ(zm.CheckTimeout(), 0);
-    sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, ZRPOS);
-    EXPECT_EQ(sent[0].pos, 1024u);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZRPOS, 1024}}));
     Feed(Cat({Data(1024, part(1024, 3072)), Hex(ZEOF, 4096), Hex(ZFIN)}));
     EXPECT_EQ(zm.Status(), ZModemRunning);
     EXPECT_EQ(files.files["down\\a.bin"], a);
@@ -185,10 +172,7 @@ TEST_F(Receiver, SenderOutOfStepMidFileGetsThePosition)
         Feed(Cat({Offer("a.bin", 4096), Data(0, Pattern(1024))}));
         line.Take();
         Feed(r.in);
-        auto sent = Sent();
-        ASSERT_EQ(sent.size(), 1u);
-        EXPECT_EQ(sent[0].type, ZRPOS);
-        EXPECT_EQ(sent[0].pos, 1024u);
+        EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZRPOS, 1024}}));
         EXPECT_EQ(files.files["down\\a.bin"], Pattern(1024));
     }
     EXPECT_EQ(label.texts.back(), "Garbled Header...");
@@ -225,9 +209,7 @@ TEST_F(Receiver, OverlongSubpacketIsADamagedOne)
     line.Take();
     Feed(Bin32(ZDATA, 0));
     Feed(Bytes(IDravelZModem::MaxSubpacket + 10, 'A'));
-    auto sent = Sent();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent[0].type, ZRPOS);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZRPOS, 0}}));
     EXPECT_EQ(zm.Status(), ZModemCrcError);
     EXPECT_TRUE(files.files["down\\a.bin"].empty());
 }
@@ -261,10 +243,7 @@ TEST_F(Receiver, ExistingFilesAreResumedOnlyWhenAskedAndShorter)
         zm.SetImagePack(r.imagePack);
         line.Take();
         Feed(Offer("a.bin", 3000, r.zf0));
-        auto sent = Sent();
-        ASSERT_EQ(sent.size(), 1u);
-        EXPECT_EQ(sent[0].type, ZRPOS);
-        EXPECT_EQ(sent[0].pos, r.zrpos);
+        EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZRPOS, r.zrpos}}));
         EXPECT_EQ(zm.FileName(), r.storedAs);
         Feed(Cat({Data(r.zrpos, Bytes(a.begin() + r.zrpos, a.end())), Hex(ZEOF, 3000), Hex(ZFIN)}));
         EXPECT_EQ(zm.Status(), ZModemRunning);
@@ -317,10 +296,7 @@ TEST_F(Receiver, AttentionStringFromZsinitPrecedesEveryZrpos)
 {
     Bytes attn = {0x03, 0x0A, 0x00};
     Feed(Cat({Hex(ZSINIT), Sub16(attn, ZCRCW)}));
-    auto sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, ZACK);
-    EXPECT_EQ(sent[0].pos, 1u);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZACK, 1}}));
     Feed(Offer("a.bin", 100));
     line.Take();
     Bytes bad = Sub32(Pattern(50), ZCRCE);
@@ -364,10 +340,7 @@ TEST_F(Receiver, StreamedDataIsWrittenInLargePiecesAndBeforeEveryAnswer)
     EXPECT_EQ(zm.Position(), 40u * 1024);
     // What a ZCRCQ acknowledges is in the file when the ZACK goes.
     Feed(sub(40, ZCRCQ));
-    auto sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].type, ZACK);
-    EXPECT_EQ(sent[0].pos, 41u * 1024);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZACK, 41u * 1024}}));
     EXPECT_EQ(file.size(), 41u * 1024);
     // The periodic time-out check writes what waits, without a word to the sender.
     Feed(sub(41, ZCRCG));
@@ -407,9 +380,7 @@ TEST_F(Receiver, WhatCameInWholeIsKeptWhenTheTransferBreaks)
     zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
     line.Take();
     Feed(Offer("a.bin", 5000, ZCRECOV));
-    auto sent = Sent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].pos, 3072u);
+    EXPECT_EQ(Headers(line.Take()), (Hdrs{{ZRPOS, 3072}}));
     Feed(Cat({Data(3072, Bytes(a.begin() + 3072, a.end())), Hex(ZEOF, 5000), Hex(ZFIN)}));
     EXPECT_EQ(zm.Status(), ZModemRunning);
     EXPECT_EQ(files.files["down\\a.bin"], a);

@@ -182,7 +182,8 @@ inline Bytes Cat(std::initializer_list<Bytes> parts)
     return r;
 }
 
-// Reads frames out of what the engine sent: headers (hex or binary) and data subpackets.
+// Reads frames out of what the engine sent: headers (hex or binary, which the engine
+// always sends with CRC-32) and data subpackets, with whether a subpacket's CRC holds.
 struct Frame {
     bool header = false;
     uint8_t kind = 0, type = 0;
@@ -192,18 +193,15 @@ struct Frame {
     bool crcOk = false;
 };
 
-inline std::vector<Frame> ReadFrames(const Bytes& s, bool winsock = false)
+inline std::vector<Frame> ReadFrames(const Bytes& s)
 {
     std::vector<Frame> frames;
     size_t i = 0;
-    auto next = [&](bool& isEnd) -> int {
+    bool isEnd = false;
+    auto next = [&]() -> int {
         isEnd = false;
         while (i < s.size()) {
             uint8_t c = s[i++];
-            if (winsock && c == 0xFF && i < s.size() && s[i] == 0xFF) {
-                ++i;
-                return 0xFF;
-            }
             if (c == XON || c == XOFF)
                 continue;
             if (c != ZDLE)
@@ -211,43 +209,30 @@ inline std::vector<Frame> ReadFrames(const Bytes& s, bool winsock = false)
             if (i >= s.size())
                 return -1;
             c = s[i++];
-            if (c >= ZCRCE && c <= ZCRCW) {
-                isEnd = true;
-                return c;
-            }
-            if (c == ZRUB0)
-                return 0x7F;
-            if (c == ZRUB1)
-                return 0xFF;
-            return c ^ 0x40;
+            isEnd = c >= ZCRCE && c <= ZCRCW;
+            return isEnd ? c : c == ZRUB0 ? 0x7F : c == ZRUB1 ? 0xFF : c ^ 0x40;
         }
         return -1;
     };
+    auto take = [&](Bytes& into, size_t n) {
+        for (int c; into.size() < n && (c = next()) >= 0;)
+            into.push_back(uint8_t(c));
+    };
     bool dataFollows = false;
-    bool crc32 = false;
     while (i < s.size()) {
         if (dataFollows) {
             Frame f;
-            bool isEnd = false;
             int v;
-            while ((v = next(isEnd)) >= 0 && !isEnd)
+            while ((v = next()) >= 0 && !isEnd)
                 f.data.push_back(uint8_t(v));
             if (v < 0)
                 break;
             f.end = uint8_t(v);
             Bytes crc;
-            for (int k = 0; k < (crc32 ? 4 : 2); ++k) {
-                int c = next(isEnd);
-                if (c < 0)
-                    break;
-                crc.push_back(uint8_t(c));
-            }
+            take(crc, 4);
             Bytes all = f.data;
             all.push_back(f.end);
-            if (crc32 && crc.size() == 4)
-                f.crcOk = Crc32Of(all.data(), all.size()) == LoadPosition(crc.data());
-            else if (!crc32 && crc.size() == 2)
-                f.crcOk = Crc16Of(all.data(), all.size()) == (crc[0] << 8 | crc[1]);
+            f.crcOk = crc.size() == 4 && Crc32Of(all.data(), all.size()) == LoadPosition(crc.data());
             frames.push_back(f);
             dataFollows = f.end == ZCRCG || f.end == ZCRCQ;
             continue;
@@ -260,48 +245,47 @@ inline std::vector<Frame> ReadFrames(const Bytes& s, bool winsock = false)
             ++i;
         if (i + 1 >= s.size() || s[i] != ZDLE)
             continue;
-        uint8_t kind = s[i + 1];
-        i += 2;
         Frame f;
         f.header = true;
-        f.kind = kind;
+        f.kind = s[i + 1];
+        i += 2;
         Bytes h;
-        if (kind == ZHEX) {
-            for (int k = 0; k < 7 && i + 1 < s.size(); ++k, i += 2) {
-                auto hv = [](uint8_t c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+        if (f.kind == ZHEX) {
+            auto hv = [](uint8_t c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+            for (; h.size() < 5 && i + 1 < s.size(); i += 2)
                 h.push_back(uint8_t(hv(s[i]) << 4 | hv(s[i + 1])));
-            }
-            f.crcOk = h.size() == 7 && Crc16Of(h.data(), 5) == (h[5] << 8 | h[6]);
         } else {
-            bool isEnd;
-            for (int k = 0; k < (kind == ZBIN32 ? 9 : 7); ++k) {
-                int c = next(isEnd);
-                if (c < 0)
-                    break;
-                h.push_back(uint8_t(c));
-            }
-            if (kind == ZBIN32 && h.size() == 9)
-                f.crcOk = Crc32Of(h.data(), 5) == LoadPosition(h.data() + 5);
+            take(h, 9);
         }
         if (h.size() < 5)
             break;
         f.type = h[0];
         f.pos = LoadPosition(h.data() + 1);
         frames.push_back(f);
-        crc32 = kind == ZBIN32;
-        dataFollows = kind != ZHEX && (f.type == ZFILE || f.type == ZDATA || f.type == ZSINIT);
+        dataFollows = f.kind != ZHEX && (f.type == ZFILE || f.type == ZDATA || f.type == ZSINIT);
     }
     return frames;
 }
 
 // Header types in order, for compact assertions.
-inline std::vector<int> Types(const Bytes& s, bool winsock = false)
+inline std::vector<int> Types(const Bytes& s)
 {
     std::vector<int> t;
-    for (const Frame& f : ReadFrames(s, winsock))
+    for (const Frame& f : ReadFrames(s))
         if (f.header)
             t.push_back(f.type);
     return t;
+}
+
+// Header types with their positions.
+using Hdrs = std::vector<std::pair<int, uint32_t>>;
+inline Hdrs Headers(const Bytes& s)
+{
+    Hdrs h;
+    for (const Frame& f : ReadFrames(s))
+        if (f.header)
+            h.emplace_back(f.type, f.pos);
+    return h;
 }
 
 }  // namespace zmtest
