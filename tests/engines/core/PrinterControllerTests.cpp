@@ -71,19 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PrintCase{"StillOpenWithoutTerminator", {"data\x1B[4"}, "data", ""}),
     [](const testing::TestParamInfo<PrintCase>& info) { return std::string(info.param.name); });
 
-TEST(PrinterController, TemporaryFileIsPrintedAndDeletedAtTheEnd) {
-    FakePrinterOutlet outlet2;
-    PrinterController pc2(outlet2);
-    ASSERT_TRUE(pc2.Start(PrinterController::kTemporaryFile, "ignored"));
-    EXPECT_FALSE(pc2.Byte('p'));
-    FeedBlocks(pc2, {"age\x1B[4", "i"});
-    EXPECT_FALSE(pc2.IsOpen());
-    const std::string name = "C:\\TEMP\\Q2@1.tmp";
-    EXPECT_EQ(outlet2.log, (std::vector<std::string>{"close " + name, "print " + name + ": page",
-                                                     "delete " + name}));
-    EXPECT_TRUE(outlet2.files.empty());
-}
-
 TEST(PrinterController, StartNeedsAModeAndAFileWithoutQuotes) {
     FakePrinterOutlet outlet;
     PrinterController pc(outlet);

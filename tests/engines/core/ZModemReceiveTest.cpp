@@ -25,6 +25,12 @@ struct Receiver : ::testing::Test {
         zm.SendZRINIT();
         line.Take();
     }
+    // A new transfer into an empty folder.
+    void Restart()
+    {
+        files.files.clear();
+        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+    }
     int Feed(const Bytes& b)
     {
         for (size_t i = 0; i < b.size(); ++i)
@@ -167,8 +173,7 @@ TEST_F(Receiver, SenderOutOfStepMidFileGetsThePosition)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        files.files.clear();
-        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        Restart();
         Feed(Cat({Offer("a.bin", 4096), Data(0, Pattern(1024))}));
         line.Take();
         Feed(r.in);
@@ -368,8 +373,7 @@ TEST_F(Receiver, WhatCameInWholeIsKeptWhenTheTransferBreaks)
     const Bytes a = Pattern(5000);
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        files.files.clear();
-        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        Restart();
         Feed(Cat({Offer("a.bin", 5000), Bin32(ZDATA, 0), Sub32(Bytes(a.begin(), a.begin() + 1024), ZCRCG),
                   Sub32(Bytes(a.begin() + 1024, a.begin() + 3072), ZCRCG), Bytes(a.begin() + 3072, a.begin() + 3100)}));
         r.brk();
@@ -402,8 +406,7 @@ TEST_F(Receiver, RefusedWriteAbortsAndNothingIsWrittenAfterIt)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        files.files.clear();
-        zm.Start(&line, IDravelZModem::DirectionReceive, "down", "");
+        Restart();
         Feed(Cat({Offer("a.bin", 5000), Bin32(ZDATA, 0), Sub32(Pattern(2048), ZCRCG)}));
         line.Take();
         files.failWrites = true;

@@ -38,6 +38,14 @@ struct Sender : ::testing::Test {
             zm.ProcessByte(c);
     }
     Bytes Zrinit(uint8_t zf0 = 0x27) { return Hex(ZRINIT, uint32_t(zf0) << 24); }
+    // Offered, asked for the start: the next tick sends data.
+    void Streaming(size_t size, Bytes content = {}, uint8_t zf0 = 0x27)
+    {
+        Begin(size, content);
+        Feed(Zrinit(zf0));
+        Feed(Hex(ZRPOS, 0));
+        line.Take();
+    }
 };
 
 }  // namespace
@@ -68,10 +76,7 @@ TEST_F(Sender, StartsWithZrqinitAndOffersTheFile)
 TEST_F(Sender, PacesOneBlockPerTickAndOnlyWithRoom)
 {
     const Bytes content = Pattern(5000);
-    Begin(5000, content);
-    Feed(Zrinit());
-    line.Take();
-    Feed(Hex(ZRPOS, 0));
+    Streaming(5000, content);
     EXPECT_TRUE(timer.enabled);
     line.free = 2048;
     timer.Tick();
@@ -122,9 +127,7 @@ TEST_F(Sender, PacesOneBlockPerTickAndOnlyWithRoom)
 TEST_F(Sender, ZrposWhileStreamingResumesBehindAnAcknowledgedBlock)
 {
     const Bytes content = Pattern(8192);
-    Begin(8192, content);
-    Feed(Zrinit());
-    Feed(Hex(ZRPOS, 0));
+    Streaming(8192, content);
     timer.Tick();
     Feed(Hex(ZACK, 1024));
     for (int i = 0; i < 3; ++i)
@@ -169,9 +172,7 @@ TEST_F(Sender, ZrposWhileStreamingResumesBehindAnAcknowledgedBlock)
 
 TEST_F(Sender, ClosingExchangeSurvivesLostAnswers)
 {
-    Begin(100);
-    Feed(Zrinit());
-    Feed(Hex(ZRPOS, 0));
+    Streaming(100);
     timer.Tick();  // the whole file, its ZEOF
     line.Take();
     Feed(Zrinit());
@@ -190,10 +191,7 @@ TEST_F(Sender, ClosingExchangeSurvivesLostAnswers)
 TEST_F(Sender, WorstCaseTickWaitsForRoomInsteadOfBreakingAFrame)
 {
     // Every byte needs escaping: a tick is about 2,100 bytes.
-    Begin(1024, Bytes(1024, 0x18));
-    Feed(Zrinit(0x27 | ESCCTL));
-    Feed(Hex(ZRPOS, 0));
-    line.Take();
+    Streaming(1024, Bytes(1024, 0x18), 0x27 | ESCCTL);
     line.free = 2060;  // more than 2048, less than the tick
     timer.Tick();
     EXPECT_TRUE(line.out.empty());
@@ -205,9 +203,7 @@ TEST_F(Sender, WorstCaseTickWaitsForRoomInsteadOfBreakingAFrame)
     EXPECT_EQ(frames[1].data, Bytes(1024, 0x18));
     EXPECT_EQ(frames[2].type, ZEOF);
     // A write the line refuses ends the transfer with a status.
-    Begin(3000);
-    Feed(Zrinit());
-    Feed(Hex(ZRPOS, 0));
+    Streaming(3000);
     line.refuse = true;
     timer.Tick();
     EXPECT_EQ(zm.Status(), ZModemSendFailed);
@@ -290,9 +286,7 @@ TEST_F(Sender, MissingFileAndClosedLine)
     files.files.clear();
     Feed(Zrinit());
     EXPECT_EQ(zm.Status(), ZModemOpenFailed);
-    Begin(5000);
-    Feed(Zrinit());
-    Feed(Hex(ZRPOS, 0));
+    Streaming(5000);
     line.open = false;
     timer.Tick();
     EXPECT_FALSE(timer.enabled);
