@@ -4,18 +4,14 @@
 #include "engines/core/DravelTerminal.h"
 
 #include <cstdint>
-#include <vector>
 
 // A telnet object that understands just enough: IAC IAC is data, IAC WILL/DO x is a
 // three-byte command, anything else after IAC is a two-byte command.
 struct FakeTelnet : TerminalTelnetHandler, TerminalTelnetHost {
     int modeBefore = -1, returnMode = 3, state = 0;
-    std::vector<uint8_t> commands;
-    int syncs = 0;
     bool present = true;
     TerminalTelnetHandler* SyncTelnet(int, int) override
     {
-        ++syncs;
         return present ? this : nullptr;
     }
     void BeginTelnetCommand(int mode) override
@@ -26,7 +22,6 @@ struct FakeTelnet : TerminalTelnetHandler, TerminalTelnetHost {
     }
     int ProcessTelnetCommand(uint8_t b) override
     {
-        commands.push_back(b);
         if (state == 0 && b == 0xFF) {
             returnMode = modeBefore;
             return 0;

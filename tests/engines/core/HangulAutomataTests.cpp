@@ -76,8 +76,9 @@ void RunTable(const std::vector<KeyCase>& cases) {
     }
 }
 
-TEST(HangulAutomata, TwoSetSequences) {
+TEST(HangulAutomata, KeySequences) {
     RunTable({
+        // Two-set.
         // The random keys of the oracle do not reach ㄺ before a vowel.
         {"compound final splits", 1, "fkfrk", "랄", "가"},
         {"Caps Lock inverts the case", 1, "RKS", "", "간", true},
@@ -87,11 +88,7 @@ TEST(HangulAutomata, TwoSetSequences) {
         {"vowel then consonant", 1, "kr", "ㅏ", "ㄱ"},
         {"vowel then syllable", 1, "krk", "ㅏ", "가"},
         {"compound vowel then syllable", 1, "hkrk", "ㅘ", "가"},
-    });
-}
-
-TEST(HangulAutomata, ThreeSetSequences) {
-    RunTable({
+        // Three-set.
         {"final layout Caps Lock", 3, "KF", "", "가", true},
         // Lone finals and a vowel with a lone final go out as their jamo.
         {"lone final", 3, "s ", "ㄴ ", ""},
@@ -99,11 +96,7 @@ TEST(HangulAutomata, ThreeSetSequences) {
         {"vowel with lone final", 3, "fs ", "ㅏㄴ ", ""},
         {"initial then final", 3, "ks", "ㄱ", "ㄴ"},
         {"final after a final", 3, "kfss", "간", "ㄴ"},
-    });
-}
-
-TEST(HangulAutomata, BackspaceAndModes) {
-    RunTable({
+        // Backspace and the mode keys.
         {"lone vowel back to nothing", 3, "f\\bk", "", "ㄱ"},
         {"3-set compound final", 2, "kfwx\\b", "", "갈"},
         {"3-set lone final", 3, "s\\b\\b", "\b", ""},
