@@ -121,93 +121,88 @@ Bytes Noise(size_t n, uint32_t seed) {
     return b;
 }
 
-class Transfer : public Win32Loop {
-protected:
-    void Run() {
-        ScratchFolder up, down;
-        const Bytes data = Noise(100000, 7);
-        const std::string name = "every byte.bin";
-        {
-            TWin32FileStore files;
-            const int h = files.Create(up / name);
-            ASSERT_GE(h, 0);
-            ASSERT_TRUE(files.Write(h, data.data(), static_cast<uint32_t>(data.size())));
-        }
-
-        // Declared last, the engines go first: before the timer and the files they use.
-        TWin32FileStore senderFiles, receiverFiles;
-        TWin32Clock clock;
-        TWin32PumpTimer pump;
-        zmtest::FakeLine toReceiver, toSender;
-        toReceiver.winsock = toSender.winsock = true;  // a telnet line
-        std::vector<std::string> sent, received;
-        TFunctionStatusOutlet sentLabel([&](const std::string& t) { sent.push_back(t); });
-        TFunctionStatusOutlet receivedLabel([&](const std::string& t) { received.push_back(t); });
-        IDravelZModem sender, receiver;
-
-        receiver.SetFileStore(&receiverFiles);
-        receiver.SetClock(&clock);
-        receiver.SetStatusLabel(&receivedLabel);
-        receiver.Start(&toSender, IDravelZModem::DirectionReceive, down.Path(), "");
-        receiver.SendZRINIT();
-
-        sender.SetFileStore(&senderFiles);
-        sender.SetClock(&clock);
-        sender.SetStatusLabel(&sentLabel);
-        sender.Start(&toReceiver, IDravelZModem::DirectionSend, up.Path(), name);
-        sender.StartSender(&pump);
-        EXPECT_EQ(pump.Interval(), 100u);
-        EXPECT_FALSE(pump.Enabled());
-        // One block per tick as in the program, without waiting out 300 ticks of 100 ms.
-        pump.SetInterval(1);
-
-        auto deliver = [](zmtest::FakeLine& line, IDravelZModem& to) {
-            for (uint8_t c : line.Take()) to.ProcessByte(c);
-        };
-        const bool done = RunUntil([&] {
-            while (!toReceiver.out.empty() || !toSender.out.empty()) {
-                deliver(toReceiver, receiver);
-                deliver(toSender, sender);
-            }
-            sender.CheckTimeout();
-            receiver.CheckTimeout();
-            return sender.State() == IDravelZModem::StateFinished &&
-                   receiver.State() == IDravelZModem::StateFinished;
-        });
-        ASSERT_TRUE(done) << "sender state " << int(sender.State()) << " status " << sender.Status()
-                          << ", receiver state " << int(receiver.State()) << " status "
-                          << receiver.Status();
-        EXPECT_FALSE(pump.Enabled());
-
-        sender.ShowStatus();
-        receiver.ShowStatus();
-        EXPECT_EQ(sender.Status(), ZModemRunning);
-        EXPECT_EQ(receiver.Status(), ZModemRunning);
-        ASSERT_FALSE(sent.empty());
-        ASSERT_FALSE(received.empty());
-        EXPECT_EQ(sent.back(), "Upload... OK");
-        EXPECT_EQ(received.back(), "Download... OK");
-        EXPECT_EQ(receiver.BytesTransferred(), static_cast<int64_t>(data.size()));
-        EXPECT_EQ(senderFiles.OpenCount(), 0u);
-        EXPECT_EQ(receiverFiles.OpenCount(), 0u);
-
-        TWin32FileStore files;
-        const int h = files.OpenExisting(down / name, false);
-        ASSERT_GE(h, 0);
-        Bytes got(data.size() + 1);
-        int32_t n = files.Read(h, got.data(), static_cast<uint32_t>(got.size()));
-        ASSERT_EQ(n, static_cast<int32_t>(data.size()));
-        got.resize(data.size());
-        EXPECT_TRUE(got == data) << "the received file differs";
-        files.Close(h);
-        EXPECT_TRUE(errors.empty());
-    }
-};
+using Transfer = Win32Loop;
 
 }  // namespace
 
 // Over a telnet line, where 0xFF travels doubled as well (the engine's escaping on either
 // kind of line is its own tests').
 TEST_F(Transfer, FileWithEveryByteValueArrivesIntactOverATelnetLine) {
-    Run();
+    ScratchFolder up, down;
+    const Bytes data = Noise(100000, 7);
+    const std::string name = "every byte.bin";
+    {
+        TWin32FileStore files;
+        const int h = files.Create(up / name);
+        ASSERT_GE(h, 0);
+        ASSERT_TRUE(files.Write(h, data.data(), static_cast<uint32_t>(data.size())));
+    }
+
+    // Declared last, the engines go first: before the timer and the files they use.
+    TWin32FileStore senderFiles, receiverFiles;
+    TWin32Clock clock;
+    TWin32PumpTimer pump;
+    zmtest::FakeLine toReceiver, toSender;
+    toReceiver.winsock = toSender.winsock = true;  // a telnet line
+    std::vector<std::string> sent, received;
+    TFunctionStatusOutlet sentLabel([&](const std::string& t) { sent.push_back(t); });
+    TFunctionStatusOutlet receivedLabel([&](const std::string& t) { received.push_back(t); });
+    IDravelZModem sender, receiver;
+
+    receiver.SetFileStore(&receiverFiles);
+    receiver.SetClock(&clock);
+    receiver.SetStatusLabel(&receivedLabel);
+    receiver.Start(&toSender, IDravelZModem::DirectionReceive, down.Path(), "");
+    receiver.SendZRINIT();
+
+    sender.SetFileStore(&senderFiles);
+    sender.SetClock(&clock);
+    sender.SetStatusLabel(&sentLabel);
+    sender.Start(&toReceiver, IDravelZModem::DirectionSend, up.Path(), name);
+    sender.StartSender(&pump);
+    EXPECT_EQ(pump.Interval(), 100u);
+    EXPECT_FALSE(pump.Enabled());
+    // One block per tick as in the program, without waiting out 300 ticks of 100 ms.
+    pump.SetInterval(1);
+
+    auto deliver = [](zmtest::FakeLine& line, IDravelZModem& to) {
+        for (uint8_t c : line.Take()) to.ProcessByte(c);
+    };
+    const bool done = RunUntil([&] {
+        while (!toReceiver.out.empty() || !toSender.out.empty()) {
+            deliver(toReceiver, receiver);
+            deliver(toSender, sender);
+        }
+        sender.CheckTimeout();
+        receiver.CheckTimeout();
+        return sender.State() == IDravelZModem::StateFinished &&
+               receiver.State() == IDravelZModem::StateFinished;
+    });
+    ASSERT_TRUE(done) << "sender state " << int(sender.State()) << " status " << sender.Status()
+                      << ", receiver state " << int(receiver.State()) << " status "
+                      << receiver.Status();
+    EXPECT_FALSE(pump.Enabled());
+
+    sender.ShowStatus();
+    receiver.ShowStatus();
+    EXPECT_EQ(sender.Status(), ZModemRunning);
+    EXPECT_EQ(receiver.Status(), ZModemRunning);
+    ASSERT_FALSE(sent.empty());
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ(sent.back(), "Upload... OK");
+    EXPECT_EQ(received.back(), "Download... OK");
+    EXPECT_EQ(receiver.BytesTransferred(), static_cast<int64_t>(data.size()));
+    EXPECT_EQ(senderFiles.OpenCount(), 0u);
+    EXPECT_EQ(receiverFiles.OpenCount(), 0u);
+
+    TWin32FileStore files;
+    const int h = files.OpenExisting(down / name, false);
+    ASSERT_GE(h, 0);
+    Bytes got(data.size() + 1);
+    int32_t n = files.Read(h, got.data(), static_cast<uint32_t>(got.size()));
+    ASSERT_EQ(n, static_cast<int32_t>(data.size()));
+    got.resize(data.size());
+    EXPECT_TRUE(got == data) << "the received file differs";
+    files.Close(h);
+    EXPECT_TRUE(errors.empty());
 }
