@@ -326,8 +326,14 @@ void IDravelZModem::PeerCancelled()
 int IDravelZModem::ProcessByte(uint8_t b)
 {
     if (state_ == StateFinished) {
+        // The sender's closing "OO" is ours; on a telnet line so is a command the server
+        // puts before it (a Data Mark when the sender's side flushed its line).
         if (b == 'O')
             return 1;
+        if (winsock_ && (b == 0xFF || ffPair_)) {
+            ffPair_ = b == 0xFF && !ffPair_;
+            return 1;
+        }
         Cleanup();
         return 0;
     }
