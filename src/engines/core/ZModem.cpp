@@ -298,7 +298,8 @@ void IDravelZModem::Fail(int16_t status)
 
 void IDravelZModem::Abort()
 {
-    if (status_ == ZModemRunning)
+    // A damaged block or header that the transfer was recovering from is no failure.
+    if (status_ == ZModemRunning || status_ == ZModemCrcError || status_ == ZModemGarbledHeader)
         status_ = ZModemCancelled;
     SetTimer(false);
     state_ = StateAborted;

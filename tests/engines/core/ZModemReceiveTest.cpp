@@ -314,6 +314,9 @@ TEST_F(Receiver, AttentionStringFromZsinitPrecedesEveryZrpos)
     ASSERT_GE(out.size(), 3u);
     EXPECT_EQ(Bytes(out.begin(), out.begin() + 2), (Bytes{0x03, 0x0A}));
     EXPECT_EQ(Types(out), std::vector<int>{ZRPOS});
+    // The user cancels while the sender comes back: a cancel, not the CRC error.
+    zm.Abort();
+    EXPECT_EQ(zm.Status(), ZModemCancelled);
 }
 
 TEST_F(Receiver, ElevenIdlePeriodsTimeOutAcrossTheClockWrap)
