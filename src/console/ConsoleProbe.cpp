@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -40,13 +41,57 @@ public:
         put("paintBoxTop", origin.y);
         put("paintBoxWidth", f.MAIN_PB_Console->Width());
         put("paintBoxHeight", f.MAIN_PB_Console->Height());
+        put("transferRunning", f.TransferRunning);
+        put("uploadDirection", f.UploadDirection);
+        put("zmodemTrigger", f.ZModemTrigger);
+        put("zmodemPanel", f.MAIN_SCROLLBOX_ZModem->Visible());
+        put("zmodemStatus", f.MAIN_PANEL_ZModemStatus->Caption());
+        put("zmodemDirectory", f.MAIN_ZLABEL_Directory->Hint());
+        put("zmodemFileName", f.MAIN_ZLABEL_FileName->Caption());
+        put("zmodemFileSize", f.MAIN_ZLABEL_FileSize->Caption());
+        put("zmodemBytes", f.MAIN_ZLABEL_RecvedBytes->Caption());
+        put("zmodemBytesTitle", f.MAIN_ZLABEL_RcvdSentBytes->Caption());
+        put("zmodemCurrentGauge", f.MAIN_ZCurrentGauge->Progress());
+        put("zmodemCancelPending", f.ZCancel.Pending());
+        put("autoDisconnect", f.MAIN_ZCB_AutoDisconnect->Checked());
         put("lineCount", s.LineCount());
         for (int i = 0; i < s.LineCount(); ++i)
             out << "line=" << Hex(s.Text(i)) << ' ' << s.Foreground(i) << ' ' << s.Background(i) << '\n';
         return out.str();
     }
 
+    // A click of the named control or menu item, as the user's (a check box toggles).
+    static bool Click(TConsoleForm& f, const std::string& name) {
+        TComponent* c = f.FindComponent(name);
+        if (auto* box = dynamic_cast<TCheckBox*>(c)) {
+            box->SetChecked(!box->Checked());
+        } else if (auto* control = dynamic_cast<TControl*>(c)) {
+            control->Click();
+        } else if (auto* item = dynamic_cast<TMenuItem*>(c)) {
+            item->Click();
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // The transfer engine's clock runs `scale` times as fast from now on (its time-outs
+    // come sooner).
+    static void SetClockScale(TConsoleForm& f, int scale) {
+        static ScaledClock clock;
+        clock.base = GetTickCount();
+        clock.scale = scale;
+        f.FZModemClock = &clock;
+        if (f.ZModemEngine) f.ZModemEngine->SetClock(&clock);
+    }
+
 private:
+    struct ScaledClock : quiro::engines::Clock {
+        uint32_t base = 0;
+        int scale = 1;
+        uint32_t NowMs() override { return base + (GetTickCount() - base) * uint32_t(scale); }
+    };
+
     static std::string Hex(const std::string& bytes) {
         static const char digits[] = "0123456789ABCDEF";
         std::string hex;
@@ -83,6 +128,13 @@ void InstallConsoleProbe() {
             return true;
         case ConsoleProbeSend:
             ConsoleForm->SendString(text);
+            m.Result = 1;
+            return true;
+        case ConsoleProbeClick:
+            m.Result = TConsoleProbe::Click(*ConsoleForm, text) ? 1 : 0;
+            return true;
+        case ConsoleProbeClockScale:
+            TConsoleProbe::SetClockScale(*ConsoleForm, std::atoi(text.c_str()));
             m.Result = 1;
             return true;
         default:

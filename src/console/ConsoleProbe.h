@@ -6,7 +6,11 @@
 //                        place on the screen), then one "line=" per screen-model line: the
 //                        text as hex, the foreground letters, the background letters;
 //   ConsoleProbeConnect  the data is put into the address box and Connect is clicked;
-//   ConsoleProbeSend     the data goes to the host through the send routine.
+//   ConsoleProbeSend     the data goes to the host through the send routine;
+//   ConsoleProbeClick    the data names a control or menu item of the main window: it is
+//                        clicked as by the user (a check box toggles);
+//   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
+//                        many times as fast from now on.
 #pragma once
 
 #include <cstdint>
@@ -14,5 +18,7 @@
 inline constexpr uintptr_t ConsoleProbeDump = 0x51325044;     // "Q2PD"
 inline constexpr uintptr_t ConsoleProbeConnect = 0x51325043;  // "Q2PC"
 inline constexpr uintptr_t ConsoleProbeSend = 0x51325053;     // "Q2PS"
+inline constexpr uintptr_t ConsoleProbeClick = 0x5132504B;    // "Q2PK"
+inline constexpr uintptr_t ConsoleProbeClockScale = 0x5132505A;  // "Q2PZ"
 
 void InstallConsoleProbe();

@@ -78,6 +78,7 @@ void TConsoleForm::WireEvents() {
     MAIN_CommPort->SetOnTriggerData(
         [this](TComponent*, uint16_t handle) { MAIN_CommPortTriggerData(handle); });
     MAIN_CommPort->SetOnTriggerOutbuffFree([this](TComponent*) { MAIN_CommPortTriggerOutbuffFree(); });
+    WireZModemEvents();
     MAIN_DNS_Socket->OnNameResolved = [this](TComponent*) { MAIN_DNS_SocketNameResolved(); };
     MAIN_DNS_Socket->OnNameLookupFailed = [this](TComponent*) { MAIN_DNS_SocketNameLookupFailed(); };
 

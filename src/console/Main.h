@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@
 #include "console/core/TelnetRoad.h"
 #include "console/core/ZModemProgress.h"
 #include "engines/PrintFileOutlet.h"
+#include "engines/Win32FileStore.h"
+#include "engines/Win32ZModemLinks.h"
 #include "engines/core/DravelHanguel.h"
 #include "engines/core/DravelTerminal.h"
 #include "engines/core/ScreenModel.h"
@@ -216,10 +219,26 @@ public:
     // ---- ZModem (MainZModem.cpp) ----
     void ArmZModemTrigger();
     void DisarmZModemTrigger();
+    // Start a transfer as they stand (the receive road, the data trigger). The file dialog
+    // of an upload opens once the caller has returned.
     void StartZModemDownload();
     void StartZModemUpload();
+    // The menu's and the keys' starts (Ctrl+PgUp, Ctrl+PgDn): only while connected, with
+    // no transfer running and no picture awaited.
+    void MAIN_PMENU_StartZModemUploadClick();
+    void MAIN_PMENU_StartZModemDownloadClick();
+    void UpdateTransferProgress();
+    // Ends the transfer: panel, title, trigger, report (the finish box opens once the
+    // caller has returned), engine and timers freed.
     void ZModemFinished();
+    // Frees the engine and its timers; a transfer still running is ended first.
     void FreeZModemTimers();
+    void MAIN_BTN_ZCancelClick();
+    void MAIN_TIMER_ZCancelTimer();
+    void MAIN_ZBTN_OpenDirClick();
+    int UploadDirection = 0;  // 1 while an upload runs
+    std::unique_ptr<TTimer> ProgressTimer;          // 700 ms: UpdateTransferProgress
+    std::unique_ptr<TWin32PumpTimer> SenderTimer;   // the engine's sending pump
 
     // ---- In-band pictures (MainImagePack.cpp) ----
     // Whether pictures can be shown (the viewer exists in this version).
@@ -228,6 +247,8 @@ public:
     void StartImagePack();
     // A received block while a picture arrives.
     void ImagePackStep(const uint8_t* data, size_t length);
+    // A picture downloaded by ZModem (the file is deleted once this returns).
+    void ShowDownloadedPicture(const std::string& path);
 
     // ---- Telephone and serial roads (MainLines.cpp) ----
     // Before a call: false when no telephony device can be used (the connection does not start).
@@ -261,6 +282,16 @@ private:
     void ArmOutputFree();
     void ImageAnnouncement();
     uint8_t* ReceiveBlock(uint16_t count);
+    // ZModem (MainZModem.cpp)
+    void WireZModemEvents();
+    void PrepareZModemEngine(bool sender);
+    void PostZModemStep(int step);
+    void AskForUploadFile();
+    void ShowFinishBox();
+    void RefuseUpload();
+    void FocusConsole();
+    void ResetTransferPanel(bool upload);
+    void EnterTransferBinary();
 
     ScreenModel FScreen;
     std::unique_ptr<TDravelTerminal> FTerminal;
@@ -281,6 +312,15 @@ private:
     std::string FAddressBookPath;
     std::string FProgramFolder;
     bool FDefaultsUsed = false;
+    // The transfer engine's surroundings.
+    TWin32FileStore FZModemFiles;
+    TWin32Clock FZModemSystemClock;
+    quiro::engines::Clock* FZModemClock = &FZModemSystemClock;
+    TFunctionStatusOutlet FZModemStatus;
+    std::string FZModemFileName;               // the last file the panel showed
+    bool FZModemPicture = false;               // the download is a picture for the viewer
+    bool FZModemEndSeen = false;               // a tick saw the engine finished
+    std::deque<ZModemFinishBox> FFinishBoxes;  // shown once the caller has returned
 };
 
 extern TConsoleForm* ConsoleForm;

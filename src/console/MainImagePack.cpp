@@ -11,3 +11,5 @@ void TConsoleForm::StartImagePack() {
 }
 
 void TConsoleForm::ImagePackStep(const uint8_t*, size_t) {}
+
+void TConsoleForm::ShowDownloadedPicture(const std::string&) {}

@@ -1,11 +1,13 @@
 #include "ProgramKit.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "comm/CommTestKit.h"
 #include "console/ConsoleProbe.h"
 #include "console/core/ConsoleView.h"
+#include "controls/FileUtil.h"
 #include "engines/core/ConsolePalette.h"
 #include "engines/core/DravelHanguel.h"
 #include "framework/Graphics.h"
@@ -16,30 +18,40 @@ namespace {
 
 const char* const kSettingsKey = "\\SOFTWARE\\Orvatek\\QUIRO";
 
+// The process's visible top-level windows, owned ones (its message boxes) too.
 struct Found {
     DWORD pid;
-    HWND main = nullptr;
-    int others = 0;
+    std::vector<HWND> windows;
 };
 
 BOOL CALLBACK FindWindows(HWND h, LPARAM lp) {
     auto* f = reinterpret_cast<Found*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
-    if (pid != f->pid || !IsWindowVisible(h) || GetParent(h)) return TRUE;
-    char title[64] = {};
-    GetWindowTextA(h, title, sizeof title);
-    if (std::string(title).rfind("Quiro 2", 0) == 0 && !f->main)
-        f->main = h;
-    else
-        ++f->others;
+    if (pid == f->pid && IsWindowVisible(h)) f->windows.push_back(h);
     return TRUE;
 }
 
-Found Windows(DWORD pid) {
-    Found f{pid};
+std::vector<HWND> Windows(DWORD pid) {
+    Found f{pid, {}};
     EnumWindows(&FindWindows, reinterpret_cast<LPARAM>(&f));
-    return f;
+    return f.windows;
+}
+
+std::string WindowText(HWND h) {
+    char text[1024] = {};
+    GetWindowTextA(h, text, sizeof text);
+    return text;
+}
+
+BOOL CALLBACK NoteChildText(HWND h, LPARAM lp) {
+    char cls[32] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") == 0 && IsWindowVisible(h)) {
+        std::string text = WindowText(h);
+        if (!text.empty()) *reinterpret_cast<std::string*>(lp) += text;
+    }
+    return TRUE;
 }
 
 Picture ReadPixels(TBitmap& b) {
@@ -79,7 +91,8 @@ QuiroProgram::QuiroProgram(const std::string& arguments) {
     GetTempPathA(MAX_PATH, dir);
     dumpFile_ = std::string(dir) + "quiro-probe-" + std::to_string(pi_.dwProcessId) + ".txt";
     comm::test::PumpUntil([&] {
-        wnd_ = Windows(pi_.dwProcessId).main;
+        for (HWND h : Windows(pi_.dwProcessId))
+            if (WindowText(h).rfind("Quiro 2", 0) == 0) wnd_ = h;
         return wnd_ || WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
     }, 60000);  // the first start of a new build takes Wine a while
 }
@@ -136,13 +149,74 @@ void QuiroProgram::Connect(const std::string& address) { CopyData(ConsoleProbeCo
 
 void QuiroProgram::Send(const std::string& bytes) { CopyData(ConsoleProbeSend, bytes); }
 
-int QuiroProgram::OtherWindows() const { return Windows(pi_.dwProcessId).others; }
+void QuiroProgram::Click(const std::string& name) { CopyData(ConsoleProbeClick, name); }
+
+void QuiroProgram::SetClockScale(int scale) { CopyData(ConsoleProbeClockScale, std::to_string(scale)); }
+
+int QuiroProgram::OtherWindows() const {
+    std::vector<HWND> all = Windows(pi_.dwProcessId);
+    return int(std::count_if(all.begin(), all.end(), [&](HWND h) { return h != wnd_; }));
+}
+
+HWND QuiroProgram::WaitForDialog(DWORD ms) const {
+    HWND dialog = nullptr;
+    comm::test::PumpUntil([&] {
+        for (HWND h : Windows(pi_.dwProcessId)) {
+            char cls[16] = {};
+            GetClassNameA(h, cls, sizeof cls);
+            if (h != wnd_ && std::string(cls) == "#32770" && IsWindowEnabled(h)) dialog = h;
+        }
+        return dialog != nullptr;
+    }, ms);
+    return dialog;
+}
+
+DialogSeen Answer(HWND dialog, int button, const std::string& fileName) {
+    DialogSeen seen{WindowText(dialog), {}};
+    EnumChildWindows(dialog, &NoteChildText, reinterpret_cast<LPARAM>(&seen.text));
+    if (!fileName.empty()) SetDlgItemTextA(dialog, 0x47c, fileName.c_str());  // the file name box
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    comm::test::PumpUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000);
+    return seen;
+}
 
 int QuiroProgram::Close() {
     DWORD code = DWORD(-1);
     if (wnd_ && PostMessageA(wnd_, WM_CLOSE, 0, 0) && WaitForSingleObject(pi_.hProcess, 20000) == WAIT_OBJECT_0)
         GetExitCodeProcess(pi_.hProcess, &code);
     return int(code);
+}
+
+TelnetHost::TelnetHost(const std::string& login) {
+    static int hosts = 0;
+    dir_ = "/tmp/quiro-host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++hosts);
+    CreateDirectoryA(("Z:" + dir_).c_str(), nullptr);
+    Write("login.sh", "#!/bin/sh\ncd " + dir_ + " || exit 1\n" + login);
+    std::string cmd = std::string(QUIRO_COMM_PEER) + " telnetd " + dir_ + "/port " + dir_ + "/login.sh";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(("Z:" + std::string(QUIRO_COMM_PEER)).c_str(), cmd.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &si, &pi))
+        return;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    comm::test::PumpUntil([&] { return bool(std::getline(std::ifstream(Path("port")), port_)); }, 10000);
+}
+
+TelnetHost::~TelnetHost() {
+    std::string folder = "Z:" + dir_;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    ClearDir(folder, true);
+}
+
+void TelnetHost::Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+}
+
+std::string TelnetHost::Read(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::unique_ptr<TRegistry> Settings() {

@@ -47,8 +47,15 @@ public:
     bool WaitFor(const std::function<bool(const ProbeState&)>& done, DWORD ms, ProbeState* last);
     void Connect(const std::string& address);
     void Send(const std::string& bytes);
+    // Clicks a control or menu item of the main window by its name (a check box toggles).
+    void Click(const std::string& name);
+    // The transfer engine's clock runs `scale` times as fast from now on.
+    void SetClockScale(int scale);
     // Visible top-level windows of the process besides the main window (message boxes).
     int OtherWindows() const;
+    // A dialog window of the process (a file dialog, a message box) once one is up;
+    // nullptr after `ms`.
+    HWND WaitForDialog(DWORD ms) const;
     // Closes the main window as the user does: the exit code, -1 when it did not end.
     int Close();
 
@@ -58,6 +65,37 @@ private:
     HWND wnd_ = nullptr;
     std::string dumpFile_;
 };
+
+struct DialogSeen {
+    std::string caption;
+    std::string text;  // the texts it shows (a message box's message)
+};
+// Notes what a dialog of another process shows, puts `fileName` (when given) into a file
+// dialog's name box, presses `button` (IDOK, IDCANCEL) and waits for it to close.
+DialogSeen Answer(HWND dialog, int button, const std::string& fileName = "");
+
+// The inetutils telnet server on 127.0.0.1, for one connection, running `login` (a shell
+// script) in place of login inside a scratch folder of its own, which goes with it.
+class TelnetHost {
+public:
+    explicit TelnetHost(const std::string& login);
+    ~TelnetHost();
+    TelnetHost(const TelnetHost&) = delete;
+    TelnetHost& operator=(const TelnetHost&) = delete;
+
+    const std::string& Port() const { return port_; }  // "" when the server did not start
+    const std::string& Dir() const { return dir_; }    // the folder as the host sees it
+    // A file of the folder as this program sees it ("Z:/tmp/...").
+    std::string Path(const std::string& name) const { return "Z:" + dir_ + "/" + name; }
+    void Write(const std::string& name, const std::string& bytes) const;
+    std::string Read(const std::string& name) const;  // "" when missing
+
+private:
+    std::string dir_, port_;
+};
+
+// A shell in the host's scratch folder, prompting with "$ ".
+inline constexpr char kShellLogin[] = "export PATH=/usr/bin:/bin\nPS1='$ ' exec /bin/sh -i\n";
 
 // The settings key HKEY_CURRENT_USER "SOFTWARE\Orvatek\QUIRO", opened (created when
 // missing) for as long as the object lives.

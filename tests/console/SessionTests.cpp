@@ -195,22 +195,11 @@ TEST(Program, KoreanColourScreenFromAScriptedHost) {
 // window during the session ends it cleanly and remembers the address.
 TEST(Program, TelnetServerByNameThenClosedDuringTheSession) {
     DeleteSettings();
-    const std::string dir = "/tmp/quiro-console-" + std::to_string(GetCurrentProcessId()), winDir = "Z:" + dir;
-    CreateDirectoryA(winDir.c_str(), nullptr);
     const std::string korean = ToCp949("안녕하세요, 큐이로입니다");
-    std::ofstream(winDir + "/greeting.txt", std::ios::binary) << korean << "\n";
-    std::ofstream(winDir + "/login.sh", std::ios::binary)
-        << "#!/bin/sh\necho \"TERM=$TERM\"\ncat " << dir << "/greeting.txt\nsleep 60\n";
-    std::string cmd = std::string(QUIRO_COMM_PEER) + " telnetd " + dir + "/port " + dir + "/login.sh";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(("Z:" + std::string(QUIRO_COMM_PEER)).c_str(), cmd.data(), nullptr, nullptr,
-                               FALSE, 0, nullptr, nullptr, &si, &pi));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    std::string port;
-    ASSERT_TRUE(PumpUntil([&] { return bool(std::getline(std::ifstream(winDir + "/port"), port)); }));
+    TelnetHost host("echo \"TERM=$TERM\"\ncat greeting.txt\nsleep 60\n");
+    host.Write("greeting.txt", korean + "\n");
+    const std::string port = host.Port();
+    ASSERT_FALSE(port.empty());
     {
         QuiroProgram q("localhost:" + port);
         ASSERT_TRUE(q.Window());
@@ -229,8 +218,6 @@ TEST(Program, TelnetServerByNameThenClosedDuringTheSession) {
         EXPECT_EQ(q.Close(), 0);
     }
     EXPECT_EQ(Settings()->ReadString("QuickLinks"), "localhost:" + port + "\r\n");
-    for (const char* name : {"/greeting.txt", "/login.sh", "/port"}) DeleteFileA((winDir + name).c_str());
-    RemoveDirectoryA(winDir.c_str());
 }
 
 // A refused port, a name nobody knows, a connection the host resets, a serial address

@@ -52,6 +52,40 @@ std::string TransferTitle(const ZModemProgressView& view, std::string_view conne
            std::string(connectionName) + " ]";
 }
 
+std::string ShortenFolderPath(std::string_view path, const TTextMeasure& measure, int maxWidth) {
+    if (measure(path) <= maxWidth)
+        return std::string(path);
+    // The root stays: "C:", or "\\server\share" of a network path.
+    size_t rootEnd = 0;
+    if (path.size() >= 2 && path[1] == ':') {
+        rootEnd = 2;
+    } else if (path.substr(0, 2) == "\\\\") {
+        size_t server = path.find('\\', 2);
+        rootEnd = server == std::string_view::npos ? path.size() : path.find('\\', server + 1);
+        if (rootEnd == std::string_view::npos)
+            rootEnd = path.size();
+    }
+    std::vector<std::string_view> folders;
+    for (size_t at = rootEnd; at < path.size();) {
+        size_t end = path.find('\\', at);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > at)
+            folders.push_back(path.substr(at, end - at));
+        at = end + 1;
+    }
+    const std::string root(path.substr(0, rootEnd));
+    for (size_t keep = folders.size() > 0 ? folders.size() - 1 : 0; keep >= 1; --keep) {
+        std::string s = root + "\\...";
+        for (size_t i = folders.size() - keep; i < folders.size(); ++i)
+            s += "\\" + std::string(folders[i]);
+        if (measure(s) <= maxWidth)
+            return s;
+    }
+    return MinimizeText("...\\" + std::string(folders.empty() ? path : folders.back()), measure,
+                        maxWidth);
+}
+
 TransferOutcome ZModemOutcome(int status) {
     switch (status) {
     case ZModemRunning: return TransferOutcome::Done;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "controls/core/CtlUtils.h"
+
 // What the panel shows of the engine at one progress tick.
 struct ZModemSnapshot {
     std::string fileName;
@@ -39,6 +41,11 @@ struct ZModemProgressView {
 ZModemProgressView FormatTransferProgress(const ZModemSnapshot& snapshot, uint32_t now);
 // The application title during a transfer: "P% label [ connection ]".
 std::string TransferTitle(const ZModemProgressView& view, std::string_view connectionName);
+
+// A folder's path that fits in `maxWidth` as `measure` counts: the path itself, else its
+// drive (or "\\server\share"), "..." and as many of its last folders as fit
+// ("C:\...\Quiro\download"), else "...\" and the last folder shortened.
+std::string ShortenFolderPath(std::string_view path, const TTextMeasure& measure, int maxWidth);
 
 // How a transfer ended, from the engine's final status.
 enum class TransferOutcome { Done, Skipped, Cancelled, Failed };

@@ -24,6 +24,22 @@ TEST(ZModemProgress, PanelTexts) {
     EXPECT_EQ(TransferTitle(v, "BBS: bbs.example"), "40% a.zip [2/3] [ BBS: bbs.example ]");
 }
 
+TEST(ZModemProgress, FolderShortenedToTheLabel) {
+    auto chars = [](std::string_view s) { return int(s.size()); };
+    struct Case {
+        const char* path;
+        int width;
+        const char* shown;
+    } cases[] = {
+        {"C:\\Quiro\\download", 17, "C:\\Quiro\\download"},
+        {"C:\\Program Files\\Quiro\\download", 21, "C:\\...\\Quiro\\download"},
+        {"C:\\Program Files\\Quiro\\download", 20, "C:\\...\\download"},
+        {"\\\\server\\share\\bbs\\files\\today", 29, "\\\\server\\share\\...\\today"},
+        {"Z:\\tmp\\a-rather-long-folder-name", 16, "...\\a-rather..."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ShortenFolderPath(c.path, chars, c.width), c.shown) << c.path;
+}
+
 TEST(ZModemProgress, ResultLinesAndFinishBox) {
     const char* icons[] = {"information", "warning", "error"};
     for (const TableRow& row : ReadTable("zmodem_results.txt")) {
