@@ -1,0 +1,111 @@
+// A 10 MB ZModem download from sz behind the inetutils telnet server: through the program
+// (quiro_probe.exe, its download started by sz's own announcement) beside lrzsz's rz on a
+// plain telnet client, in the same run and over the same server. Wall time from the
+// connection to the whole file on disk; prints both and their ratio. Run under Wine by
+// `make bench`.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "BenchClock.h"
+#include "comm/CommTestKit.h"
+#include "console/ProgramKit.h"
+
+using namespace quiro::bench;
+using namespace quiro::comm::test;
+using namespace quiro::console::test;
+
+namespace {
+
+constexpr size_t kBytes = 10 << 20;
+constexpr int kRounds = 3;
+constexpr DWORD kLimit = 300000;
+
+int64_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return -1;
+  return (int64_t(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The host: sz sends the file as soon as someone connects.
+void Serve(TelnetHost& host, const std::string& payload) {
+  host.Write("big.bin", payload);
+  CreateDirectoryA(host.Path("in").c_str(), nullptr);
+}
+
+double ThroughProgram(const std::string& payload) {
+  TelnetHost host("exec sz -e big.bin\n");
+  Serve(host, payload);
+  std::string folder = host.Path("in");
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+  Settings()->WriteString("DownloadDir", folder);
+  Settings()->WriteInteger("ZModemShowFinishDialog", 0);
+  QuiroProgram q;
+  if (!q.Window()) return -1;
+  const std::string file = folder + "\\big.bin";
+  double t0 = Now();
+  q.Connect("127.0.0.1:" + host.Port());
+  ProbeState s;
+  if (!PumpUntil([&] { return FileSize(file) == int64_t(kBytes); }, kLimit) ||
+      !q.WaitFor([](const ProbeState& st) { return st.Int("transferRunning") == 0; }, kLimit, &s))
+    return -1;
+  double t = Now() - t0;
+  if (ReadFile(file) != payload) std::fprintf(stderr, "the program's copy differs\n");
+  q.Close();
+  return t;
+}
+
+double ThroughRz(const std::string& payload) {
+  TelnetHost host("exec sz -e big.bin\n");
+  Serve(host, payload);
+  std::string cmd = std::string(QUIRO_COMM_PEER) + " telnet " + host.Port() + " /bin/sh -c \"cd " + host.Dir() +
+                    "/in && rz -q; touch ../done\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  double t0 = Now();
+  if (!CreateProcessA(("Z:" + std::string(QUIRO_COMM_PEER)).c_str(), cmd.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &si, &pi))
+    return -1;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  if (!PumpUntil([&] { return FileSize(host.Path("done")) >= 0; }, kLimit)) return -1;
+  double t = Now() - t0;
+  if (ReadFile(host.Path("in/big.bin")) != payload) std::fprintf(stderr, "rz's copy differs\n");
+  return t;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  const std::string payload = PatternBytes(kBytes, 21);
+  DeleteSettings();
+  std::vector<double> program, rz;
+  for (int r = 0; r < kRounds; ++r) {
+    program.push_back(ThroughProgram(payload));
+    rz.push_back(ThroughRz(payload));
+  }
+  DeleteSettings();
+  double a = Median(program), b = Median(rz);
+  double mb = double(kBytes) / (1 << 20);
+  std::printf("10 MB ZModem download from sz through the telnet server, median of %d\n", kRounds);
+  std::printf("  quiro_probe.exe   %6.2f s  %6.2f MB/s\n", a, mb / a);
+  std::printf("  rz                %6.2f s  %6.2f MB/s\n", b, mb / b);
+  std::printf("  program/rz: time x%.2f\n", a / b);
+  return 0;
+}
