@@ -5,7 +5,6 @@
 // `make bench`.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -85,23 +84,18 @@ double ThroughRz(const std::string& payload) {
   return t;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main() {
   const std::string payload = PatternBytes(kBytes, 21);
   DeleteSettings();
-  std::vector<double> program, rz;
+  std::vector<Sample> program, rz;
   for (int r = 0; r < kRounds; ++r) {
-    program.push_back(ThroughProgram(payload));
-    rz.push_back(ThroughRz(payload));
+    program.push_back({ThroughProgram(payload), 0});
+    rz.push_back({ThroughRz(payload), 0});
   }
   DeleteSettings();
-  double a = Median(program), b = Median(rz);
+  double a = Median(program).seconds, b = Median(rz).seconds;
   double mb = double(kBytes) / (1 << 20);
   std::printf("10 MB ZModem download from sz through the telnet server, median of %d\n", kRounds);
   std::printf("  quiro_probe.exe   %6.2f s  %6.2f MB/s\n", a, mb / a);
