@@ -29,6 +29,12 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// A line of the console holds `text`.
+bool Shows(const ProbeState& s, const std::string& text) {
+    return std::any_of(s.lines.begin(), s.lines.end(),
+                       [&](const ProbeLine& l) { return l.text.find(text) != std::string::npos; });
+}
+
 // rz's last line ends in a CR: the commands after rz begin with an echo.
 bool Prompt(const ProbeState& s) { return !s.lines.empty() && s.lines.back().text == "$ "; }
 
@@ -240,22 +246,30 @@ TEST(ZModem, CancelledDownloadAndASilentHost) {
 }
 
 // With "ZModemAutoDetect" off no trigger waits for a receiver, and the host's rz opens no
-// dialog.
+// dialog; a download started from the console's menu takes what the host's sz sends.
 TEST(ZModem, AutoDetectOffLeavesTheHostsReceiverAlone) {
     DeleteSettings();
     Settings()->WriteInteger("ZModemAutoDetect", 0);
     Session t;
+    CreateDirectoryA(t.host.Path("dl").c_str(), nullptr);
+    Settings()->WriteString("DownloadDir", Windows(t.host.Path("dl")));
+    t.host.Write("menu.txt", "by the menu\r\n");
     ASSERT_NO_FATAL_FAILURE(t.Start());
     EXPECT_EQ(t.s.Int("zmodemTrigger"), 0);
     t.Type("rz; echo");
-    ASSERT_TRUE(t.WaitFor([](const ProbeState& s) {
-        return std::any_of(s.lines.begin(), s.lines.end(),
-                           [](const ProbeLine& l) { return l.text.find("**B0100000023be50") != std::string::npos; });
-    })) << ::testing::PrintToString(t.s.Texts());
+    ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return Shows(s, "**B0100000023be50"); }))
+        << ::testing::PrintToString(t.s.Texts());
     t.q->Send(kAbort);  // rz gives up; the shell prompts again
     ASSERT_TRUE(t.WaitFor(Prompt)) << ::testing::PrintToString(t.s.Texts());
     EXPECT_EQ(t.q->OtherWindows(), 0);
     EXPECT_EQ(t.s.Int("transferRunning"), 0);
+
+    t.Type("sz -e menu.txt");
+    ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return Shows(s, "**B00000000000000"); }))
+        << ::testing::PrintToString(t.s.Texts());
+    t.q->Click("MAIN_PMENU_StartZModemDownload");
+    ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("transferRunning") == 0; }));
+    EXPECT_EQ(ReadFile(Windows(t.host.Path("dl/menu.txt"))), "by the menu\r\n");
     EXPECT_EQ(t.q->Close(), 0);
 }
 
