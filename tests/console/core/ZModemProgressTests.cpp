@@ -35,7 +35,7 @@ TEST(ZModemProgress, FolderShortenedToTheLabel) {
         {"C:\\Program Files\\Quiro\\download", 21, "C:\\...\\Quiro\\download"},
         {"C:\\Program Files\\Quiro\\download", 20, "C:\\...\\download"},
         {"\\\\server\\share\\bbs\\files\\today", 29, "\\\\server\\share\\...\\today"},
-        {"Z:\\tmp\\a-rather-long-folder-name", 16, "...\\a-rather..."},
+        {"Z:\\tmp\\a-rather-long-folder-name", 16, "...\\a-rather-..."},
     };
     for (const Case& c : cases) EXPECT_EQ(ShortenFolderPath(c.path, chars, c.width), c.shown) << c.path;
 }
