@@ -286,7 +286,12 @@ void TControl::SetPopupMenu(TPopupMenu* menu) {
     if (menu) menu->FreeNotification(this);
 }
 
-void TControl::Invalidate() {}
+// A control without a window is painted by its parent: its place there is repainted.
+void TControl::Invalidate() {
+    if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
+    const RECT r = BoundsRect();
+    InvalidateRect(FParent->Handle(), &r, TRUE);
+}
 
 void TControl::Repaint() {
     Invalidate();

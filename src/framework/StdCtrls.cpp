@@ -1193,6 +1193,12 @@ void TLabel::SetWordWrap(bool wrap) {
     Invalidate();
 }
 
+void TLabel::SetCaption(const std::string& caption) {
+    if (caption == Caption()) return;
+    TGraphicControl::SetCaption(caption);
+    Invalidate();
+}
+
 void TLabel::SetTransparent(bool transparent) {
     FTransparent = transparent;
     Invalidate();

@@ -424,6 +424,7 @@ public:
     bool ShowAccelChar = true;
     TWinControl* FocusControl() const { return FFocusControl; }
     void SetFocusControl(TWinControl* control);
+    void SetCaption(const std::string& caption) override;
 
     void WndProc(TMessage& message) override;
 

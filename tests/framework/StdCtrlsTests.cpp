@@ -355,6 +355,7 @@ TEST(SmallControls, ColoursButtonGroupsSpinHalvesAndScrolledBoxes) {
         {Make<TCSpinButton>, "Spin", "", 100, 56, 18, 30, "", 0, 0},
         {Make<TScrollBox>, "Box", "", 8, 100, 120, 60, "", 0, 0},
         {Make<TPanel>, "Far", "Box", 0, 150, 50, 20, "", 0, 0},
+        {Make<TLabel>, "Label", "", 210, 60, 80, 14, "before", 0, 0},
     };
     BuildForm(form, rows);
     auto* edit = FindAs<TEdit>(form, "Edit");
@@ -386,6 +387,13 @@ TEST(SmallControls, ColoursButtonGroupsSpinHalvesAndScrolledBoxes) {
     ClickAt(spin->Handle(), 9, 4);
     ClickAt(spin->Handle(), 9, 26);
     EXPECT_EQ(log, (std::vector<std::string>{"One", "Two", "Two", "up", "down"}));
+
+    // A label, painted by the form, has its new caption painted.
+    ValidateRect(form->Handle(), nullptr);
+    FindAs<TLabel>(form, "Label")->SetCaption("after");
+    RECT dirty{};
+    EXPECT_TRUE(GetUpdateRect(form->Handle(), &dirty, FALSE));
+    EXPECT_EQ(dirty.left, 210);
 
     // A child beyond the box's client area is reached by scrolling.
     auto* box = FindAs<TScrollBox>(form, "Box");
