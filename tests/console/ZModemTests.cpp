@@ -63,11 +63,6 @@ struct Session {
         EXPECT_TRUE(box) << "no finish box";
         return box ? Answer(box, IDOK) : DialogSeen{};
     }
-    void Screenshot(const std::string& name) {
-        RECT r;
-        GetWindowRect(q->Window(), &r);
-        CaptureScreen(r).SaveBmp(name);
-    }
 };
 
 // The host sends a batch with sz (an empty file, 3 MB of every byte value, a text): the
@@ -121,7 +116,6 @@ TEST(ZModem, DownloadsAndUploadsThroughTheTelnetServer) {
     Answer(dialog, IDOK, Windows(t.host.Path("outbox/upload.bin")));
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("zmodemPanel") == 1; }));
     EXPECT_EQ(t.s.Str("zmodemBytesTitle"), "Bytes Sent");
-    t.Screenshot("zmodem-upload-panel.bmp");
     // The file goes by its short name.
     char shortPath[MAX_PATH] = {};
     GetShortPathNameA(Windows(t.host.Path("outbox/upload.bin")).c_str(), shortPath, sizeof shortPath);
@@ -211,7 +205,6 @@ TEST(ZModem, CancelledDownloadAndASilentHost) {
     EXPECT_TRUE(std::regex_match(t.s.Str("caption"),
                                  std::regex("[0-9]+% big\\.bin \\[1/1\\] \\[ 127\\.0\\.0\\.1:[0-9]+ \\]")))
         << t.s.Str("caption");
-    t.Screenshot("zmodem-download-panel.bmp");
 
     t.q->Click("MAIN_BTN_ZCancel");
     DialogSeen box = t.FinishBox();
