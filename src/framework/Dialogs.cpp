@@ -525,20 +525,61 @@ std::string PathOfItem(LPCITEMIDLIST item) {
     return item && SHGetPathFromIDListA(item, path) ? std::string(path) : std::string();
 }
 
-int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
-    GuardCallback([&] {
-        const auto* initial = reinterpret_cast<const std::string*>(data);
-        if (msg == BFFM_INITIALIZED && !initial->empty())
-            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
-                         reinterpret_cast<LPARAM>(initial->c_str()));
-    });
+int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM param, LPARAM data) {
+    GuardCallback([&] { reinterpret_cast<TFolderPreselect*>(data)->Notify(dialog, msg, param); });
     return 0;
+}
+
+// The tries over about three seconds: a busy folder on the way fails the tree for a while.
+constexpr int kPreselectTries = 150;
+constexpr UINT kPreselectPause = 20;  // ms between two tries
+
+// A path without its final backslash (a drive's root keeps it).
+std::string WithoutBackslash(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
 }
 
 }  // namespace
 
+void TFolderPreselect::Notify(HWND dialog, UINT msg, LPARAM param) {
+    if (msg == BFFM_SELCHANGED) {
+        FSelected = PathOfItem(reinterpret_cast<LPCITEMIDLIST>(param));
+    } else if (msg == BFFM_INITIALIZED && !FFolder.empty()) {
+        FTries = 0;
+        Select(dialog);
+    }
+}
+
+bool TFolderPreselect::Reached() const {
+    return lstrcmpiA(WithoutBackslash(FSelected).c_str(), WithoutBackslash(FFolder).c_str()) == 0;
+}
+
+bool TFolderPreselect::OnTheWay() const {
+    if (FSelected.empty()) return true;
+    std::string above = FSelected;
+    if (above.back() != '\\') above += '\\';
+    const std::string way = WithoutBackslash(FFolder) + "\\";
+    return above.size() <= way.size() &&
+           lstrcmpiA(way.substr(0, above.size()).c_str(), above.c_str()) == 0;
+}
+
+void TFolderPreselect::Select(HWND dialog) {
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(FFolder.c_str()));
+    const UINT_PTR id = reinterpret_cast<UINT_PTR>(this);
+    // Done when the folder is shown, and when the user chose another one meanwhile.
+    if (Reached() || !OnTheWay() || ++FTries >= kPreselectTries)
+        KillTimer(dialog, id);
+    else
+        SetTimer(dialog, id, kPreselectPause, &TFolderPreselect::Retry);
+}
+
+void CALLBACK TFolderPreselect::Retry(HWND dialog, UINT, UINT_PTR id, DWORD) {
+    GuardCallback([&] { reinterpret_cast<TFolderPreselect*>(id)->Select(dialog); });
+}
+
 bool SelectDirectory(std::string& directory, TSelectDirOpts options, int) {
-    const std::string initial = directory;
+    TFolderPreselect preselect(directory);
     char displayName[MAX_PATH] = {};  // the size the dialog is made for
     BROWSEINFOA info{};
     HWND owner = GetActiveWindow();
@@ -547,7 +588,7 @@ bool SelectDirectory(std::string& directory, TSelectDirOpts options, int) {
     info.ulFlags = BIF_RETURNONLYFSDIRS |
                    ((options & sdAllowCreate) ? BIF_NEWDIALOGSTYLE : BIF_NONEWFOLDERBUTTON);
     info.lpfn = &BrowseCallback;
-    info.lParam = reinterpret_cast<LPARAM>(&initial);
+    info.lParam = reinterpret_cast<LPARAM>(&preselect);
     LPITEMIDLIST chosen = nullptr;
     {
         TDisabledWindows disabled(owner);

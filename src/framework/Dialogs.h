@@ -329,3 +329,28 @@ using TSelectDirOpts = unsigned;
 // The directory dialog: `directory` is the folder shown at first and, when the user
 // accepts, the chosen one.
 bool SelectDirectory(std::string& directory, TSelectDirOpts options, int helpContext);
+
+// Brings the shell's running folder browser (the dialog of SHBrowseForFolder) to a folder.
+// Its tree does not always take the selection at once: under load it stops at a folder on
+// the way (one whose level was not filled yet). Then the folder is asked for again from the
+// dialog's timer, a bounded number of times, until the browser reports it selected or the
+// user selects another folder.
+class TFolderPreselect {
+public:
+    explicit TFolderPreselect(std::string folder) : FFolder(std::move(folder)) {}
+    // The browser's callback passes its notices on: BFFM_INITIALIZED selects the folder,
+    // BFFM_SELCHANGED notes the item selected now.
+    void Notify(HWND dialog, UINT msg, LPARAM param);
+    // The path of the selected item ("" for one that is no folder of the file system).
+    const std::string& Selected() const { return FSelected; }
+
+private:
+    static void CALLBACK Retry(HWND dialog, UINT, UINT_PTR id, DWORD);
+    void Select(HWND dialog);
+    bool Reached() const;
+    bool OnTheWay() const;  // what is selected is the folder or one above it (or nothing)
+
+    std::string FFolder;
+    std::string FSelected;
+    int FTries = 0;
+};

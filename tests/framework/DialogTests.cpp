@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -37,11 +39,12 @@ void Press(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// Runs `execute` while a timer acts once on the dialog window ("#32770") the thread shows:
-// `text` into the control `box` (none: 0), then the button `button`. A dialog still open
-// after ten seconds is cancelled and fails the test.
+// Runs `execute` while a timer acts once on the dialog window ("#32770") the thread shows,
+// as soon as `ready` holds for it: `text` into the control `box` (none: 0), then the button
+// `button`. A dialog still open after ten seconds is cancelled and fails the test.
 bool Drive(const std::function<bool()>& execute, int button, int box = 0,
-           const std::string& text = "", const std::function<void(HWND)>& look = nullptr) {
+           const std::string& text = "", const std::function<void(HWND)>& look = nullptr,
+           const std::function<bool(HWND)>& ready = nullptr) {
     TTimer timer;
     DWORD start = GetTickCount();
     bool acted = false;
@@ -54,7 +57,7 @@ bool Drive(const std::function<bool()>& execute, int button, int box = 0,
             ADD_FAILURE() << "a dialog was left open";
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         }
-        if (acted) return;
+        if (acted || (ready && !ready(dialog))) return;
         if (look) look(dialog);
         if (box) SetDlgItemTextA(dialog, box, text.c_str());
         Press(dialog, button);
@@ -281,12 +284,30 @@ TEST_F(Dialogs, FindAndReplaceAreModelessAndTheirKeysPassTheLoop) {
     EXPECT_FALSE(IsWindow(h));
 }
 
+// The text of the item selected in the folder browser's tree.
+std::string SelectedFolderName(HWND dialog) {
+    HWND tree = FindWindowExA(dialog, nullptr, "SysTreeView32", nullptr);
+    for (HWND child = nullptr; !tree && (child = FindWindowExA(dialog, child, nullptr, nullptr));)
+        tree = FindWindowExA(child, nullptr, "SysTreeView32", nullptr);
+    char text[MAX_PATH] = {};
+    TVITEMA item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    if (item.hItem) SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 TEST_F(Dialogs, SelectDirectoryStartsAtTheGivenFolder) {
     std::string folder = dir.Path("sub");
     CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(Drive([&] { return SelectDirectory(folder, sdAllowCreate, 0); }, IDOK));
+    auto showsIt = [](HWND dialog) { return SelectedFolderName(dialog) == "sub"; };
+    ASSERT_TRUE(Drive([&] { return SelectDirectory(folder, sdAllowCreate, 0); }, IDOK, 0, "",
+                      nullptr, showsIt));
     EXPECT_EQ(folder, dir.Path("sub"));
-    EXPECT_FALSE(Drive([&] { return SelectDirectory(folder, 0, 0); }, IDCANCEL));
+    EXPECT_FALSE(Drive([&] { return SelectDirectory(folder, 0, 0); }, IDCANCEL, 0, "", nullptr,
+                       showsIt));
     EXPECT_EQ(folder, dir.Path("sub"));
 }
 
