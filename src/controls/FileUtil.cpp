@@ -18,8 +18,6 @@ namespace {
 
 constexpr DWORD kCopyBlock = 8192;
 constexpr WORD kHelpButtonId = 0xFFFF;
-constexpr UINT kReselectMessage = WM_APP + 0x3110;  // to the folder browser: select again
-constexpr int kSelectTries = 20;
 
 // A file handle closed at the end of the scope.
 class FileHandle {
@@ -387,6 +385,8 @@ bool DeleteFileLink(const std::string& displayName, int folder) {
 TBrowseFolderDlg::TBrowseFolderDlg(TComponent* owner) : TComponent(owner) {}
 
 bool TBrowseFolderDlg::Execute() {
+    FPreselect = TFolderPreselect(BrowseKind == bfFolders && DirExists(FolderName) ? FolderName
+                                                                                   : "");
     const bool comStarted = SUCCEEDED(CoInitialize(nullptr));
     LPITEMIDLIST root = nullptr;
     if (!DesktopRoot || BrowseKind == bfComputers) {
@@ -431,6 +431,7 @@ bool TBrowseFolderDlg::Execute() {
 int CALLBACK TBrowseFolderDlg::Callback(HWND wnd, UINT msg, LPARAM param, LPARAM data) {
     auto* self = reinterpret_cast<TBrowseFolderDlg*>(data);
     GuardCallback([&] {
+        self->FPreselect.Notify(wnd, msg, param);
         if (msg == BFFM_INITIALIZED)
             self->Initialized(wnd);
         else if (msg == BFFM_SELCHANGED) {
@@ -446,10 +447,8 @@ void TBrowseFolderDlg::Initialized(HWND wnd) {
     if (Position == dpScreenCenter) CenterWindow(wnd);
     FSubclass = std::make_unique<TWindowSubclass>([this](TMessage& m) { DialogMessage(m); });
     FSubclass->Attach(wnd);
-    if (BrowseKind == bfComputers || DirExists(FolderName)) {
-        FSelectTries = 0;
-        Preselect();
-    }
+    if (BrowseKind == bfComputers)
+        SendMessageA(wnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(FolderName.c_str()));
     if (HelpContext != 0) {
         if (HWND ok = FindWindowExA(wnd, nullptr, "BUTTON", nullptr)) {
             RECT r;
@@ -462,16 +461,6 @@ void TBrowseFolderDlg::Initialized(HWND wnd) {
         }
     }
     if (OnInitialized) OnInitialized(this);
-}
-
-// Selects FolderName. The system may not have filled its tree yet (Wine, at times): then
-// the selection does not take, and it is asked again from the queue, a few times.
-void TBrowseFolderDlg::Preselect() {
-    SendMessageA(FHandle, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(FolderName.c_str()));
-    const bool taken =
-        BrowseKind == bfComputers ||
-        AnsiCompareText(RemoveBackSlash(FCurrentPath), RemoveBackSlash(FolderName)) == 0;
-    if (!taken && ++FSelectTries < kSelectTries) PostMessageA(FHandle, kReselectMessage, 0, 0);
 }
 
 void TBrowseFolderDlg::SelChanged(LPARAM item) {
@@ -499,10 +488,6 @@ void TBrowseFolderDlg::DialogMessage(TMessage& m) {
         HelpContext != 0) {
         if (Application) Application->HelpContext(HelpContext);
         m.Result = 0;
-        return;
-    }
-    if (m.Msg == kReselectMessage) {
-        Preselect();
         return;
     }
     if (m.Msg == WM_NCDESTROY) FHandle = nullptr;

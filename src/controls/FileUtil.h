@@ -16,6 +16,7 @@
 #include "controls/CtlUtils.h"
 #include "controls/core/FileNames.h"
 #include "framework/Controls.h"
+#include "framework/Dialogs.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/DateTime.h"
 #include "framework/core/Streams.h"
@@ -110,14 +111,13 @@ private:
     static int CALLBACK Callback(HWND wnd, UINT msg, LPARAM param, LPARAM data);
     void Initialized(HWND wnd);
     void SelChanged(LPARAM item);
-    void Preselect();
     void DialogMessage(TMessage& m);
 
     HWND FHandle = nullptr;
     std::string FDisplayName;
     std::string FCurrentPath;
     int FImageIndex = -1;
-    int FSelectTries = 0;
+    TFolderPreselect FPreselect{""};  // brings the running dialog to FolderName
     std::unique_ptr<TWindowSubclass> FSubclass;  // on the running dialog
 };
 

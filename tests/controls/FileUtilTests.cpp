@@ -207,13 +207,14 @@ TEST(FolderBrowser, ReturnsThePreselectedFolder) {
         initialized = true;
         help = GetDlgItem(dialog.Handle(), 0xFFFF);
     };
-    // OK once the dialog has set itself up and shows the folder (or after two seconds).
+    // OK once the dialog has set itself up and shows the folder (or after ten seconds).
     TTimer presser(nullptr);
     presser.SetInterval(50);
-    int waited = 0;
+    const DWORD start = GetTickCount();
     presser.SetOnTimer([&](TComponent*) {
         if (!initialized || !dialog.Handle()) return;
-        if (AnsiCompareText(dialog.CurrentPath(), folder) != 0 && ++waited < 40) return;
+        if (AnsiCompareText(dialog.CurrentPath(), folder) != 0 && GetTickCount() - start < 10000)
+            return;
         selectedWhenShown = dialog.CurrentPath();
         presser.SetEnabled(false);
         PostMessageA(dialog.Handle(), WM_COMMAND, IDOK, 0);
