@@ -183,6 +183,9 @@ TEST_F(Forms, WindowlessControlsTakeTheirMouseEventsAndHintsShowAfterThePause) {
         EXPECT_EQ(info.HintControl, logo);
         text += "!";
     };
+    // The mouse comes in from outside (the real pointer, moved above, may already have
+    // brought the logo under it), then stops over the logo.
+    PostMessageA(console->Handle(), WM_NCMOUSEMOVE, HTBORDER, 0);
     PostMessageA(console->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(15, 15));
     HWND hint = nullptr;
     ASSERT_TRUE(PumpUntil([&] {
