@@ -11,6 +11,10 @@ namespace peer {
 
 using quiro::zmtool::SessionEnd;
 
+// How long a peer may take to end once the line is closed (a loaded machine may be slow
+// to run it; the wait ends as soon as it has).
+constexpr int kPeerExitMs = 60000;
+
 struct Outcome {
     SessionEnd end = SessionEnd::LineClosed;
     bool ok = false;  // the side on our end of the line reported success
@@ -115,7 +119,7 @@ inline Outcome Transfer(bool sending, const std::vector<std::string>& peerArgs,
     }
     pl.CloseOurs();
     pl.relay.reset();
-    run.peerExit = Reap(pid, 5000);
+    run.peerExit = Reap(pid, kPeerExitMs);
     return run;
 }
 
@@ -137,7 +141,7 @@ inline Outcome PeerTransfer(bool upload, const std::vector<std::string>& szArgs,
     run.ms = MonotonicClock::RealMs() - t0;
     run.ok = exit == 0;
     run.end = exit < 0 ? SessionEnd::TimedOut : SessionEnd::Finished;
-    run.peerExit = Reap(theirEnd, 5000);
+    run.peerExit = Reap(theirEnd, kPeerExitMs);
     return run;
 }
 

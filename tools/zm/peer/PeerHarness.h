@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -95,17 +97,31 @@ inline pid_t Spawn(const std::vector<std::string>& argv, const std::string& cwd,
 }
 
 // Waits for the child up to timeoutMs, then kills it. Returns its exit status (-1 when
-// it had to be killed or died of a signal).
+// it had to be killed or died of a signal). The wait ends as soon as the child does: on its
+// pidfd, else (a kernel or sandbox without pidfd_open) by asking every few milliseconds;
+// a signal that interrupts the wait does not cut it short.
 inline int Reap(pid_t pid, int timeoutMs)
 {
-    int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
-    if (pidfd >= 0) {
-        pollfd p = {pidfd, POLLIN, 0};
-        ::poll(&p, 1, timeoutMs);
-        ::close(pidfd);
-    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto left = [&] {
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        return int(std::max<int64_t>(0, ms.count()));
+    };
     int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == 0) {
+    pid_t done = 0;
+    int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
+    while ((done = ::waitpid(pid, &status, WNOHANG)) == 0 && left() > 0) {
+        if (pidfd >= 0) {
+            pollfd p = {pidfd, POLLIN, 0};
+            ::poll(&p, 1, left());
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    if (pidfd >= 0)
+        ::close(pidfd);
+    if (done == 0) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
         return -1;
