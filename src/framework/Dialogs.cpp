@@ -530,8 +530,8 @@ int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM param, LPARAM data) {
     return 0;
 }
 
-// The tries over about three seconds: a busy folder on the way fails the tree for a while.
-constexpr int kPreselectTries = 150;
+// The tries, over about half a second.
+constexpr int kPreselectTries = 25;
 constexpr UINT kPreselectPause = 20;  // ms between two tries
 
 // A path without its final backslash (a drive's root keeps it).

@@ -331,10 +331,11 @@ using TSelectDirOpts = unsigned;
 bool SelectDirectory(std::string& directory, TSelectDirOpts options, int helpContext);
 
 // Brings the shell's running folder browser (the dialog of SHBrowseForFolder) to a folder.
-// Its tree does not always take the selection at once: under load it stops at a folder on
-// the way (one whose level was not filled yet). Then the folder is asked for again from the
-// dialog's timer, a bounded number of times, until the browser reports it selected or the
-// user selects another folder.
+// Its tree does not always take the selection at once: it stops at a folder on the way
+// when the next folder changed while the tree was being filled (some shells match a path
+// against the tree's items by their time stamps too). Then the folder is asked for again
+// from the dialog's timer, a bounded number of times, until the browser reports it
+// selected or the user selects another folder.
 class TFolderPreselect {
 public:
     explicit TFolderPreselect(std::string folder) : FFolder(std::move(folder)) {}

@@ -15,6 +15,7 @@
 #include "framework/Libraries.h"
 #include "framework/ProgressBar.h"
 #include "framework/Timers.h"
+#include "framework/core/TempDir.h"
 
 namespace {
 
@@ -189,12 +190,14 @@ TEST(FileOperator, CopiesEveryNameOfTheList) {
     RemoveDirectoryA((scratch / "to").c_str());
 }
 
-// The browser opens on the folder given and a timer presses OK.
+// The browser opens on the folder given and a timer presses OK. The folder lies where no
+// other program works (the browser finds a path by the time stamps of the folders on the
+// way too, under Wine).
 TEST(FolderBrowser, ReturnsThePreselectedFolder) {
     TApplication app;
     StartLibraries();
-    ScratchFolder scratch;
-    const std::string folder = scratch / "picked";
+    TempDir quiet("C:\\");
+    const std::string folder = quiet.Path("picked");
     CreateDirectoryA(folder.c_str(), nullptr);
     TBrowseFolderDlg dialog(nullptr);
     dialog.FolderName = folder;

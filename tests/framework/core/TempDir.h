@@ -1,4 +1,5 @@
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder (or under `base`), removed with
+// everything in it.
 #pragma once
 
 #include <chrono>
@@ -7,10 +8,10 @@
 
 class TempDir {
  public:
-  TempDir() {
+  explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
     static int counter = 0;
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = std::filesystem::temp_directory_path() / ("quiro-fw-" + std::to_string(stamp) + "-" + std::to_string(++counter));
+    dir_ = base / ("quiro-fw-" + std::to_string(stamp) + "-" + std::to_string(++counter));
     std::filesystem::create_directories(dir_);
   }
   ~TempDir() {
