@@ -72,6 +72,10 @@ wine_harness_start() {  # tree
     # Without a window manager Wine must place and decorate its windows itself (else it
     # waits for a manager that never answers, and windows have no caption).
     wine_unmanaged_windows
+    # A program that crashes ends at once: Wine's own debugger, started on a crash, waits
+    # for ever under the harness and leaves the test run hanging.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+        /d 'cmd /c exit %ld %ld' /f >/dev/null 2>&1
     cat >"$envf" <<ENV
 export WINEPREFIX='$prefix'
 export WINEARCH=win32
