@@ -98,20 +98,21 @@ TEST(DispatcherThreads, DataGoesBothWays) {
 
 // ---- Closing and flushing, with a thread held where it could race -------------------------
 
-// Runs fn on its own thread; a run that does not end within the bound is a deadlock, and
-// the program cannot go on.
-void MustFinish(const char* what, std::function<void()> fn) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> f = done->get_future();
-  std::thread([fn = std::move(fn), done] {
+// Runs fn on its own thread, and joins it; a run that does not end within the bound is a
+// deadlock, and the program cannot go on.
+void MustFinish(const char* what, const std::function<void()>& fn) {
+  std::promise<void> done;
+  std::future<void> f = done.get_future();
+  std::thread run([&] {
     fn();
-    done->set_value();
-  }).detach();
+    done.set_value();
+  });
   if (f.wait_for(10s) != std::future_status::ready) {
     ADD_FAILURE() << what << " did not end: deadlock";
     std::fflush(nullptr);
     std::_Exit(1);
   }
+  run.join();
 }
 
 // A hold for a thread at a race point, released when the test says so (or after a bound).
