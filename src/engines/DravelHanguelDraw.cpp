@@ -103,15 +103,41 @@ void TDravelHanguel::PaintText(TCanvas* canvas, int x, int y, const std::string&
     } else if (FCodePage == 1252) {
         canvas->TextOut(x, y, text);
     } else {
-        // Every byte gives at most one UTF-16 unit.
-        std::vector<wchar_t> wide(text.size());
-        const int n = MultiByteToWideChar(
-            static_cast<UINT>(FCodePage), MB_PRECOMPOSED | MB_USEGLYPHCHARS, text.data(),
-            static_cast<int>(text.size()), wide.data(), static_cast<int>(wide.size()));
-        if (n > 0)
-            TextOutW(dc, x, y, wide.data(), n);
-        else
-            canvas->TextOut(x, y, text);  // a code page the system lacks: shown as ANSI
+        const UINT cp = static_cast<UINT>(FCodePage);
+        const DWORD flags = MB_PRECOMPOSED | MB_USEGLYPHCHARS;
+        if (FCellWidth <= 0 || !IsValidCodePage(cp)) {
+            // Every byte gives at most one UTF-16 unit.
+            std::vector<wchar_t> wide(text.size());
+            const int n = MultiByteToWideChar(cp, flags, text.data(), static_cast<int>(text.size()),
+                                              wide.data(), static_cast<int>(wide.size()));
+            if (n > 0)
+                TextOutW(dc, x, y, wide.data(), n);
+            else
+                canvas->TextOut(x, y, text);  // a code page the system lacks: shown as ANSI
+            return;
+        }
+        // Character by character, so that each gets the advance of its cells: a font whose
+        // Hangul is narrower or wider than two cells still leaves the next character in
+        // its column.
+        std::vector<wchar_t> wide;
+        std::vector<INT> advances;
+        wide.reserve(text.size());
+        advances.reserve(text.size());
+        for (size_t i = 0; i < text.size();) {
+            const size_t len = i + 1 < text.size() && IsDBCSLeadByteEx(cp, static_cast<BYTE>(text[i])) ? 2 : 1;
+            wchar_t unit[2];
+            int n = MultiByteToWideChar(cp, flags, text.data() + i, static_cast<int>(len), unit, 2);
+            if (n <= 0) {
+                unit[0] = static_cast<BYTE>(text[i]) < 0x80 ? static_cast<wchar_t>(text[i]) : L'?';
+                n = 1;
+            }
+            for (int k = 0; k < n; ++k) {
+                wide.push_back(unit[k]);
+                advances.push_back(k == 0 ? static_cast<INT>(len) * FCellWidth : 0);
+            }
+            i += len;
+        }
+        ExtTextOutW(dc, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), advances.data());
     }
 }
 

@@ -217,6 +217,26 @@ TEST(TextRendererPaint, WindowsFontDrawsKoreanThroughCodePage949) {
               static_cast<DWORD>(n));
     for (int i = 0; i < n; ++i) EXPECT_NE(glyphs[i], 0xFFFF) << "character " << i;
 
+    // On the console's cell grid a Hangul character takes two cells whatever the font's
+    // own advance: the '!' after six double-byte and two single-byte cells is where a
+    // '!' alone at that cell is drawn.
+    constexpr int kCell = 11;  // not the font's width
+    h.SetCellWidth(kCell);
+    Surface grid(160, 24), alone(160, 24);
+    ASSERT_TRUE(grid.Ok() && alone.Ok());
+    for (Surface* s : {&grid, &alone}) {
+        s->Fill(kFill);
+        s->Canvas()->Font()->Assign(*painted.Canvas()->Font());
+        SetColours(s->Canvas(), clWhite, clGreen);
+    }
+    h.PaintText(grid.Canvas(), 3, 2, bytes);
+    h.PaintText(alone.Canvas(), 3 + 8 * kCell, 2, "!");
+    int differing = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 3 + 8 * kCell; x < 3 + 9 * kCell; ++x) differing += grid.At(x, y) != alone.At(x, y);
+    EXPECT_EQ(differing, 0);
+    h.SetCellWidth(0);
+
     // A code page the system does not have still shows the text (as ANSI text).
     Surface unknown(160, 24), ansi(160, 24);
     ASSERT_TRUE(unknown.Ok() && ansi.Ok());

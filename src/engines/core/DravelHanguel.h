@@ -84,8 +84,11 @@ public:
     // background (brush) colours. With the bitmap fonts loaded the whole text is composed
     // off-screen and reaches the canvas in one transfer, n bytes as n * 8 x 16 pixels;
     // otherwise it goes out in the canvas's font, as ANSI text with code page 1252 and
-    // converted from the code page to Unicode with any other.
+    // converted from the code page to Unicode with any other. With a cell width set, the
+    // Windows font's characters are placed on the cell grid (a double-byte character
+    // takes two cells) whatever their own advance.
     void PaintText(TCanvas* canvas, int x, int y, const std::string& text);
+    void SetCellWidth(int width) { FCellWidth = width; }
 
     // Loads "FontASCII", "FontKSC5601" and "FontHanja" from the bitmap resources of
     // `module` (an HINSTANCE; null means the program itself). 1 when the fonts are loaded
@@ -130,6 +133,7 @@ private:
 
     BitmapFontSet FFonts;
     MonoImage FLine;  // the composed line of the last PaintText (its storage is reused)
+    int FCellWidth = 0;  // the console's cell width for the Windows font (0: the font's own)
     std::string FFontError;
     TCanvas* FCompositionCanvas = nullptr;
     int FCompositionX = 0;
