@@ -69,6 +69,7 @@ void TConsoleForm::WireEvents() {
     };
     MAIN_PANEL_Address->OnResize = [this](TComponent*) { MAIN_PANEL_AddressResize(); };
     MAIN_PB_Console->OnPaint = [this](TComponent*) { MAIN_PB_ConsolePaint(); };
+    WireKeyEvents();
 
     MAIN_CommPort->OnWsConnect = [this](TComponent*) { MAIN_CommPortWsConnect(); };
     MAIN_CommPort->OnWsDisconnect = [this](TComponent*) { MAIN_CommPortWsDisconnect(); };
@@ -182,6 +183,7 @@ void TConsoleForm::FormCreate() {
     int codePage = CharsetToCodePage(ConsoleFont.Charset());
     FHanguel->SetCodePage(codePage);
     FHanguel->SetHanguelMode(0);
+    CreateKeyboard();
     FTerminal->DoubleByteOn = codePage != 1252 || Settings.UseInternalFont ? 1 : 0;
 
     SetKeyModeImage(codePage == 949 || Settings.UseInternalFont ? MAIN_IMG_KeyModeEng

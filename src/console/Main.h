@@ -8,7 +8,10 @@
 //   MainSettings.cpp the settings key, the terminal's creation and reset, the window size
 //   MainConnect.cpp  the address box, the connection start and end, the telnet road
 //   MainReceive.cpp  the receive dispatch, the console road, the send routine
-//   MainView.cpp     the console paint box: painting the rows, following the cursor
+//   MainView.cpp     the console paint box: painting the rows, following the cursor,
+//                    the scroll bars, the caret and the syllable in progress
+//   MainKeys.cpp     the keyboard, the input mode and the activation events
+//   MainSelection.cpp the mouse: the word under it, the drag selection, copy and paste
 //   MainZModem.cpp   the ZModem trigger and the transfer front end
 //   MainImagePack.cpp the in-band pictures
 //   MainLines.cpp    the telephone and serial roads
@@ -25,6 +28,8 @@
 #include "comm/ZSocket.h"
 #include "console/PortChannel.h"
 #include "console/core/AddressScheme.h"
+#include "console/core/ConsoleKeyboard.h"
+#include "console/core/ConsoleSelection.h"
 #include "console/core/ConsoleSettings.h"
 #include "console/core/ConsoleView.h"
 #include "console/core/SendQueue.h"
@@ -46,6 +51,7 @@
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/IniFiles.h"
 #include "framework/Menus.h"
 #include "framework/Registry.h"
 #include "framework/Samples.h"
@@ -54,7 +60,15 @@
 
 class TConsoleProbe;
 
-class TConsoleForm : public TForm, public TerminalSender, public TerminalView {
+// The system's keyboard as the console's key handling sees it (MainKeys.cpp).
+class TSystemKeyboard : public quiro::engines::HangulKeyState, public KeyboardLayout {
+public:
+    bool ShiftDown() const override;
+    bool CapsLockOn() const override;
+    int ScanCodeOf(unsigned char ch) const override;
+};
+
+class TConsoleForm : public TForm, public TerminalSender, public TerminalView, private ConsoleKeyHost {
 public:
     explicit TConsoleForm(TComponent* owner);
     ~TConsoleForm() override;
@@ -83,6 +97,14 @@ public:
     int ScrollBackReturnLine = -1;  // the live first line while the user scrolls back
     int HorizontalOffset = 0;       // pixel x of column 0
     int TextLeftMargin = 0;
+    uint32_t KeepAliveStamp = 0;    // tick count of the last key typed
+    // The mouse's selections (MainSelection.cpp): the drag selection from DragAnchor (no
+    // line: none) to DragEnd, drawn up to DragShown; the highlighted word and its pixels
+    // (right <= left: none); a click that only ends a selection or focuses the console.
+    CellPoint DragAnchor, DragEnd, DragShown;
+    std::string SelectedText;
+    RECT SelectionRect{-1, -1, -1, -1};
+    int ClickSwallowed = 0;
     std::string HostName;        // the address book's entry of the session, or empty
     std::string Address;         // after the scheme and trailing '/' are removed
     std::string ConnectionName;  // the session caption
@@ -177,6 +199,26 @@ public:
     void MAIN_DNS_SocketNameLookupFailed();
     void MAIN_PB_ConsolePaint();
     void FormResize();
+    void MAIN_VSCR_ConsoleScroll(TScrollCode code, int& position);
+    void MAIN_HSCR_ConsoleScroll(TScrollCode code, int& position);
+    void MAIN_PANEL_ConsoleEnter();
+    void MAIN_PANEL_ConsoleExit();
+    void MAIN_AppEventsMessage(MSG& msg, bool& handled);
+    void MAIN_AppEventsActivate();
+    void MAIN_AppEventsDeactivate();
+    void MAIN_AppEventsActiveFormChange();
+    void XcConsoleIMEWindowHookBeforeMessage(TMessage& msg, bool& handled);
+    void MAIN_IMG_KeyModeClick(TComponent* sender);
+    void MAIN_PMENU_ToggleInputModeClick();
+    void MAIN_PB_ConsoleMouseMove(TShiftState shift, int x, int y);
+    void MAIN_PB_ConsoleMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    void MAIN_PB_ConsoleMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    void MAIN_PB_ConsoleClick();
+    void MAIN_PMENU_ConsolePopup();
+    void MAIN_PMENU_ConsoleCopyClick();
+    void MAIN_PMENU_ConsoleCopy2Click();
+    void MAIN_PMENU_ConsolePasteClick();
+    void MAIN_PMENU_ConsoleSelectAllClick();
 
     // ---- Settings (MainSettings.cpp) ----
     void LoadSettings();
@@ -210,11 +252,36 @@ public:
     // Makes the cursor cell visible; true when the view moved.
     bool ScrollCursorIntoView();
     void UpdateScrollBars();
+    // Whether the picture may move by copying its pixels: nothing covers the paint box and
+    // no syllable in progress is drawn over the cells.
+    bool PixelMovesAllowed();
+    // Takes the view to a new position (the selection, caret and syllable follow).
+    void CarryViewChange(const ViewChange& change);
     void HideConsoleCaret();
     void PlaceConsoleCaret();
+    // The syllable in progress: its spot at the cursor cell; the text under it shown
+    // again; the syllable drawn there.
+    void PlaceComposition();
+    void HideComposition();
+    void ShowComposition() override;
+    void ForceAlphanumericInput();
     // A shown selection or a drag in progress is taken off the console.
     void DropSelection();
     void PlaceLogo();
+
+    // ---- Keyboard (MainKeys.cpp) ----
+    // Sends the syllable in progress; shows the automaton's input mode.
+    void FlushHangulSyllable();
+    void SyncHanguelIndicator();
+    KeyContext CurrentKeyContext();
+    // The mode the indicator shows: 1 Hangul, 0 English.
+    int ShownHanguelMode() const { return FKeyboard ? FKeyboard->ShownMode() : 0; }
+
+    // ---- Selection (MainSelection.cpp) ----
+    // Inverts the difference between the drawn drag selection and its new end.
+    void DrawDragSelection();
+    // User text to the host, echoed when local echo is on.
+    void SendTyped(const std::string& bytes);
 
     // ---- ZModem (MainZModem.cpp) ----
     void ArmZModemTrigger();
@@ -292,6 +359,32 @@ private:
     void FocusConsole();
     void ResetTransferPanel(bool upload);
     void EnterTransferBinary();
+    // Keyboard.
+    void CreateKeyboard();
+    void WireKeyEvents();
+    bool KoreanInput() const;
+    void EchoLocally(const std::string& bytes) override;
+    void ShowInputMode(int mode, int layout) override;
+    void ReturnView(bool repaint) override;
+    void DropDragSelection() override;
+    void ScrollView(ScrollCode code) override;
+    void StartZModem(bool upload) override;
+    void ShowCharacterTable() override;
+    void CopySelection() override;
+    void PasteClipboard() override;
+    void KeyTyped() override;
+    void ReportFailure(const std::string& what) override;
+    // Selection.
+    void WireSelectionEvents();
+    PaintGeometry Geometry();
+    bool HasOverlays() const;
+    bool HasDragSelection() const;
+    void DropWordHighlight();
+    void HighlightWordAt(int x, int y);
+    void EraseDragSelection();
+    void DrawOverlays();
+    void DragTo(int x, int y);
+    std::string ClipboardBytes();
 
     ScreenModel FScreen;
     std::unique_ptr<TDravelTerminal> FTerminal;
@@ -308,6 +401,12 @@ private:
     std::unique_ptr<TImage> FLogo;
     std::array<TSpeedButton*, 5> FQuickConnect{};
     std::unique_ptr<TCaret> FCaret;  // in the console panel
+    PixelPoint FCompositionSpot;      // where the syllable in progress is shown
+    TSystemKeyboard FSystemKeyboard;
+    std::unique_ptr<TIniFile> FKeyMap;
+    std::unique_ptr<ConsoleKeyboard> FKeyboard;
+    CellPoint FPressCell;          // where the left button went down
+    bool FMouseActivated = false;  // the program was activated by a click on the console
     std::string FBaseCaption;
     std::string FAddressBookPath;
     std::string FProgramFolder;
