@@ -63,7 +63,7 @@ private:
 // A windowless control that paints through OnPaint.
 class TPaintBox : public TGraphicControl {
 public:
-    explicit TPaintBox(TComponent* owner) : TGraphicControl(owner) {}
+    explicit TPaintBox(TComponent* owner) : TGraphicControl(owner) { FClickEvents = true; }
     TNotifyEvent OnPaint;
 
 protected:
