@@ -50,6 +50,7 @@ TConsoleForm::~TConsoleForm() {
         MAIN_CommPort->OnWsError = nullptr;
     }
     if (MAIN_DNS_Socket) MAIN_DNS_Socket->OnNameResolved = MAIN_DNS_Socket->OnNameLookupFailed = nullptr;
+    if (MAIN_PANEL_Console) UnwireKeyEvents();
     ZModemEngine.reset();
     FTerminal.reset();
     if (ConsoleForm == this) ConsoleForm = nullptr;

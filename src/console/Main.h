@@ -362,6 +362,7 @@ private:
     // Keyboard.
     void CreateKeyboard();
     void WireKeyEvents();
+    void UnwireKeyEvents();
     bool KoreanInput() const;
     void EchoLocally(const std::string& bytes) override;
     void ShowInputMode(int mode, int layout) override;

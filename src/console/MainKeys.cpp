@@ -162,7 +162,9 @@ void TConsoleForm::MAIN_PMENU_ToggleInputModeClick() {
 // alone.
 void TConsoleForm::XcConsoleIMEWindowHookBeforeMessage(TMessage& msg, bool&) {
     if (msg.Msg == WM_MOUSEACTIVATE) {
-        FMouseActivated = true;  // this click activates the program: it only focuses
+        // Every click into the panel asks; one into an inactive program activates it, and
+        // then it only focuses.
+        FMouseActivated = !AppActive || GetForegroundWindow() != Handle();
         return;
     }
     if (msg.Msg != WM_IME_NOTIFY || msg.WParam != IMN_SETCONVERSIONMODE) return;
@@ -232,4 +234,18 @@ void TConsoleForm::WireKeyEvents() {
         MAIN_HSCR_ConsoleScroll(code, position);
     };
     WireSelectionEvents();
+}
+
+// The window's members go before its components: no event of the focus, the keyboard or
+// the mouse may reach them while the components are destroyed.
+void TConsoleForm::UnwireKeyEvents() {
+    if (auto* events = FindAs<TAppEvents>(this, "MAIN_AppEvents")) {
+        events->OnMessage = nullptr;
+        events->OnActivate = events->OnDeactivate = events->OnActiveFormChange = nullptr;
+    }
+    if (auto* ime = FindAs<TXcWindowHook>(this, "XcConsoleIMEWindowHook")) ime->BeforeMessage = nullptr;
+    MAIN_PANEL_Console->OnEnter = MAIN_PANEL_Console->OnExit = nullptr;
+    MAIN_PB_Console->OnMouseMove = nullptr;
+    MAIN_PB_Console->OnMouseDown = MAIN_PB_Console->OnMouseUp = nullptr;
+    MAIN_PB_Console->OnClick = MAIN_PB_Console->OnPaint = nullptr;
 }

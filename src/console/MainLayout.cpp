@@ -91,10 +91,11 @@ const TComponentRow kLayout[] = {
 
     // The console: the paint box in its panel between two margins, the scroll-back bar
     // beside the panel and the horizontal bar inside it.
-    {Make<TScrollBar>, "MAIN_VSCR_Console", "", 0, 0, 17, 400, "", bfAlignRight | bfVertical, 0},
+    {Make<TScrollBar>, "MAIN_VSCR_Console", "", 0, 0, 17, 400, "",
+     bfAlignRight | bfVertical | bfNoTabStop, 0},
     {Make<TPanel>, "MAIN_PANEL_Console", "", 0, 0, 700, 420, "", bfAlignClient | bfTabStop, 0},
     {Make<TScrollBar>, "MAIN_HSCR_Console", "MAIN_PANEL_Console", 0, 0, 700, 17, "",
-     bfAlignBottom, 0},
+     bfAlignBottom | bfNoTabStop, 0},
     {Make<TPanel>, "MAIN_PANEL_ConsoleTop", "MAIN_PANEL_Console", 0, 0, 700, 4, "", bfAlignTop, 0},
     {Make<TPanel>, "MAIN_PANEL_ConsoleBottom", "MAIN_PANEL_Console", 0, 0, 700, 4, "",
      bfAlignBottom, 0},
