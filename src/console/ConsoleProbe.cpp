@@ -54,6 +54,17 @@ public:
         put("zmodemCurrentGauge", f.MAIN_ZCurrentGauge->Progress());
         put("zmodemCancelPending", f.ZCancel.Pending());
         put("autoDisconnect", f.MAIN_ZCB_AutoDisconnect->Checked());
+        put("keyMode", f.ShownHanguelMode());
+        for (TImage* image : {f.MAIN_IMG_KeyModeHan2, f.MAIN_IMG_KeyModeHan3, f.MAIN_IMG_KeyModeHan390,
+                              f.MAIN_IMG_KeyModeEng, f.MAIN_IMG_KeyModeNone})
+            if (image->Visible()) put("keyModeImage", image->Name());
+        put("consoleFocused", f.MAIN_PANEL_Console->Focused());
+        put("sendQueue", f.FSendQueue.Waiting());
+        // Screen rectangles of the controls a test clicks.
+        for (TControl* c : std::initializer_list<TControl*>{f.MAIN_VSCR_Console, f.MAIN_BTN_Disconnect}) {
+            const POINT o = c->ClientToScreen(POINT{0, 0});
+            out << c->Name() << '=' << o.x << ',' << o.y << ',' << o.x + c->Width() << ',' << o.y + c->Height() << '\n';
+        }
         put("lineCount", s.LineCount());
         for (int i = 0; i < s.LineCount(); ++i)
             out << "line=" << Hex(s.Text(i)) << ' ' << s.Foreground(i) << ' ' << s.Background(i) << '\n';

@@ -1,6 +1,8 @@
 #include "ProgramKit.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -217,6 +219,79 @@ void TelnetHost::Write(const std::string& name, const std::string& bytes) const 
 std::string TelnetHost::Read(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+namespace {
+
+INPUT Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    const bool extended = (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE;
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    return in;
+}
+
+INPUT Mouse(DWORD flags, int x = 0, int y = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = (x * 65536 + w - 1) / w;
+    in.mi.dy = (y * 65536 + h - 1) / h;
+    return in;
+}
+
+void Inject(std::vector<INPUT> events) { SendInput(UINT(events.size()), events.data(), sizeof(INPUT)); }
+
+std::vector<INPUT> Modifiers(int modifiers, bool up) {
+    std::vector<INPUT> events;
+    for (auto [bit, vk] : {std::pair{kShift, VK_SHIFT}, std::pair{kCtrl, VK_CONTROL}, std::pair{kAlt, VK_MENU}})
+        if (modifiers & bit) events.push_back(Key(WORD(vk), up));
+    return events;
+}
+
+}  // namespace
+
+bool Focus(HWND window) {
+    SetForegroundWindow(window);
+    return comm::test::PumpUntil([&] { return GetForegroundWindow() == window; }, 5000);
+}
+
+void Press(WORD vk, int modifiers) {
+    std::vector<INPUT> events = Modifiers(modifiers, false);
+    events.push_back(Key(vk, false));
+    events.push_back(Key(vk, true));
+    for (const INPUT& in : Modifiers(modifiers, true)) events.push_back(in);
+    Inject(events);
+}
+
+void TypeLetters(const std::string& letters) {
+    for (char c : letters) Press(WORD(std::toupper(static_cast<unsigned char>(c))));
+}
+
+void MouseTo(int x, int y) { Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y)}); }
+
+void Click(int x, int y, int modifiers) {
+    std::vector<INPUT> events = Modifiers(modifiers, false);
+    events.push_back(Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y));
+    events.push_back(Mouse(MOUSEEVENTF_LEFTDOWN));
+    events.push_back(Mouse(MOUSEEVENTF_LEFTUP));
+    for (const INPUT& in : Modifiers(modifiers, true)) events.push_back(in);
+    Inject(events);
+}
+
+void Drag(int fromX, int fromY, int toX, int toY) {
+    Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, fromX, fromY), Mouse(MOUSEEVENTF_LEFTDOWN),
+            Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (fromX + toX) / 2, (fromY + toY) / 2),
+            Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, toX, toY), Mouse(MOUSEEVENTF_LEFTUP)});
+}
+
+RECT ControlRect(const ProbeState& state, const std::string& name) {
+    RECT r{};
+    std::sscanf(state.Str(name).c_str(), "%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom);
+    return r;
 }
 
 std::unique_ptr<TRegistry> Settings() {

@@ -96,6 +96,17 @@ private:
 
 // A shell in the host's scratch folder, prompting with "$ ".
 inline constexpr char kShellLogin[] = "export PATH=/usr/bin:/bin\nPS1='$ ' exec /bin/sh -i\n";
+// The user's keyboard and mouse: events through the system's input queue (modifiers
+// included) to the foreground window, which Focus makes `window`.
+enum KeyModifier { kShift = 1, kCtrl = 2, kAlt = 4 };
+bool Focus(HWND window);
+void Press(WORD vk, int modifiers = 0);
+void TypeLetters(const std::string& letters);  // a-z and 0-9 as their keys
+void MouseTo(int x, int y);                     // screen pixels
+void Click(int x, int y, int modifiers = 0);
+void Drag(int fromX, int fromY, int toX, int toY);
+// A control's screen rectangle from the probe (ConsoleProbe lists them by name).
+RECT ControlRect(const ProbeState& state, const std::string& name);
 
 // The settings key HKEY_CURRENT_USER "SOFTWARE\Orvatek\QUIRO", opened (created when
 // missing) for as long as the object lives.

@@ -1,0 +1,309 @@
+// The console under Wine with the user's own input: keys and mouse events through the
+// system's input queue into quiro_probe.exe, connected to a scripted host that records
+// every byte it receives; the view and the clipboard read back.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <mutex>
+
+#include "ProgramKit.h"
+#include "comm/CommTestKit.h"
+
+using namespace quiro::console::test;
+using namespace quiro::comm::test;
+
+namespace {
+
+// A host on 127.0.0.1: after the program's telnet offers it sends `greeting`, then keeps
+// what arrives (while Reading is set) until it goes.
+class RecordingHost {
+public:
+    explicit RecordingHost(std::string greeting, int receiveBuffer = 0)
+        : greeting_(std::move(greeting)), server_([this, receiveBuffer](SOCKET s) { Serve(s, receiveBuffer); }) {}
+    ~RecordingHost() { done_ = true; }
+
+    uint16_t Port() const { return server_.Port(); }
+    std::string Received() {
+        std::lock_guard<std::mutex> lock(m_);
+        return received_;
+    }
+    // Waits until what arrived after `from` bytes equals `bytes`.
+    bool Gets(size_t from, const std::string& bytes, DWORD ms = 10000) {
+        return PumpUntil([&] { return Received().substr(std::min(from, Received().size())) == bytes; }, ms);
+    }
+    void Send(const std::string& bytes) {
+        std::lock_guard<std::mutex> lock(m_);
+        if (socket_ != INVALID_SOCKET) SendAll(socket_, bytes);
+    }
+    std::atomic<bool> Reading{true};
+
+private:
+    void Serve(SOCKET s, int receiveBuffer) {
+        if (receiveBuffer) setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
+        std::string offers;
+        char buf[65536];
+        while (offers.find("\xFF\xFB\x1F") == std::string::npos && !done_) {
+            int n = recv(s, buf, sizeof buf, 0);
+            if (n <= 0) return;
+            offers.append(buf, size_t(n));
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_);
+            SendAll(s, greeting_);
+            socket_ = s;
+        }
+        while (!done_) {
+            fd_set set;
+            FD_ZERO(&set);
+            FD_SET(s, &set);
+            timeval tv{0, 20000};
+            if (!Reading || select(0, &set, nullptr, nullptr, &tv) != 1) {
+                if (!Reading) Sleep(10);  // a host that does not read
+                continue;
+            }
+            int n = recv(s, buf, sizeof buf, 0);
+            std::lock_guard<std::mutex> lock(m_);
+            if (n <= 0) break;
+            received_.append(buf, size_t(n));
+        }
+        std::lock_guard<std::mutex> lock(m_);
+        socket_ = INVALID_SOCKET;
+    }
+
+    std::string greeting_;
+    std::mutex m_;
+    std::string received_;
+    SOCKET socket_ = INVALID_SOCKET;
+    std::atomic<bool> done_{false};
+    TestServer server_;
+};
+
+// The program connected to `host`, its console focused; `s` holds its state once
+// `ready` is on the screen.
+bool StartFocused(QuiroProgram& q, const std::string& ready, ProbeState& s) {
+    return q.Window() &&
+           q.WaitFor([&](const ProbeState& st) { return st.Int("connected") == 1 && st.Find(ready) >= 0; }, 20000,
+                     &s) &&
+           Focus(q.Window()) && q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s);
+}
+
+const std::string kKeyMap = std::string(QUIRO_BINARY_DIR) + "/src/console/KeyMap.INI";
+
+void SetClipboardUnicode(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(GlobalLock(h)));
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// A cell's centre on the screen.
+POINT CellCentre(const ProbeState& s, int line, int column) {
+    const int w = s.Int("cellWidth"), h = s.Int("cellHeight");
+    return POINT{s.Int("paintBoxLeft") + s.Int("horizontalOffset") + column * w + w / 2,
+                 s.Int("paintBoxTop") + (line - s.Int("firstDisplayedLine")) * h + h / 2};
+}
+
+struct Keystroke {
+    const char* name;
+    WORD vk;
+    int modifiers;
+    const char* bytes;
+};
+
+}  // namespace
+
+// Typing Korean with the program's own automaton, the special keys through the key map
+// (a changed "KeyMap.INI" is read at the next key), and the control keys.
+TEST(ConsoleKeys, HangulKeyMapAndControlKeysReachTheHost) {
+    DeleteSettings();
+    DeleteFileA(kKeyMap.c_str());
+    Settings()->WriteInteger("UseInternalFont", 1);
+    RecordingHost host("ready\r\n");
+    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "ready", s));
+
+    Press('H', kAlt);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));
+    EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeHan2");
+    size_t mark = host.Received().size();
+    TypeLetters("gksrmf");
+    Press(VK_TAB);
+    EXPECT_TRUE(host.Gets(mark, "\xC7\xD1\xB1\xDB\x09")) << ::testing::PrintToString(host.Received().substr(mark));
+    // Leaving Hangul mode sends the syllable in progress.
+    mark = host.Received().size();
+    TypeLetters("r");
+    Press('H', kAlt);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 0; }, 5000, &s));
+    EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeEng");
+    EXPECT_TRUE(host.Gets(mark, "\xA4\xA1"));
+
+    const Keystroke keys[] = {
+        {"Enter", VK_RETURN, 0, "\r"},          {"Ctrl+Enter", VK_RETURN, kCtrl, "\r\n"},
+        {"Ctrl+Backspace", VK_BACK, kCtrl, "\x7F"}, {"Up", VK_UP, 0, "\x1B[A"},
+        {"F1", VK_F1, 0, "\x1BOP"},             {"Ctrl+C", 'C', kCtrl, "\x03"},
+    };
+    for (const Keystroke& k : keys) {
+        mark = host.Received().size();
+        Press(k.vk, k.modifiers);
+        EXPECT_TRUE(host.Gets(mark, k.bytes)) << k.name;
+    }
+    // Shift+Space is Shift at the moment of the key: it switches to Hangul.
+    Press(VK_SPACE, kShift);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));
+    mark = host.Received().size();
+    TypeLetters("rk");
+    Press(VK_RETURN);
+    EXPECT_TRUE(host.Gets(mark, "\xB0\xA1\r"));
+
+    std::ofstream(kKeyMap) << "[QuiroKeyMap]\r\nKeyF1_Norm=mapped F1\r\n";
+    mark = host.Received().size();
+    Press(VK_F1);
+    EXPECT_TRUE(host.Gets(mark, "mapped F1"));
+    DeleteFileA(kKeyMap.c_str());
+    EXPECT_EQ(q.Close(), 0);
+}
+
+// 60 numbered lines: the last is in view; one line of scroll-back moves the picture by a
+// cell and shows what a full repaint of that state shows; a key returns the view and is
+// not sent. At 132 columns in a narrow window the view follows the cursor sideways.
+TEST(ConsoleView, ScrollBackMovesByACellAndFollowsTheCursorSideways) {
+    DeleteSettings();
+    Settings()->WriteInteger("UseInternalFont", 1);
+    Settings()->WriteInteger("ScreenSizeWidth", 132);
+    std::string lines;
+    for (int i = 1; i <= 60; ++i) lines += "numbered line " + std::to_string(i) + "\r\n";
+    RecordingHost host(lines);
+    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "numbered line 60", s));
+    SetWindowPos(q.Window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // all of it on the screen
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("paintBoxLeft") < 40; }, 5000, &s));
+    const int last = s.Find("numbered line 60"), rows = s.Int("paintBoxHeight") / s.Int("cellHeight");
+    const int first = s.Int("firstDisplayedLine");
+    EXPECT_GE(last, first);
+    EXPECT_LT(last, first + rows);
+
+    const RECT bar = ControlRect(s, "MAIN_VSCR_Console");
+    const int arrow = bar.right - bar.left;
+    Click((bar.left + bar.right) / 2, bar.top + arrow / 2);
+    ASSERT_TRUE(q.WaitFor([&](const ProbeState& st) { return st.Int("firstDisplayedLine") == first - 1; }, 5000, &s));
+    Picture expected = RenderConsole(s), onScreen;
+    const RECT box{s.Int("paintBoxLeft"), s.Int("paintBoxTop"), s.Int("paintBoxLeft") + expected.width,
+                   s.Int("paintBoxTop") + expected.height};
+    PumpUntil([&] { return (onScreen = CaptureScreen(box)).Differences(expected) == 0; }, 5000);
+    EXPECT_EQ(onScreen.Differences(expected), 0);
+    onScreen.SaveBmp("console-scrolled-back.bmp");
+
+    const size_t mark = host.Received().size();
+    ASSERT_TRUE(Focus(q.Window()));
+    TypeLetters("x");
+    EXPECT_TRUE(q.WaitFor([&](const ProbeState& st) { return st.Int("firstDisplayedLine") == first; }, 5000, &s));
+    TypeLetters("y");
+    EXPECT_TRUE(host.Gets(mark, "y"));
+
+    RECT window;
+    GetWindowRect(q.Window(), &window);
+    SetWindowPos(q.Window(), nullptr, 0, 0, 400, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+    host.Send("\x1B[5;120Hfar right");
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("cursorColumn") == 128; }, 5000, &s));
+    const int cursorX = s.Int("horizontalOffset") + 128 * s.Int("cellWidth");
+    EXPECT_GE(cursorX, 0);
+    EXPECT_LE(cursorX + s.Int("cellWidth"), s.Int("paintBoxWidth"));
+    EXPECT_EQ(q.Close(), 0);
+}
+
+// The mouse: the first click into an inactive program only focuses; a click on a number
+// sends it and Enter; Shift+click on blank space sends a blank; a drag over two lines is
+// copied with "\r\n" between them; Paste sends Unicode text in the console's code page
+// with CR for each line end.
+TEST(ConsoleMouse, ClickDragCopyAndPaste) {
+    DeleteSettings();
+    Settings()->WriteInteger("UseInternalFont", 1);
+    RecordingHost host("Choose 42 to read\r\nsecond line\r\n");
+    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "second line", s));
+    const int line = s.Find("Choose 42 to read");
+    const POINT number = CellCentre(s, line, 7), blank = CellCentre(s, line + 4, 30);
+
+    SetForegroundWindow(GetDesktopWindow());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() != q.Window(); }));
+    size_t mark = host.Received().size();
+    Click(number.x, number.y);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == q.Window(); }));
+    MouseTo(number.x + 1, number.y);
+    Click(number.x, number.y);
+    EXPECT_TRUE(host.Gets(mark, "42\r"));
+    mark = host.Received().size();
+    Click(blank.x, blank.y, kShift);
+    EXPECT_TRUE(host.Gets(mark, " "));
+
+    const POINT from = CellCentre(s, line, 7), to = CellCentre(s, line + 1, 5);
+    Drag(from.x - s.Int("cellWidth") / 2, from.y, to.x - s.Int("cellWidth") / 2, to.y);
+    mark = host.Received().size();
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+    Press('C', kCtrl);
+    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "42 to read\r\nsecon"; })) << ClipboardText();
+    EXPECT_EQ(host.Received().substr(mark), "");
+
+    Click(blank.x, blank.y);  // only ends the selection
+    SetClipboardUnicode(L"\xD55C" L"a\r\nb");
+    mark = host.Received().size();
+    Press(VK_INSERT, kShift);
+    EXPECT_TRUE(host.Gets(mark, "\xC7\xD1" "a\rb")) << ::testing::PrintToString(host.Received().substr(mark));
+    EXPECT_EQ(q.Close(), 0);
+}
+
+// A 1 MB paste to a host that does not read: the window goes on answering, everything
+// arrives in order once the host reads again; with the host stopped once more, Disconnect
+// ends the session and drops what waits.
+TEST(ConsolePaste, LargePasteToAHostThatStopsReading) {
+    DeleteSettings();
+    RecordingHost host("ready\r\n", 4096);
+    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "ready", s));
+    std::wstring text;
+    for (int i = 0; text.size() < (1u << 20); ++i) text += L"paste line " + std::to_wstring(i) + L"\r\n";
+    std::string expected;
+    for (wchar_t c : text)
+        if (c != L'\n') expected += char(c);
+
+    host.Reading = false;
+    const size_t mark = host.Received().size();
+    SetClipboardUnicode(text);
+    Press(VK_INSERT, kShift);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("sendQueue") > 0; }, 10000, &s));
+    Press(VK_RETURN);  // typed meanwhile: it follows the paste
+    EXPECT_FALSE(q.State().fields.empty()) << "the window does not answer";
+    host.Reading = true;
+    EXPECT_TRUE(host.Gets(mark, expected + "\r", 60000));
+
+    host.Reading = false;
+    Press(VK_INSERT, kShift);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("sendQueue") > 0; }, 10000, &s));
+    const RECT disconnect = ControlRect(s, "MAIN_BTN_Disconnect");
+    Click((disconnect.left + disconnect.right) / 2, (disconnect.top + disconnect.bottom) / 2);
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("connected") == 0 && st.Int("sendQueue") == 0; },
+                          10000, &s));
+    host.Reading = true;
+    EXPECT_EQ(q.Close(), 0);
+}
