@@ -136,8 +136,9 @@ void TConsoleForm::MAIN_PB_ConsoleMouseDown(TMouseButton button, TShiftState, in
         MAIN_PANEL_Console->SetFocus();
 }
 
-void TConsoleForm::MAIN_PB_ConsoleMouseUp(TMouseButton button, TShiftState, int, int) {
+void TConsoleForm::MAIN_PB_ConsoleMouseUp(TMouseButton button, TShiftState, int x, int y) {
     if (button != mbLeft) return;
+    if (DragAnchor.line >= 0) DragTo(x, y);  // the drag ends where the button comes up
     FPressCell = kNoPoint;
     if (DragAnchor == DragEnd) DragAnchor = DragEnd = DragShown = kNoPoint;
 }

@@ -255,7 +255,7 @@ TEST(ConsoleMouse, ClickDragCopyAndPaste) {
     EXPECT_TRUE(host.Gets(mark, " "));
 
     const POINT from = CellCentre(s, line, 7), to = CellCentre(s, line + 1, 5);
-    Drag(from.x - s.Int("cellWidth") / 2, from.y, to.x - s.Int("cellWidth") / 2, to.y);
+    Drag(from.x - s.Int("cellWidth") / 4, from.y, to.x - s.Int("cellWidth") / 4, to.y);
     mark = host.Received().size();
     OpenClipboard(nullptr);
     EmptyClipboard();

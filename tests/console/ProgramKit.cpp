@@ -284,7 +284,7 @@ void Click(int x, int y, int modifiers) {
 
 void Drag(int fromX, int fromY, int toX, int toY) {
     Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, fromX, fromY), Mouse(MOUSEEVENTF_LEFTDOWN),
-            Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (fromX + toX) / 2, (fromY + toY) / 2),
+            Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, toX, toY - 1),
             Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, toX, toY), Mouse(MOUSEEVENTF_LEFTUP)});
 }
 
