@@ -179,6 +179,25 @@ TEST(ConsoleKeys, HangulKeyMapAndControlKeysReachTheHost) {
     EXPECT_EQ(q.Close(), 0);
 }
 
+// The three-set layout types the same syllables from its own keys, with its own image.
+TEST(ConsoleKeys, ThreeSetLayout) {
+    DeleteSettings();
+    Settings()->WriteInteger("UseInternalFont", 1);
+    Settings()->WriteInteger("HanguelKeyLayoutMode", 3);
+    RecordingHost host("ready\r\n");
+    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "ready", s));
+    Press('H', kAlt);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));
+    EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeHan3");
+    const size_t mark = host.Received().size();
+    TypeLetters("mfskgw");
+    Press(VK_TAB);
+    EXPECT_TRUE(host.Gets(mark, "\xC7\xD1\xB1\xDB\x09")) << ::testing::PrintToString(host.Received().substr(mark));
+    EXPECT_EQ(q.Close(), 0);
+}
+
 // 60 numbered lines: the last is in view; one line of scroll-back moves the picture by a
 // cell and shows what a full repaint of that state shows; a key returns the view and is
 // not sent. At 132 columns in a narrow window the view follows the cursor sideways.
