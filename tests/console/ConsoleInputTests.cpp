@@ -127,9 +127,42 @@ struct Keystroke {
 
 }  // namespace
 
-// Typing Korean with the program's own automaton, the special keys through the key map
-// (a changed "KeyMap.INI" is read at the next key), and the control keys.
-TEST(ConsoleKeys, HangulKeyMapAndControlKeysReachTheHost) {
+// Korean typed with the program's own automaton in each layout: Alt+H shows the layout's
+// image; leaving Hangul mode sends the syllable in progress.
+TEST(ConsoleKeys, HangulLayoutsTypeSyllables) {
+    struct Layout {
+        int mode;
+        const char* keys;  // "han" "geul", then one more initial consonant
+        const char* image;
+    };
+    for (const Layout& l : {Layout{1, "gksrmfr", "MAIN_IMG_KeyModeHan2"}, Layout{3, "mfskgwk", "MAIN_IMG_KeyModeHan3"}}) {
+        SCOPED_TRACE(l.image);
+        DeleteSettings();
+        Settings()->WriteInteger("UseInternalFont", 1);
+        Settings()->WriteInteger("HanguelKeyLayoutMode", l.mode);
+        RecordingHost host("ready\r\n");
+        QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+        ProbeState s;
+        ASSERT_TRUE(StartFocused(q, "ready", s));
+        Press('H', kAlt);
+        ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));
+        EXPECT_EQ(s.Str("keyModeImage"), l.image);
+        const size_t mark = host.Received().size();
+        TypeLetters(std::string(l.keys, 6));
+        Press(VK_TAB);
+        EXPECT_TRUE(host.Gets(mark, "\xC7\xD1\xB1\xDB\x09")) << ::testing::PrintToString(host.Received().substr(mark));
+        TypeLetters(l.keys + 6);
+        Press('H', kAlt);
+        ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 0; }, 5000, &s));
+        EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeEng");
+        EXPECT_TRUE(host.Gets(mark, "\xC7\xD1\xB1\xDB\x09\xA4\xA1"));
+        EXPECT_EQ(q.Close(), 0);
+    }
+}
+
+// The control and special keys, Shift+Space taken with Shift as it was at the key, and a
+// changed "KeyMap.INI" read at the next key.
+TEST(ConsoleKeys, ControlKeysAndTheKeyMap) {
     DeleteSettings();
     DeleteFileA(kKeyMap.c_str());
     Settings()->WriteInteger("UseInternalFont", 1);
@@ -137,33 +170,17 @@ TEST(ConsoleKeys, HangulKeyMapAndControlKeysReachTheHost) {
     QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
     ProbeState s;
     ASSERT_TRUE(StartFocused(q, "ready", s));
-
-    Press('H', kAlt);
-    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));
-    EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeHan2");
-    size_t mark = host.Received().size();
-    TypeLetters("gksrmf");
-    Press(VK_TAB);
-    EXPECT_TRUE(host.Gets(mark, "\xC7\xD1\xB1\xDB\x09")) << ::testing::PrintToString(host.Received().substr(mark));
-    // Leaving Hangul mode sends the syllable in progress.
-    mark = host.Received().size();
-    TypeLetters("r");
-    Press('H', kAlt);
-    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 0; }, 5000, &s));
-    EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeEng");
-    EXPECT_TRUE(host.Gets(mark, "\xA4\xA1"));
-
     const Keystroke keys[] = {
         {"Enter", VK_RETURN, 0, "\r"},          {"Ctrl+Enter", VK_RETURN, kCtrl, "\r\n"},
         {"Ctrl+Backspace", VK_BACK, kCtrl, "\x7F"}, {"Up", VK_UP, 0, "\x1B[A"},
         {"F1", VK_F1, 0, "\x1BOP"},             {"Ctrl+C", 'C', kCtrl, "\x03"},
     };
+    size_t mark;
     for (const Keystroke& k : keys) {
         mark = host.Received().size();
         Press(k.vk, k.modifiers);
         EXPECT_TRUE(host.Gets(mark, k.bytes)) << k.name;
     }
-    // Shift+Space is Shift at the moment of the key: it switches to Hangul.
     Press(VK_SPACE, kShift);
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));
     mark = host.Received().size();
@@ -176,25 +193,6 @@ TEST(ConsoleKeys, HangulKeyMapAndControlKeysReachTheHost) {
     Press(VK_F1);
     EXPECT_TRUE(host.Gets(mark, "mapped F1"));
     DeleteFileA(kKeyMap.c_str());
-    EXPECT_EQ(q.Close(), 0);
-}
-
-// The three-set layout types the same syllables from its own keys, with its own image.
-TEST(ConsoleKeys, ThreeSetLayout) {
-    DeleteSettings();
-    Settings()->WriteInteger("UseInternalFont", 1);
-    Settings()->WriteInteger("HanguelKeyLayoutMode", 3);
-    RecordingHost host("ready\r\n");
-    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
-    ProbeState s;
-    ASSERT_TRUE(StartFocused(q, "ready", s));
-    Press('H', kAlt);
-    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));
-    EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeHan3");
-    const size_t mark = host.Received().size();
-    TypeLetters("mfskgw");
-    Press(VK_TAB);
-    EXPECT_TRUE(host.Gets(mark, "\xC7\xD1\xB1\xDB\x09")) << ::testing::PrintToString(host.Received().substr(mark));
     EXPECT_EQ(q.Close(), 0);
 }
 
