@@ -154,6 +154,11 @@ TEST(ConsoleKeys, HangulLayoutsTypeSyllables) {
         ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 0; }, 5000, &s));
         EXPECT_EQ(s.Str("keyModeImage"), "MAIN_IMG_KeyModeEng");
         EXPECT_TRUE(host.Gets(mark, "\xC7\xD1\xB1\xDB\x09\xA4\xA1"));
+        // No syllable stays drawn at the cursor: the console shows its cells only.
+        const Picture expected = RenderConsole(s);
+        const RECT box{s.Int("paintBoxLeft"), s.Int("paintBoxTop"), s.Int("paintBoxLeft") + expected.width,
+                       s.Int("paintBoxTop") + expected.height};
+        EXPECT_TRUE(PumpUntil([&] { return CaptureScreen(box).Differences(expected) == 0; }, 5000));
         EXPECT_EQ(q.Close(), 0);
     }
 }
