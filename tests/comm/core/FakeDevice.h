@@ -53,7 +53,6 @@ class FakeDevice : public TLinkBaseDispatcher {
   void CompleteWrites(uint32_t n) { outQueued -= std::min(n, outQueued); }
 
   std::deque<uint8_t> rx;        // bytes the device holds
-  uint32_t maxRead = 0xFFFFFFFF;  // largest ReadCom answer
   int readFailures = 0;          // the next ReadCom calls that fail
   uint32_t outQueued = 0;        // bytes in the device's output queue
   int writeFailures = 0;         // the next WriteCom calls that fail
@@ -68,9 +67,7 @@ class FakeDevice : public TLinkBaseDispatcher {
   std::string written;
   std::vector<int32_t> escapes;
   std::vector<TLinkDCB> stateWrites;
-  int comErrorCalls = 0;
   int eventMaskClears = 0;
-  int flushes[2] = {0, 0};
   int closes = 0;
   std::vector<std::string> opened;  // device names given to OpenCom
 
@@ -80,7 +77,6 @@ class FakeDevice : public TLinkBaseDispatcher {
     return 0;
   }
   int32_t FlushCom(int32_t queue) override {
-    ++flushes[queue ? 1 : 0];
     if (queue)
       rx.clear();
     else
@@ -88,7 +84,6 @@ class FakeDevice : public TLinkBaseDispatcher {
     return 0;
   }
   int32_t GetComError(TLinkComStat& stat) override {
-    ++comErrorCalls;
     stat.Flags = holdFlags;
     stat.cbInQue = uint32_t(rx.size());
     stat.cbOutQue = outQueued;
@@ -110,7 +105,7 @@ class FakeDevice : public TLinkBaseDispatcher {
       return -1;
     }
     int32_t n = 0;
-    while (n < size && uint32_t(n) < maxRead && !rx.empty()) {
+    while (n < size && !rx.empty()) {
       buf[n++] = rx.front();
       rx.pop_front();
     }
