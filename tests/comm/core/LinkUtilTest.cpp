@@ -123,7 +123,7 @@ class BytesStream : public ILinkStream {
   size_t pos_ = 0;
 };
 
-std::vector<std::string> AllLines(const std::string& data, size_t chunk = 1 << 20) {
+std::vector<std::string> AllLines(const std::string& data, size_t chunk) {
   BytesStream s(data, chunk);
   TLineReader r(s);
   std::vector<std::string> lines;
@@ -131,36 +131,30 @@ std::vector<std::string> AllLines(const std::string& data, size_t chunk = 1 << 2
   return lines;
 }
 
-TEST(LinkLineReader, SplitsLines) {
+// A row: the text, the most bytes a read hands out, the lines.
+TEST(LinkLineReader, SplitsLinesAcrossPagesAndShortReads) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(AllLines("A\r\nB\rC"), (V{"A", "B", "C"}));
-  EXPECT_EQ(AllLines("A\r\nB\r\n\x1A"), (V{"A", "B"}));
-  EXPECT_EQ(AllLines("A\r\nB\x1A"), (V{"A", "B"}));
-  EXPECT_EQ(AllLines(""), V{});
-  EXPECT_EQ(AllLines("\r\r\n"), (V{"", ""}));
-}
-
-TEST(LinkLineReader, PagesThatSplitCrLf) {
-  // The CR is the last byte of the first page and the LF the first of the next.
-  std::string first(4095, 'x');
-  std::string data = first + "\r\nnext\r\nlast";
-  using V = std::vector<std::string>;
-  EXPECT_EQ(AllLines(data), (V{first, "next", "last"}));
-  // A line longer than a page, and pages cut short by the stream.
-  std::string longLine(9000, 'y');
-  EXPECT_EQ(AllLines(longLine + "\r\nz", 4096), (V{longLine, "z"}));
-  // A Ctrl-Z inside the text is data; only the last byte of the stream is dropped.
-  std::string mid = std::string(4095, 'a') + "\x1A" + "b\x1A";
-  EXPECT_EQ(AllLines(mid), (V{std::string(4095, 'a') + "\x1A" + "b"}));
-}
-
-TEST(LinkLineReader, ShortReadsDoNotEndTheText) {
-  using V = std::vector<std::string>;
-  std::string text = "first\r\nsec\x1Aond\r\n\x1A\x1Athird\x1A";
-  for (size_t chunk : {1, 2, 3, 5}) {
-    SCOPED_TRACE(chunk);
-    EXPECT_EQ(AllLines(text, chunk), (V{"first", "sec\x1Aond", "\x1A\x1Athird"}));
-  }
+  const std::string page(4095, 'x'), longLine(9000, 'y');
+  const std::string shortReads = "first\r\nsec\x1A" "ond\r\n\x1A\x1Athird\x1A";
+  const struct Row {
+    std::string text;
+    size_t chunk;
+    V lines;
+  } rows[] = {
+      {"A\r\nB\rC", 1 << 20, {"A", "B", "C"}},
+      {"A\r\nB\r\n\x1A", 1 << 20, {"A", "B"}},
+      {"A\r\nB\x1A", 1 << 20, {"A", "B"}},
+      {"", 1 << 20, {}},
+      {"\r\r\n", 1 << 20, {"", ""}},
+      {page + "\r\nnext\r\nlast", 1 << 20, {page, "next", "last"}},  // CR ends a page, LF starts the next
+      {longLine + "\r\nz", 4096, {longLine, "z"}},                   // longer than a page, pages cut short
+      {page + "\x1A" "b\x1A", 1 << 20, {page + "\x1A" "b"}},          // only the stream's last Ctrl-Z goes
+      {shortReads, 1, {"first", "sec\x1A" "ond", "\x1A\x1Athird"}},
+      {shortReads, 2, {"first", "sec\x1A" "ond", "\x1A\x1Athird"}},
+      {shortReads, 3, {"first", "sec\x1A" "ond", "\x1A\x1Athird"}},
+      {shortReads, 5, {"first", "sec\x1A" "ond", "\x1A\x1Athird"}},
+  };
+  for (const Row& r : rows) EXPECT_EQ(AllLines(r.text, r.chunk), r.lines) << r.text.size() << " bytes, reads of " << r.chunk;
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "comm/core/CommErrors.h"
-#include "comm/core/LinkStringsForTests.h"
-
-using namespace quiro::comm::test;
 
 namespace {
 
@@ -38,17 +35,6 @@ TEST(StringTables, BufferedCopiesAreCutToFit) {
   EXPECT_EQ(std::u16string(table.GetWideChar(3007, wide, 4)), u"Buf");
   char one[1];
   EXPECT_STREQ(table.GetAsciiZ(3007, one, 1), "");
-}
-
-TEST(StringTables, TheProgramTableCarriesItsTexts) {
-  auto blob = BuildTableFromSource("LINK_ERROR_STRINGS_ENGLISH");
-  TStr0Table table(blob);
-  EXPECT_EQ(table.GetString(3006), "Output buffer too small for block");
-  EXPECT_EQ(table.GetString(10037), "WSAEALREADY: watch out, Al is ready");
-  EXPECT_EQ(table.GetString(0), "OK");
-  EXPECT_EQ(table.GetString(9001), "Link library error");
-  auto reader = BuildTableFromSource("LINK_READER_STRINGS");
-  EXPECT_EQ(TStr0Table(reader).GetString(5), "File access denied");
 }
 
 // Every prefix of a sound table, and tables with a damaged field, are refused whole:
