@@ -301,7 +301,7 @@ TEST_F(CommPortTest, WaitsEndOnTextTimeOutOrQuit) {
 TEST_F(CommPortTest, ATelephonyOpenTakesTheLineFromTheDevice) {
   port.TapiMode = TTapiMode::tmOn;
   port.SetComNumber(0);  // not needed for a telephony line
-  intptr_t handle = -1;
+  intptr_t handle = 0;
   port.CustomDispatcher = [&](TLinkCustomComPort&) {
     auto d = std::make_unique<FakeDevice>();
     d->ComHandle = handle;
@@ -310,6 +310,8 @@ TEST_F(CommPortTest, ATelephonyOpenTakesTheLineFromTheDevice) {
     d->state.Flags = dcbOutxCtsFlow | dcbInX;
     return d;
   };
+  EXPECT_THROW(port.SetOpen(true), ENotOpenedByTapi);  // no call handed over
+  handle = -1;
   EXPECT_THROW(port.SetOpen(true), ENotOpenedByTapi);
   handle = 7;
   port.SetOpen(true);
