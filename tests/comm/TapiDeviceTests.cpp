@@ -323,9 +323,6 @@ TEST_F(TapiDevice, SelectingAPortOrALine) {
     });
     EXPECT_TRUE(device->SelectDevice());
   }
-  ASSERT_GE(listed.size(), 3u);
-  EXPECT_EQ(listed[0], "Quiro Test Modem");
-  EXPECT_EQ(listed[1], "<noname>");
   EXPECT_NE(std::find(listed.begin(), listed.end(), "Direct to COM46"), listed.end());
   EXPECT_EQ(std::tuple(port->TapiMode, port->ComNumber()), std::tuple(TTapiMode::tmOff, uint16_t(45)));
   EXPECT_EQ(device->SelectedDevice(), "Quiro Test Modem");
