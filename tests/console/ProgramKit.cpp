@@ -82,8 +82,9 @@ int ProbeState::Find(const std::string& text) const {
     return -1;
 }
 
-QuiroProgram::QuiroProgram(const std::string& arguments) {
-    std::string exe = std::string(QUIRO_BINARY_DIR) + "/src/console/quiro_probe.exe";
+QuiroProgram::QuiroProgram(const std::string& arguments, bool telephonyDouble) {
+    std::string exe = std::string(QUIRO_BINARY_DIR) +
+                      (telephonyDouble ? "/tapi-double/quiro_probe.exe" : "/src/console/quiro_probe.exe");
     std::string cmd = "\"" + exe + "\" " + arguments;
     STARTUPINFOA si{};
     si.cb = sizeof si;

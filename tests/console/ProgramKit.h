@@ -3,6 +3,8 @@
 // probe, its settings key, and pictures of its console.
 #pragma once
 
+#include <winsock2.h>
+
 #include <windows.h>
 
 #include <cstdint>
@@ -35,8 +37,10 @@ struct ProbeState {
 
 class QuiroProgram {
 public:
-    // Starts the program with its command line and waits for its main window.
-    explicit QuiroProgram(const std::string& arguments = "");
+    // Starts the program with its command line and waits for its main window; with
+    // `telephonyDouble`, the copy beside the telephony test double, which it loads when
+    // the run puts the double in place of the system's library.
+    explicit QuiroProgram(const std::string& arguments = "", bool telephonyDouble = false);
     ~QuiroProgram();  // a program still running is ended
     QuiroProgram(const QuiroProgram&) = delete;
     QuiroProgram& operator=(const QuiroProgram&) = delete;

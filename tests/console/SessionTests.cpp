@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "ProgramKit.h"
+#include "SessionKit.h"
 #include "comm/CommTestKit.h"
 
 using namespace quiro::console::test;
@@ -31,34 +32,6 @@ std::vector<std::vector<std::string>> ReadTable(const std::string& name) {
         rows.push_back(cells);
     }
     return rows;
-}
-
-bool Ended(const ProbeState& s) {
-    return !s.lines.empty() && s.lines.back().text == "Connection closed..." && s.Int("connected") == 0;
-}
-
-// The session is over: the controls are back, the caption too, and no message box is up.
-void ExpectDisconnected(QuiroProgram& q, const ProbeState& s) {
-    EXPECT_EQ(s.Str("connectEnabled") + s.Str("addressEnabled") + s.Str("disconnectEnabled"), "110");
-    EXPECT_EQ(s.Str("caption"), "Quiro 2");
-    EXPECT_EQ(q.OtherWindows(), 0) << "an error box is up";
-}
-
-// Reads what arrives until `enough` holds or `ms` pass; `count` follows the size.
-void Receive(SOCKET s, std::string& into, const std::function<bool()>& enough, DWORD ms,
-             std::atomic<size_t>* count = nullptr) {
-    char buf[8192];
-    for (DWORD start = GetTickCount(); !enough() && GetTickCount() - start < ms;) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval tv{0, 50000};
-        if (select(0, &set, nullptr, nullptr, &tv) != 1) continue;
-        int n = recv(s, buf, sizeof buf, 0);
-        if (n <= 0) return;
-        into.append(buf, size_t(n));
-        if (count) *count = into.size();
-    }
 }
 
 struct ScreenRun {
