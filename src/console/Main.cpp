@@ -51,6 +51,7 @@ TConsoleForm::~TConsoleForm() {
     }
     if (MAIN_DNS_Socket) MAIN_DNS_Socket->OnNameResolved = MAIN_DNS_Socket->OnNameLookupFailed = nullptr;
     if (MAIN_PANEL_Console) UnwireKeyEvents();
+    if (MAIN_TapiDevice) MAIN_TapiDevice->OnTapiConnect = MAIN_TapiDevice->OnTapiFail = nullptr;
     ZModemEngine.reset();
     FTerminal.reset();
     if (ConsoleForm == this) ConsoleForm = nullptr;
@@ -83,6 +84,8 @@ void TConsoleForm::WireEvents() {
     WireZModemEvents();
     MAIN_DNS_Socket->OnNameResolved = [this](TComponent*) { MAIN_DNS_SocketNameResolved(); };
     MAIN_DNS_Socket->OnNameLookupFailed = [this](TComponent*) { MAIN_DNS_SocketNameLookupFailed(); };
+    MAIN_TapiDevice->OnTapiConnect = [this](TComponent*) { MAIN_TapiDeviceTapiConnect(); };
+    MAIN_TapiDevice->OnTapiFail = [this](TComponent*) { MAIN_TapiDeviceTapiFail(); };
 
     // The four terminal toggles: this connection's flags while connected, else the
     // global settings.

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "comm/StatusLights.h"
+#include "comm/TapiDevice.h"
 #include "comm/WinsockPort.h"
 #include "comm/ZSocket.h"
 #include "console/PortChannel.h"
@@ -180,6 +181,7 @@ public:
     TOpenDialog* MAIN_OPNDLG_ZModemUp = nullptr;
     TTimer* MAIN_TIMER_ZCancel = nullptr;
     TLinkWinsockPort* MAIN_CommPort = nullptr;
+    TLinkTapiDevice* MAIN_TapiDevice = nullptr;
     TZSocket* MAIN_DNS_Socket = nullptr;
     TLinkSLController* MAIN_LightController = nullptr;
 
@@ -324,8 +326,11 @@ public:
     void OpenComPort();
     // Ends a telephone or serial session (MAIN_BTN_Disconnect for those kinds).
     void EndLineSession();
-    // The call ended before it connected because the user cancelled it.
+    // The call ended because the user cancelled it.
     bool CallCancelled();
+    void CancelTapiCall();
+    void MAIN_TapiDeviceTapiConnect();
+    void MAIN_TapiDeviceTapiFail();
 
 private:
     friend class TConsoleProbe;
@@ -343,6 +348,8 @@ private:
     void CreateLogo();
     void ApplySessionFlags();
     void StartTelnetRoad();
+    // No flow control, RS-485 off: how every call and serial session starts.
+    void PlainLine();
     // The telnet road's actions, carried out in order.
     void Carry(const SessionActions& actions);
     void OpenPortAt(const std::string& address, const std::string& port);

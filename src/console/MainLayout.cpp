@@ -168,6 +168,7 @@ const TComponentRow kLayout[] = {
     {Make<TOpenDialog>, "MAIN_OPNDLG_ZModemUp", "", 0, 0, 0, 0, "", 0, 0},
     {Make<TTimer>, "MAIN_TIMER_ZCancel", "", 0, 0, 0, 0, "", 0, 0},
     {Make<TLinkWinsockPort>, "MAIN_CommPort", "", 0, 0, 0, 0, "", 0, 0},
+    {Make<TLinkTapiDevice>, "MAIN_TapiDevice", "", 0, 0, 0, 0, "", 0, 0},
     {Make<TZSocket>, "MAIN_DNS_Socket", "", 0, 0, 0, 0, "", 0, 0},
     {Make<TLinkSLController>, "MAIN_LightController", "", 0, 0, 0, 0, "", 0, 0},
     {Make<TAppEvents>, "MAIN_AppEvents", "", 0, 0, 0, 0, "", 0, 0},
@@ -283,6 +284,7 @@ void TConsoleForm::FindComponents() {
     get(MAIN_OPNDLG_ZModemUp, "MAIN_OPNDLG_ZModemUp");
     get(MAIN_TIMER_ZCancel, "MAIN_TIMER_ZCancel");
     get(MAIN_CommPort, "MAIN_CommPort");
+    get(MAIN_TapiDevice, "MAIN_TapiDevice");
     get(MAIN_DNS_Socket, "MAIN_DNS_Socket");
     get(MAIN_LightController, "MAIN_LightController");
 
@@ -309,6 +311,11 @@ void TConsoleForm::FindComponents() {
     lights.TXDLight = MAIN_StatusLight_TX;
     lights.RXDLight = MAIN_StatusLight_RX;
     MAIN_LightController->SetComPort(MAIN_CommPort);
+    MAIN_TapiDevice->SetComPort(MAIN_CommPort);
+    MAIN_TapiDevice->RetryWait = 5;
+    MAIN_TapiDevice->MaxAttempts = 5;
+    MAIN_TapiDevice->ShowTapiDevices = true;
+    MAIN_TapiDevice->ShowPorts = false;
     MAIN_LightController->SetLights(lights);
     MAIN_ZCurrentGauge->SetForeColor(clNavy);
     MAIN_ZTotalGauge->SetForeColor(clNavy);

@@ -113,6 +113,7 @@ void TConsoleForm::ApplySettings() {
     EditorFont.SetColor(Colour(Settings.EditorFGColor));
     for (int i = 0; i < 3; ++i) MAIN_BTN_OneShot[i]->SetHint(Settings.OneShotCommand[i]);
     MAIN_BTN_KeepAlive->SetDown(Settings.UseKeepAlive);
+    MAIN_TapiDevice->SetSelectedDevice(Settings.TAPIDeviceName);
 
     // The window as it was left (a minimised window comes back normal).
     int width = std::max(200, Settings.ConsoleFormWidth);

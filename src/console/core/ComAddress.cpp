@@ -133,10 +133,6 @@ std::vector<std::string> ComAddressErrorLines(ComRequest::Status status) {
     return {"", "Error : Unknown COM port!"};
 }
 
-std::vector<std::string> ComNoDeviceLines(std::string_view device) {
-    return {"", "Error : Cannot open " + std::string(device) + "..."};
-}
-
 std::vector<std::string> ComOpenFailedLines(std::string_view device, bool inUse,
                                             std::string_view errorText) {
     std::string line = inUse ? "Error : " + std::string(device) + " already in use..."

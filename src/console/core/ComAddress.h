@@ -64,9 +64,8 @@ std::vector<std::string> ComReportLines(std::string_view device, const ComLineSe
 std::vector<std::string> ComReadyLines(std::string_view device);
 // An empty line and the error of an address that names no port.
 std::vector<std::string> ComAddressErrorLines(ComRequest::Status status);
-// An empty line and "Error : Cannot open DEVICE..." (the device has no configuration).
-std::vector<std::string> ComNoDeviceLines(std::string_view device);
 // An empty line and why opening failed: "already in use" when the port is held by another
-// program, else "Cannot open", each with the error's own text.
+// program, else "Cannot open" (also for a device the system does not know), each with the
+// error's own text when there is one.
 std::vector<std::string> ComOpenFailedLines(std::string_view device, bool inUse,
                                             std::string_view errorText);
