@@ -47,7 +47,8 @@ class TSerialPair {
     const char* prefix = std::getenv("WINEPREFIX");
     if (!prefix || !*prefix) return;
     std::string devices = std::string(prefix) + "/dosdevices/com";
-    links_ = devices + std::to_string(near_) + " " + devices + std::to_string(far_);
+    farDevice_ = devices + std::to_string(far_);
+    links_ = devices + std::to_string(near_) + " " + farDevice_;
     pidFile_ = std::string(prefix) + "/quiro-socat-" + std::to_string(near_) + ".pid";
     std::string pty = "pty,raw,echo=0,link=";
     // Links left by an earlier run would look ready before socat made its own.
@@ -67,6 +68,8 @@ class TSerialPair {
   std::string Near() const { return ComName(near_); }
   std::string Far() const { return ComName(far_); }
   int NearNumber() const { return near_; }
+  // The far end as the host system names it, for a host program to hold instead of TFarEnd.
+  const std::string& FarDevice() const { return farDevice_; }
   // Ends socat at once, as a far end that dies.
   void Kill() {
     if (pidFile_.empty() || killed_) return;
@@ -76,7 +79,7 @@ class TSerialPair {
 
  private:
   int near_, far_;
-  std::string links_, pidFile_;
+  std::string farDevice_, links_, pidFile_;
   bool ready_ = false, killed_ = false;
 };
 

@@ -14,8 +14,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-bool Ready(const ProbeState& s) { return s.Find("COM5 Ready!") >= 0; }
-
 // The report of an open port, its ready lines, and the lines of the session's end.
 Lines Report(const std::string& baud, const std::string& bits, const std::string& parity, const std::string& stop,
              const std::string& hardware, const std::string& software) {
@@ -59,7 +57,7 @@ TEST(Serial, SessionsOverAPseudoTerminalPair) {
     ASSERT_TRUE(q.Window());
     ProbeState s;
     q.Connect("com://5");
-    ASSERT_TRUE(q.WaitFor(Ready, 20000, &s)) << ::testing::PrintToString(s.Texts());
+    ASSERT_TRUE(q.WaitFor(Com5Ready, 20000, &s)) << ::testing::PrintToString(s.Texts());
     EXPECT_EQ(s.Texts(), Report(std::to_string(dcb.BaudRate), std::to_string(dcb.ByteSize), "None",
                                 dcb.StopBits == ONESTOPBIT ? "1" : "2", " None", "None"));
     EXPECT_EQ(s.Str("caption"), "Quiro 2 [ com://5 ]");
@@ -78,7 +76,7 @@ TEST(Serial, SessionsOverAPseudoTerminalPair) {
     ExpectDisconnected(q, s);
 
     q.Connect("com://5,19200,8,n,1,RTS CTS XIN XOUT");
-    ASSERT_TRUE(q.WaitFor(Ready, 20000, &s)) << ::testing::PrintToString(s.Texts());
+    ASSERT_TRUE(q.WaitFor(Com5Ready, 20000, &s)) << ::testing::PrintToString(s.Texts());
     EXPECT_EQ(s.Texts(), Report("19200", "8", "None", "1", " UseRTS, RequireCTS", "Both (Transmit/Receive)"));
     q.Click("MAIN_BTN_Disconnect");
     EXPECT_TRUE(q.WaitFor(Ended, 20000, &s));
@@ -87,7 +85,8 @@ TEST(Serial, SessionsOverAPseudoTerminalPair) {
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[1].rfind("Error : Cannot open COM97... [", 0), 0u) << lines[1];
 
-    EXPECT_EQ(Failure(q, "com://x"), (Lines{"", "Error : Unknown COM port!", "", "", "Connection closed..."}));
+    for (const char* address : {"com://x", "com://0"})
+        EXPECT_EQ(Failure(q, address), (Lines{"", "Error : Unknown COM port!", "", "", "Connection closed..."}));
     EXPECT_EQ(q.Close(), 0);
 }
 

@@ -190,12 +190,30 @@ int QuiroProgram::Close() {
     return int(code);
 }
 
-TelnetHost::TelnetHost(const std::string& login) {
-    static int hosts = 0;
-    dir_ = "/tmp/quiro-host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++hosts);
+HostFolder::HostFolder() {
+    static int folders = 0;
+    dir_ = "/tmp/quiro-host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++folders);
     CreateDirectoryA(("Z:" + dir_).c_str(), nullptr);
-    Write("login.sh", "#!/bin/sh\ncd " + dir_ + " || exit 1\n" + login);
-    std::string cmd = std::string(QUIRO_COMM_PEER) + " telnetd " + dir_ + "/port " + dir_ + "/login.sh";
+}
+
+HostFolder::~HostFolder() {
+    std::string folder = "Z:" + dir_;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    ClearDir(folder, true);
+}
+
+void HostFolder::Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+}
+
+std::string HostFolder::Read(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TelnetHost::TelnetHost(const std::string& login) {
+    Write("login.sh", "#!/bin/sh\ncd " + Dir() + " || exit 1\n" + login);
+    std::string cmd = std::string(QUIRO_COMM_PEER) + " telnetd " + Dir() + "/port " + Dir() + "/login.sh";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -205,21 +223,6 @@ TelnetHost::TelnetHost(const std::string& login) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     comm::test::PumpUntil([&] { return bool(std::getline(std::ifstream(Path("port")), port_)); }, 10000);
-}
-
-TelnetHost::~TelnetHost() {
-    std::string folder = "Z:" + dir_;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    ClearDir(folder, true);
-}
-
-void TelnetHost::Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-}
-
-std::string TelnetHost::Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 namespace {

@@ -78,24 +78,34 @@ struct DialogSeen {
 // dialog's name box, presses `button` (IDOK, IDCANCEL) and waits for it to close.
 DialogSeen Answer(HWND dialog, int button, const std::string& fileName = "");
 
-// The inetutils telnet server on 127.0.0.1, for one connection, running `login` (a shell
-// script) in place of login inside a scratch folder of its own, which goes with it.
-class TelnetHost {
+// A scratch folder of the host system under /tmp, which goes with the object.
+class HostFolder {
 public:
-    explicit TelnetHost(const std::string& login);
-    ~TelnetHost();
-    TelnetHost(const TelnetHost&) = delete;
-    TelnetHost& operator=(const TelnetHost&) = delete;
+    HostFolder();
+    ~HostFolder();
+    HostFolder(const HostFolder&) = delete;
+    HostFolder& operator=(const HostFolder&) = delete;
 
-    const std::string& Port() const { return port_; }  // "" when the server did not start
-    const std::string& Dir() const { return dir_; }    // the folder as the host sees it
+    const std::string& Dir() const { return dir_; }  // the folder as the host sees it
     // A file of the folder as this program sees it ("Z:/tmp/...").
     std::string Path(const std::string& name) const { return "Z:" + dir_ + "/" + name; }
     void Write(const std::string& name, const std::string& bytes) const;
     std::string Read(const std::string& name) const;  // "" when missing
 
 private:
-    std::string dir_, port_;
+    std::string dir_;
+};
+
+// The inetutils telnet server on 127.0.0.1, for one connection, running `login` (a shell
+// script) in place of login inside a scratch folder of its own.
+class TelnetHost : public HostFolder {
+public:
+    explicit TelnetHost(const std::string& login);
+
+    const std::string& Port() const { return port_; }  // "" when the server did not start
+
+private:
+    std::string port_;
 };
 
 // A shell in the host's scratch folder, prompting with "$ ".

@@ -15,6 +15,9 @@ inline bool Ended(const ProbeState& s) {
     return !s.lines.empty() && s.lines.back().text == "Connection closed..." && s.Int("connected") == 0;
 }
 
+// The serial session on COM5 (one end of a socat pair) is open.
+inline bool Com5Ready(const ProbeState& s) { return s.Find("COM5 Ready!") >= 0; }
+
 // The session is over: the controls are back, the caption too, and no message box is up.
 inline void ExpectDisconnected(QuiroProgram& q, const ProbeState& s) {
     EXPECT_EQ(s.Str("connectEnabled") + s.Str("addressEnabled") + s.Str("disconnectEnabled"), "110");

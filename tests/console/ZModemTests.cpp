@@ -1,6 +1,7 @@
 // ZModem transfers of the program under Wine, with lrzsz's sz and rz in a shell behind the
 // inetutils telnet server: downloads the host starts, uploads its receiver asks for, a
 // cancel and its quiet period, a host that goes silent, and auto-detection switched off.
+// Last, sz on the far end of a serial line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +9,9 @@
 #include <regex>
 
 #include "ProgramKit.h"
+#include "SessionKit.h"
 #include "comm/CommTestKit.h"
+#include "comm/SerialPair.h"
 #include "controls/FileUtil.h"
 #include "framework/core/SysUtils.h"
 
@@ -38,6 +41,13 @@ bool Shows(const ProbeState& s, const std::string& text) {
 // rz's last line ends in a CR: the commands after rz begin with an echo.
 bool Prompt(const ProbeState& s) { return !s.lines.empty() && s.lines.back().text == "$ "; }
 
+// The finish box: what it said, then closed.
+DialogSeen FinishBox(QuiroProgram& q) {
+    HWND box = q.WaitForDialog(60000);
+    EXPECT_TRUE(box) << "no finish box";
+    return box ? Answer(box, IDOK) : DialogSeen{};
+}
+
 // The program connected to a shell on the host, its settings written first.
 struct Session {
     TelnetHost host{kShellLogin};
@@ -57,12 +67,7 @@ struct Session {
     bool WaitFor(const std::function<bool(const ProbeState&)>& done, DWORD ms = 60000) {
         return q->WaitFor(done, ms, &s);
     }
-    // The finish box: what it said, then closed.
-    DialogSeen FinishBox() {
-        HWND box = q->WaitForDialog(60000);
-        EXPECT_TRUE(box) << "no finish box";
-        return box ? Answer(box, IDOK) : DialogSeen{};
-    }
+    DialogSeen FinishBox() { return ::FinishBox(*q); }
 };
 
 // The host sends a batch with sz (an empty file, 3 MB of every byte value, a text): the
@@ -270,6 +275,47 @@ TEST(ZModem, AutoDetectOffLeavesTheHostsReceiverAlone) {
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("transferRunning") == 0; }));
     EXPECT_EQ(ReadFile(Windows(t.host.Path("dl/menu.txt"))), "by the menu\r\n");
     EXPECT_EQ(t.q->Close(), 0);
+}
+
+// The host's sz holds the far end of a serial line whose near end is the program's COM5:
+// with no telnet layer on the road, the download starts by itself and every byte value
+// (sent unescaped, 0xFF among them) lands as it was sent.
+TEST(ZModem, DownloadOverASerialLine) {
+    TSerialPair pair(5, 6);
+    ASSERT_TRUE(pair.Ready());
+    DeleteSettings();
+    HostFolder host;
+    const std::string bytes = PatternBytes(300000, 14);
+    host.Write("bytes.bin", bytes);
+    host.Write("notes.txt", "over the line\r\n");
+    CreateDirectoryA(host.Path("dl").c_str(), nullptr);
+    const std::string downloads = Windows(host.Path("dl"));
+    Settings()->WriteString("DownloadDir", downloads);
+    Settings()->WriteInteger("ZModemShowFinishDialog", 1);
+    QuiroProgram q;
+    ASSERT_TRUE(q.Window());
+    ProbeState s;
+    q.Connect("com://5");
+    ASSERT_TRUE(q.WaitFor(Com5Ready, 20000, &s)) << ::testing::PrintToString(s.Texts());
+
+    const std::string line = pair.FarDevice();
+    ASSERT_TRUE(RunHost("cd " + host.Dir() + " && sz bytes.bin notes.txt <" + line + " >" + line +
+                        " 2>sz.log; echo $? >sz.status"));
+    DialogSeen box = FinishBox(q);
+    EXPECT_EQ(box.caption, "DONE: notes.txt [com://5]");
+    EXPECT_EQ(box.text, "File Transfer Done!");
+    EXPECT_TRUE(PumpUntil([&] { return !host.Read("sz.status").empty(); }, 20000));
+    EXPECT_EQ(host.Read("sz.status"), "0\n") << host.Read("sz.log");
+    EXPECT_TRUE(ReadFile(downloads + "\\bytes.bin") == bytes);
+    EXPECT_EQ(ReadFile(downloads + "\\notes.txt"), "over the line\r\n");
+    s = q.State();
+    // Nothing of the sender shows: its "rz" was blanked where it stood.
+    const std::vector<std::string> texts = s.Texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(texts.end() - 2, texts.end()), (std::vector<std::string>{"COM5 Ready!", "  "}))
+        << ::testing::PrintToString(texts);
+    EXPECT_EQ(s.Str("transferRunning") + s.Str("zmodemPanel") + s.Str("caption"), "00Quiro 2 [ com://5 ]");
+    EXPECT_EQ(q.Close(), 0);
 }
 
 }  // namespace
