@@ -395,6 +395,9 @@ TWinControl::~TWinControl() {
     // Child controls go with their parent (they leave their owners' lists as they go).
     while (!FControls.empty()) delete FControls.back();
     if (FHandle) DestroyWnd();
+    // Leave the parent here, while still a windowed control: from TControl's destructor the
+    // parent could no longer tell, and would keep the freed control in its tab order.
+    SetParent(nullptr);
 }
 
 void TWinControl::InsertControl(TControl* control) {

@@ -83,6 +83,35 @@ TEST(WinControl, RecreateKeepsTextAndFreeingTheParentFreesChildren) {
     EXPECT_EQ(app.ComponentCount(), 0);
 }
 
+// A control may swap a windowed part of itself for another while its parent lives on (a
+// spin edit's button kind): the freed part leaves the tab order, which is walked again the
+// next time the form shows or the focus moves.
+TEST(WinControl, FreeingAChildTakesItOutOfTheTabOrder) {
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    auto* first = new EditControl(form);
+    auto* part = new TWinControl(form);
+    auto* inner = new EditControl(part);
+    auto* last = new EditControl(form);
+    first->SetParent(form);
+    part->SetParent(form);
+    inner->SetParent(part);
+    last->SetParent(form);
+    for (TWinControl* c : std::initializer_list<TWinControl*>{first, part, inner, last})
+        c->SetTabStop(true);
+    ASSERT_EQ(last->TabOrder(), 2);
+    form->Show();
+    ASSERT_EQ(form->FindNextControl(first, true, true), part);
+
+    delete part;  // with its own child
+    EXPECT_EQ(last->TabOrder(), 1);
+    EXPECT_EQ(form->FindNextControl(first, true, true), last);
+    EXPECT_EQ(form->FindNextControl(last, false, true), first);
+    delete first;
+    EXPECT_EQ(last->TabOrder(), 0);
+    EXPECT_EQ(form->FindNextControl(nullptr, true, true), last);
+}
+
 TEST(WindowSubclass, ChainsInFrontOfAForeignWindow) {
     TApplication app;
     HWND foreign = CreateWindowExA(0, "STATIC", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
