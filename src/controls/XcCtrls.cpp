@@ -217,9 +217,7 @@ void TXcCustomListBox::DestroyWnd() {
 }
 
 int TXcCustomListBox::ItemIndex() const {
-    if (!FHandle) return FSavedItemIndex;
-    LRESULT r = SendMessageA(FHandle, FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);
-    return r < 0 ? -1 : static_cast<int>(r);
+    return FHandle ? ListBoxItemIndex(FHandle, FMultiSelect) : FSavedItemIndex;
 }
 
 void TXcCustomListBox::SetItemIndex(int index) {
@@ -227,10 +225,7 @@ void TXcCustomListBox::SetItemIndex(int index) {
         FSavedItemIndex = index;
         return;
     }
-    if (FMultiSelect)
-        SendMessageA(FHandle, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
-    else
-        SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ListBoxSetItemIndex(FHandle, FMultiSelect, index);
 }
 
 int TXcCustomListBox::SelCount() const {

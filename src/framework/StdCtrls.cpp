@@ -70,6 +70,18 @@ TOwnerDrawState DrawStateOf(UINT itemState) {
     return s;
 }
 
+int ListBoxItemIndex(HWND list, bool multiSelect) {
+    LRESULT r = SendMessageA(list, multiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);
+    return r < 0 ? -1 : static_cast<int>(r);
+}
+
+void ListBoxSetItemIndex(HWND list, bool multiSelect, int index) {
+    if (multiSelect)
+        SendMessageA(list, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+    else
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
 // ---- TCustomEdit ------------------------------------------------------------------------
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
@@ -550,9 +562,7 @@ void TCustomListBox::DestroyWnd() {
 }
 
 int TCustomListBox::ItemIndex() const {
-    if (!FHandle) return FStoredIndex;
-    LRESULT r = SendMessageA(FHandle, FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0);
-    return r < 0 ? -1 : static_cast<int>(r);
+    return FHandle ? ListBoxItemIndex(FHandle, FMultiSelect) : FStoredIndex;
 }
 
 void TCustomListBox::SetItemIndex(int index) {
@@ -560,10 +570,7 @@ void TCustomListBox::SetItemIndex(int index) {
         FStoredIndex = index;
         return;
     }
-    if (FMultiSelect)
-        SendMessageA(FHandle, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
-    else
-        SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ListBoxSetItemIndex(FHandle, FMultiSelect, index);
 }
 
 bool TCustomListBox::Selected(int index) const {

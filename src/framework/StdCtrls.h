@@ -145,6 +145,10 @@ enum TOwnerDrawStateFlag : unsigned {
 using TOwnerDrawState = unsigned;
 // The state of an item from a DRAWITEMSTRUCT's itemState.
 TOwnerDrawState DrawStateOf(UINT itemState);
+// A list box window's current item (the caret's item when several can be selected; -1 for
+// none), and setting it.
+int ListBoxItemIndex(HWND list, bool multiSelect);
+void ListBoxSetItemIndex(HWND list, bool multiSelect, int index);
 using TDrawItemEvent =
     std::function<void(TWinControl* control, int index, RECT rect, TOwnerDrawState state)>;
 using TMeasureItemEvent = std::function<void(TWinControl* control, int index, int& height)>;
