@@ -18,25 +18,22 @@ std::string_view TrimIni(std::string_view s) {
     return s;
 }
 
-bool SameIniName(std::string_view a, std::string_view b) {
-    a = TrimIni(a);
-    b = TrimIni(b);
-    if (a.size() != b.size()) return false;
-    auto lower = [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-    };
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
-        if (ca >= 0x81 && ca <= 0xFE) {
-            // A double-byte character: both bytes must match as they stand.
-            if (cb != ca) return false;
-            if (++i < a.size() && a[i] != b[i]) return false;
-        } else if (lower(ca) != lower(cb)) {
-            return false;
+std::string FoldIniName(std::string_view name) {
+    name = TrimIni(name);
+    std::string folded(name);
+    for (size_t i = 0; i < folded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(folded[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            ++i;  // a double-byte character: both bytes as they stand
+        } else if (c >= 'A' && c <= 'Z') {
+            folded[i] = static_cast<char>(c - 'A' + 'a');
         }
     }
-    return true;
+    return folded;
+}
+
+bool SameIniName(std::string_view a, std::string_view b) {
+    return TrimIni(a).size() == TrimIni(b).size() && FoldIniName(a) == FoldIniName(b);
 }
 
 std::string_view UnquoteIniValue(std::string_view raw) {

@@ -56,6 +56,10 @@ std::string_view TrimIni(std::string_view s);
 // without regard to case; the trail byte of a double-byte character (lead byte 0x81-0xFE)
 // is compared as it stands, as it is no letter.
 bool SameIniName(std::string_view a, std::string_view b);
+// The form of a name that SameIniName compares: trimmed, ASCII letters in lower case, the
+// trail byte of a double-byte character as it stands. Two names match when their folded
+// forms are equal, so a store can index its names by it.
+std::string FoldIniName(std::string_view name);
 // What a read gives for the stored text `raw`: trimmed, then one pair of matching quotes off.
 std::string_view UnquoteIniValue(std::string_view raw);
 

@@ -2,7 +2,29 @@
 
 #include <algorithm>
 
-MemIniStore::MemIniStore() : sections_(1) {}
+MemIniStore::MemIniStore() : sections_(1) { IndexSections(); }
+
+void MemIniStore::Section::Add(Line line) {
+    if (line.isKey) keys.emplace(FoldIniName(line.key), lines.size());
+    lines.push_back(std::move(line));
+}
+
+const MemIniStore::Line* MemIniStore::Section::Find(std::string_view key) const {
+    const auto it = keys.find(FoldIniName(key));
+    return it == keys.end() ? nullptr : &lines[it->second];
+}
+
+MemIniStore::Section& MemIniStore::AddSection(std::string_view name) {
+    sections_.push_back(Section{std::string(TrimIni(name)), {}, {}});
+    sectionIndex_.emplace(FoldIniName(name), sections_.size() - 1);
+    return sections_.back();
+}
+
+void MemIniStore::IndexSections() {
+    sectionIndex_.clear();
+    for (size_t i = 0; i < sections_.size(); ++i)
+        sectionIndex_.emplace(FoldIniName(sections_[i].name), i);
+}
 
 MemIniStore MemIniStore::Parse(std::string_view text) {
     MemIniStore ini;
@@ -16,8 +38,7 @@ MemIniStore MemIniStore::Parse(std::string_view text) {
         // A header ends at its last "]"; without one the line is no header.
         if (const size_t close = line.rfind(']');
             line.front() == '[' && close != std::string_view::npos) {
-            ini.sections_.push_back(Section{std::string(TrimIni(line.substr(1, close - 1))), {}});
-            current = &ini.sections_.back();
+            current = &ini.AddSection(line.substr(1, close - 1));
             continue;
         }
         Line l;
@@ -29,7 +50,7 @@ MemIniStore MemIniStore::Parse(std::string_view text) {
         } else {
             l.value = std::string(line);
         }
-        current->lines.push_back(std::move(l));
+        current->Add(std::move(l));
     }
     return ini;
 }
@@ -56,10 +77,8 @@ std::string MemIniStore::Serialize() const {
 }
 
 const MemIniStore::Section* MemIniStore::FindSection(std::string_view name) const {
-    for (const Section& s : sections_) {
-        if (SameIniName(s.name, name)) return &s;
-    }
-    return nullptr;
+    const auto it = sectionIndex_.find(FoldIniName(name));
+    return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 bool MemIniStore::TakeWrite() {
@@ -79,11 +98,9 @@ bool MemIniStore::TakeWrite() {
 std::optional<std::string> MemIniStore::ReadValue(std::string_view section,
                                                   std::string_view key) const {
     const Section* s = FindSection(section);
-    if (!s) return std::nullopt;
-    for (const Line& l : s->lines) {
-        if (l.isKey && SameIniName(l.key, key)) return std::string(UnquoteIniValue(l.value));
-    }
-    return std::nullopt;
+    const Line* l = s ? s->Find(key) : nullptr;
+    if (!l) return std::nullopt;
+    return std::string(UnquoteIniValue(l->value));
 }
 
 bool MemIniStore::WriteValue(std::string_view section, std::string_view key,
@@ -93,17 +110,12 @@ bool MemIniStore::WriteValue(std::string_view section, std::string_view key,
     }
     if (!TakeWrite()) return false;
     Section* s = FindSection(section);
-    if (!s) {
-        sections_.push_back(Section{std::string(TrimIni(section)), {}});
-        s = &sections_.back();
+    if (!s) s = &AddSection(section);
+    if (Line* l = s->Find(key)) {
+        l->value = std::string(TrimIni(value));
+        return true;
     }
-    for (Line& l : s->lines) {
-        if (l.isKey && SameIniName(l.key, key)) {
-            l.value = std::string(TrimIni(value));
-            return true;
-        }
-    }
-    s->lines.push_back(Line{std::string(TrimIni(key)), std::string(TrimIni(value)), true});
+    s->Add(Line{std::string(TrimIni(key)), std::string(TrimIni(value)), true});
     return true;
 }
 
@@ -113,8 +125,10 @@ bool MemIniStore::DeleteSection(std::string_view section) {
     if (!TakeWrite()) return false;
     if (s == &sections_.front()) {
         s->lines.clear();  // the lines before the first header
+        s->keys.clear();
     } else {
         sections_.erase(sections_.begin() + (s - sections_.data()));
+        IndexSections();
     }
     return true;
 }

@@ -14,10 +14,13 @@
 //   - duplicate sections or keys are all listed, but reads and writes use the first, and
 //     DeleteSection removes only the first;
 //   - values are stored trimmed.
+// Sections and keys are found through an index by their folded names, so reading or
+// writing a key costs the same in a section of ten keys as in one of a hundred thousand.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/core/IniStore.h"
@@ -59,16 +62,28 @@ private:
     struct Section {
         std::string name;
         std::vector<Line> lines;
+        // Folded key name -> index in `lines` of the first key of that name.
+        std::unordered_map<std::string, size_t> keys;
+
+        void Add(Line line);
+        const Line* Find(std::string_view key) const;
+        Line* Find(std::string_view key) {
+            return const_cast<Line*>(static_cast<const Section*>(this)->Find(key));
+        }
     };
 
     const Section* FindSection(std::string_view name) const;
     Section* FindSection(std::string_view name) {
         return const_cast<Section*>(static_cast<const MemIniStore*>(this)->FindSection(name));
     }
+    Section& AddSection(std::string_view name);
+    void IndexSections();
     bool TakeWrite();
 
     // sections_[0] holds the lines before the first header; it has no header of its own.
     std::vector<Section> sections_;
+    // Folded section name -> index in `sections_` of the first section of that name.
+    std::unordered_map<std::string, size_t> sectionIndex_;
     int writesLeft_ = -1;
     int failuresLeft_ = -1;
     int writeCount_ = 0;
