@@ -2,7 +2,9 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -266,7 +268,10 @@ void TPropsStorage::LoadProperty(const TPropInfo& prop) {
             TStrings* list = prop.GetStrings();
             std::string sub = SubSection(prop);
             if (!list || !FStore || !FStore->ReadValue(sub, "Count")) return;
-            int count = IniReadInteger(FStore, sub, "Count", 0);
+            // The count is the file's word: a list never has more items than the section
+            // holds keys, whatever a damaged or hostile file says.
+            const int count = std::min<int64_t>(IniReadInteger(FStore, sub, "Count", 0),
+                                                static_cast<int64_t>(FStore->ListKeys(sub).size()));
             list->BeginUpdate();
             try {
                 list->Clear();

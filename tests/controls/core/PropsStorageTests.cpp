@@ -216,6 +216,24 @@ TEST(PropsStorage, UnreadableTextsLeaveThePropertyAlone) {
     EXPECT_EQ(w.Buddy, peer);
 }
 
+// A damaged or hostile file that claims a huge list: the list takes what the section holds
+// (a count of two thousand million once made a load write item after item for ever).
+TEST(PropsStorage, AStoredListNeverReadsMoreThanTheSectionHolds) {
+    DeclareWidgets();
+    TComponent form;
+    Widget w(&form);
+    MemIniStore ini =
+        MemIniStore::Parse("[S.Lines]\nCount=2147483647\nItem0=one\nItem1=two\n");
+    TPropsStorage storage(&ini, "S", &form);
+    storage.LoadProperties(TPropInfoList(&w));
+    EXPECT_LE(w.Lines.Count(), 3);
+    EXPECT_EQ(w.Lines.Strings(0), "one");
+    EXPECT_EQ(w.Lines.Strings(1), "two");
+    ini = MemIniStore::Parse("[S.Lines]\nCount=-5\nItem0=one\n");
+    storage.LoadProperties(TPropInfoList(&w));
+    EXPECT_EQ(w.Lines.Count(), 0);
+}
+
 TEST(PropsStorage, ReferencesAcrossOwnersAndDerivedDeclarations) {
     DeclareWidgets();
     TComponent app;  // an unnamed owner of forms, known by its class name
