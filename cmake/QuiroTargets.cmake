@@ -10,6 +10,14 @@
 
 set(QUIRO_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
                          -fno-omit-frame-pointer)
+# Build time is test time: the tests' own sources are compiled with little optimisation
+# (they check behaviour, not speed; a third of the time of -O2 with the sanitizers), and the
+# sanitized libraries at -O1, the sanitizers' usual level.
+if(QUIRO_KIND STREQUAL "win32")
+  set(QUIRO_TEST_COMPILE_FLAGS -O1)
+else()
+  set(QUIRO_TEST_COMPILE_FLAGS -O0 -g1)
+endif()
 set(QUIRO_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
 set(QUIRO_WIN32_SYSLIBS user32 gdi32 comctl32 comdlg32 advapi32 shell32 oledlg ole32 oleaut32
                         uuid winmm winspool imm32 version ws2_32)
@@ -34,6 +42,9 @@ function(_quiro_make_lib name sources deps_suffix sub kind)
   endforeach()
   if(kind STREQUAL "san")
     target_compile_options(${name} ${vis} ${QUIRO_SANITIZE_FLAGS})
+    if(sources)
+      target_compile_options(${name} PRIVATE -O1)
+    endif()
     target_link_options(${name} ${vis} ${QUIRO_SANITIZE_FLAGS})
   elseif(kind STREQUAL "fuzz")
     target_compile_options(${name} ${vis} ${QUIRO_FUZZ_FLAGS})
@@ -83,6 +94,7 @@ function(_quiro_add_test name dir libs)
   else()
     add_executable(${name} ${srcs})
   endif()
+  target_compile_options(${name} PRIVATE ${QUIRO_TEST_COMPILE_FLAGS})
   target_link_libraries(${name} PRIVATE ${libs} gmock)
   if(EXISTS ${dir}/main.cpp)
     target_link_libraries(${name} PRIVATE gtest)
