@@ -7,7 +7,7 @@ WIN32 := build/win32
 FUZZ := build/fuzz
 ADDR ?=
 
-.PHONY: all setup native win32 fuzz test native-test run bench clean \
+.PHONY: all setup native win32 fuzz fuzz-build test native-test run bench clean \
 	native-configure win32-configure host-tools
 
 all: native win32
@@ -34,16 +34,23 @@ win32-configure: setup
 win32: host-tools win32-configure
 	@ninja -C $(WIN32) -j $(JOBS)
 
-fuzz: setup
+fuzz-build: setup
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DQUIRO_FUZZ=ON \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@ninja -C $(FUZZ) -j $(JOBS)
+
+# Longer fuzzing, unseeded, outside the tests: FUZZ_SECONDS per target (FUZZ_TARGETS to
+# choose some); new inputs go to build/fuzz/corpus, failures to build/fuzz/artifacts.
+FUZZ_SECONDS ?= 300
+FUZZ_TARGETS ?= $(notdir $(wildcard fuzz/*_fuzz.cpp))
+fuzz: fuzz-build
+	@scripts/fuzz-long.sh $(FUZZ_SECONDS) $(basename $(FUZZ_TARGETS))
 
 # Native tests only: the quick loop while working on core/ code.
 native-test: native
 	@scripts/run-tests.sh native
 
-test: native win32 fuzz
+test: native win32 fuzz-build
 	@scripts/run-tests.sh all
 
 run: host-tools win32-configure

@@ -26,6 +26,11 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "No DISPLAY: running under Xvfb on $DISPLAY (screenshot: import -display $DISPLAY -window root shot.png)"
     unmanaged=1
 fi
+# Our own wineserver, so that a COM port's pseudo-terminal never becomes its terminal (see
+# wine_start_server); it ends a few seconds after the program.
+if ! wineserver -k0 2>/dev/null; then
+    wine_start_server "$WINEPREFIX/wineserver.log" 10 >/dev/null || exit 1
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Preparing the Wine prefix $WINEPREFIX (once)"
     wineboot -i >/dev/null 2>&1

@@ -1,6 +1,8 @@
 // Linked into every test program: a test that runs longer than the limit (240 s, or
 // QUIRO_TEST_TIMEOUT seconds) ends the program with its name on the error output, so that a
 // hang fails fast and says where it stands instead of waiting for the runner's time-out.
+// With QUIRO_CURRENT_TEST_FILE set (the Wine harness sets it) the name of the running test is
+// kept in that file, so that the harness can say which test was running if Wine itself dies.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -25,6 +27,12 @@ public:
         name_ = std::string(test.test_suite_name()) + "." + test.name();
         deadline_ = Clock::now() + limit_;
         running_ = true;
+        if (const char* file = std::getenv("QUIRO_CURRENT_TEST_FILE"); file && *file) {
+            if (std::FILE* f = std::fopen(file, "w")) {
+                std::fputs(name_.c_str(), f);
+                std::fclose(f);
+            }
+        }
         cv_.notify_all();
     }
     void OnTestEnd(const ::testing::TestInfo&) override {
