@@ -74,7 +74,7 @@ void TConsoleForm::MAIN_AppEventsMessage(MSG& msg, bool& handled) {
     key.ctrl = GetKeyState(VK_CONTROL) < 0;
     key.shift = GetKeyState(VK_SHIFT) < 0;
     key.alt = GetKeyState(VK_MENU) < 0;
-    handled = FKeyboard->HandleKey(key, CurrentKeyContext());
+    handled = FKeyboard->HandleKeyMessage(key, CurrentKeyContext());
 }
 
 // ---- What the keyboard asks of the window (ConsoleKeyHost) ----------------------------

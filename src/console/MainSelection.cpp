@@ -173,7 +173,7 @@ void TConsoleForm::MAIN_PMENU_ConsoleCopy2Click() {
     ctrlC.kind = KeyMessageKind::Char;
     ctrlC.code = 3;
     ctrlC.ctrl = true;
-    FKeyboard->HandleKey(ctrlC, CurrentKeyContext());
+    FKeyboard->HandleKeyMessage(ctrlC, CurrentKeyContext());
 }
 
 void TConsoleForm::MAIN_PMENU_ConsoleSelectAllClick() {
