@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "console/Main.h"
-#include "console/core/PasteChunker.h"
+#include "console/core/PasteText.h"
 #include "framework/Clipbrd.h"
 #include "framework/FormBuilder.h"
 
@@ -204,8 +204,7 @@ std::string TConsoleForm::ClipboardBytes() {
 void TConsoleForm::MAIN_PMENU_ConsolePasteClick() {
     if (!Connected) return;
     DropWordHighlight();
-    PasteChunker paste(ClipboardBytes(), FTerminal->SendEnterAsCrLf != 0);
-    SendTyped(paste.Next(paste.Remaining() * 2 + 1));
+    SendTyped(PasteBytes(ClipboardBytes(), FTerminal->SendEnterAsCrLf != 0));
 }
 
 // User text to the host, echoed when local echo is on.
