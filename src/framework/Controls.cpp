@@ -122,6 +122,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+    ForgetDragControl(this);
     FFont.OnChange = nullptr;
     SetPopupMenu(nullptr);
     SetParent(nullptr);
@@ -326,6 +327,21 @@ void TControl::MouseMessage(TMessage& message) {
     TShiftState shift = MouseFlagsToShiftState(message.WParam);
     auto* win = dynamic_cast<TWinControl*>(this);
     switch (message.Msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+            // What the focused control dropped down closes, unless the press is its own.
+            if (TForm* form = ParentForm())
+                if (TWinControl* active = form->ActiveControl())
+                    active->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
+            break;
+        default:
+            break;
+    }
+    switch (message.Msg) {
         case WM_MOUSEMOVE:
             MouseMove(shift, x, y);
             return;
@@ -338,6 +354,7 @@ void TControl::MouseMessage(TMessage& message) {
                 if (FClickEvents) DblClick();
             }
             MouseDown(mbLeft, shift, x, y);
+            if (DragMode == dmAutomatic && !Dragging()) BeginAutoDrag(shift);
             return;
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK:
@@ -998,6 +1015,16 @@ void TWinControl::WndProc(TMessage& message) {
             FCaptureControl = nullptr;
             DefaultHandler(message);
             return;
+        case WM_SYSCOLORCHANGE:
+            DefaultHandler(message);
+            Perform(CM_SYSCOLORCHANGE, 0, 0);
+            return;
+        case CM_SYSCOLORCHANGE: {
+            const std::vector<TControl*> children = FControls;
+            for (TControl* c : children) c->Perform(CM_SYSCOLORCHANGE, 0, 0);
+            message.Result = 0;
+            return;
+        }
         case WM_SETCURSOR:
             if (SetCursorFor(message)) {
                 message.Result = TRUE;

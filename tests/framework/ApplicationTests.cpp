@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/FormBuilder.h"
 #include "framework/Forms.h"
+#include "framework/Screen.h"
+#include "framework/SysLocale.h"
 
 namespace {
 
@@ -50,6 +53,66 @@ TEST(Application, MinimisingAndRestoringTheMainFormAreReportedOnce) {
     for (int show : {SW_MINIMIZE, SW_MINIMIZE, SW_RESTORE, SW_MAXIMIZE})
         ShowWindow(main->Handle(), show);
     EXPECT_EQ(log, (Log{"min", "restore"}));
+}
+
+// A change of the system's settings reads the formats and the screen's metrics again only
+// while the application is told to; Run shows the main form only when it is told to.
+TEST(Application, SettingsTakeEffectWhenAsked) {
+    TApplication app;
+    auto* main = app.CreateForm<TForm>();
+    HWND h = main->Handle();
+    const TFormatSettings saved = FormatSettings();
+    TFormatSettings system = saved;
+    GetLocaleFormatSettings(system);
+    Screen->GetMetricSettings();
+    const std::string hintFont = Screen->HintFont()->Name();
+    auto change = [&](bool formats, bool metrics) {
+        app.UpdateFormatSettings = formats;
+        app.UpdateMetricSettings = metrics;
+        FormatSettings().DateSeparator = '#';
+        Screen->HintFont()->SetName("Changed here");
+        SendMessageA(h, WM_SETTINGCHANGE, 0, 0);
+    };
+    change(false, false);
+    EXPECT_EQ(FormatSettings().DateSeparator, '#');
+    EXPECT_EQ(Screen->HintFont()->Name(), "Changed here");
+    change(true, true);
+    EXPECT_EQ(FormatSettings().DateSeparator, system.DateSeparator);
+    EXPECT_EQ(Screen->HintFont()->Name(), hintFont);
+    FormatSettings() = saved;
+
+    app.ShowMainForm = false;
+    PostQuitMessage(0);
+    app.Run();
+    EXPECT_FALSE(IsWindowVisible(h));
+}
+
+// A component made from a row is loading until every row is made, then told once.
+class LoadRecorder : public TComponent {
+public:
+    using TComponent::TComponent;
+    void Loaded() override {
+        TComponent::Loaded();
+        ++loads;
+        neighbourThere = Owner()->FindComponent("Second") != nullptr;
+    }
+    int loads = 0;
+    bool neighbourThere = false;
+};
+
+TEST(Application, BuiltComponentsAreLoadedOnceAllAreMade) {
+    TApplication app;
+    auto* form = app.CreateForm<TForm>();
+    const TComponentRow rows[] = {
+        {Make<LoadRecorder>, "First", "", 0, 0, 0, 0, "", 0, 0},
+        {Make<LoadRecorder>, "Second", "", 0, 0, 0, 0, "", 0, 0},
+    };
+    BuildForm(form, rows);
+    auto* first = dynamic_cast<LoadRecorder*>(form->FindComponent("First"));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->loads, 1);
+    EXPECT_TRUE(first->neighbourThere);
+    EXPECT_FALSE(first->ComponentState() & csLoading);
 }
 
 }  // namespace
