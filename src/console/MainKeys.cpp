@@ -211,6 +211,10 @@ void TConsoleForm::MAIN_AppEventsActiveFormChange() {
 
 void TConsoleForm::WireKeyEvents() {
     auto* events = FindAs<TAppEvents>(this, "MAIN_AppEvents");
+    // The formats and metrics stay as they were read at start-up (a window built later may
+    // ask for them again).
+    events->SetUpdateFormatSettings(false);
+    events->SetUpdateMetricSettings(false);
     events->OnMessage = [this](MSG& msg, bool& handled) { MAIN_AppEventsMessage(msg, handled); };
     events->OnActivate = [this](TComponent*) { MAIN_AppEventsActivate(); };
     events->OnDeactivate = [this](TComponent*) { MAIN_AppEventsDeactivate(); };
