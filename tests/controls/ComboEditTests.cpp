@@ -244,13 +244,6 @@ TEST_F(ComboEdits, FileEditButtonPreselectsTheFileAndQuotesTheChoice) {
     EXPECT_EQ(AnsiCompareText(edit->Caption(), "\"" + chosen + "\""), 0) << edit->Caption();
     EXPECT_EQ(AnsiCompareText(edit->FileName(), chosen), 0);
     EXPECT_EQ(AnsiCompareText(edit->InitialDir(), scratch.Path()), 0);
-
-    // A handler that says no: no dialog, and the text stays.
-    edit->OnBeforeDialog = [&](TComponent*, std::string&, bool& action) { action = false; };
-    const std::string text = edit->Caption();
-    edit->DoClick();
-    EXPECT_EQ(shown, 1);
-    EXPECT_EQ(edit->Caption(), text);
 }
 
 // The label of the tree item selected in a folder browser.

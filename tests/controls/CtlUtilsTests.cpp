@@ -212,31 +212,6 @@ TEST(Windows, EarlierInstanceIsTheFrameworksMainWindow) {
     EXPECT_FALSE(ActivatePrevInstance("", ""));
 }
 
-// Text with a line break, word breaks or on a dithered brush is composed off the screen:
-// what lies outside the rectangle stays as it was.
-TEST(CellText, BrokenTextStaysInsideItsRectangle) {
-    TBitmap target;
-    Fill(target, 60, 40, clRed);
-    TCanvas* c = target.Canvas();
-    c->Brush()->SetColor(clWhite);
-    c->Font()->SetColor(clBlack);
-    const RECT rect{10, 10, 50, 30};
-    WriteText(c, rect, 2, 2, "a long line\rand another one", DT_LEFT, true);
-    int ink = 0;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 60; ++x) {
-            const bool inside = x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
-            const TColor p = PixelOf(target, x, y);
-            if (!inside) {
-                EXPECT_EQ(p, clRed) << x << "," << y;
-            } else {
-                EXPECT_NE(p, clRed) << x << "," << y;
-                ink += p != clWhite;
-            }
-        }
-    EXPECT_GT(ink, 10);
-}
-
 TEST(Win32Errors, CodeAndSystemText) {
     try {
         RaiseWin32Error(ERROR_FILE_NOT_FOUND);

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/FormBuilder.h"
 #include "framework/Forms.h"
 #include "framework/Screen.h"
 #include "framework/SysLocale.h"
@@ -85,34 +84,6 @@ TEST(Application, SettingsTakeEffectWhenAsked) {
     PostQuitMessage(0);
     app.Run();
     EXPECT_FALSE(IsWindowVisible(h));
-}
-
-// A component made from a row is loading until every row is made, then told once.
-class LoadRecorder : public TComponent {
-public:
-    using TComponent::TComponent;
-    void Loaded() override {
-        TComponent::Loaded();
-        ++loads;
-        neighbourThere = Owner()->FindComponent("Second") != nullptr;
-    }
-    int loads = 0;
-    bool neighbourThere = false;
-};
-
-TEST(Application, BuiltComponentsAreLoadedOnceAllAreMade) {
-    TApplication app;
-    auto* form = app.CreateForm<TForm>();
-    const TComponentRow rows[] = {
-        {Make<LoadRecorder>, "First", "", 0, 0, 0, 0, "", 0, 0},
-        {Make<LoadRecorder>, "Second", "", 0, 0, 0, 0, "", 0, 0},
-    };
-    BuildForm(form, rows);
-    auto* first = dynamic_cast<LoadRecorder*>(form->FindComponent("First"));
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->loads, 1);
-    EXPECT_TRUE(first->neighbourThere);
-    EXPECT_FALSE(first->ComponentState() & csLoading);
 }
 
 }  // namespace

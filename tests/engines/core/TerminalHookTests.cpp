@@ -172,10 +172,6 @@ TEST(TerminalPaint, RepaintFillsThenPaintsTheLinesOnView)
     canvas.calls.clear();
     rig.term.PaintRegion(0, 0);
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{"text -4,0 x 0/1"}));
-    rig.term.DirtyRect = CellRect{2, 1, 5, -1};
-    canvas.calls.clear();
-    rig.term.FillDirtyRect();
-    EXPECT_EQ(canvas.calls, (std::vector<std::string>{"fill -20,16,4,50 in 4"}));
 }
 
 TEST(TerminalTrim, LongestLineIsRescannedWhenTheLongestLeaves)
