@@ -29,6 +29,12 @@ TIdMap<TWinControl>& ControlIds() {
     return ids;
 }
 
+// A press (or double click) of a mouse button in the client area.
+bool IsButtonPress(UINT msg) {
+    return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN ||
+           msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+}
+
 bool IsMouseMessage(UINT msg) {
     switch (msg) {
         case WM_MOUSEMOVE:
@@ -326,21 +332,11 @@ void TControl::MouseMessage(TMessage& message) {
     int y = static_cast<short>(HIWORD(message.LParam));
     TShiftState shift = MouseFlagsToShiftState(message.WParam);
     auto* win = dynamic_cast<TWinControl*>(this);
-    switch (message.Msg) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK:
-            // What the focused control dropped down closes, unless the press is its own.
-            if (TForm* form = ParentForm())
-                if (TWinControl* active = form->ActiveControl())
-                    active->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
-            break;
-        default:
-            break;
-    }
+    // What the focused control dropped down closes, unless the press is its own.
+    if (IsButtonPress(message.Msg))
+        if (TForm* form = ParentForm())
+            if (TWinControl* active = form->ActiveControl())
+                active->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
     switch (message.Msg) {
         case WM_MOUSEMOVE:
             MouseMove(shift, x, y);
@@ -1219,9 +1215,7 @@ bool TWinControl::RouteMouse(TMessage& message) {
     if (message.Msg == WM_MOUSEMOVE) SetMouseControl(ControlAtPos(p));
     TControl* target = FCaptureControl ? FCaptureControl : ControlAtPos(p);
     if (!target) return false;
-    bool down = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_RBUTTONDOWN ||
-                message.Msg == WM_MBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK ||
-                message.Msg == WM_RBUTTONDBLCLK || message.Msg == WM_MBUTTONDBLCLK;
+    bool down = IsButtonPress(message.Msg);
     bool up =
         message.Msg == WM_LBUTTONUP || message.Msg == WM_RBUTTONUP || message.Msg == WM_MBUTTONUP;
     if (down && !FCaptureControl) {

@@ -35,21 +35,21 @@ TDateTime MinDateTime(std::span<const TDateTime> values);
 // The largest / smallest of values of one ordered type (numbers, texts, dates): the first
 // value is the start and only a larger (smaller) one takes its place, so of equal values
 // the first is kept. An empty list throws Exception.
-template <class T>
-T MaxOf(std::span<const T> values) {
+template <class T, class Better>
+T ChooseOf(std::span<const T> values, Better better) {
     if (values.empty()) throw Exception("No value to choose from");
     T result = values.front();
     for (const T& v : values.subspan(1))
-        if (result < v) result = v;
+        if (better(v, result)) result = v;
     return result;
 }
 template <class T>
+T MaxOf(std::span<const T> values) {
+    return ChooseOf(values, [](const T& v, const T& r) { return r < v; });
+}
+template <class T>
 T MinOf(std::span<const T> values) {
-    if (values.empty()) throw Exception("No value to choose from");
-    T result = values.front();
-    for (const T& v : values.subspan(1))
-        if (v < result) result = v;
-    return result;
+    return ChooseOf(values, [](const T& v, const T& r) { return v < r; });
 }
 template <class T>
 T MaxOf(std::initializer_list<T> values) {
