@@ -69,7 +69,11 @@ public:
     int ScanCodeOf(unsigned char ch) const override;
 };
 
-class TConsoleForm : public TForm, public TerminalSender, public TerminalView, private ConsoleKeyHost {
+class TConsoleForm : public TForm,
+                     public TerminalSender,
+                     public TerminalView,
+                     public TerminalCanvas,
+                     private ConsoleKeyHost {
 public:
     explicit TConsoleForm(TComponent* owner);
     ~TConsoleForm() override;
@@ -245,11 +249,17 @@ public:
     void RegionScrolled(int topLine, int bottomLine, int count) override;
     void EverythingChanged() override;
     void JumpToScreen() override;
+    // The console paint box as the terminal's canvas (TerminalCanvas).
+    int CanvasWidth() override;
+    int CanvasHeight() override;
+    void FillCanvas(const PixelRect& area, int color) override;
+    void PaintRunText(int x, int y, std::string_view text, int foreground, int background) override;
+    // The paint box's canvas in the console font with a solid brush.
+    TCanvas* ConsoleCanvas();
     ConsoleViewport Viewport();
-    void PaintConsoleRows(TCanvas* canvas, const KeptRange& kept);
-    void PaintRuns(TCanvas* canvas, const std::vector<PaintRun>& runs);
-    // Repaints lines first..last where they are on view, as a full repaint shows them:
-    // the view's background across the width, then the lines' colour runs.
+    void PaintConsoleRows(const KeptRange& kept);
+    // Repaints lines first..last where they are on view (the terminal's RepaintRect), and
+    // what is drawn over them.
     void PaintLines(int firstLine, int lastLine);
     // Makes the cursor cell visible; true when the view moved.
     bool ScrollCursorIntoView();

@@ -74,7 +74,7 @@ void TConsoleForm::MAIN_AppEventsMessage(MSG& msg, bool& handled) {
     key.ctrl = GetKeyState(VK_CONTROL) < 0;
     key.shift = GetKeyState(VK_SHIFT) < 0;
     key.alt = GetKeyState(VK_MENU) < 0;
-    handled = FKeyboard->HandleKey(key, CurrentKeyContext());
+    handled = FKeyboard->HandleKeyMessage(key, CurrentKeyContext());
 }
 
 // ---- What the keyboard asks of the window (ConsoleKeyHost) ----------------------------
@@ -211,6 +211,10 @@ void TConsoleForm::MAIN_AppEventsActiveFormChange() {
 
 void TConsoleForm::WireKeyEvents() {
     auto* events = FindAs<TAppEvents>(this, "MAIN_AppEvents");
+    // The formats and metrics stay as they were read at start-up (a window built later may
+    // ask for them again).
+    events->SetUpdateFormatSettings(false);
+    events->SetUpdateMetricSettings(false);
     events->OnMessage = [this](MSG& msg, bool& handled) { MAIN_AppEventsMessage(msg, handled); };
     events->OnActivate = [this](TComponent*) { MAIN_AppEventsActivate(); };
     events->OnDeactivate = [this](TComponent*) { MAIN_AppEventsDeactivate(); };

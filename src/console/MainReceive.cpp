@@ -25,7 +25,7 @@ void TConsoleForm::MAIN_CommPortTriggerAvail(uint16_t count) {
     state.showImagePack = Settings.ShowImagePack && ImageViewerAvailable();
     switch (ChooseReceiveRoad(state, block, count)) {
     case ReceiveRoad::None: break;
-    case ReceiveRoad::Proxy: Carry(FTelnetRoad.Received(block, count)); break;
+    case ReceiveRoad::Proxy: Carry(FTelnetRoad.ProxyNegotiate(block, count)); break;
     case ReceiveRoad::ImagePack: ImagePackStep(block, count); break;
     case ReceiveRoad::ZModem: {
         size_t end = ZModemEngine ? ZModemEngine->ProcessBytes(block, count) : 0;

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "console/Main.h"
-#include "console/core/PasteChunker.h"
+#include "console/core/PasteText.h"
 #include "framework/Clipbrd.h"
 #include "framework/FormBuilder.h"
 
@@ -173,7 +173,7 @@ void TConsoleForm::MAIN_PMENU_ConsoleCopy2Click() {
     ctrlC.kind = KeyMessageKind::Char;
     ctrlC.code = 3;
     ctrlC.ctrl = true;
-    FKeyboard->HandleKey(ctrlC, CurrentKeyContext());
+    FKeyboard->HandleKeyMessage(ctrlC, CurrentKeyContext());
 }
 
 void TConsoleForm::MAIN_PMENU_ConsoleSelectAllClick() {
@@ -204,8 +204,7 @@ std::string TConsoleForm::ClipboardBytes() {
 void TConsoleForm::MAIN_PMENU_ConsolePasteClick() {
     if (!Connected) return;
     DropWordHighlight();
-    PasteChunker paste(ClipboardBytes(), FTerminal->SendEnterAsCrLf != 0);
-    SendTyped(paste.Next(paste.Remaining() * 2 + 1));
+    SendTyped(PasteBytes(ClipboardBytes(), FTerminal->SendEnterAsCrLf != 0));
 }
 
 // User text to the host, echoed when local echo is on.

@@ -218,6 +218,7 @@ void TConsoleForm::CreateOrResetTerminal() {
         TerminalOutlets outlets;
         outlets.Sender = this;
         outlets.View = this;
+        outlets.Canvas = this;
         outlets.TelnetHost = &FTelnet;
         FSideChannels.Attach(outlets);
         FTerminal = std::make_unique<TDravelTerminal>(FScreen, fg, bg, outlets);

@@ -73,26 +73,44 @@ ConsoleViewport TConsoleForm::Viewport() {
     return ConsoleViewport{MAIN_PB_Console->Width(), MAIN_PB_Console->Height(), TextLeftMargin};
 }
 
-void TConsoleForm::PaintRuns(TCanvas* canvas, const std::vector<PaintRun>& runs) {
+TCanvas* TConsoleForm::ConsoleCanvas() {
+    TCanvas* canvas = MAIN_PB_Console->Canvas();
     canvas->Font()->Assign(ConsoleFont);
     canvas->Brush()->SetStyle(bsSolid);
     FHanguel->SetCellWidth(FScreen.CellWidth);
-    for (const PaintRun& run : runs) {
-        canvas->Brush()->SetColor(Colour(run.background));
-        canvas->Font()->SetColor(Colour(run.foreground));
-        FHanguel->PaintText(canvas, run.x, run.y, FScreen.Text(run.line).substr(run.column, run.length));
-    }
+    return canvas;
 }
 
-void TConsoleForm::PaintConsoleRows(TCanvas* canvas, const KeptRange& kept) {
+int TConsoleForm::CanvasWidth() { return MAIN_PB_Console->Width(); }
+
+int TConsoleForm::CanvasHeight() { return MAIN_PB_Console->Height(); }
+
+void TConsoleForm::FillCanvas(const PixelRect& area, int color) {
+    TCanvas* canvas = MAIN_PB_Console->Canvas();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Colour(color));
+    canvas->FillRect(RECT{area.left, area.top, area.right, area.bottom});
+}
+
+void TConsoleForm::PaintRunText(int x, int y, std::string_view text, int foreground, int background) {
+    TCanvas* canvas = MAIN_PB_Console->Canvas();
+    canvas->Brush()->SetColor(Colour(background));
+    canvas->Font()->SetColor(Colour(foreground));
+    FHanguel->PaintText(canvas, x, y, std::string(text));
+}
+
+void TConsoleForm::PaintConsoleRows(const KeptRange& kept) {
     if (FScreen.LineCount() == 0) return;
     std::vector<PaintRun> runs;
     PlanConsolePaint(FScreen, ViewGeometry(FScreen, Viewport(), HorizontalOffset), kept, runs);
-    PaintRuns(canvas, runs);
+    ConsoleCanvas();
+    for (const PaintRun& run : runs)
+        PaintRunText(run.x, run.y, std::string_view(FScreen.Text(run.line)).substr(run.column, run.length),
+                     run.foreground, run.background);
 }
 
-// The terminal's damage, the lines under the syllable in progress: the view's background
-// across the width, then the lines' colour runs, as a full repaint shows them.
+// The terminal's damage, the lines under the syllable in progress, a status line: the
+// terminal repaints them, and the selection goes back on them.
 void TConsoleForm::PaintLines(int firstLine, int lastLine) {
     if (!MAIN_PANEL_Console->HandleAllocated() || FScreen.LineCount() == 0) return;
     PaintGeometry g = ViewGeometry(FScreen, Viewport(), HorizontalOffset);
@@ -100,15 +118,9 @@ void TConsoleForm::PaintLines(int firstLine, int lastLine) {
     int bottom = std::min(g.viewHeight, LineY(g, lastLine + 1));
     if (top >= bottom) return;
     CaretOff caret(*FCaret);
-    TCanvas* canvas = MAIN_PB_Console->Canvas();
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(Colour(FScreen.ViewBackground));
-    const RECT band{0, top, g.viewWidth, bottom};
-    canvas->FillRect(band);
-    std::vector<PaintRun> runs;
-    PlanLinePaint(FScreen, g, firstLine, lastLine, runs);
-    PaintRuns(canvas, runs);
-    ClipTo clip(canvas->Handle(), band);
+    TCanvas* canvas = ConsoleCanvas();
+    FTerminal->RepaintRect(firstLine, lastLine);
+    ClipTo clip(canvas->Handle(), RECT{0, top, g.viewWidth, bottom});
     DrawOverlays();
 }
 
@@ -120,7 +132,7 @@ void TConsoleForm::MAIN_PB_ConsolePaint() {
     // The system clips this to what needs painting; the selection outside it is drawn
     // already, and inside it the repaint took it off.
     if (AppActive && ConsoleHasFocus) HideConsoleCaret();
-    PaintConsoleRows(MAIN_PB_Console->Canvas(), KeptRange{});
+    PaintConsoleRows(KeptRange{});
     DrawOverlays();
     FHanguel->ShowComposition();
     if (Connected && !TransferRunning) PlaceConsoleCaret();
@@ -197,7 +209,7 @@ void TConsoleForm::CarryViewChange(const ViewChange& change) {
         canvas->Brush()->SetStyle(bsSolid);
         canvas->Brush()->SetColor(Colour(FScreen.ViewBackground));
         canvas->FillRect(RECT{strip.left, strip.top, strip.right, strip.bottom});
-        PaintConsoleRows(canvas, change.move.kept);
+        PaintConsoleRows(change.move.kept);
         DrawDragSelection();
     } else {
         MAIN_PB_Console->Invalidate();  // the paint draws the selection again

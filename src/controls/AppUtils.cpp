@@ -1,5 +1,6 @@
 #include "controls/AppUtils.h"
 
+#include "controls/CtlUtils.h"
 #include "controls/Placement.h"
 #include "controls/core/XcProps.h"
 #include "framework/IniFiles.h"
@@ -129,8 +130,11 @@ void ReadFormPlacement(TForm* form, IIniStore* store, const std::string& section
         }
     }
     if (loadState) {
+        const bool mainForm = !Application || !Application->MainForm() || Application->MainForm() == form;
+        const TWindowState fallback =
+            mainForm && form->FormStyle() == fsNormal && form->Position == poDefault ? wsMaximized : wsNormal;
         const TWindowState state = WindowStateFromShowCmd(
-            IniReadInteger(store, section, kPlacementShowCmd, SW_HIDE), wsNormal);
+            IniReadInteger(store, section, kPlacementShowCmd, SW_HIDE), fallback);
         if (state == wsMinimized && Application && Application->MainForm() == form) {
             PostMessageA(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
             return;
@@ -160,4 +164,30 @@ void AppBroadcast(UINT msg, WPARAM wparam, LPARAM lparam) {
         auto* form = dynamic_cast<TForm*>(Application->Components(i));
         if (form && form->HandleAllocated()) SendMessageA(form->Handle(), msg, wparam, lparam);
     }
+}
+
+void SaveGridLayout(TCustomGrid* grid, IIniStore* store) {
+    const std::string section = GetDefaultSection(grid);
+    for (int i = 0; i < grid->ColCount(); ++i)
+        IniWriteInteger(store, section, Format("Item%d", i), grid->ColWidths(i));
+}
+
+void RestoreGridLayout(TCustomGrid* grid, IIniStore* store) {
+    const std::string section = GetDefaultSection(grid);
+    for (int i = 0; i < grid->ColCount(); ++i)
+        grid->SetColWidths(i, IniReadInteger(store, section, Format("Item%d", i), grid->ColWidths(i)));
+}
+
+void AppTaskbarIcons(bool appOnly) {
+    HWND window = Application ? Application->Handle() : nullptr;
+    if (!window) return;
+    LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    if (appOnly)
+        style |= WS_CAPTION;
+    else
+        style &= ~static_cast<LONG_PTR>(WS_CAPTION);
+    SetWindowLongPtrA(window, GWL_STYLE, style);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SwitchToWindow(window, false);
 }

@@ -9,6 +9,7 @@
 
 #include "controls/core/AppUtils.h"
 #include "framework/Forms.h"
+#include "framework/Grids.h"
 
 // A form: its class name; a control: its form's class name followed by its own name (or,
 // without a form, its parent's name followed by its own); another component: its name,
@@ -36,7 +37,8 @@ std::unique_ptr<IIniStore> OpenIniStore(const std::string& iniFileName, bool use
 void WriteFormPlacement(TForm* form, IIniStore* store, const std::string& section);
 // Reads them back: the position only when it was written at the current pixels per inch
 // (a form without a sizing border keeps its size), the state (normal, minimised,
-// maximised) from the show command.
+// maximised) from the show command; without one, the main form placed by the system
+// (Position poDefault) is maximised and any other form normal.
 void ReadFormPlacement(TForm* form, IIniStore* store, const std::string& section, bool loadState,
                        bool loadPosition);
 // With the form's class name as the section.
@@ -81,3 +83,12 @@ void InstantiateForm(F*& reference) {
 }
 // Sends the message to every form of the application that has a window.
 void AppBroadcast(UINT msg, WPARAM wparam, LPARAM lparam);
+
+// The widths of a grid's columns, in the grid's default section: "Item0", "Item1", ...
+void SaveGridLayout(TCustomGrid* grid, IIniStore* store);
+// Reads them back; a column without a stored width keeps its own.
+void RestoreGridLayout(TCustomGrid* grid, IIniStore* store);
+
+// The caption and system-menu styles of the application's window (the main form) on
+// (true) or off (false); then the window is brought to the front.
+void AppTaskbarIcons(bool appOnly);

@@ -56,6 +56,13 @@ void TPopupWindow::HidePopup() {
     FVisible = false;
 }
 
+void TPopupWindow::InvalidateEditor() {
+    if (!FEditor || !FEditor->HandleAllocated()) return;
+    RECT r{0, 0, FEditor->ClientWidth() - FEditor->ButtonWidth() - 2, FEditor->ClientHeight() + 1};
+    InvalidateRect(FEditor->Handle(), &r, FALSE);
+    UpdateWindow(FEditor->Handle());
+}
+
 void TPopupWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TCustomControl::MouseUp(button, shift, x, y);
     if (button == mbLeft) CloseUp(x >= 0 && y >= 0 && x < ClientWidth() && y < ClientHeight());
@@ -425,6 +432,15 @@ void TCustomComboEdit::WndProc(TMessage& message) {
             FFocused = false;
             if (FPopupShown) PopupCloseUp(FPopup, false);
             break;
+        case CM_CANCELMODE: {
+            // A press anywhere but on the edit, its button or its popup closes the popup.
+            auto* sender = reinterpret_cast<TControl*>(message.LParam);
+            if (FPopupShown && sender != this && sender != FButton && sender != FButtonHolder &&
+                sender != FPopup && !FPopup->ContainsControl(sender))
+                PopupCloseUp(FPopup, false);
+            message.Result = 0;
+            return;
+        }
         case WM_PASTE:
         case WM_CUT:
             if (!FDirectInput || FReadOnly) {

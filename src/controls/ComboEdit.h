@@ -34,6 +34,8 @@ public:
     // Shows it with its top-left corner at a screen point / hides it.
     void ShowAt(POINT screen);
     void HidePopup();
+    // Repaints the editor's text area (not its button) at once.
+    void InvalidateEditor();
 
     void WndProc(TMessage& message) override;
 

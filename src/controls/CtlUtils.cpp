@@ -79,6 +79,15 @@ void PaintZeros(HDC dest, int x, int y, int w, int h, HBITMAP mask, TColor color
     SelectObject(dest, oldBrush);
 }
 
+// The window class of a program's main window on this framework (its forms' class).
+constexpr char kApplicationWindowClass[] = "QuiroForm";
+
+// The off-screen picture of WriteText, made on first use.
+TBitmap& ScratchBitmap() {
+    static TBitmap bitmap;
+    return bitmap;
+}
+
 TColor ResolvedTransparent(TBitmap* bitmap, TColor transparent) {
     if (transparent != clDefault) return transparent;
     return bitmap->Canvas()->Pixels(0, bitmap->Height() - 1);
@@ -530,6 +539,8 @@ bool ActivatePrevInstance(const std::string& mainFormClass, const std::string& t
     HWND window = FindPrevInstance(mainFormClass, title);
     if (!window) return false;
     while (HWND owner = GetWindow(window, GW_OWNER)) window = owner;
+    // The application's window of this framework is its main form.
+    if (WindowClassName(window) != kApplicationWindowClass) return false;
     if (IsIconic(window)) ShowWinNoAnimate(window, SW_RESTORE);
     SetForegroundWindow(window);
     return true;
@@ -586,6 +597,28 @@ void KillMessage(HWND window, UINT msg) {
 
 // ---- Text, strings and errors -----------------------------------------------------------
 
+void* AllocMemo(long size) {
+    return size > 0 ? GlobalAlloc(GPTR, static_cast<SIZE_T>(size)) : nullptr;
+}
+
+void* ReallocMemo(void* block, long size) {
+    if (!block) return AllocMemo(size);
+    if (size <= 0) {
+        FreeMemo(block);
+        return nullptr;
+    }
+    return GlobalReAlloc(block, static_cast<SIZE_T>(size), GMEM_MOVEABLE | GMEM_ZEROINIT);
+}
+
+void FreeMemo(void*& block) {
+    if (block) GlobalFree(block);
+    block = nullptr;
+}
+
+long GetMemoSize(void* block) {
+    return block ? static_cast<long>(GlobalSize(block)) : 0;
+}
+
 std::string MinimizeText(const std::string& text, TCanvas* canvas, int maxWidth) {
     return MinimizeText(
         std::string_view(text),
@@ -611,7 +644,10 @@ SIZE GetAveCharSize(TCanvas* canvas) {
 
 void WriteText(TCanvas* canvas, RECT rect, int dx, int dy, const std::string& text, UINT alignment,
                bool wordBreak) {
-    if (!wordBreak && text.find('\r') == std::string::npos) {
+    canvas->RequireTools();
+    const COLORREF brush = ColorToGdi(canvas->Brush()->Color());
+    if (!wordBreak && text.find('\r') == std::string::npos &&
+        GetNearestColor(canvas->Handle(), brush) == brush) {
         int x;
         if (alignment == DT_RIGHT)
             x = rect.right - canvas->TextWidth(text) - 3;
@@ -622,13 +658,23 @@ void WriteText(TCanvas* canvas, RECT rect, int dx, int dy, const std::string& te
         canvas->TextRect(rect, x, rect.top + dy, text);
         return;
     }
-    canvas->FillRect(rect);
-    RECT inner{rect.left + dx, rect.top + dy, rect.right - 2, rect.bottom - 2};
-    canvas->RequireTools();
-    SetBkMode(canvas->Handle(), TRANSPARENT);
-    DrawTextA(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &inner,
+    const int w = WidthOf(rect), h = HeightOf(rect);
+    if (w <= 0 || h <= 0) return;
+    TBitmap& scratch = ScratchBitmap();
+    scratch.SetSize(std::max(scratch.Width(), w), std::max(scratch.Height(), h));
+    TCanvas* c = scratch.Canvas();
+    c->Font()->Assign(*canvas->Font());
+    c->Brush()->SetColor(canvas->Brush()->Color());
+    c->Brush()->SetStyle(bsSolid);
+    const RECT whole{0, 0, w, h};
+    c->FillRect(whole);
+    RECT inner{dx, dy, w - 2, h - 2};
+    c->RequireTools();
+    SetBkMode(c->Handle(), TRANSPARENT);
+    DrawTextA(c->Handle(), text.c_str(), static_cast<int>(text.size()), &inner,
               alignment | DT_NOPREFIX | (wordBreak ? DT_WORDBREAK : 0));
-    SetBkMode(canvas->Handle(), OPAQUE);
+    SetBkMode(c->Handle(), OPAQUE);
+    canvas->CopyRect(rect, c, whole);
 }
 
 void DrawCellTextEx(TCanvas* canvas, RECT rect, const std::string& text, UINT alignment,

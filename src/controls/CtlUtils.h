@@ -144,8 +144,8 @@ void SwitchToWindow(HWND window, bool restore);
 void ActivateWindow(HWND window);
 // The window of an earlier instance by class name and/or title (both empty: none).
 HWND FindPrevInstance(const std::string& mainFormClass, const std::string& title);
-// Activates the top-level window of an earlier instance (restoring it when minimised);
-// whether there was one.
+// Activates the top-level window of an earlier instance (restoring it when minimised)
+// when it is the main window of a program on this framework; whether it did.
 bool ActivatePrevInstance(const std::string& mainFormClass, const std::string& title);
 // Whether the active window belongs to this thread.
 bool IsForegroundTask();
@@ -188,7 +188,9 @@ TEXTMETRICA FontMetrics(TFont* font);
 // The average width of the letters A..Z a..z and their height.
 SIZE GetAveCharSize(TCanvas* canvas);
 // Cell text: left at rect.left + dx, right 3 pixels from the right edge, or centred, top
-// at rect.top + dy; with `wordBreak` or line breaks through DrawText.
+// at rect.top + dy, drawn directly when the text has no line break and the brush is a
+// pure colour of the device; otherwise (word breaks, line breaks, a dithered colour)
+// composed on a scratch bitmap through DrawText and copied into the rectangle.
 void WriteText(TCanvas* canvas, RECT rect, int dx, int dy, const std::string& text, UINT alignment,
                bool wordBreak);
 enum TVertAlignment { vaTopJustify, vaCenter, vaBottomJustify };
@@ -197,6 +199,13 @@ void DrawCellTextEx(TCanvas* canvas, RECT rect, const std::string& text, UINT al
 void DrawCellText(TCanvas* canvas, RECT rect, const std::string& text, UINT alignment,
                   TVertAlignment vertAlignment);
 void DrawCellBitmap(TCanvas* canvas, RECT rect, TBitmap* bitmap);
+// Zero-filled blocks of the system's global heap: none for a size of 0 or less. A block
+// reallocated keeps its bytes and is zero-filled where it grew; when that fails the
+// result is none and the old block stays as it was. FreeMemo frees and clears the pointer.
+void* AllocMemo(long size);
+void* ReallocMemo(void* block, long size);
+void FreeMemo(void*& block);
+long GetMemoSize(void* block);
 // An environment variable (the name matched with its case).
 std::string GetEnvVar(const std::string& name);
 // LoadLibrary without the system's error boxes; throws EWin32Error when it fails.

@@ -26,6 +26,7 @@ std::string WithoutTrailingDelimiter(std::string dir) {
 // ---- TFileDirEdit -----------------------------------------------------------------------
 
 TFileDirEdit::TFileDirEdit(TComponent* owner) : TCustomComboEdit(owner) {
+    SetOEMConvert(true);
     SetGlyphKind(gkDefault);
 }
 
@@ -177,7 +178,7 @@ void TFilenameEdit::ButtonClick() {
     } catch (const Exception&) {
         // A name that cannot be read is not preselected.
     }
-    FDialog->HelpContext = 0;
+    FDialog->HelpContext = HelpContext;
     action = RunDialog([this] { return FDialog->Execute(); });
     if (action) temp = FDialog->FileName;
     if (CanFocus()) SetFocus();
@@ -211,8 +212,8 @@ void TDirectoryEdit::ButtonClick() {
     if (!action) return;
     temp = DirDialogStart(temp, InitialDir, [](const std::string& d) { return DirectoryExists(d); });
     action = RunDialog([&] {
-        if (DialogKind == dkWin32) return BrowseDirectory(temp, DialogText, 0);
-        return SelectDirectory(temp, DialogOptions, 0);
+        if (DialogKind == dkWin32) return BrowseDirectory(temp, DialogText, HelpContext);
+        return SelectDirectory(temp, DialogOptions, HelpContext);
     });
     if (CanFocus()) SetFocus();
     if (OnAfterDialog) OnAfterDialog(this, temp, action);

@@ -65,9 +65,26 @@ public:
     std::string FileName();
     // Throws EComboEditError "Invalid file name - NAME" for a name that is none.
     void SetFileName(const std::string& name);
+    // The dialog's settings, kept in the dialog (and carried to a new one of another kind).
     TOpenOptions DialogOptions() const { return FDialog->Options; }
+    // Several files may be chosen (ofAllowMultiSelect) exactly when MultipleDirs is set.
     void SetDialogOptions(TOpenOptions options);
     TStringList* DialogFiles() { return FDialog->Files(); }
+    const std::string& DefaultExt() const { return FDialog->DefaultExt; }
+    void SetDefaultExt(const std::string& ext) { FDialog->DefaultExt = ext; }
+    TFileEditStyle FileEditStyle() const { return FDialog->FileEditStyle; }
+    void SetFileEditStyle(TFileEditStyle style) { FDialog->FileEditStyle = style; }
+    // "All files (*.*)|*.*" at first.
+    const std::string& Filter() const { return FDialog->Filter; }
+    void SetFilter(const std::string& filter) { FDialog->Filter = filter; }
+    int FilterIndex() const { return FDialog->FilterIndex; }
+    void SetFilterIndex(int index) { FDialog->FilterIndex = index; }
+    const std::string& InitialDir() const { return FDialog->InitialDir; }
+    void SetInitialDir(const std::string& dir) { FDialog->InitialDir = dir; }
+    TStringList* HistoryList() { return FDialog->HistoryList(); }
+    // "Browse" at first.
+    const std::string& DialogTitle() const { return FDialog->Title; }
+    void SetDialogTitle(const std::string& title) { FDialog->Title = title; }
 
     std::string GetLongName() override;
     std::string GetShortName() override;

@@ -91,14 +91,22 @@ bool NewStyle(TButtonStyle style) {
     return style != bsWin31;
 }
 
-// The two-colour pattern of exclusive buttons, shared by all.
+// The two-colour pattern of exclusive buttons, shared by all; it goes with the last
+// button, and is made again after the system's colours changed.
+HBRUSH gExclusiveBrush = nullptr;
+int gButtonCount = 0;
+
+void FreeExclusiveBrush() {
+    if (gExclusiveBrush) DeleteObject(gExclusiveBrush);
+    gExclusiveBrush = nullptr;
+}
+
 HBRUSH ExclusiveBrush() {
-    static HBRUSH brush = nullptr;
-    if (!brush) {
+    if (!gExclusiveBrush) {
         auto pattern = CreateTwoColorsBrushPattern(clBtnFace, clBtnHighlight);
-        brush = CreatePatternBrush(pattern->Handle());
+        gExclusiveBrush = CreatePatternBrush(pattern->Handle());
     }
-    return brush;
+    return gExclusiveBrush;
 }
 
 }  // namespace
@@ -143,6 +151,12 @@ void TXcButtonGlyph::Invalidate() {
     }
     GlyphCache().Return(FGlyphList);
     FGlyphList = nullptr;
+}
+
+bool TXcButtonGlyph::HasStateImages() const {
+    for (int index : FIndexes)
+        if (index >= 0) return true;
+    return false;
 }
 
 void TXcButtonGlyph::SetGlyph(TBitmap* glyph) {
@@ -306,10 +320,16 @@ TXcSpeedButton::TXcSpeedButton(TComponent* owner) : TMouseTrackingControl(owner)
     FShowHint = true;
     FParentShowHint = false;
     FGlyph.OnChange = [this] { Invalidate(); };
+    ++gButtonCount;
 }
 
 TXcSpeedButton::~TXcSpeedButton() {
     if (FDropDownMenu) FDropDownMenu->RemoveFreeNotification(this);
+    if (--gButtonCount == 0) FreeExclusiveBrush();
+}
+
+bool TXcSpeedButton::SharedBrushExists() {
+    return gExclusiveBrush != nullptr;
 }
 
 void TXcSpeedButton::Notification(TComponent* component, TOperation operation) {
@@ -641,6 +661,12 @@ void TXcSpeedButton::WndProc(TMessage& message) {
             // A double click is one more press; on a down button it also tells OnDblClick.
             if (!FMenuShowing && FDown) DblClick();
             break;
+        case CM_SYSCOLORCHANGE:
+            FreeExclusiveBrush();
+            FGlyph.Invalidate();
+            Invalidate();
+            message.Result = 0;
+            return;
         default:
             break;
     }

@@ -47,6 +47,8 @@ public:
 
     // Forgets the state images (a new picture, new system colours).
     void Invalidate();
+    // Whether some state image is made.
+    bool HasStateImages() const;
     // The image list and index of a state's image (made when first needed); nullptr
     // without a picture.
     HIMAGELIST StateImage(TXcButtonState state, int& index);
@@ -119,6 +121,8 @@ public:
 
     // A click as if the button were pressed and let go (when enabled and no menu shows).
     void ButtonClick();
+    // Whether the dither pattern that exclusive buttons share exists now.
+    static bool SharedBrushExists();
     void Click() override;
     void SetEnabled(bool enabled) override;
     void SetCaption(const std::string& caption) override;

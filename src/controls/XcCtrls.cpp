@@ -452,6 +452,40 @@ void TXcCustomListBox::DrawItem(int index, RECT rect, TOwnerDrawState state) {
     DrawItemText(index, rect);
 }
 
+void TXcCustomListBox::PaintItems(HDC dc) {
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_LISTBOX;
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hwndItem = FHandle;
+    dis.hDC = dc;
+    const int count = FItems->Count(), width = ClientWidth(), height = ClientHeight();
+    for (int i = TopIndex(), y = 0; i >= 0 && i < count && y < height; ++i) {
+        const int h = static_cast<int>(SendMessageA(FHandle, LB_GETITEMHEIGHT, static_cast<WPARAM>(i), 0));
+        if (h <= 0) break;
+        dis.itemID = static_cast<UINT>(i);
+        dis.itemState = Selected(i) ? ODS_SELECTED : 0;
+        dis.itemData = static_cast<ULONG_PTR>(SendMessageA(FHandle, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+        dis.rcItem = RECT{0, y, width, y + h};
+        Perform(CN_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+        y += h;
+    }
+}
+
+void TXcCustomListBox::BeginAutoDrag(TShiftState shift) {
+    if (FMultiSelect && (shift & (ssCtrl | ssShift))) return;
+    BeginDrag(false);
+}
+
+void TXcCustomListBox::DragCanceled() {
+    POINT p;
+    GetCursorPos(&p);
+    p = ScreenToClient(p);
+    TMessage m{WM_LBUTTONDOWN, 0, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)), 0};
+    DefaultHandler(m);
+    m.Msg = WM_LBUTTONUP;
+    DefaultHandler(m);
+}
+
 void TXcCustomListBox::MeasureItem(int index, int& height) {
     if (OnMeasureItem) OnMeasureItem(this, index, height);
 }
@@ -490,6 +524,31 @@ void TXcCustomListBox::WndProc(TMessage& message) {
             [this](int i) { return GetItemWidth(i); }))
         return;
     switch (message.Msg) {
+        case WM_PAINT:
+            // The system's list box does not paint into a context it is given.
+            if (message.WParam && FHandle) {
+                PaintItems(reinterpret_cast<HDC>(message.WParam));
+                message.Result = 0;
+                return;
+            }
+            TWinControl::WndProc(message);
+            return;
+        case WM_LBUTTONDOWN:
+            // A press on a selected item of a multi-select list drags the selection as it
+            // is (without Shift, or with Ctrl).
+            if (DragMode == dmAutomatic && FMultiSelect && !Dragging()) {
+                const TShiftState shift = MouseFlagsToShiftState(message.WParam);
+                const POINT p{static_cast<short>(LOWORD(message.LParam)),
+                              static_cast<short>(HIWORD(message.LParam))};
+                const int item = ItemAtPos(p, true);
+                if ((!(shift & ssShift) || (shift & ssCtrl)) && item >= 0 && Selected(item)) {
+                    BeginDrag(false);
+                    message.Result = 0;
+                    return;
+                }
+            }
+            TWinControl::WndProc(message);
+            return;
         case CN_DRAWITEM:
             DrawItemMessage(*reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam));
             message.Result = TRUE;
@@ -559,6 +618,14 @@ public:
         put(index1, s2, b);
         put(index2, s1, a);
     }
+    void Move(int curIndex, int newIndex) override {
+        auto* box = static_cast<TXcCheckListBox*>(ListBox);
+        if (curIndex == newIndex) return;
+        if (curIndex < 0 || curIndex >= GetCount()) IndexError(curIndex);
+        TXcCheckListBox::TCheckItem item = *box->CheckObject(curIndex, true);
+        TXcListBoxStrings::Move(curIndex, newIndex);
+        *box->CheckObject(newIndex, true) = item;
+    }
 };
 
 TXcCheckListBox::TXcCheckListBox(TComponent* owner) : TXcCustomListBox(owner) {
@@ -603,6 +670,8 @@ void TXcCheckListBox::ResetItemHeight() {
     int text = FontMetrics(Font()).tmHeight;
     int h = CheckListItemHeight(text, FCheckHeight, Style() == lbOwnerDrawFixed, ItemHeight());
     SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, h);
+    // No vertical scroll bar while every item fits.
+    if (h * Items()->Count() <= ClientHeight()) SetScrollRange(Handle(), SB_VERT, 0, 0, TRUE);
 }
 
 TXcCheckListBox::TCheckItem* TXcCheckListBox::CheckObject(int index, bool create) {

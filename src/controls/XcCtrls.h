@@ -133,6 +133,13 @@ protected:
     void ScrollLeftAndRefresh();
     // Draws an item's text the default way.
     void DrawItemText(int index, RECT rect);
+    // A paint into a given context (WM_PAINT with a DC): the items from the top one down
+    // to the client's height, each through CN_DRAWITEM.
+    void PaintItems(HDC dc);
+    // Automatic drag: a press starts it (in a multi-select list not with Shift unless Ctrl
+    // is held too); a cancelled drag is a click where the mouse is.
+    void BeginAutoDrag(TShiftState shift) override;
+    void DragCanceled() override;
     int TabStop();
 
     std::unique_ptr<TStrings> FItems;

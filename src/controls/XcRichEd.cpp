@@ -713,6 +713,20 @@ void TRichEditStrings::Clear() {
     FRichEdit->Clear();
 }
 
+void TRichEditStrings::SetTextStr(const std::string& text) {
+    FRichEdit->SetChangeNotifications(false);
+    Finally on([this] { FRichEdit->SetChangeNotifications(true); });
+    TMemoStrings::SetTextStr(text);
+}
+
+void TRichEditStrings::SetUpdateState(bool updating) {
+    if (FRichEdit->HandleAllocated() && FRichEdit->Showing())
+        SendMessageA(Wnd(), WM_SETREDRAW, !updating, 0);
+    if (updating) return;
+    if (FRichEdit->HandleAllocated() && FRichEdit->Showing()) FRichEdit->Invalidate();
+    FRichEdit->Change();  // as a text set in code tells it
+}
+
 void TRichEditStrings::AddStrings(const TStrings& strings) {
     TNotifyEvent saved = std::exchange(FRichEdit->OnSelectionChange, nullptr);
     Finally restore([&] { FRichEdit->OnSelectionChange = std::move(saved); });

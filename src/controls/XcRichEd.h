@@ -239,6 +239,11 @@ public:
 protected:
     std::string Get(int index) const override;
     void Put(int index, const std::string& s) override;
+    // The whole text at once, with the window's change notices off meanwhile.
+    void SetTextStr(const std::string& text) override;
+    // No redrawing while an update runs (when the control is showing); at its end the
+    // control is refreshed and told that its text changed (OnChange), once.
+    void SetUpdateState(bool updating) override;
 
 private:
     HWND Wnd() const;

@@ -29,6 +29,12 @@ TIdMap<TWinControl>& ControlIds() {
     return ids;
 }
 
+// A press (or double click) of a mouse button in the client area.
+bool IsButtonPress(UINT msg) {
+    return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN ||
+           msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+}
+
 bool IsMouseMessage(UINT msg) {
     switch (msg) {
         case WM_MOUSEMOVE:
@@ -122,6 +128,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+    ForgetDragControl(this);
     FFont.OnChange = nullptr;
     SetPopupMenu(nullptr);
     SetParent(nullptr);
@@ -325,6 +332,11 @@ void TControl::MouseMessage(TMessage& message) {
     int y = static_cast<short>(HIWORD(message.LParam));
     TShiftState shift = MouseFlagsToShiftState(message.WParam);
     auto* win = dynamic_cast<TWinControl*>(this);
+    // What the focused control dropped down closes, unless the press is its own.
+    if (IsButtonPress(message.Msg))
+        if (TForm* form = ParentForm())
+            if (TWinControl* active = form->ActiveControl())
+                active->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
     switch (message.Msg) {
         case WM_MOUSEMOVE:
             MouseMove(shift, x, y);
@@ -338,6 +350,7 @@ void TControl::MouseMessage(TMessage& message) {
                 if (FClickEvents) DblClick();
             }
             MouseDown(mbLeft, shift, x, y);
+            if (DragMode == dmAutomatic && !Dragging()) BeginAutoDrag(shift);
             return;
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK:
@@ -998,6 +1011,16 @@ void TWinControl::WndProc(TMessage& message) {
             FCaptureControl = nullptr;
             DefaultHandler(message);
             return;
+        case WM_SYSCOLORCHANGE:
+            DefaultHandler(message);
+            Perform(CM_SYSCOLORCHANGE, 0, 0);
+            return;
+        case CM_SYSCOLORCHANGE: {
+            const std::vector<TControl*> children = FControls;
+            for (TControl* c : children) c->Perform(CM_SYSCOLORCHANGE, 0, 0);
+            message.Result = 0;
+            return;
+        }
         case WM_SETCURSOR:
             if (SetCursorFor(message)) {
                 message.Result = TRUE;
@@ -1192,9 +1215,7 @@ bool TWinControl::RouteMouse(TMessage& message) {
     if (message.Msg == WM_MOUSEMOVE) SetMouseControl(ControlAtPos(p));
     TControl* target = FCaptureControl ? FCaptureControl : ControlAtPos(p);
     if (!target) return false;
-    bool down = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_RBUTTONDOWN ||
-                message.Msg == WM_MBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK ||
-                message.Msg == WM_RBUTTONDBLCLK || message.Msg == WM_MBUTTONDBLCLK;
+    bool down = IsButtonPress(message.Msg);
     bool up =
         message.Msg == WM_LBUTTONUP || message.Msg == WM_RBUTTONUP || message.Msg == WM_MBUTTONUP;
     if (down && !FCaptureControl) {

@@ -59,6 +59,12 @@ constexpr UINT CM_FOCUSCHANGED = CM_BASE + 0x22;
 // index, LParam: the button).
 constexpr UINT CM_BUTTONPRESSED = CM_BASE + 0x23;
 
+// To the focused control of a form when a mouse button is pressed on a control of it
+// (LParam: that control), so that what the focused control has dropped down closes.
+constexpr UINT CM_CANCELMODE = CM_BASE + 0x24;
+// To every control of a form when the system's colours changed.
+constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 0x25;
+
 // Notifications handed back to the child window they are about: CN_BASE + the message.
 constexpr UINT CN_BASE = WM_APP + 0x3400;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
@@ -84,6 +90,18 @@ TShiftState KeyDataToShiftState(LPARAM keyData);
 TShiftState MouseFlagsToShiftState(WPARAM flags);
 // Shift, Ctrl and Alt as the keyboard state has them now.
 TShiftState KeyboardShiftState();
+
+// Dragging a control onto another: by the program (BeginDrag) or, in automatic mode, by a
+// press of the left button on it.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+class TControl;
+// Asked of the control under the mouse; `accept` says whether it takes a drop.
+using TDragOverEvent = std::function<void(TComponent* sender, TControl* source, int x, int y,
+                                          TDragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(TComponent* sender, TControl* source, int x, int y)>;
+// The drag ended: on `target` (nullptr: nothing took it, or it was cancelled).
+using TEndDragEvent = std::function<void(TComponent* sender, TControl* target, int x, int y)>;
 
 struct TCreateParams {
     std::string Caption;
@@ -177,6 +195,8 @@ public:
     // The mouse cursor over the control (crDefault: the window class's).
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor cursor) { FCursor = cursor; }
+    // The topic of the help file for the control (0: none).
+    int HelpContext = 0;
     // The menu of a right click, and whose shortcuts work while the focus is inside.
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* menu);
@@ -193,6 +213,20 @@ public:
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+
+    // Dragging. BeginDrag starts at once or, not `immediate`, once the mouse has moved
+    // five pixels with the button still down; the drag ends with the left button's release
+    // (a drop on a control that accepts it), and is cancelled by the right button, Esc or
+    // the loss of the mouse.
+    TDragMode DragMode = dmManual;
+    void BeginDrag(bool immediate);
+    // Ends the drag of this control: dropped where the mouse is (drop), or cancelled.
+    void EndDrag(bool drop);
+    bool Dragging() const;
+    TNotifyEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
 
     // Every message for this control passes here; the default sends it to DefaultHandler.
     virtual void WndProc(TMessage& message);
@@ -230,8 +264,20 @@ protected:
     // The menu a right click on the control shows (its PopupMenu unless a control makes
     // one of its own).
     virtual TPopupMenu* GetPopupMenu() { return FPopupMenu; }
+    // The drag's steps: a press in automatic mode starts it (after the control's own
+    // handling of the press); the control under the mouse is asked (OnDragOver, refused
+    // without one) and takes the drop (OnDragDrop); the dragged control is told at the
+    // start (OnStartDrag), when no drop took place (DragCanceled) and at the end
+    // (OnEndDrag).
+    virtual void BeginAutoDrag(TShiftState shift);
+    virtual void DragOver(TControl* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TControl* source, int x, int y);
+    virtual void DoStartDrag();
+    virtual void DragCanceled() {}
+    virtual void DoEndDrag(TControl* target, int x, int y);
 
     friend class TWinControl;
+    friend class TDragSession;
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     bool FVisible = true;
@@ -412,6 +458,11 @@ protected:
 private:
     TControlCanvas FCanvas;
 };
+
+// While a drag runs, Esc cancels it; true when the key was used so.
+bool DragKeyMessage(const MSG& msg);
+// A control that goes away leaves the drag it takes part in.
+void ForgetDragControl(TControl* control);
 
 // Runs fn, handing any exception to the application instead of letting it cross into
 // Windows (window procedures, timer and enumeration callbacks use this).

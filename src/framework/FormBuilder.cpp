@@ -1,5 +1,7 @@
 #include "framework/FormBuilder.h"
 
+#include <vector>
+
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
@@ -131,11 +133,15 @@ void BuildControl(TForm* form, TControl* control, const TComponentRow& row) {
 }  // namespace
 
 void BuildForm(TForm* form, const TComponentRow* rows, size_t count) {
+    // Every component is loading until all are made; then each is told, in the order made.
+    std::vector<TComponent*> made;
     for (size_t i = 0; i < count; ++i) {
         const TComponentRow& row = rows[i];
         if (form->FindComponent(row.Name))
             throw Exception(std::string("Duplicate name ") + row.Name);
         TComponent* component = row.Make(form);
+        component->BeginLoading();
+        made.push_back(component);
         component->SetName(row.Name);
         component->Tag = row.Tag;
         if (auto* item = dynamic_cast<TMenuItem*>(component)) {
@@ -152,4 +158,5 @@ void BuildForm(TForm* form, const TComponentRow* rows, size_t count) {
             target->SetPopupMenu(popup);
         }
     }
+    for (TComponent* component : made) component->Loaded();
 }

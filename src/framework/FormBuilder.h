@@ -74,7 +74,8 @@ struct TComponentRow {
 };
 
 // Makes the rows' components on `form`, in order. A parent must come before its children;
-// an unknown parent or a duplicate name throws.
+// an unknown parent or a duplicate name throws. The components are loading while they are
+// made; at the end each one's Loaded() runs, in the order of the rows.
 void BuildForm(TForm* form, const TComponentRow* rows, size_t count);
 template <size_t N>
 void BuildForm(TForm* form, const TComponentRow (&rows)[N]) {

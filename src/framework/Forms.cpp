@@ -5,6 +5,7 @@
 
 #include "framework/Hints.h"
 #include "framework/Menus.h"
+#include "framework/SysLocale.h"
 #include "framework/Threads.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/CommandLine.h"
@@ -482,7 +483,7 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 }
 
 void TApplication::Run() {
-    if (FMainForm) {
+    if (FMainForm && ShowMainForm) {
         try {
             FMainForm->Show();
         } catch (...) {
@@ -506,6 +507,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
     try {
         bool handled = false;
         if (OnMessage) OnMessage(msg, handled);
+        if (!handled) handled = DragKeyMessage(msg);
         if (!handled) handled = IsModelessDialogMessage(msg);
         if (!handled) {
             if (!FHints) FHints = std::make_unique<THintController>(this);
@@ -635,6 +637,13 @@ void TApplication::UnhookMainWindow(const void* owner) {
 }
 
 bool TApplication::MainWindowMessage(TMessage& message) {
+    // The system's settings changed (WM_SETTINGCHANGE, also sent as WM_WININICHANGE): the
+    // formats of dates and numbers and the screen's metrics follow when asked to, before
+    // the hooks hear of it.
+    if (message.Msg == WM_SETTINGCHANGE) {
+        if (UpdateFormatSettings) GetLocaleFormatSettings(FormatSettings());
+        if (UpdateMetricSettings && Screen) Screen->GetMetricSettings();
+    }
     // A copy: a hook may hook or unhook others, or itself; one that left is not called.
     const auto hooks = FWindowHooks;
     for (const auto& h : hooks) {

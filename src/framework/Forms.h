@@ -199,7 +199,10 @@ public:
     int HintShortPause = 50;
     int HintHidePause = 2500;
     bool ShowHint = true;
+    // Run shows the main form first.
     bool ShowMainForm = true;
+    // When the system's settings change, the formats of dates and numbers are read again /
+    // the screen's metrics (Screen->GetMetricSettings).
     bool UpdateFormatSettings = true;
     bool UpdateMetricSettings = true;
 

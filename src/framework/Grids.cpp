@@ -39,7 +39,27 @@ void TCustomGrid::SetFixedRows(int count) {
 
 void TCustomGrid::SetDefaultColWidth(int width) {
     FColWidth = std::max(width, 1);
+    FColWidths.clear();
     Invalidate();
+}
+
+int TCustomGrid::ColWidths(int col) const {
+    const auto i = static_cast<size_t>(col);
+    return col >= 0 && i < FColWidths.size() && FColWidths[i] > 0 ? FColWidths[i] : FColWidth;
+}
+
+void TCustomGrid::SetColWidths(int col, int width) {
+    if (col < 0 || col >= FColCount) return;
+    const auto i = static_cast<size_t>(col);
+    if (FColWidths.size() <= i) FColWidths.resize(i + 1, 0);
+    FColWidths[i] = std::max(width, 1);
+    Invalidate();
+}
+
+int TCustomGrid::ColLeft(int col) const {
+    int x = 0;
+    for (int c = 0; c < col; ++c) x += ColWidths(c);
+    return x;
 }
 
 void TCustomGrid::SetDefaultRowHeight(int height) {
@@ -54,12 +74,15 @@ void TCustomGrid::SetBorderStyle(TBorderStyle style) {
 }
 
 RECT TCustomGrid::CellRect(int col, int row) const {
-    return RECT{col * FColWidth, row * FRowHeight, (col + 1) * FColWidth, (row + 1) * FRowHeight};
+    const int left = ColLeft(col);
+    return RECT{left, row * FRowHeight, left + ColWidths(col), (row + 1) * FRowHeight};
 }
 
 bool TCustomGrid::MouseToCell(int x, int y, int& col, int& row) const {
     if (x < 0 || y < 0) return false;
-    col = x / FColWidth;
+    col = 0;
+    for (int left = ColWidths(0); col < FColCount && x >= left; left += ColWidths(++col)) {
+    }
     row = y / FRowHeight;
     return col < FColCount && row < FRowCount;
 }
@@ -107,7 +130,7 @@ void TCustomGrid::Paint() {
         }
     if (!GridLines) return;
     c->Pen()->SetColor(clBtnShadow);
-    int right = FColCount * FColWidth;
+    int right = ColLeft(FColCount);
     for (int row = 1; row <= FRowCount; ++row) {
         if (FixedRowLineOnly && row != FFixedRows) continue;
         c->MoveTo(0, row * FRowHeight - 1);
@@ -116,8 +139,8 @@ void TCustomGrid::Paint() {
     if (FixedRowLineOnly) return;
     int bottom = FRowCount * FRowHeight;
     for (int col = 1; col <= FColCount; ++col) {
-        c->MoveTo(col * FColWidth - 1, 0);
-        c->LineTo(col * FColWidth - 1, bottom);
+        c->MoveTo(ColLeft(col) - 1, 0);
+        c->LineTo(ColLeft(col) - 1, bottom);
     }
 }
 

@@ -1,7 +1,9 @@
-// TCustomGrid: a windowed grid of equal cells, some rows and columns fixed (headers), one
-// cell focused. Clicks and the arrow keys move the focus to a cell that SelectCell allows;
+// TCustomGrid: a windowed grid of cells (rows of one height, columns of the default width
+// or their own), some rows and columns fixed (headers), one cell focused. Clicks and the arrow keys move the focus to a cell that SelectCell allows;
 // DrawCell draws each cell.
 #pragma once
+
+#include <vector>
 
 #include "framework/Controls.h"
 
@@ -22,7 +24,11 @@ public:
     int FixedRows() const { return FFixedRows; }
     void SetFixedRows(int count);
     int DefaultColWidth() const { return FColWidth; }
+    // Every column takes the width (a width a column was given is dropped).
     void SetDefaultColWidth(int width);
+    // One column's width (the default width until it is given its own).
+    int ColWidths(int col) const;
+    void SetColWidths(int col, int width);
     int DefaultRowHeight() const { return FRowHeight; }
     void SetDefaultRowHeight(int height);
     // Lines between the cells (only under the fixed rows when FixedRowLineOnly).
@@ -56,7 +62,9 @@ protected:
     virtual bool SelectCell(int col, int row);
 
 private:
+    int ColLeft(int col) const;
     int FColCount = 5, FRowCount = 5, FFixedCols = 1, FFixedRows = 1;
+    std::vector<int> FColWidths;  // a column's own width, 0: the default
     int FColWidth = 64, FRowHeight = 24;
     int FCol = 1, FRow = 1;
     TBorderStyle FBorderStyle = bsSingle;

@@ -1,6 +1,7 @@
 #include "framework/Hints.h"
 
 #include "framework/Forms.h"
+#include "framework/Screen.h"
 #include "framework/Timers.h"
 
 std::string GetShortHint(const std::string& hint) {
@@ -31,6 +32,8 @@ void THintWindow::CreateParams(TCreateParams& params) {
 }
 
 void THintWindow::ActivateHint(POINT at, const std::string& text, int maxWidth) {
+    Font()->Assign(*Screen->HintFont());
+    Font()->SetColor(clInfoText);
     SetCaption(text);
     HDC dc = GetDC(Handle());
     HGDIOBJ old = SelectObject(dc, Font()->Handle());

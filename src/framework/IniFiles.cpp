@@ -140,9 +140,10 @@ void TIniFile::EraseSection(std::string_view section) {
     if (!DeleteSection(section)) WriteError();
 }
 
-void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+bool TIniFile::DeleteKey(std::string_view section, std::string_view key) {
     std::string s = Name(section), k = Name(key);
-    WritePrivateProfileStringA(s.c_str(), k.c_str(), nullptr, FFileName.c_str());
+    if (!ReadValue(s, k)) return true;
+    return WritePrivateProfileStringA(s.c_str(), k.c_str(), nullptr, FFileName.c_str()) != 0;
 }
 
 void TIniFile::UpdateFile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, FFileName.c_str()); }

@@ -45,7 +45,6 @@ public:
     bool SectionExists(std::string_view section) const { return HasSection(section); }
     bool ValueExists(std::string_view section, std::string_view key) const;
     void EraseSection(std::string_view section);
-    void DeleteKey(std::string_view section, std::string_view key);
     // Writes the system's cached copy of the file to disk.
     void UpdateFile();
 
@@ -55,6 +54,7 @@ public:
     bool WriteValue(std::string_view section, std::string_view key,
                     std::string_view value) override;
     bool DeleteSection(std::string_view section) override;
+    bool DeleteKey(std::string_view section, std::string_view key) override;
     std::vector<std::string> ListSections() const override;
     std::vector<std::string> ListKeys(std::string_view section) const override;
 

@@ -52,6 +52,7 @@ void StartLibraries() {
     gState.ole = SUCCEEDED(OleInitialize(nullptr));
     LoadRichEdit();
     Screen->LoadCursors();
+    Screen->GetMetricSettings();
     LoadSystemLocale();
 }
 

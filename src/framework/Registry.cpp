@@ -243,6 +243,16 @@ bool TRegIniFile::DeleteSection(std::string_view section) {
     return DeleteTree(FRoot, Path(section));
 }
 
+bool TRegIniFile::DeleteKey(std::string_view section, std::string_view key) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(FRoot, Path(section).c_str(), 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS)
+        return true;  // no section, no key
+    std::string name(key);
+    LONG r = RegDeleteValueA(k, name.c_str());
+    RegCloseKey(k);
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+}
+
 std::vector<std::string> TRegIniFile::ListSections() const {
     return EnumNames(FRoot, FKeyName, true);
 }

@@ -81,6 +81,7 @@ public:
     bool WriteValue(std::string_view section, std::string_view key,
                     std::string_view value) override;
     bool DeleteSection(std::string_view section) override;
+    bool DeleteKey(std::string_view section, std::string_view key) override;
     std::vector<std::string> ListSections() const override;
     std::vector<std::string> ListKeys(std::string_view section) const override;
     bool TrimsValues() const override { return false; }

@@ -35,6 +35,17 @@ int TScreen::PixelsPerInch() const {
     return FPixelsPerInch;
 }
 
+void TScreen::GetMetricSettings() {
+    FPixelsPerInch = 0;
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return;
+    if (HFONT font = CreateFontIndirectA(&metrics.lfStatusFont)) {
+        FHintFont.SetHandle(font);
+        DeleteObject(font);
+    }
+}
+
 void TScreen::LoadCursors() {
     for (const SystemCursor& c : kSystemCursors) FCursors[c.index] = LoadCursorA(nullptr, c.id);
     FCursors[crNone] = nullptr;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "framework/Graphics.h"
+
 class TComponent;
 class TForm;
 class TWinControl;
@@ -43,6 +45,12 @@ public:
 
     // Puts the system's cursors into the table (at their negative indexes).
     void LoadCursors();
+    // The font of hints (the system's status font).
+    TFont* HintFont() { return &FHintFont; }
+    // Reads again what the screen keeps of the system's metrics: the pixels per inch and
+    // the hint font (start-up, and a change of the system's settings while the
+    // application's UpdateMetricSettings is on).
+    void GetMetricSettings();
     // The cursor at `index`; the arrow for an index with none.
     HCURSOR Cursors(TCursor index) const;
     // Installs a cursor at `index` (nullptr removes a program cursor).
@@ -66,6 +74,7 @@ private:
     TWinControl* FActiveControl = nullptr;
     TForm* FActiveForm = nullptr;
     mutable int FPixelsPerInch = 0;
+    TFont FHintFont;
     TCursor FCursor = crDefault;
     std::map<TCursor, HCURSOR> FCursors;
 };

@@ -97,7 +97,14 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
     params.SystemClassName = "EDIT";
     params.Style |=
         ES_AUTOHSCROLL | (FReadOnly ? ES_READONLY : 0) | (FPasswordChar ? ES_PASSWORD : 0);
+    if (FOEMConvert) params.Style |= ES_OEMCONVERT;
     if (FBorderStyle == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::SetOEMConvert(bool on) {
+    if (on == FOEMConvert) return;
+    FOEMConvert = on;
+    if (FHandle) RecreateWnd();
 }
 
 void TCustomEdit::CreateWnd() {

@@ -37,6 +37,9 @@ public:
     void SetModified(bool modified);
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle style);
+    // Typed text passes through the OEM code page and back (names of files).
+    bool OEMConvert() const { return FOEMConvert; }
+    void SetOEMConvert(bool on);
     // Entering by the keyboard selects the whole text.
     bool AutoSelect = true;
 
@@ -72,6 +75,7 @@ private:
     int FMaxLength = 0;
     bool FModified = false;
     TBorderStyle FBorderStyle = bsSingle;
+    bool FOEMConvert = false;
     bool FSettingText = false;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/AppEvent.h"
+#include "framework/FormBuilder.h"
 #include "framework/Screen.h"
 
 namespace {
@@ -86,6 +87,19 @@ TEST_F(AppEvents, MainWindowPaintsTheIconAndReportsSettings) {
     EXPECT_TRUE(e->MessageHook(paint));
     EXPECT_EQ(Take(), (Log{"settings", "icon"}));
     EXPECT_FALSE(e->Canvas()->HandleAllocated());  // the painting canvas is gone
+}
+
+// The mirrored settings: the component whose form was built last decides them (the main
+// window turns the formats off, the capture editor built later turns them on again).
+TEST_F(AppEvents, TheComponentLoadedLastDecidesTheSettings) {
+    auto* main = app.CreateForm<TForm>();
+    const TComponentRow events[] = {{::Make<TAppEvents>, "Events", "", 0, 0, 0, 0, "", 0, 0}};
+    BuildForm(main, events);
+    FindAs<TAppEvents>(main, "Events")->SetUpdateFormatSettings(false);
+    EXPECT_FALSE(app.UpdateFormatSettings);
+    auto* editor = app.CreateForm<TForm>();
+    BuildForm(editor, events);
+    EXPECT_TRUE(app.UpdateFormatSettings);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "ControlKit.h"
 #include "controls/FileEdit.h"
+#include "framework/ExtCtrls.h"
 #include "engines/ScratchFolder.h"
 #include "framework/Timers.h"
 
@@ -34,6 +35,65 @@ HDROP MakeDrop(const std::vector<std::string>& names) {
 }
 
 class ComboEdits : public ControlForm {};
+
+class TestPopup : public TPopupWindow {
+public:
+    using TPopupWindow::TPopupWindow;
+    TPopupValue GetValue() override { return value; }
+    void SetValue(const TPopupValue& v) override { value = v; }
+    TPopupValue value;
+};
+
+// A combo edit with a popup of its own; it notes the area its paints cover.
+class PopupEdit : public TComboEdit {
+public:
+    explicit PopupEdit(TComponent* owner) : TComboEdit(owner) {
+        FPopup = new TestPopup(this);
+        FPopup->SetBounds(0, 0, 80, 60);
+        FPopup->CloseUpHandler = [this](TComponent* sender, bool accept) { PopupCloseUp(sender, accept); };
+    }
+    void WndProc(TMessage& m) override {
+        if (m.Msg == WM_PAINT && !m.WParam) GetUpdateRect(Handle(), &painted, FALSE);
+        TComboEdit::WndProc(m);
+    }
+    RECT painted{};
+};
+
+// A press on another control closes the popup without taking its value; the press on
+// the edit's own button closes it taking the value. The popup repaints the edit's text
+// at once, not its button.
+TEST_F(ComboEdits, APressElsewhereClosesThePopup) {
+    auto* edit = new PopupEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 150, 21);
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(10, 50, 150, 40);
+    ShowForm();
+    auto* popup = static_cast<TestPopup*>(edit->Popup());
+    edit->DoClick();
+    ASSERT_TRUE(edit->PopupVisible());
+    popup->value = "taken";
+    edit->Button()->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    edit->Button()->Perform(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_FALSE(edit->PopupVisible());
+    EXPECT_EQ(edit->Caption(), "taken");
+    edit->DoClick();
+    ASSERT_TRUE(edit->PopupVisible());
+    popup->value = "not taken";
+    panel->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    panel->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_FALSE(edit->PopupVisible());
+    EXPECT_EQ(edit->Caption(), "taken");
+
+    ValidateRect(edit->Handle(), nullptr);
+    popup->InvalidateEditor();
+    EXPECT_EQ(edit->painted.left, 0);
+    EXPECT_EQ(edit->painted.right, edit->ClientWidth() - edit->ButtonWidth() - 2);
+    RECT left{};
+    EXPECT_FALSE(GetUpdateRect(edit->Handle(), &left, FALSE));  // painted at once
+}
+
 
 TEST_F(ComboEdits, AltDownClicksTheButtonAndTheTextKeepsClear) {
     auto* edit = new TComboEdit(form);
@@ -115,6 +175,75 @@ TEST_F(ComboEdits, FileEditTakesDroppedFilesWhole) {
     EXPECT_EQ(edit->Dialog()->Title, "Pick");
     EXPECT_EQ(edit->Dialog()->Filter, "All files (*.*)|*.*");
     Shot("file-edit");
+}
+
+BOOL CALLBACK NoteDialog(HWND h, LPARAM lp) {
+    char cls[16] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || !IsWindowVisible(h)) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = h;
+    return FALSE;
+}
+
+// The dialog window ("#32770") the thread shows, if any.
+HWND ShownDialog() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &NoteDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The button of a file-name edit: the dialog opens at the edit's file (its folder and
+// name), with the edit's help topic, title and filter; the choice comes back through the
+// after-dialog event and is shown quoted when it holds a blank.
+TEST_F(ComboEdits, FileEditButtonPreselectsTheFileAndQuotesTheChoice) {
+    ScratchFolder scratch;  // its name holds blanks
+    const std::string old = scratch / "old.prn", chosen = scratch / "print file.prn";
+    CloseHandle(CreateFileA(old.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    auto* edit = new TFilenameEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 250, 21);
+    edit->HelpContext = 42;
+    edit->SetDialogTitle("Print to a file");
+    edit->SetFilter("Print files (*.prn)|*.prn");
+    edit->SetFileName(old);
+    ShowForm();
+    EXPECT_TRUE(GetWindowLongA(edit->Handle(), GWL_STYLE) & ES_OEMCONVERT);
+
+    std::string before, after, shownName, shownDir, shownTitle;
+    bool accepted = false;
+    int shown = 0;
+    edit->OnBeforeDialog = [&](TComponent*, std::string& name, bool&) { before = name; };
+    edit->OnAfterDialog = [&](TComponent*, std::string& name, bool& action) {
+        after = name;
+        accepted = action;
+    };
+    edit->Dialog()->OnShow = [&](TComponent*) {
+        ++shown;
+        shownName = edit->Dialog()->FileName;
+        shownDir = edit->Dialog()->InitialDir;
+        shownTitle = edit->Dialog()->Title;
+    };
+    TTimer chooser(nullptr);
+    chooser.SetInterval(50);
+    chooser.SetOnTimer([&](TComponent*) {
+        HWND dialog = ShownDialog();
+        if (!dialog || !shown) return;
+        chooser.SetEnabled(false);
+        SetDlgItemTextA(dialog, 0x47c, chosen.c_str());
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    });
+    edit->DoClick();
+    EXPECT_EQ(before, old);  // without the quotes
+    EXPECT_EQ(shownName, old);
+    EXPECT_EQ(shownDir, scratch.Path());
+    EXPECT_EQ(shownTitle, "Print to a file");
+    EXPECT_EQ(edit->Dialog()->HelpContext, 42);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(AnsiCompareText(after, chosen), 0) << after;
+    EXPECT_EQ(AnsiCompareText(edit->Caption(), "\"" + chosen + "\""), 0) << edit->Caption();
+    EXPECT_EQ(AnsiCompareText(edit->FileName(), chosen), 0);
+    EXPECT_EQ(AnsiCompareText(edit->InitialDir(), scratch.Path()), 0);
 }
 
 // The label of the tree item selected in a folder browser.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "controls/CtlUtils.h"
@@ -173,6 +174,42 @@ TEST(Windows, CentringKeepsTheWindowOnTheScreenAndEdgesCount) {
     const POINT triangle[] = {{0, 0}, {10, 0}, {0, 10}};
     EXPECT_TRUE(PointInPolyRgn(POINT{2, 2}, triangle, 3));
     EXPECT_FALSE(PointInPolyRgn(POINT{8, 8}, triangle, 3));
+}
+
+TEST(Memory, BlocksAreZeroFilledAndKeepTheirBytes) {
+    EXPECT_EQ(AllocMemo(0), nullptr);
+    void* block = AllocMemo(16);
+    ASSERT_NE(block, nullptr);
+    EXPECT_GE(GetMemoSize(block), 16);
+    EXPECT_TRUE(CompareMem(block, std::string(16, '\0').data(), 16));
+    std::memcpy(block, "0123456789abcdef", 16);
+    block = ReallocMemo(block, 64);
+    ASSERT_NE(block, nullptr);
+    EXPECT_TRUE(CompareMem(block, "0123456789abcdef", 16));
+    EXPECT_TRUE(CompareMem(static_cast<char*>(block) + 16, std::string(48, '\0').data(), 48));
+    FreeMemo(block);
+    EXPECT_EQ(block, nullptr);
+    EXPECT_EQ(GetMemoSize(block), 0);
+    FreeMemo(block);  // twice: nothing
+}
+
+// Only the main window of a program on this framework is activated; a window of another
+// kind with the title is left alone.
+TEST(Windows, EarlierInstanceIsTheFrameworksMainWindow) {
+    TApplication app;
+    const std::string title = "Earlier instance " + std::to_string(GetCurrentProcessId());
+    HWND other = CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+    EXPECT_FALSE(ActivatePrevInstance("", title));
+    DestroyWindow(other);
+    auto* form = app.CreateForm<TForm>();
+    form->SetCaption(title);
+    form->SetBounds(30, 30, 200, 100);
+    form->Show();
+    ShowWindow(form->Handle(), SW_MINIMIZE);
+    EXPECT_TRUE(ActivatePrevInstance("QuiroForm", title));
+    EXPECT_FALSE(IsIconic(form->Handle()));
+    EXPECT_FALSE(ActivatePrevInstance("", ""));
 }
 
 TEST(Win32Errors, CodeAndSystemText) {

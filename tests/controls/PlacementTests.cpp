@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "controls/AppUtils.h"
 #include "controls/Placement.h"
 #include "controls/XcConst.h"
 #include "engines/ScratchFolder.h"
 #include "framework/IniFiles.h"
 #include "framework/Libraries.h"
 #include "framework/ProgressBar.h"
+#include "framework/core/MemIniStore.h"
 #include "framework/Registry.h"
 #include "framework/Screen.h"
 
@@ -162,6 +164,64 @@ TEST_F(Placement, StoredPropertiesAndLinks) {
     // A component that goes takes its items along.
     delete bar;
     EXPECT_EQ(storage->StoredProps.Text(), "Options.Caption\r\n");
+}
+
+class DayGrid : public TCustomGrid {
+public:
+    using TCustomGrid::TCustomGrid;
+
+protected:
+    void DrawCell(int, int, RECT, TGridDrawState) override {}
+};
+
+// A grid's column widths in its own section; a deleted key reads as missing.
+TEST_F(Placement, GridLayoutInTheGridsSection) {
+    OptionsForm form(&app);
+    MemIniStore ini;
+    auto grid = [&](const char* name) {
+        auto* g = new DayGrid(&form);
+        g->SetName(name);
+        g->SetParent(&form);
+        g->SetColCount(3);
+        return g;
+    };
+    DayGrid* saved = grid("Days");
+    saved->SetColWidths(1, 90);
+    SaveGridLayout(saved, &ini);
+    EXPECT_EQ(ini.ReadValue("OptionsFormDays", "Item0"), "64");
+    EXPECT_EQ(ini.ReadValue("OptionsFormDays", "Item1"), "90");
+    ASSERT_TRUE(ini.WriteValue("OptionsFormDays", "Item2", "33"));
+    EXPECT_TRUE(IniDeleteKey(&ini, "OptionsFormDays", "Item0"));
+    EXPECT_EQ(ini.ReadValue("OptionsFormDays", "Item0"), std::nullopt);
+    delete saved;
+    DayGrid* restored = grid("Days");
+    restored->SetDefaultColWidth(50);
+    RestoreGridLayout(restored, &ini);
+    EXPECT_EQ(restored->ColWidths(0), 50);  // nothing stored: its own
+    EXPECT_EQ(restored->ColWidths(1), 90);
+    EXPECT_EQ(restored->ColWidths(2), 33);
+    EXPECT_EQ(restored->CellRect(2, 0).left, 140);
+}
+
+// Without a stored state the main form that the system places opens maximised, any other
+// form normal; the application window's caption goes off and on again.
+TEST_F(Placement, MainFormDefaultsAndTheApplicationsCaption) {
+    MemIniStore ini;
+    auto* main = app.CreateForm<OptionsForm>();
+    main->Position = poDefault;
+    main->Show();
+    ReadFormPlacement(main, &ini, "Main", true, false);
+    EXPECT_TRUE(IsZoomed(main->Handle()));
+    OptionsForm other(&app);
+    other.Position = poDefault;
+    other.Show();
+    ReadFormPlacement(&other, &ini, "Other", true, false);
+    EXPECT_FALSE(IsZoomed(other.Handle()));
+
+    AppTaskbarIcons(false);
+    EXPECT_EQ(GetWindowLongA(main->Handle(), GWL_STYLE) & WS_CAPTION, 0);
+    AppTaskbarIcons(true);
+    EXPECT_EQ(GetWindowLongA(main->Handle(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
 }
 
 TEST_F(Placement, PreventResizeAndSizeLimits) {

@@ -82,6 +82,23 @@ TEST_F(RichEditForm, ChangesAndSelectionsReachTheirEventsAndPlainTextKeepsTheTex
     EXPECT_TRUE(edit->PlainText());
 }
 
+// The whole text set through Lines is one change; lines added in an update are one more
+// at its end; the window's change notices are on again afterwards.
+TEST_F(RichEditForm, LinesTellTheirChangesOnce) {
+    int changes = 0;
+    edit->OnChange = [&](TComponent*) { ++changes; };
+    edit->Lines()->SetText("one\r\ntwo\r\nthree");
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(SendMessageA(edit->Handle(), EM_GETEVENTMASK, 0, 0) & ENM_CHANGE);
+    edit->Lines()->BeginUpdate();
+    edit->Lines()->Add("four");
+    edit->Lines()->Add("five");
+    changes = 0;
+    edit->Lines()->EndUpdate();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(edit->Lines()->Count(), 5);
+}
+
 TEST_F(RichEditForm, ALinkFiresOnceOnAReleaseOverItWithThePressingButton) {
     std::vector<std::string> clicks;
     edit->OnURLClick = [&](TComponent*, const std::string& url, TMouseButton button) {

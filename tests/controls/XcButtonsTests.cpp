@@ -155,4 +155,27 @@ TEST_F(SpeedButtons, FlatGrayUntilHoveredDisabledEmbossedListsShared) {
     EXPECT_NE(a, b);
 }
 
+// New system colours drop the state images (made again at the next paint); the dither
+// pattern of exclusive buttons goes with the last button.
+TEST_F(SpeedButtons, SystemColoursRemakeTheImagesAndTheLastButtonTakesThePattern) {
+    TXcSpeedButton* b = Make(10, 10);
+    b->SetGlyph(&glyph);
+    TXcSpeedButton* down = Make(40, 10, "x");
+    down->SetGroupIndex(2);
+    down->SetDown(true);
+    ShowForm();
+    UpdateWindow(form->Handle());
+    EXPECT_TRUE(b->ButtonGlyph()->HasStateImages());
+    EXPECT_TRUE(TXcSpeedButton::SharedBrushExists());
+    SendMessageA(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_FALSE(b->ButtonGlyph()->HasStateImages());
+    UpdateWindow(form->Handle());
+    EXPECT_TRUE(b->ButtonGlyph()->HasStateImages());
+    EXPECT_TRUE(TXcSpeedButton::SharedBrushExists());
+    delete b;
+    EXPECT_TRUE(TXcSpeedButton::SharedBrushExists());
+    delete down;
+    EXPECT_FALSE(TXcSpeedButton::SharedBrushExists());
+}
+
 }  // namespace

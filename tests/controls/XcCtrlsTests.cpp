@@ -7,6 +7,7 @@
 
 #include "ControlKit.h"
 #include "controls/XcCtrls.h"
+#include "framework/ExtCtrls.h"
 #include "framework/IniFiles.h"
 #include "framework/core/TempDir.h"
 
@@ -135,6 +136,116 @@ TEST_F(ListBoxes, CheckStatesByClickKeysRadioRuleAndNewWindow) {
     EXPECT_EQ(checks->CheckedIndex(), 2);
     EXPECT_FALSE(checks->Checked(0));
     Shot("check-list-box-radio");
+}
+
+// Automatic drag: a press on a selected item of a multi-select list keeps the selection
+// and drags it to a control that takes it; let go where it started, it is a click; Esc
+// cancels a drag under way.
+TEST_F(ListBoxes, SelectionIsDraggedToAControlThatTakesIt) {
+    auto* list = new TXcListBox(form);
+    list->SetParent(form);
+    list->SetBounds(10, 130, 120, 80);
+    list->SetMultiSelect(true);
+    list->DragMode = dmAutomatic;
+    for (const char* s : {"a", "b", "c", "d"}) list->Items()->Add(s);
+    auto* target = new TPanel(form);
+    target->SetParent(form);
+    target->SetBounds(150, 130, 100, 60);
+    TControl* dropped = nullptr;
+    TControl* ended = target;
+    int overs = 0;
+    target->OnDragOver = [&](TComponent*, TControl* source, int, int, TDragState, bool& accept) {
+        ++overs;
+        accept = source == list;
+    };
+    target->OnDragDrop = [&](TComponent*, TControl* source, int, int) { dropped = source; };
+    list->OnEndDrag = [&](TComponent*, TControl* on, int, int) { ended = on; };
+    list->SetSelected(0, true);
+    list->SetSelected(2, true);
+    ToFront();
+    const RECT item = list->ItemRect(2);
+    const POINT at{item.left + 10, (item.top + item.bottom) / 2};
+    const POINT start = list->ClientToScreen(at), over = target->ClientToScreen(POINT{50, 30});
+    auto press = [&] {
+        SetCursorPos(start.x, start.y);
+        SendMessageA(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    };
+
+    press();
+    EXPECT_TRUE(list->Dragging());
+    EXPECT_EQ(list->SelCount(), 2);
+    SetCursorPos(over.x, over.y);
+    SendMessageA(GetCapture(), WM_MOUSEMOVE, 0, 0);
+    EXPECT_GT(overs, 0);
+    SendMessageA(GetCapture(), WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(dropped, list);
+    EXPECT_EQ(ended, target);
+    EXPECT_FALSE(list->Dragging());
+    EXPECT_EQ(list->SelCount(), 2);
+
+    dropped = nullptr;
+    press();
+    SendMessageA(GetCapture(), WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(ended, nullptr);
+    EXPECT_EQ(dropped, nullptr);
+    EXPECT_EQ(list->SelCount(), 1);
+    EXPECT_TRUE(list->Selected(2));
+
+    list->SetSelected(0, true);
+    press();
+    SetCursorPos(over.x, over.y);
+    SendMessageA(GetCapture(), WM_MOUSEMOVE, 0, 0);
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(list->Dragging());
+    EXPECT_EQ(dropped, nullptr);
+    SetCursorPos(5, 1015);
+}
+
+// Painted into a given context (a copy of the control), the items are drawn as the
+// control draws them: the selection in button face while the list has no focus.
+TEST_F(ListBoxes, PaintIntoAContextDrawsTheItemsAsTheControlDoes) {
+    auto* list = new TXcListBox(form);
+    list->SetParent(form);
+    list->SetBounds(10, 130, 120, 80);
+    for (const char* s : {"first", "second"}) list->Items()->Add(s);
+    list->SetGraySelection(true);
+    list->SetItemIndex(1);
+    text->SetFocus();
+    TBitmap copy;
+    copy.SetPixelFormat(pf32bit);
+    copy.SetSize(list->ClientWidth(), list->ClientHeight());
+    copy.Canvas()->Brush()->SetColor(clRed);
+    copy.Canvas()->FillRect(RECT{0, 0, copy.Width(), copy.Height()});
+    list->Perform(WM_PAINT, reinterpret_cast<WPARAM>(copy.Canvas()->Handle()), 0);
+    const RECT second = list->ItemRect(1);
+    const int y = (second.top + second.bottom) / 2;
+    EXPECT_EQ(ColorToRGB(copy.Canvas()->Pixels(copy.Width() - 3, y)), ColorToRGB(clBtnFace));
+    EXPECT_EQ(ColorToRGB(copy.Canvas()->Pixels(copy.Width() - 3, 2)), ColorToRGB(clWindow));
+    int ink = 0;  // the text
+    for (int x = 0; x < 40; ++x)
+        for (int dy = -4; dy <= 4; ++dy)
+            ink += ColorToRGB(copy.Canvas()->Pixels(x, y + dy)) != ColorToRGB(clBtnFace);
+    EXPECT_GT(ink, 5);
+}
+
+// A moved item takes its check state and enabled flag along; a check list whose items
+// all fit shows no vertical scroll range.
+TEST_F(ListBoxes, MovedItemsKeepTheirStates) {
+    for (const char* s : {"a", "b", "c"}) checks->Items()->Add(s);
+    checks->SetState(0, cbGrayed);
+    checks->SetItemEnabled(0, false);
+    checks->Items()->SetObjects(0, reinterpret_cast<void*>(7));
+    checks->Items()->Move(0, 2);
+    EXPECT_EQ(checks->Items()->Text(), "b\r\nc\r\na\r\n");
+    EXPECT_EQ(checks->State(2), cbGrayed);
+    EXPECT_FALSE(checks->ItemEnabled(2));
+    EXPECT_EQ(checks->Items()->Objects(2), reinterpret_cast<void*>(7));
+    EXPECT_EQ(checks->State(0), cbUnchecked);
+    EXPECT_TRUE(checks->ItemEnabled(0));
+    checks->RecreateWnd();
+    int low = -1, high = -1;
+    GetScrollRange(checks->Handle(), SB_VERT, &low, &high);
+    EXPECT_EQ(high, 0);
 }
 
 TEST_F(ListBoxes, CheckStatesKeptInAnIniFile) {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "framework/Forms.h"
+#include "framework/Screen.h"
+#include "framework/SysLocale.h"
 
 namespace {
 
@@ -50,6 +52,38 @@ TEST(Application, MinimisingAndRestoringTheMainFormAreReportedOnce) {
     for (int show : {SW_MINIMIZE, SW_MINIMIZE, SW_RESTORE, SW_MAXIMIZE})
         ShowWindow(main->Handle(), show);
     EXPECT_EQ(log, (Log{"min", "restore"}));
+}
+
+// A change of the system's settings reads the formats and the screen's metrics again only
+// while the application is told to; Run shows the main form only when it is told to.
+TEST(Application, SettingsTakeEffectWhenAsked) {
+    TApplication app;
+    auto* main = app.CreateForm<TForm>();
+    HWND h = main->Handle();
+    const TFormatSettings saved = FormatSettings();
+    TFormatSettings system = saved;
+    GetLocaleFormatSettings(system);
+    Screen->GetMetricSettings();
+    const std::string hintFont = Screen->HintFont()->Name();
+    auto change = [&](bool formats, bool metrics) {
+        app.UpdateFormatSettings = formats;
+        app.UpdateMetricSettings = metrics;
+        FormatSettings().DateSeparator = '#';
+        Screen->HintFont()->SetName("Changed here");
+        SendMessageA(h, WM_SETTINGCHANGE, 0, 0);
+    };
+    change(false, false);
+    EXPECT_EQ(FormatSettings().DateSeparator, '#');
+    EXPECT_EQ(Screen->HintFont()->Name(), "Changed here");
+    change(true, true);
+    EXPECT_EQ(FormatSettings().DateSeparator, system.DateSeparator);
+    EXPECT_EQ(Screen->HintFont()->Name(), hintFont);
+    FormatSettings() = saved;
+
+    app.ShowMainForm = false;
+    PostQuitMessage(0);
+    app.Run();
+    EXPECT_FALSE(IsWindowVisible(h));
 }
 
 }  // namespace

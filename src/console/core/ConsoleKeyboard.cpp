@@ -7,7 +7,7 @@ ConsoleKeyboard::ConsoleKeyboard(TDravelHanguel& hangul, const IIniStore& keyMap
                                  const quiro::engines::HangulKeyState& keys, ConsoleKeyHost& host)
     : hangul_(hangul), keyMap_(keyMap), layout_(layout), keys_(keys), host_(host) {}
 
-bool ConsoleKeyboard::HandleKey(const KeyMessage& key, KeyContext context) {
+bool ConsoleKeyboard::HandleKeyMessage(const KeyMessage& key, KeyContext context) {
     context.composing = hangul_.IsComposing() != 0;
     context.hangulShown = shownMode_ == 1;
     const KeyDecision d = DecideKey(key, context);

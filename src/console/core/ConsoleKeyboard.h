@@ -51,7 +51,7 @@ public:
     // Decides and carries out one key message; true when it is consumed. The automaton's
     // fields of the context (composing, hangulShown) are filled in here. An action that
     // throws is reported to the host; the answer stays the decision's.
-    bool HandleKey(const KeyMessage& key, KeyContext context);
+    bool HandleKeyMessage(const KeyMessage& key, KeyContext context);
 
     // Sends the syllable in progress (echoed when localEcho) and clears it.
     void FlushHangulSyllable(bool localEcho);

@@ -118,27 +118,6 @@ void PlanConsolePaint(const ScreenModel& screen, const PaintGeometry& g, const K
     }
 }
 
-void PlanLinePaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
-                   std::vector<PaintRun>& runs) {
-    runs.clear();
-    if (!HasCells(g)) return;
-    std::vector<ColourRun> scratch;
-    const int last = std::min(lastLine, LastLineOnView(screen, g));
-    for (int line = std::max(firstLine, std::max(g.firstDisplayedLine, 0)); line <= last; ++line)
-        AddLineRuns(screen, g, line, 0, static_cast<int>(screen.Text(line).size()), scratch, runs);
-}
-
-CellRect RepaintFillCells(int firstLine, int lastLine, bool defaultBackground, int columns) {
-    CellRect r;
-    r.top = firstLine;
-    r.bottom = lastLine;
-    if (!defaultBackground) {
-        r.left = 0;
-        r.right = columns;
-    }
-    return r;
-}
-
 PixelRect UncoveredStrip(const ViewMove& move, const PaintGeometry& g) {
     PixelRect r{0, 0, g.viewWidth, g.viewHeight};
     if (move.kind != ViewMove::Pixels) return {};

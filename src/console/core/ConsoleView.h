@@ -57,15 +57,6 @@ struct PaintRun {
 // are not painted: the background fill has cleared them.
 void PlanConsolePaint(const ScreenModel& screen, const PaintGeometry& g, const KeptRange& kept,
                       std::vector<PaintRun>& runs);
-// The runs that repaint lines firstLine..lastLine whole where they are on view (the
-// terminal's damage).
-void PlanLinePaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
-                   std::vector<PaintRun>& runs);
-// The cells the terminal's repaint of lines firstLine..lastLine fills with the current
-// background before painting them (see DirtyRectToPixels): the whole view width while the
-// current background is the default one, else only the screen's columns, so that a
-// coloured background never spills past the screen's right edge.
-CellRect RepaintFillCells(int firstLine, int lastLine, bool defaultBackground, int columns);
 
 // How the picture gets from one view position to another.
 struct ViewMove {

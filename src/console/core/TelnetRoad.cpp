@@ -120,7 +120,7 @@ SessionActions TelnetRoad::PortFailed(const std::string& errorText) {
                                         : CannotConnectProxyLine(wsAddress_, wsPort_, errorText));
 }
 
-SessionActions TelnetRoad::Received(const uint8_t* data, size_t length) {
+SessionActions TelnetRoad::ProxyNegotiate(const uint8_t* data, size_t length) {
     if (Negotiating())
         return negotiation_->Receive(data, length);
     if (length == 0)

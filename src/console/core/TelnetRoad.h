@@ -36,8 +36,10 @@ public:
     // The connection could not be made: the port reported an error while connecting, or
     // opening it raised. Ignored once connected (a lost connection closes the port).
     SessionActions PortFailed(const std::string& errorText);
-    // A received block while Negotiating(): the proxy's; afterwards the host's (ToConsole).
-    SessionActions Received(const uint8_t* data, size_t length);
+    // A received block while Negotiating(): the proxy's, consumed and never shown; the
+    // bytes after the proxy's final reply, and any block once the tunnel stands, are the
+    // host's (ToConsole).
+    SessionActions ProxyNegotiate(const uint8_t* data, size_t length);
     // The port closed (OnWsDisconnect): a negotiation cut short says so.
     SessionActions PortClosed();
 

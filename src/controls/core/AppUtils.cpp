@@ -52,6 +52,10 @@ bool IniEraseSection(IIniStore* store, std::string_view section) {
     return store && store->DeleteSection(section);
 }
 
+bool IniDeleteKey(IIniStore* store, std::string_view section, std::string_view key) {
+    return store && store->DeleteKey(section, key);
+}
+
 void IniReadSections(const IIniStore* store, TStrings* sections) {
     sections->Clear();
     if (!store) return;

@@ -30,6 +30,7 @@ bool IniReadBool(const IIniStore* store, std::string_view section, std::string_v
                  bool fallback);
 bool IniWriteBool(IIniStore* store, std::string_view section, std::string_view key, bool value);
 bool IniEraseSection(IIniStore* store, std::string_view section);
+bool IniDeleteKey(IIniStore* store, std::string_view section, std::string_view key);
 // The section names (the list is cleared first).
 void IniReadSections(const IIniStore* store, TStrings* sections);
 

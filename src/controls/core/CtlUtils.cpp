@@ -1,6 +1,7 @@
 #include "controls/core/CtlUtils.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "framework/core/SysUtils.h"
 
@@ -89,4 +90,15 @@ std::vector<TGradientBand> GradientBands(int extent, TColor startColor, TColor e
         if (step > 0) bands.push_back({i * step, (i + 1) * step, mix(i)});
     if (step * n < extent) bands.push_back({step * n, extent, last});
     return bands;
+}
+
+bool CompareMem(const void* a, const void* b, std::ptrdiff_t n) {
+    return n <= 0 || std::memcmp(a, b, static_cast<size_t>(n)) == 0;
+}
+
+std::unique_ptr<char[]> StrPAlloc(const std::string& s) {
+    auto copy = std::make_unique<char[]>(s.size() + 1);
+    std::memcpy(copy.get(), s.data(), s.size());
+    copy[s.size()] = '\0';
+    return copy;
 }

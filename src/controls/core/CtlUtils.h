@@ -2,7 +2,9 @@
 // and the colour bands of a gradient. The Win32 half is controls/CtlUtils.h.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,15 @@ void SplitCommandLine(std::string_view line, std::string& exe, std::string& para
 std::string DropT(std::string_view name);
 // `s` with its first character (when not half of a double-byte one) in upper case.
 std::string AnsiUpperFirstChar(std::string_view s);
+
+// Whether the first n bytes of two blocks are equal (n of 0 or less: yes).
+bool CompareMem(const void* a, const void* b, std::ptrdiff_t n);
+// A new NUL-terminated copy of the string (embedded NULs included).
+std::unique_ptr<char[]> StrPAlloc(const std::string& s);
+// The string's characters, NUL-terminated, valid while the string is unchanged.
+inline const char* StringToPChar(const std::string& s) {
+    return s.c_str();
+}
 
 enum TFillDirection { fdTopToBottom, fdBottomToTop, fdLeftToRight, fdRightToLeft };
 

@@ -67,6 +67,20 @@ public:
     void SetHorizontalOffset(int pixels) { horizontalOffset_ = pixels; }
     int HorizontalOffset() const { return horizontalOffset_; }
 
+    // Painting on the canvas outlet (nothing without one), at the view position of the
+    // screen model (cell size, first displayed line) and the horizontal offset.
+    // Lines firstLine..lastLine from the first displayed line on, while a line's top lies
+    // inside the view, in runs of equal colours; runs wholly beside the view are left out.
+    void PaintRegion(int firstLine, int lastLine);
+    // Fills DirtyRect with the current background.
+    void FillDirtyRect();
+    // Lines firstLine..lastLine again: the dirty rectangle becomes those lines across the
+    // view's width while the current background is the default one, else across the
+    // screen's columns only; it is filled, then the lines are painted.
+    void RepaintRect(int firstLine, int lastLine);
+    // The area the next fill covers: columns and list lines, -1 = to the view's edge.
+    CellRect DirtyRect;
+
     // Screen operations, also used by the escape sequences.
     void MoveCursor(int row, int column, int operation);
     void ScrollRegion(int row, int count, int operation);

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "engines/core/PaintRuns.h"
 
 // The main window's send routine: answers to status reports go here.
 class TerminalSender {
@@ -14,8 +17,9 @@ public:
     virtual void SendString(const std::string& bytes) = 0;
 };
 
-// The console view. The engine never paints; it reports damage in list indices (absolute
-// lines, valid until the next trim) and the view repaints as it sees fit.
+// The console view. The engine reports damage in list indices (absolute lines, valid until
+// the next trim) and the view repaints as it sees fit (changed lines through the
+// terminal's RepaintRect).
 class TerminalView {
 public:
     virtual ~TerminalView() = default;
@@ -28,6 +32,20 @@ public:
     virtual void EverythingChanged() = 0;
     // The cursor was positioned: a view scrolled back into the history returns to the screen.
     virtual void JumpToScreen() = 0;
+};
+
+// The console's canvas, on which the terminal paints lines (PaintRegion, RepaintRect). The
+// owner gives it the console font and a solid brush before asking the terminal to paint.
+class TerminalCanvas {
+public:
+    virtual ~TerminalCanvas() = default;
+    // The view's size in pixels.
+    virtual int CanvasWidth() = 0;
+    virtual int CanvasHeight() = 0;
+    // A solid fill in a ColorIndex.
+    virtual void FillCanvas(const PixelRect& area, int color) = 0;
+    // One colour run of a line, its top-left corner at (x, y) (ColorIndex colours).
+    virtual void PaintRunText(int x, int y, std::string_view text, int foreground, int background) = 0;
 };
 
 // The telnet object of a Winsock line, seen from the engine.
@@ -111,6 +129,7 @@ public:
 struct TerminalOutlets {
     TerminalSender* Sender = nullptr;
     TerminalView* View = nullptr;
+    TerminalCanvas* Canvas = nullptr;
     TerminalTelnetHost* TelnetHost = nullptr;
     TerminalCaptureSink* Capture = nullptr;
     TerminalPrinterOutlet* Printer = nullptr;

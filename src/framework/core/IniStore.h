@@ -33,6 +33,8 @@ public:
                             std::string_view value) = 0;
     // Removes `section` with all its keys. A missing section is no failure.
     virtual bool DeleteSection(std::string_view section) = 0;
+    // Removes `key` from `section`. A missing key is no failure.
+    virtual bool DeleteKey(std::string_view section, std::string_view key) = 0;
     // Names of all sections, in file order.
     virtual std::vector<std::string> ListSections() const = 0;
     // Names of the keys of `section`, in file order; empty when the section is missing.

@@ -133,6 +133,17 @@ bool MemIniStore::DeleteSection(std::string_view section) {
     return true;
 }
 
+bool MemIniStore::DeleteKey(std::string_view section, std::string_view key) {
+    Section* s = FindSection(section);
+    if (!s) return true;
+    auto line = std::find_if(s->lines.begin(), s->lines.end(),
+                             [&](const Line& l) { return l.isKey && SameIniName(l.key, key); });
+    if (line == s->lines.end()) return true;
+    if (!TakeWrite()) return false;
+    s->lines.erase(line);
+    return true;
+}
+
 std::vector<std::string> MemIniStore::ListSections() const {
     std::vector<std::string> names;
     for (const Section& s : sections_) {

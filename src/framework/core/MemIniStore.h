@@ -39,11 +39,12 @@ public:
     bool WriteValue(std::string_view section, std::string_view key,
                     std::string_view value) override;
     bool DeleteSection(std::string_view section) override;
+    bool DeleteKey(std::string_view section, std::string_view key) override;
     std::vector<std::string> ListSections() const override;
     std::vector<std::string> ListKeys(std::string_view section) const override;
 
     // Simulates a file that cannot be written: after `count` more successful writes
-    // (WriteValue or DeleteSection of an existing section) the next `failures` writes fail
+    // (WriteValue, or DeleteSection or DeleteKey of something that exists) the next `failures` writes fail
     // and change nothing (a negative `failures`: every write from then on). A negative
     // count (the default) never fails; FailWritesAfter(0) is a read-only file.
     void FailWritesAfter(int count, int failures = -1) {

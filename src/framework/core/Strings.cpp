@@ -52,6 +52,21 @@ void TStrings::InsertObject(int index, const std::string& s, void* object) {
   PutObject(index, object);
 }
 
+void TStrings::Move(int curIndex, int newIndex) {
+  if (curIndex == newIndex) return;
+  BeginUpdate();
+  try {
+    std::string s = Get(curIndex);
+    void* object = GetObjectAt(curIndex);
+    Delete(curIndex);
+    InsertObject(newIndex, s, object);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
 void TStrings::Exchange(int index1, int index2) {
   BeginUpdate();
   try {

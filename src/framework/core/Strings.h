@@ -50,6 +50,8 @@ class TStrings {
   virtual void Insert(int index, const std::string& s) = 0;
   void InsertObject(int index, const std::string& s, void* object);
   virtual void Exchange(int index1, int index2);
+  // The line at curIndex, with its object, goes to newIndex.
+  virtual void Move(int curIndex, int newIndex);
   // Index of the first line equal to `s` ignoring ASCII case (AnsiCompareText); -1 if none.
   virtual int IndexOf(const std::string& s) const;
   int IndexOfObject(const void* object) const;

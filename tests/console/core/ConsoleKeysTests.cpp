@@ -189,15 +189,15 @@ struct Console {
     void Type(const std::string& script) {
         for (size_t i = 0; i < script.size(); ++i) {
             if (script[i] != '{') {
-                keyboard.HandleKey(Key(Kind::KeyDown, toupper(script[i])), context);
-                keyboard.HandleKey(Key(Kind::Char, static_cast<unsigned char>(script[i])), context);
+                keyboard.HandleKeyMessage(Key(Kind::KeyDown, toupper(script[i])), context);
+                keyboard.HandleKeyMessage(Key(Kind::Char, static_cast<unsigned char>(script[i])), context);
                 continue;
             }
             const size_t end = script.find('}', i);
             for (const auto& [name, key] : kNamedKeys) {
                 if (script.compare(i + 1, end - i - 1, name) != 0) continue;
                 keys.Shift = key.shift;
-                keyboard.HandleKey(key, context);
+                keyboard.HandleKeyMessage(key, context);
                 keys.Shift = false;
             }
             i = end;
@@ -259,15 +259,15 @@ TEST(ConsoleKeyboard, KeyMapIsReadAtEveryPress) {
     ASSERT_TRUE(c.keyMap.WriteValue("QuiroKeyMap", "KeyUp_Norm", "\\x1B[Z"));
     ASSERT_TRUE(c.keyMap.WriteValue("QuiroKeyMap", "KeyF1_Norm", ""));
     c.Type("{Up}");
-    EXPECT_TRUE(c.keyboard.HandleKey(Key(Kind::KeyDown, Vk::F1), c.context));  // empty: nothing
+    EXPECT_TRUE(c.keyboard.HandleKeyMessage(Key(Kind::KeyDown, Vk::F1), c.context));  // empty: nothing
     EXPECT_EQ(Hex(c.host.sent), "1B 5B 41 61 1B 5B 5A");
 }
 
 TEST(ConsoleKeyboard, AFailingActionKeepsTheDecision) {
     Console c;
     c.host.failSends = true;
-    EXPECT_TRUE(c.keyboard.HandleKey(Key(Kind::KeyDown, Vk::Tab), c.context));
-    EXPECT_FALSE(c.keyboard.HandleKey(Key(Kind::KeyDown, Vk::Return), c.context));
+    EXPECT_TRUE(c.keyboard.HandleKeyMessage(Key(Kind::KeyDown, Vk::Tab), c.context));
+    EXPECT_FALSE(c.keyboard.HandleKeyMessage(Key(Kind::KeyDown, Vk::Return), c.context));
     EXPECT_EQ(c.host.log, "failed: port closed");
 }
 

@@ -84,8 +84,8 @@ std::vector<Lines> Play(const Scenario& s, size_t split = 0, size_t cut = 0) {
             std::string bytes = ParseBytes(e.substr(9));
             auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
             size_t first = i == split ? cut : bytes.size();
-            actions = road.Received(data, first);
-            Append(actions, road.Received(data + first, bytes.size() - first));
+            actions = road.ProxyNegotiate(data, first);
+            Append(actions, road.ProxyNegotiate(data + first, bytes.size() - first));
         } else {
             EXPECT_EQ(e, "closed");
             actions = road.PortClosed();

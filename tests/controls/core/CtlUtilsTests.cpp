@@ -134,4 +134,16 @@ TEST(FileNames, ValidByTheSystemsRules) {
     for (const auto& r : rows) EXPECT_EQ(ValidFileName(r.name), r.valid) << r.name;
 }
 
+TEST(Memory, ComparesBlocksAndCopiesStrings) {
+    const char a[] = "abcX", b[] = "abcY";
+    EXPECT_TRUE(CompareMem(a, b, 3));
+    EXPECT_FALSE(CompareMem(a, b, 4));
+    EXPECT_TRUE(CompareMem(a, b, 0));
+    EXPECT_TRUE(CompareMem(nullptr, nullptr, -1));
+    const std::string text("\xC7\xD1\0z", 4);
+    auto copy = StrPAlloc(text);
+    EXPECT_EQ(std::string(copy.get(), 5), std::string("\xC7\xD1\0z\0", 5));
+    EXPECT_STREQ(StringToPChar("abc"), "abc");
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 #include "controls/core/MaxMin.h"
 #include "framework/core/SysUtils.h"
@@ -177,6 +178,11 @@ TEST(MaxMin, PicksAndSwaps) {
     EXPECT_EQ(MaxDateTime(dates), dates[0]);
     EXPECT_EQ(MinDateTime(dates), dates[1]);
     EXPECT_THROW(MaxFloat({}), Exception);
+    // Any ordered type: texts by their bytes, of equal ones the first.
+    EXPECT_EQ(MaxOf<std::string>({"b", "\xB0\xA1", "a"}), "\xB0\xA1");
+    EXPECT_EQ(MinOf<std::string>({"b", "B", "a"}), "B");
+    EXPECT_EQ(MaxOf({2.5, -1.0, 2.5}), 2.5);
+    EXPECT_THROW(MinOf<int>({}), Exception);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "engines/core/FakeTelnet.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -21,6 +22,25 @@ struct Damage : TerminalView {
     }
     void EverythingChanged() override { events.push_back("all"); }
     void JumpToScreen() override { events.push_back("jump"); }
+};
+
+// Records what the terminal paints: fills and text runs, as text.
+struct Canvas : TerminalCanvas {
+    int width = 100, height = 50;
+    std::vector<std::string> calls;
+    int CanvasWidth() override { return width; }
+    int CanvasHeight() override { return height; }
+    void FillCanvas(const PixelRect& r, int color) override
+    {
+        calls.push_back("fill " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                        std::to_string(r.right) + "," + std::to_string(r.bottom) + " in " +
+                        std::to_string(color));
+    }
+    void PaintRunText(int x, int y, std::string_view text, int fg, int bg) override
+    {
+        calls.push_back("text " + std::to_string(x) + "," + std::to_string(y) + " " + std::string(text) +
+                        " " + std::to_string(fg) + "/" + std::to_string(bg));
+    }
 };
 
 struct Rig {
@@ -100,6 +120,58 @@ TEST(TerminalView, TrimMovesTheViewOnlyWhenItFallsOffTheTop)
     EXPECT_EQ(rig.term.TrimLineBuffer(), 0);
     EXPECT_EQ(rig.screen.Text(199), "Connection closed...");
     EXPECT_EQ(rig.screen.Foreground(199), std::string(20, 'p'));
+}
+
+// The terminal repaints lines on the console's canvas: the fill first (the view's width
+// in the default background, the screen's columns in a coloured one), then the colour
+// runs of the lines on view.
+TEST(TerminalPaint, RepaintFillsThenPaintsTheLinesOnView)
+{
+    Rig rig;
+    Canvas canvas;
+    rig.Attach(&TerminalOutlets::Canvas, canvas);
+    rig.term.SetScreenSize(10, 5);
+    rig.screen.CellWidth = 8;
+    rig.screen.CellHeight = 16;
+    rig.term.SetHorizontalOffset(4);
+    rig.screen.AppendLine("ab\xB0\xA1x", "ppppa", "EEEEB");
+    rig.screen.AppendLine("", "", "");
+    rig.screen.AppendLine("zzz", "bbb", "AAA");
+    rig.screen.AppendLine("q", "p", "E");
+    rig.screen.AppendLine("r", "p", "E"); // its top is below the view
+
+    rig.term.RepaintRect(0, 4);
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{
+                                "fill 0,0,100,80 in 4",
+                                "text 4,0 ab\xB0\xA1 15/4",
+                                "text 36,0 x 0/1",
+                                "text 4,32 zzz 1/0",
+                                "text 4,48 q 15/4",
+                            }));
+
+    canvas.calls.clear();
+    rig.Feed("\x1b[41m");
+    rig.term.RepaintRect(2, 3);
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{
+                                "fill 4,32,84,64 in 1",
+                                "text 4,32 zzz 1/0",
+                                "text 4,48 q 15/4",
+                            }));
+
+    // Scrolled down a line and right: lines above the view and runs left of it are not
+    // painted; the fill reaches the view's edges from the dirty rectangle's columns.
+    canvas.calls.clear();
+    rig.screen.FirstDisplayedLine = 1;
+    rig.term.SetHorizontalOffset(-36);
+    rig.Feed("\x1b[44m");
+    rig.term.RepaintRect(0, 2);
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{
+                                "fill 0,-16,100,32 in 4",
+                            }));
+    rig.screen.FirstDisplayedLine = 0;
+    canvas.calls.clear();
+    rig.term.PaintRegion(0, 0);
+    EXPECT_EQ(canvas.calls, (std::vector<std::string>{"text -4,0 x 0/1"}));
 }
 
 TEST(TerminalTrim, LongestLineIsRescannedWhenTheLongestLeaves)

@@ -84,10 +84,14 @@ TEST_P(IniStoreConformance, WritesKeepFileOrder) {
     ASSERT_TRUE(store->WriteValue("C", "k", ""));
     EXPECT_TRUE(store->DeleteSection("A"));
     EXPECT_TRUE(store->DeleteSection("missing"));
+    EXPECT_TRUE(store->DeleteKey("d", "W"));
+    EXPECT_TRUE(store->DeleteKey("B", "missing"));
+    EXPECT_TRUE(store->DeleteKey("missing", "k"));
     ASSERT_TRUE(store->WriteValue("a", "x", "6"));  // comes back at the end
     const auto again = Reopen(*store);
     EXPECT_EQ(again->ListSections(), (std::vector<std::string>{"B", "D", "C", "a"}));
     EXPECT_EQ(again->ListKeys("b"), (std::vector<std::string>{"z", "y", "new"}));
+    EXPECT_TRUE(again->ListKeys("D").empty());
     EXPECT_EQ(again->ReadValue("B", "z"), "9");
     EXPECT_EQ(again->ReadValue("C", "k"), "");
     EXPECT_TRUE(again->ListKeys("none").empty());

@@ -95,6 +95,10 @@ TEST(StringListObjects, TravelWithTheirStrings) {
   list.SetSorted(false);
   list.Exchange(0, 2);
   EXPECT_EQ(list.Objects(0), Obj(3));
+  list.Move(0, 2);  // c b a -> b a c
+  EXPECT_EQ(Of(list), (Lines{"b", "a", "c"}));
+  EXPECT_EQ(list.Objects(2), Obj(3));
+  list.Move(2, 0);
   list.Delete(0);
   EXPECT_EQ(list.IndexOfObject(Obj(3)), -1);
 
