@@ -9,6 +9,12 @@ void MemIniStore::Section::Add(Line line) {
     lines.push_back(std::move(line));
 }
 
+void MemIniStore::Section::Reindex() {
+    keys.clear();
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].isKey) keys.emplace(FoldIniName(lines[i].key), i);
+}
+
 const MemIniStore::Line* MemIniStore::Section::Find(std::string_view key) const {
     const auto it = keys.find(FoldIniName(key));
     return it == keys.end() ? nullptr : &lines[it->second];
@@ -135,12 +141,11 @@ bool MemIniStore::DeleteSection(std::string_view section) {
 
 bool MemIniStore::DeleteKey(std::string_view section, std::string_view key) {
     Section* s = FindSection(section);
-    if (!s) return true;
-    auto line = std::find_if(s->lines.begin(), s->lines.end(),
-                             [&](const Line& l) { return l.isKey && SameIniName(l.key, key); });
-    if (line == s->lines.end()) return true;
+    const Line* line = s ? s->Find(key) : nullptr;
+    if (!line) return true;
     if (!TakeWrite()) return false;
-    s->lines.erase(line);
+    s->lines.erase(s->lines.begin() + (line - s->lines.data()));
+    s->Reindex();
     return true;
 }
 

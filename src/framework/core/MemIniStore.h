@@ -67,6 +67,7 @@ private:
         std::unordered_map<std::string, size_t> keys;
 
         void Add(Line line);
+        void Reindex();  // after lines were taken out
         const Line* Find(std::string_view key) const;
         Line* Find(std::string_view key) {
             return const_cast<Line*>(static_cast<const Section*>(this)->Find(key));

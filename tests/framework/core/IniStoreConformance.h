@@ -77,6 +77,17 @@ TEST_P(IniStoreConformance, ReadsFileText) {
     }
 }
 
+// A key taken out of the middle of its section: the keys after it are still found, read and
+// rewritten in place.
+TEST_P(IniStoreConformance, KeysAfterADeletedOneStayReachable) {
+    auto store = Open("[S]\r\na=1\r\nb=2\r\nc=3\r\n");
+    ASSERT_TRUE(store->DeleteKey("S", "a"));
+    EXPECT_EQ(store->ReadValue("S", "c"), "3");
+    ASSERT_TRUE(store->WriteValue("S", "b", "9"));
+    EXPECT_EQ(store->ListKeys("S"), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(store->ReadValue("S", "b"), "9");
+}
+
 TEST_P(IniStoreConformance, WritesKeepFileOrder) {
     auto store = Open("[B]\r\nz=1\r\ny=2\r\n[a]\r\nx=3\r\n[D]\r\nw=5\r\n");
     ASSERT_TRUE(store->WriteValue("b", "Z", "9"));  // rewrite: keeps its place and spelling
