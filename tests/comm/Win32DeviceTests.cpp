@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "comm/CommExcept.h"
+#include "comm/PortWindows.h"
 #include "CommTestKit.h"
 #include "DialogDriver.h"
 #include "comm/SerialPair.h"
@@ -179,9 +180,11 @@ TEST_F(Win32Device, ALostLineClosesThePort) {
   std::string got;
   size_t atDisconnect = 0;
   int disconnects = 0;
+  int32_t why = 0;
   port.OnWsDisconnect = [&](TComponent*) {
     ++disconnects;
     atDisconnect = got.size();
+    why = port.LineFailure();
   };
   CollectInput(port, got);
   port.SetOpen(true);
@@ -194,6 +197,53 @@ TEST_F(Win32Device, ALostLineClosesThePort) {
   ASSERT_TRUE(PumpUntil([&] { return disconnects > 0; }));
   PumpPending();
   EXPECT_EQ(std::tuple(disconnects, atDisconnect, port.PortState(), port.Open()), std::tuple(1, size_t(10), psClosed, false));
+  EXPECT_LT(why, 0);  // the close events can tell the user why
+}
+
+// The ports' windows as the library makes them, with a notifier that says when a notice's
+// time-out passed.
+class TWatchedPortWindows : public TLinkPortWindows, public ILinkNotifier {
+ public:
+  TWatchedPortWindows() : previous_(LinkPortWindows()), timedOut_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    SetLinkPortWindows(this);
+  }
+  ~TWatchedPortWindows() override {
+    SetLinkPortWindows(previous_);
+    CloseHandle(timedOut_);
+  }
+  ILinkNotifier* Notifier() override { return this; }
+  TLinkNotifyOutcome SendTriggerMessage(TLinkWindow wnd, uint32_t msg, uint32_t wParam, int32_t lParam,
+                                        uint32_t timeoutMs) override {
+    TLinkNotifyOutcome outcome = LinkWindowNotifier().SendTriggerMessage(wnd, msg, wParam, lParam, timeoutMs);
+    if (outcome == TLinkNotifyOutcome::TimedOut) SetEvent(timedOut_);
+    return outcome;
+  }
+  HANDLE TimedOut() const { return timedOut_; }
+
+ private:
+  ILinkPortWindows* previous_;
+  HANDLE timedOut_;
+};
+
+// The main thread held past a notice's time-out while data arrives (a wait that lets no
+// message through): the system takes the notice back undelivered. It is sent again, every
+// byte is offered once the thread is free, and the port still closes.
+TEST_F(Win32Device, AMainThreadBusyPastTheTimeOutStrandsNothing) {
+  TSerialPair pair(31, 32);
+  ASSERT_TRUE(pair.Ready());
+  TWatchedPortWindows windows;
+  TLinkComPort port;
+  port.SetComNumber(31);
+  std::string got;
+  CollectInput(port, got);
+  port.SetOpen(true);
+  TFarEnd peer(pair.Far());
+  ASSERT_TRUE(peer.Write("while busy"));
+  ASSERT_EQ(WaitForSingleObject(windows.TimedOut(), 30000), WAIT_OBJECT_0);
+  ASSERT_TRUE(peer.Write(", and after"));
+  EXPECT_TRUE(PumpUntil([&] { return got == "while busy, and after"; })) << got;
+  port.SetOpen(false);
+  EXPECT_TRUE(PumpUntil([&] { return port.PortState() == psClosed; }));
 }
 
 // A port without a number asks the user for one, among the ports present; the chosen one

@@ -87,6 +87,17 @@ TEST(Serial, SessionsOverAPseudoTerminalPair) {
 
     for (const char* address : {"com://x", "com://0"})
         EXPECT_EQ(Failure(q, address), (Lines{"", "Error : Unknown COM port!", "", "", "Connection closed..."}));
+
+    // The far end goes away: the session ends by itself and says why.
+    q.Connect("com://5");
+    ASSERT_TRUE(q.WaitFor(Com5Ready, 20000, &s)) << ::testing::PrintToString(s.Texts());
+    pair.Kill();
+    ASSERT_TRUE(q.WaitFor(Ended, 20000, &s)) << ::testing::PrintToString(s.Texts());
+    Lines end = s.Texts();
+    ASSERT_GE(end.size(), 4u);
+    EXPECT_EQ(end[end.size() - 4].rfind("Error : ", 0), 0u) << ::testing::PrintToString(end);
+    EXPECT_GT(end[end.size() - 4].size(), 8u) << "the reason is named";
+    EXPECT_EQ(Lines(end.end() - 3, end.end()), (Lines{"", "", "Connection closed..."}));
     EXPECT_EQ(q.Close(), 0);
 }
 

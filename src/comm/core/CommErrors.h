@@ -18,6 +18,8 @@ enum : int32_t {
   ecOK = 0,
   ecFileNotFound = -2,
   ecOutOfMemory = -8,
+  ecDeviceWriteError = -160,
+  ecGeneralFailure = -162,
   ecBadHandle = -1001,
   ecBadArgument = -1002,
   ecGotQuitMsg = -1003,

@@ -95,8 +95,11 @@ using TLinkWindow = uintptr_t;
 enum class TLinkNotifyOutcome { Delivered, TimedOut, Failed };
 
 // Sends a trigger message to a window and waits for its window procedure, at most
-// timeoutMs. The window side must call TLinkBaseDispatcher::NotifyDelivered when its
-// procedure has handled a trigger message, whether or not the sender still waits.
+// timeoutMs. The window side calls TLinkBaseDispatcher::NotifyEntering when its procedure
+// takes a trigger message (and ignores the message when told to), and NotifyDelivered when
+// it has handled it, whether or not the sender still waits. A message that the window's
+// thread did not take in time is withdrawn by the system; its sender cannot tell that from
+// one whose procedure still runs, but the dispatcher can.
 class ILinkNotifier {
  public:
   virtual ~ILinkNotifier() = default;
@@ -257,6 +260,10 @@ class TLinkBaseDispatcher {
   void DeregisterProcTriggerHandler(TLinkTriggerProc proc);
   void DeregisterEventTriggerHandler(TLinkTriggerEvent ev);
   void SetEventBusy(bool& was, bool busy);
+  // Called by the window side as its procedure takes a trigger message: false for a message
+  // that is not the one being sent to that window now (its sender gave up on it and sent it
+  // again): the procedure then leaves it alone.
+  bool NotifyEntering(TLinkWindow wnd);
   // Called by the window side when its procedure has handled a trigger message.
   void NotifyDelivered();
 
@@ -395,9 +402,14 @@ class TLinkBaseDispatcher {
   uint32_t NotifyMsg = 0, NotifyTrigger = 0;
   bool NotifyBusy_ = false, DeletePending = false, ClosePending_ = false;
   std::atomic<bool> OutSentPending{false};
-  // A window handler that did not answer within the time-out is still running: the
-  // notification stays open (no new one, no tail movement) until NotifyDelivered.
-  bool WndOutstanding = false, NotifyDeferred = false;
+  // The trigger message being sent to a window handler: sent, its procedure entered, or
+  // returned. One still only sent when the sender stopped waiting was withdrawn undelivered
+  // and is sent again. One whose procedure still runs keeps the notification open (no new
+  // one, no tail movement) until NotifyDelivered.
+  enum class TWndSend : uint8_t { None, Sent, Entered, Returned };
+  TWndSend WndSend = TWndSend::None;
+  TLinkWindow WndTarget = 0;
+  bool NotifyDeferred = false;
 
   TLinkTrace Trace;
   TLinkDispatchLog DLog;

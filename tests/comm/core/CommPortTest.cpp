@@ -242,6 +242,36 @@ TEST_F(CommPortTest, AThrowingHandlerDoesNotStopDelivery) {
   EXPECT_EQ(seen, (std::vector<std::string>{"thrown", "onetwo"}));
 }
 
+// The main thread busy past the notice's time-out while data arrives: the system took the
+// notice back undelivered. It is sent again (nothing is stranded, the notices go on), and
+// the port still closes at once.
+TEST_F(CommPortTest, AWithdrawnNoticeIsSentAgain) {
+  port.SetOnTriggerAvail([&](TComponent*, uint16_t n) { seen.push_back(Take(n)); });
+  port.SetOpen(true);
+  windows.withdraw = 2;
+  Arrive("abc");
+  EXPECT_EQ(windows.withdrawn, 2);
+  EXPECT_FALSE(Dev().NotifyBusy());
+  Arrive("de");
+  EXPECT_EQ(seen, (std::vector<std::string>{"abc", "de"}));
+  port.SetOpen(false);
+  windows.Pump(10);
+  EXPECT_EQ(port.PortState(), psClosed);
+}
+
+// A dispatcher that tells of a failed line: the port says why to its close events, closes
+// itself once the notice is over, and forgets the failure with the close.
+TEST_F(CommPortTest, AFailedLineClosesThePortAndSaysWhy) {
+  port.OnPortClosed = [&](TComponent*) { seen.push_back(std::to_string(port.LineFailure())); };
+  port.SetOnTriggerAvail([&](TComponent*, uint16_t) {});  // the port's window takes notices
+  port.SetOpen(true);
+  Dev().SendNotify(LinkMsgLineLost, 160, 0);
+  EXPECT_EQ(std::tuple(port.PortState(), port.LineFailure()), std::tuple(psOpen, ecDeviceWriteError));
+  windows.Pump();
+  EXPECT_EQ(std::tuple(port.PortState(), port.LineFailure()), std::tuple(psClosed, 0));
+  EXPECT_EQ(seen, std::vector<std::string>{"-160"});
+}
+
 TEST_F(CommPortTest, AnOpenFailingAfterTheDeviceOpenedUnwinds) {
   port.SetTraceSize(kMaxTraceEntries + 1);
   port.SetTracing(tlOn);
