@@ -16,6 +16,7 @@
 
 #include "CommTestKit.h"
 #include "DialogDriver.h"
+#include "HarnessCheck.h"
 #include "comm/CommExcept.h"
 #include "comm/SerialPair.h"
 #include "framework/Forms.h"
@@ -68,7 +69,7 @@ class TapiDevice : public ::testing::Test {
  protected:
   void SetUp() override {
     InitLinkLibrary();
-    if (!log.Present()) GTEST_SKIP() << "the telephony test double is not in place";
+    QUIRO_NEEDS_HARNESS(log.Present(), "the telephony test double");
     {
       TRegistry reg;
       ASSERT_TRUE(reg.OpenKey(kSessions, true));

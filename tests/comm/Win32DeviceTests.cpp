@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "comm/CommExcept.h"
+#include "comm/PortSelect.h"
 #include "comm/PortWindows.h"
 #include "CommTestKit.h"
 #include "DialogDriver.h"
+#include "HarnessCheck.h"
 #include "comm/SerialPair.h"
 #include "comm/core/SameBytes.h"
 #include "comm/core/CommErrors.h"
@@ -39,7 +41,7 @@ class Win32Device : public ::testing::Test {
  protected:
   void SetUp() override {
     InitLinkLibrary();
-    if (!std::getenv("WINEPREFIX")) GTEST_SKIP() << "serial lines need the Wine harness";
+    QUIRO_NEEDS_HARNESS(InWinePrefix(), "the Wine harness with its serial lines");
   }
   int32_t Open(TLinkBaseDispatcher& d, const TSerialPair& pair, int32_t baud = 115200, uint8_t stopbits = 1) {
     return d.InitPort(pair.Near().c_str(), baud, parNone, 8, stopbits, 8192, 8192, true, true);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ProgramKit.h"
+#include "HarnessCheck.h"
 #include "SessionKit.h"
 #include "comm/CommTestKit.h"
 #include "comm/SerialPair.h"
@@ -113,8 +114,7 @@ bool LastLine(const ProbeState& s, const std::string& text) { return !s.lines.em
 TEST(Telephone, CallsThroughTheTelephonyDouble) {
     char overrides[512] = {};
     GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    if (std::string(overrides).find("tapi32=n") == std::string::npos)
-        GTEST_SKIP() << "the telephony double is not in place";
+    QUIRO_NEEDS_HARNESS(std::string(overrides).find("tapi32=n") != std::string::npos, "the telephony test double");
     TSerialPair pair(7, 8);
     ASSERT_TRUE(pair.Ready());
     TFarEnd remote(pair.Far());
