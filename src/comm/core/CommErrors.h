@@ -43,11 +43,15 @@ enum : int32_t {
   ecNoMoreTriggers = -5001,
   ecTriggerTooLong = -5002,
   ecBadTriggerHandle = -5003,
+  ecTapiCallUnavail = -13805,
   ecTapiBusy = -13928,
   ecTapiNotSet = -13929,
   ecTapiNoSelect = -13930,
   ecTapiLoadFail = -13931,
   ecTapiGetAddrFail = -13932,
+  ecTapiCallerIDBlocked = -13937,
+  ecTapiOutOfAreaCall = -13938,
+  ecTapiTranslateFail = -13942,
   // What a failure reports when nothing better is known (an exception of no known kind,
   // a system call that failed without setting an error number). Never 0: a failure must
   // not read as success.
