@@ -160,8 +160,11 @@ bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr
 // ---- Construction -------------------------------------------------------------------------
 
 TLinkCustomComPort::TLinkCustomComPort(TComponent* owner) : TLinkBaseComponent(owner) {
-  PortListLock lock;
-  gPorts.push_back(this);
+  {
+    PortListLock lock;
+    gPorts.push_back(this);
+  }
+  if (owner) owner->NotifyInserted(this);  // a status-lights controller without a port takes it
 }
 
 TLinkCustomComPort::~TLinkCustomComPort() {
