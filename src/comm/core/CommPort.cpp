@@ -671,8 +671,15 @@ void TLinkCustomComPort::SetBaseAddress(uint16_t address) {
   if (State_ == psOpen) Dispatcher_->SetBaseAddress(address);
 }
 
-void TLinkCustomComPort::SetTraceSize(uint32_t size) { TraceSize_ = size; }
-void TLinkCustomComPort::SetLogSize(uint32_t size) { LogSize_ = size; }
+// A trace or log in use takes the new size at once, keeping what it recorded last.
+void TLinkCustomComPort::SetTraceSize(uint32_t size) {
+  TraceSize_ = size;
+  if (State_ == psOpen && (Tracing_ == tlOn || Tracing_ == tlPause)) Check(Dispatcher_->ResizeTracing(size));
+}
+void TLinkCustomComPort::SetLogSize(uint32_t size) {
+  LogSize_ = size;
+  if (State_ == psOpen && (Logging_ == tlOn || Logging_ == tlPause)) Check(Dispatcher_->ResizeDispatchLogging(size));
+}
 
 TFlowControlState TLinkCustomComPort::GetFlowState() {
   if (ShuttingDown()) return fcOff;

@@ -1331,6 +1331,10 @@ int32_t TLinkBaseDispatcher::InitTracing(uint32_t entries) {
   std::lock_guard l(DataSection);
   return Trace.InitTracing(entries);
 }
+int32_t TLinkBaseDispatcher::ResizeTracing(uint32_t entries) {
+  std::lock_guard l(DataSection);
+  return Trace.Resize(entries);
+}
 void TLinkBaseDispatcher::ClearTracing() { std::lock_guard l(DataSection); Trace.ClearTracing(); }
 void TLinkBaseDispatcher::AbortTracing() { std::lock_guard l(DataSection); Trace.AbortTracing(); }
 void TLinkBaseDispatcher::StartTracing() { std::lock_guard l(DataSection); Trace.StartTracing(); }
@@ -1351,6 +1355,10 @@ int32_t TLinkBaseDispatcher::DumpTrace(const std::string& name, bool inHex, bool
 int32_t TLinkBaseDispatcher::InitDispatchLogging(uint32_t size) {
   std::lock_guard l(DataSection);
   return DLog.InitDispatchLogging(size);
+}
+int32_t TLinkBaseDispatcher::ResizeDispatchLogging(uint32_t size) {
+  std::lock_guard l(DataSection);
+  return DLog.Resize(size);
 }
 void TLinkBaseDispatcher::ClearDispatchLogging() { std::lock_guard l(DataSection); DLog.ClearDispatchLogging(); }
 void TLinkBaseDispatcher::AbortDispatchLogging() { std::lock_guard l(DataSection); DLog.AbortDispatchLogging(); }

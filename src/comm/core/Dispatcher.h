@@ -281,6 +281,7 @@ class TLinkBaseDispatcher {
 
   // Trace and dispatch log.
   int32_t InitTracing(uint32_t entries);
+  int32_t ResizeTracing(uint32_t entries);  // a trace in use keeps its newest entries
   void ClearTracing();
   void AbortTracing();
   void StartTracing();
@@ -290,6 +291,7 @@ class TLinkBaseDispatcher {
   int32_t DumpTrace(const std::string& name, bool inHex, bool append = false);
   int32_t AppendTrace(const std::string& name, bool inHex) { return DumpTrace(name, inHex, true); }
   int32_t InitDispatchLogging(uint32_t size);
+  int32_t ResizeDispatchLogging(uint32_t size);  // a log in use keeps its newest entries
   void ClearDispatchLogging();
   void AbortDispatchLogging();
   void StartDispatchLogging();
