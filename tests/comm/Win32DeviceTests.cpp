@@ -202,6 +202,25 @@ TEST_F(Win32Device, ALostLineClosesThePort) {
   EXPECT_LT(why, 0);  // the close events can tell the user why
 }
 
+// RS-485 mode switched on an open port lifts its running output thread above the others at
+// once, and back.
+TEST_F(Win32Device, RS485ModeRaisesTheRunningOutputThread) {
+  TSerialPair pair(33, 34);
+  ASSERT_TRUE(pair.Ready());
+  TLinkComPort port;
+  port.SetComNumber(33);
+  port.SetOpen(true);
+  auto* d = static_cast<TLinkWin32Dispatcher*>(port.Dispatcher());
+  auto priorities = [&] {
+    return std::tuple(d->RunningPriority(TLinkThreadKind::Out), d->RunningPriority(TLinkThreadKind::Disp));
+  };
+  EXPECT_EQ(priorities(), std::tuple(THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_NORMAL));
+  port.SetRS485Mode(true);
+  EXPECT_EQ(priorities(), std::tuple(THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_NORMAL));
+  port.SetRS485Mode(false);
+  EXPECT_EQ(priorities(), std::tuple(THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_NORMAL));
+}
+
 // The ports' windows as the library makes them, with a notifier that says when a notice's
 // time-out passed.
 class TWatchedPortWindows : public TLinkPortWindows, public ILinkNotifier {

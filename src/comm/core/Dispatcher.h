@@ -229,7 +229,8 @@ class TLinkBaseDispatcher {
   int32_t SWFlowChars(char xon, char xoff);
 
   // RS-485.
-  void SetRS485Mode(bool on) { std::lock_guard l(DataSection); RS485Mode = on; }
+  // Threaded layers give the output thread a higher priority in this mode.
+  virtual void SetRS485Mode(bool on) { std::lock_guard l(DataSection); RS485Mode = on; }
   void SetBaseAddress(uint16_t addr) { BaseAddress = addr; }
   uint16_t GetBaseAddress() const { return BaseAddress; }
 
