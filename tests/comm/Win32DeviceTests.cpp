@@ -303,6 +303,30 @@ TEST_F(Win32Device, APortWithoutANumberAsksForOne) {
   EXPECT_EQ(port.PortState(), psClosed);
 }
 
+// With no serial port at all the dialog lists nothing and OK cannot be pressed; the open
+// that asked is refused as after Cancel.
+TEST(PortSelection, WithoutPortsThereIsNothingToChoose) {
+  InitLinkLibrary();
+  TApplication app;
+  SetLinkPortSelector([] { return SelectComPort([](uint16_t) { return TPortProbe::Failed; }); });
+  TLinkComPort port;
+  std::vector<std::string> listed{"not read"};
+  bool okEnabled = true;
+  {
+    TDialogDriver driver("Select Port", [&](HWND dialog) {
+      listed = ComboItems(Control(dialog, "QuiroComboBox"));
+      okEnabled = IsWindowEnabled(Control(dialog, "QuiroButton", "OK"));
+      Press(Control(dialog, "QuiroButton", "Cancel"));
+    });
+    EXPECT_THROW(port.SetOpen(true), ENoPortSelected);
+    EXPECT_TRUE(driver.Acted());
+  }
+  SetLinkPortSelector([] { return SelectComPort(); });
+  EXPECT_TRUE(listed.empty());
+  EXPECT_FALSE(okEnabled);
+  EXPECT_EQ(port.PortState(), psClosed);
+}
+
 TEST_F(Win32Device, OpenFailures) {
   TLinkWin32Dispatcher missing;
   EXPECT_EQ(missing.InitPort("\\\\.\\COM77", 9600, parNone, 8, 1, 4096, 4096, true, true), -ERROR_FILE_NOT_FOUND);
