@@ -92,7 +92,7 @@ void InitLinkLibrary() {
     SetLinkSystemMessageSource(&SystemMessage);
     SetLinkPlatform(&gPlatform);
     SetLinkPortWindows(&gPortWindows);
-    SetLinkPortSelector(&SelectComPort);
+    SetLinkPortSelector([] { return SelectComPort(); });
     RegisterWin32DeviceLayer();
     gReaderStrings = OpenOrNull("LINK_READER_STRINGS");
     gErrorStrings = OpenOrNull("LINK_ERROR_STRINGS_ENGLISH");

@@ -1,6 +1,7 @@
 #include "comm/PortSelect.h"
 
 #include <memory>
+#include <utility>
 
 #include "comm/Win32Device.h"
 #include "comm/core/DeviceLists.h"
@@ -29,7 +30,7 @@ TPortProbe ProbeComPort(uint16_t n) {
 
 bool IsPortAvailable(uint16_t comNumber) { return comNumber != 0 && ProbeComPort(comNumber) != TPortProbe::Failed; }
 
-TComSelectForm::TComSelectForm(TComponent* owner) : TForm(owner) {
+TComSelectForm::TComSelectForm(TComponent* owner, TPortProbeFn probe) : TForm(owner), Probe_(std::move(probe)) {
   SetCaption("Select Port");
   SetBorderStyle(bsDialog);
   SetBorderIcons(biSystemMenu);
@@ -46,7 +47,7 @@ TComSelectForm::TComSelectForm(TComponent* owner) : TForm(owner) {
 }
 
 void TComSelectForm::FormCreate() {
-  for (const std::string& port : ListComPorts(kComPrefix, &ProbeComPort)) PortsComboBox_->Items()->Add(port);
+  for (const std::string& port : ListComPorts(kComPrefix, Probe_)) PortsComboBox_->Items()->Add(port);
   PortsComboBox_->SetItemIndex(PortsComboBox_->Items()->Count() > 0 ? 0 : -1);
   OkBtn_->SetEnabled(PortsComboBox_->Items()->Count() > 0);
 }
@@ -58,7 +59,7 @@ std::string TComSelectForm::SelectedCom() const {
 
 uint16_t TComSelectForm::SelectedComNum() const { return ComNumberOf(SelectedCom(), kComPrefix); }
 
-uint16_t SelectComPort() {
-  auto form = std::make_unique<TComSelectForm>(nullptr);
+uint16_t SelectComPort(TPortProbeFn probe) {
+  auto form = std::make_unique<TComSelectForm>(nullptr, std::move(probe));
   return form->ShowModal() == mrOk ? form->SelectedComNum() : 0;
 }

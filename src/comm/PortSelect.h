@@ -19,10 +19,12 @@ bool IsPortAvailable(uint16_t comNumber);
 
 class TComSelectForm : public TForm {
  public:
-  explicit TComSelectForm(TComponent* owner);
+  // probe tells which ports are there (a test may stand for the machine's ports).
+  explicit TComSelectForm(TComponent* owner, TPortProbeFn probe = &ProbeComPort);
 
   // The chosen entry, such as "COM3", and its number (0 when none is chosen). OK is
-  // enabled only when there is something to choose.
+  // enabled only when there is something to choose: without a port the open that asked is
+  // refused (-2011) as after Cancel.
   std::string SelectedCom() const;
   uint16_t SelectedComNum() const;
 
@@ -30,8 +32,9 @@ class TComSelectForm : public TForm {
   void FormCreate();
   TComboBox* PortsComboBox_;
   TButton* OkBtn_;
+  TPortProbeFn Probe_;
 };
 
 // Shows the dialog modally: the chosen number after OK, else 0. Installed as the ports'
 // selector by InitLinkLibrary.
-uint16_t SelectComPort();
+uint16_t SelectComPort(TPortProbeFn probe = &ProbeComPort);

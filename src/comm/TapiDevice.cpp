@@ -9,10 +9,12 @@
 #include "comm/CommExcept.h"
 #include "comm/DeviceSelect.h"
 #include "comm/core/DeviceLists.h"
+#include "comm/core/StringTables.h"
 #include "framework/Registry.h"
 #include "framework/Timers.h"
 #include "framework/WindowUtils.h"
 #include "framework/core/DateTime.h"
+#include "framework/core/SysUtils.h"
 
 namespace {
 
@@ -25,6 +27,9 @@ constexpr DWORD kLineStates = LINEDEVSTATE_RINGING | LINEDEVSTATE_DISCONNECTED |
                               LINEDEVSTATE_MAINTENANCE | LINEDEVSTATE_REINIT;
 // Posted to the device's window when its port closed by itself (the line went away).
 constexpr UINT kPortClosedMessage = WM_APP + 0x22;
+const char kDataModemClass[] = "comm/datamodem";
+// Room for the modem settings at first; the line says how much it needs.
+constexpr DWORD kDevConfigStart = 256;
 
 // The call parameters of version 1.4 end with the device-specific part.
 constexpr DWORD kCallParamsSize = 112;
@@ -53,6 +58,16 @@ bool ProcessRunning(DWORD pid) {
 
 void CheckTapiError(LONG code) {
   if (int32_t link = TapiErrorToLinkCode(code)) CheckException(nullptr, link);
+}
+
+// The caller's number (or name) in a call's information, trimmed.
+std::string CallerOf(const TTapiRecord& info, bool name) {
+  if (info.size() < sizeof(LINECALLINFO)) return {};
+  const LINECALLINFO* c = As<LINECALLINFO>(info);
+  if (c->dwCallerIDFlags & LINECALLPARTYID_BLOCKED) return name ? std::string() : LinkLoadStr(ecTapiCallerIDBlocked);
+  if (c->dwCallerIDFlags & LINECALLPARTYID_OUTOFAREA) return name ? std::string() : LinkLoadStr(ecTapiOutOfAreaCall);
+  return Trim(name ? TapiRecordText(info, c->dwCallerIDNameOffset, c->dwCallerIDNameSize)
+                   : TapiRecordText(info, c->dwCallerIDOffset, c->dwCallerIDSize));
 }
 
 // Handles one message of this thread, waiting at most waitMs for one; false once the
@@ -384,12 +399,18 @@ void TLinkCustomTapiDevice::AssureTapiReady() {
   if (Dialing_ || LineInUse_ || GetTapiState() != tsIdle) CheckException(nullptr, ecTapiBusy);
 }
 
-void TLinkCustomTapiDevice::Dial(const std::string& number) {
+// What every call begins with: a port and a line ready for it, the first attempt.
+void TLinkCustomTapiDevice::BeginCall(const std::string& number, bool configMode, bool answering) {
   AssureTapiReady();
   Attempt_ = 1;
-  Dialing_ = true;
   Number_ = number;
-  if (StatusDisplay_) StatusDisplay_->Answering = false;
+  ConfigMode_ = configMode;
+  if (StatusDisplay_) StatusDisplay_->Answering = answering;
+}
+
+void TLinkCustomTapiDevice::Dial(const std::string& number) {
+  BeginCall(number, false, false);
+  Dialing_ = true;
   try {
     DialPrim();
   } catch (...) {
@@ -398,12 +419,34 @@ void TLinkCustomTapiDevice::Dial(const std::string& number) {
   }
 }
 
+void TLinkCustomTapiDevice::ConfigAndOpen() {
+  BeginCall("", true, false);
+  DialPrim(true);
+}
+
+void TLinkCustomTapiDevice::AutoAnswer() {
+  BeginCall("", false, true);
+  StartTapi();
+  Cancelled_ = false;
+  OutgoingCall_ = false;
+  Answering_ = false;
+  FirstStatus_ = true;
+  Status(0, kTapiOwnStatus, kOwnStarting, Attempt_, 0);
+  OpenLine();
+}
+
+DWORD TLinkCustomTapiDevice::AcceptedMediaModes() const {
+  DWORD modes = LINEMEDIAMODE_UNKNOWN | LINEMEDIAMODE_DATAMODEM | LINEMEDIAMODE_G3FAX;
+  return EnableVoice ? modes | LINEMEDIAMODE_AUTOMATEDVOICE : modes;
+}
+
 void TLinkCustomTapiDevice::OpenLine() {
   SelectedLine_ = GetSelectedLine();
   Status(0, kTapiOwnStatus, kOwnOpeningLine, 0, 0);
+  // A line that answers owns the calls offered on it.
   CheckTapiError(tuLineOpen(LineApp_, DWORD(SelectedLine_), &LineHandle_, ApiVersion_, 0,
-                            reinterpret_cast<DWORD_PTR>(this), LINECALLPRIVILEGE_NONE, MediaMode(),
-                            nullptr));
+                            reinterpret_cast<DWORD_PTR>(this),
+                            OutgoingCall_ ? LINECALLPRIVILEGE_NONE : LINECALLPRIVILEGE_OWNER, MediaMode(), nullptr));
   LineInUse_ = true;
   CallStarted_ = true;
   if (LONG rc = tuLineSetStatusMessages(LineHandle_, kLineStates, 0)) {
@@ -412,20 +455,21 @@ void TLinkCustomTapiDevice::OpenLine() {
     LineInUse_ = false;
     CheckTapiError(rc);
   }
-  if (Attempt_ == 1) Log(ltapiCallStart);
+  if (Attempt_ == 1 || !OutgoingCall_) Log(ltapiCallStart);
 }
 
-void TLinkCustomTapiDevice::DialPrim() {
+void TLinkCustomTapiDevice::DialPrim(bool passThrough) {
   if (LineInUse_) return;
   StartTapi();
   Cancelled_ = false;
+  OutgoingCall_ = true;
   FirstStatus_ = true;
   Status(0, kTapiOwnStatus, kOwnStarting, Attempt_, 0);
   OpenLine();
   alignas(LINECALLPARAMS) uint8_t buffer[kCallParamsSize] = {};
   auto* params = reinterpret_cast<LPLINECALLPARAMS>(buffer);
   params->dwTotalSize = kCallParamsSize;
-  params->dwBearerMode = LINEBEARERMODE_VOICE;
+  params->dwBearerMode = passThrough ? LINEBEARERMODE_PASSTHROUGH : LINEBEARERMODE_VOICE;
   params->dwMediaMode = MediaMode();
   params->dwCallParamFlags = LINECALLPARAMFLAGS_IDLE;
   params->dwAddressMode = LINEADDRESSMODE_ADDRESSID;
@@ -434,12 +478,17 @@ void TLinkCustomTapiDevice::DialPrim() {
   Status(0, kTapiOwnStatus, kOwnDialing, 0, 0);
   LONG reply = WaitForReply(tuLineMakeCall(LineHandle_, &CallHandle_, Number_.c_str(), 0, params));
   if (reply >= 0) return;
-  // Refused: the call handle never became valid. The application hears of it once.
+  // Refused: the call handle never became valid. The application hears of it once: by
+  // OnTapiFail, or else (and always for a pass-through call) as "call unavailable" with the
+  // refusal's own text.
   CallHandle_ = 0;
   Log(ltapiDialFail);
   Dialing_ = false;
   HangupCall(true);
-  if (!OnTapiFail && !Quiet()) CheckTapiError(reply);
+  if ((OnTapiFail && !ConfigMode_) || Quiet()) return;
+  ETapiCallUnavail refused(ecTapiCallUnavail, false);
+  if (std::string text = LinkLoadStr(TapiErrorToLinkCode(reply)); !text.empty()) refused.Message = text;
+  throw refused;
 }
 
 LONG TLinkCustomTapiDevice::WaitForReply(LONG request) {
@@ -514,6 +563,7 @@ void TLinkCustomTapiDevice::HangupCall(bool noRedial) {
     LineHandle_ = 0;
     Connected_ = false;
     LineInUse_ = false;
+    Answering_ = false;
     if (wasOpen) Fire(OnTapiPortClose);
     Log(ltapiDrop);
   }
@@ -536,10 +586,11 @@ void TLinkCustomTapiDevice::HangupCall(bool noRedial) {
   }
 }
 
-// The end of a call and its redials: told once.
+// The end of a call and its redials: told once (a pass-through call tells nothing).
 void TLinkCustomTapiDevice::FinishCall(bool neverConnected) {
   CallStarted_ = false;
   Dialing_ = false;
+  if (ConfigMode_) return;
   Status(0, kTapiOwnStatus, kOwnFinished, 0, 0, true);
   Log(ltapiCallFinish);
   if (!neverConnected) return;
@@ -555,7 +606,7 @@ HANDLE TLinkCustomTapiDevice::CidFromTapiDevice() {
   alignas(VARSTRING) uint8_t buffer[1028] = {};
   auto* id = reinterpret_cast<LPVARSTRING>(buffer);
   id->dwTotalSize = sizeof buffer;
-  if (tuLineGetID(LineHandle_, 0, CallHandle_, LINECALLSELECT_CALL, id, "comm/datamodem") != 0) return nullptr;
+  if (tuLineGetID(LineHandle_, 0, CallHandle_, LINECALLSELECT_CALL, id, kDataModemClass) != 0) return nullptr;
   const DWORD used = std::min<DWORD>(id->dwUsedSize, sizeof buffer);
   if (id->dwStringSize < sizeof(HANDLE) || id->dwStringOffset < sizeof(VARSTRING) || id->dwStringOffset > used ||
       used - id->dwStringOffset < sizeof(HANDLE))
@@ -617,6 +668,70 @@ TTapiState TLinkCustomTapiDevice::GetTapiState() {
   TTapiRecord status;
   if (tuLineGetCallStatusDyn(CallHandle_, status) != 0 || status.size() < sizeof(LINECALLSTATUS)) return tsIdle;
   return TapiStateOf(As<LINECALLSTATUS>(status)->dwCallState);
+}
+
+std::string TLinkCustomTapiDevice::GetCallerID() {
+  RefreshCallInfo();
+  return CallerOf(CallInfo_, false);
+}
+
+std::string TLinkCustomTapiDevice::GetCallerIDName() {
+  RefreshCallInfo();
+  return CallerOf(CallInfo_, true);
+}
+
+void TLinkCustomTapiDevice::MonitorDTMF(bool on) {
+  CheckTapiError(tuLineMonitorDigits(CallHandle_, on ? LINEDIGITMODE_DTMF : 0));
+}
+
+// ---- The selected line's own settings ----------------------------------------------------------
+
+DWORD TLinkCustomTapiDevice::SelectedLineId() {
+  StartTapi();
+  return DWORD(GetSelectedLine());
+}
+
+std::string TLinkCustomTapiDevice::TranslateAddress(const std::string& number) {
+  const DWORD id = SelectedLineId();
+  TTapiRecord out;
+  if (tuLineTranslateAddressDyn(LineApp_, id, ApiVersion_, number.c_str(), 0, 0, out) != 0 ||
+      out.size() < sizeof(LINETRANSLATEOUTPUT))
+    CheckException(nullptr, ecTapiTranslateFail);
+  const LINETRANSLATEOUTPUT* t = As<LINETRANSLATEOUTPUT>(out);
+  return TapiRecordText(out, t->dwDialableStringOffset, t->dwDialableStringSize);
+}
+
+void TLinkCustomTapiDevice::TranslateDialog(const std::string& number) {
+  const DWORD id = SelectedLineId();
+  CheckTapiError(tuLineTranslateDialog(LineApp_, id, ApiVersion_, GetActiveWindow(), number.c_str()));
+}
+
+void TLinkCustomTapiDevice::ShowConfigDialog() {
+  CheckTapiError(tuLineConfigDialog(SelectedLineId(), GetActiveWindow(), kDataModemClass));
+}
+
+std::string TLinkCustomTapiDevice::GetDevConfig() {
+  const DWORD id = SelectedLineId();
+  TTapiRecord record(sizeof(VARSTRING) + kDevConfigStart);
+  auto ask = [&] {
+    auto* v = reinterpret_cast<LPVARSTRING>(record.data());
+    v->dwTotalSize = DWORD(record.size());
+    CheckTapiError(tuLineGetDevConfig(id, v, kDataModemClass));
+    return v->dwNeededSize;
+  };
+  if (DWORD needed = ask(); needed > record.size()) {
+    record.assign(needed, 0);
+    ask();
+  }
+  const VARSTRING* v = As<VARSTRING>(record);
+  const DWORD used = std::min<DWORD>(v->dwUsedSize, DWORD(record.size()));
+  if (v->dwStringOffset > used || v->dwStringSize > used - v->dwStringOffset) return {};
+  return std::string(reinterpret_cast<const char*>(record.data()) + v->dwStringOffset, v->dwStringSize);
+}
+
+void TLinkCustomTapiDevice::SetDevConfig(const std::string& config) {
+  std::string copy = config;  // the system's call takes it as writable
+  CheckTapiError(tuLineSetDevConfig(SelectedLineId(), copy.data(), DWORD(copy.size()), kDataModemClass));
 }
 
 std::string TLinkCustomTapiDevice::TapiStatusMsg(uint32_t message, uint32_t state, uint32_t reason) const {
@@ -682,6 +797,24 @@ void TLinkCustomTapiDevice::DoLineCallState(uint32_t device, uint32_t state, uin
       status();
       HangupCall(false);
       break;
+    case LINECALLSTATE_OFFERING: {
+      // Only a line waiting for calls takes one, and only of a kind it answers.
+      if (CallHandle_ || OutgoingCall_ || !LineInUse_) break;
+      const HCALL offered = HCALL(device);
+      TTapiRecord info;
+      if (tuLineGetCallInfoDyn(offered, info) != 0 || info.size() < sizeof(LINECALLINFO) ||
+          !(As<LINECALLINFO>(info)->dwMediaMode & AcceptedMediaModes())) {
+        tuLineDeallocateCall(offered);
+        CallState_ = 0;
+        break;
+      }
+      CallHandle_ = offered;
+      CallInfo_ = std::move(info);
+      status();
+      WaitForReply(tuLineAccept(CallHandle_, nullptr, 0));
+      Log(ltapiAccept);
+      break;
+    }
     case LINECALLSTATE_ACCEPTED:
     case LINECALLSTATE_DIALTONE:
     case LINECALLSTATE_DIALING:
@@ -705,7 +838,7 @@ void TLinkCustomTapiDevice::DoLineCallState(uint32_t device, uint32_t state, uin
       Dialing_ = false;
       try {
         if (EnableVoice)
-          CheckTapiError(tuLineMonitorDigits(CallHandle_, LINEDIGITMODE_DTMF));
+          MonitorDTMF(true);
         else
           OpenTapiPort();
       } catch (const std::exception&) {
@@ -731,6 +864,14 @@ void TLinkCustomTapiDevice::DoLineCallState(uint32_t device, uint32_t state, uin
 void TLinkCustomTapiDevice::DoLineDevState(uint32_t device, uint32_t state, uint32_t p2, uint32_t p3) {
   Status(device, LINE_LINEDEVSTATE, state, p2, p3);
   switch (state) {
+    case LINEDEVSTATE_RINGING:
+      // The call taken is answered once it rang often enough.
+      if (CallHandle_ && !OutgoingCall_ && !Connected_ && !Answering_ && p3 >= AnswerOnRing) {
+        Answering_ = true;
+        WaitForReply(tuLineAnswer(CallHandle_, nullptr, 0));
+        Log(ltapiAnswer);
+      }
+      break;
     case LINEDEVSTATE_DISCONNECTED:
     case LINEDEVSTATE_OUTOFSERVICE:
     case LINEDEVSTATE_MAINTENANCE:
@@ -761,7 +902,12 @@ void TLinkCustomTapiDevice::DoLineReply(uint32_t, uint32_t request, uint32_t res
   ReplyResult_ = LONG(result);
 }
 
-void TLinkCustomTapiDevice::DoLineCallInfo(uint32_t, uint32_t, uint32_t, uint32_t) { RefreshCallInfo(); }
+void TLinkCustomTapiDevice::DoLineCallInfo(uint32_t call, uint32_t infoState, uint32_t, uint32_t) {
+  if (!CallHandle_ || call != uint32_t(CallHandle_)) return;
+  RefreshCallInfo();
+  if ((infoState & LINECALLINFOSTATE_CALLERID) && OnTapiCallerID && !Quiet())
+    OnTapiCallerID(this, CallerOf(CallInfo_, false), CallerOf(CallInfo_, true));
+}
 void TLinkCustomTapiDevice::DoLineCreate(uint32_t, uint32_t, uint32_t, uint32_t) {}
 void TLinkCustomTapiDevice::DoLineGenerate(uint32_t, uint32_t, uint32_t, uint32_t) {}
 void TLinkCustomTapiDevice::DoLineMonitorDigits(uint32_t, uint32_t digit, uint32_t mode, uint32_t) {

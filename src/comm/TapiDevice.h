@@ -7,9 +7,11 @@
 // For one Dial the program sees exactly one of OnTapiConnect or OnTapiFail (either may run
 // inside Dial or CancelCall). CancelCall, or a hang-up by the far end or the line, after
 // the call connected closes the port (its own close events follow) and fires neither.
-// Answering calls, wave playback and recording are not part of this device; with EnableVoice
-// a call is placed for an automated voice and listens for tone digits instead of opening the
-// port.
+// The device also answers calls (AutoAnswer), opens the port on the modem without a call
+// (ConfigAndOpen), translates numbers, shows the system's line dialogs, keeps the modem's
+// settings and tells the caller and the tone digits of a call. With EnableVoice a call is
+// placed for an automated voice and listens for tone digits instead of opening the port;
+// playing and recording sound on a call are not part of this device.
 #pragma once
 
 #include <windows.h>
@@ -35,6 +37,8 @@ class TLinkCustomTapiDevice;
 using TTapiStatusEvent = std::function<void(TComponent* sender, bool first, bool last, uint32_t device,
                                             uint32_t message, uint32_t param1, uint32_t param2, uint32_t param3)>;
 using TTapiLogEvent = std::function<void(TComponent* sender, TTapiLogCode log)>;
+// (Sender, caller id, caller name), trimmed; a withheld caller reads as the library's text.
+using TTapiCallerIDEvent = std::function<void(TComponent* sender, const std::string& id, const std::string& name)>;
 
 // A status window a device keeps up to date (the program places none).
 class TLinkAbstractTapiStatus : public TLinkBaseComponent {
@@ -100,8 +104,10 @@ class TLinkCustomTapiDevice : public TLinkBaseComponent {
   TTapiStatusEvent OnTapiStatus;
   TTapiLogEvent OnTapiLog;
   TLinkNotifyEvent OnTapiPortOpen, OnTapiPortClose, OnTapiConnect, OnTapiFail;
-  // (Sender, digit, digit mode): a tone digit heard on a voice call.
+  // (Sender, digit, digit mode): a tone digit heard on a call (MonitorDTMF).
   std::function<void(TComponent* sender, char digit, uint32_t mode)> OnTapiDTMF;
+  // The line told who calls.
+  TTapiCallerIDEvent OnTapiCallerID;
 
   // ---- Operations ------------------------------------------------------------------------
   // The device selection dialog (lines, and "Direct to COM" ports with ShowPorts); OK sets
@@ -113,6 +119,30 @@ class TLinkCustomTapiDevice : public TLinkBaseComponent {
   void Dial(const std::string& number);
   // Ends the call without a redial; OnTapiFail when it had not connected.
   void CancelCall();
+  // Waits on the selected line for a call: an offered data call (or automated-voice call
+  // with EnableVoice) is accepted, answered once it rang AnswerOnRing times, and, connected,
+  // carried by the port as a dialled one (OnTapiConnect). Raises as Dial does.
+  void AutoAnswer();
+  // Opens the port on the selected line's modem without dialling (a pass-through call), for
+  // commands of the user's own; OnTapiConnect once the port is open, and no OnTapiFail.
+  void ConfigAndOpen();
+  // The number as the selected line dials it from the current location; -13942 when the
+  // system cannot translate it.
+  std::string TranslateAddress(const std::string& number);
+  // The system's dialog of dialling locations, for the number.
+  void TranslateDialog(const std::string& number);
+  // The system's settings dialog of the selected line's modem.
+  void ShowConfigDialog();
+  // The modem settings the selected line keeps (a block only the modem's driver reads), and
+  // back.
+  std::string GetDevConfig();
+  void SetDevConfig(const std::string& config);
+  // Who calls on the current call, as the line tells it ("" when it does not); a withheld
+  // number reads "Caller ID Blocked", one from outside the area "Out of Area Call".
+  std::string GetCallerID();
+  std::string GetCallerIDName();
+  // While on, tone digits heard on the current call are told (OnTapiDTMF).
+  void MonitorDTMF(bool on);
   // The connected call's rate in bits per second; 0 before it connected.
   uint32_t GetBPSRate() const;
   std::string TapiStatusMsg(uint32_t message, uint32_t state, uint32_t reason) const;
@@ -149,8 +179,11 @@ class TLinkCustomTapiDevice : public TLinkBaseComponent {
   void StartTapi();
   void StopTapi();
   void AssureTapiReady();
-  void DialPrim();
+  void BeginCall(const std::string& number, bool configMode, bool answering);
+  void DialPrim(bool passThrough = false);
   void OpenLine();
+  DWORD SelectedLineId();
+  DWORD AcceptedMediaModes() const;
   int32_t GetSelectedLine();
   int32_t DeviceIDFromName(const std::string& name);
   LONG WaitForReply(LONG request);
@@ -190,6 +223,9 @@ class TLinkCustomTapiDevice : public TLinkBaseComponent {
        StoppingTapi_ = false, Dialing_ = false, WaitingForReply_ = false, WaitingForCallState_ = false,
        Cancelled_ = false, FirstStatus_ = false, Destroying_ = false;
   bool PortOpenedForCall_ = false;
+  bool OutgoingCall_ = true;  // the line is open for dialling, not for answering
+  bool ConfigMode_ = false;   // a pass-through call (ConfigAndOpen)
+  bool Answering_ = false;    // an offered call is being answered
   std::unique_ptr<TTimer> DialTimer_;
   int32_t RetryCountdown_ = 0;
   TTapiRecord CallInfo_;

@@ -153,11 +153,15 @@ TLineLookup LookUpLine(HLINEAPP app, DWORD id, std::string& name) {
   if (tuLineNegotiateApiVersion(app, id, 0x10004, 0x10004, &version, &extension) != 0) return TLineLookup::NoVersion;
   TTapiRecord caps;
   if (tuLineGetDevCapsDyn(app, id, version, 0, caps) != 0) return TLineLookup::NoCaps;
-  const LINEDEVCAPS* c = As<LINEDEVCAPS>(caps);
-  if (c && caps.size() >= sizeof(LINEDEVCAPS) && c->dwLineNameSize > 0 && c->dwLineNameOffset <= caps.size() &&
-      c->dwLineNameSize <= caps.size() - c->dwLineNameOffset) {
-    const char* text = reinterpret_cast<const char*>(caps.data()) + c->dwLineNameOffset;
-    name.assign(text, strnlen(text, c->dwLineNameSize));
+  if (caps.size() >= sizeof(LINEDEVCAPS)) {
+    const LINEDEVCAPS* c = As<LINEDEVCAPS>(caps);
+    name = TapiRecordText(caps, c->dwLineNameOffset, c->dwLineNameSize);
   }
   return TLineLookup::Found;
+}
+
+std::string TapiRecordText(const TTapiRecord& record, DWORD offset, DWORD size) {
+  if (size == 0 || offset > record.size() || size > record.size() - offset) return {};
+  const char* text = reinterpret_cast<const char*>(record.data()) + offset;
+  return std::string(text, strnlen(text, size));
 }

@@ -66,6 +66,10 @@ LONG tuLineGetCallStatusDyn(HCALL call, TTapiRecord& status);
 LONG tuLineTranslateAddressDyn(HLINEAPP app, DWORD deviceId, DWORD apiVersion, LPCSTR addressIn, DWORD card,
                                DWORD options, TTapiRecord& output);
 
+// The text a record holds at offset (size bytes, up to its first NUL); empty when that is
+// not inside the record.
+std::string TapiRecordText(const TTapiRecord& record, DWORD offset, DWORD size);
+
 // Line id of a session, looked up as a line is listed: version 1.4 negotiated, then its
 // capabilities read; name is the line's name without its terminating NUL ("" when it has
 // none, or when the record does not hold it).

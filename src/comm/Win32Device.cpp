@@ -247,6 +247,18 @@ void TLinkWin32Dispatcher::SetThreadBoost(uint8_t boost) {
     ApplyPriority(kind);
 }
 
+// The output thread in RS-485 mode is above the others, also when the mode changes while
+// it runs.
+void TLinkWin32Dispatcher::SetRS485Mode(bool on) {
+  TLinkThreadedDispatcher::SetRS485Mode(on);
+  ApplyPriority(TLinkThreadKind::Out);
+}
+
+int TLinkWin32Dispatcher::RunningPriority(TLinkThreadKind kind) {
+  std::lock_guard l(ThreadLock_);
+  return Threads_[int(kind)] ? GetThreadPriority(Threads_[int(kind)]) : THREAD_PRIORITY_ERROR_RETURN;
+}
+
 // Messages sent to this thread's windows (a trigger notification on its way) and
 // Synchronize requests get through while the threads are waited for.
 void TLinkWin32Dispatcher::ServeWhileWaiting() {

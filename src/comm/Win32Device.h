@@ -29,8 +29,11 @@ class TLinkWin32Dispatcher : public TLinkThreadedDispatcher {
   uint32_t LastSystemError() override { return LastError_; }
   void Synchronize(const std::function<void()>& fn) override;
   void SetThreadBoost(uint8_t boost) override;
+  void SetRS485Mode(bool on) override;
 
   HANDLE Device() const { return Device_; }
+  // The system's priority of a running thread (THREAD_PRIORITY_ERROR_RETURN when it is not).
+  int RunningPriority(TLinkThreadKind kind);
 
  protected:
   int32_t DeviceStatus(TLinkComStat& stat) override;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "comm/core/SocketErrorText.h"
+#include "comm/core/StringTables.h"
 #include "console/core/ConsoleStatusText.h"
 #include "console/Main.h"
 #include "framework/IniFiles.h"
@@ -193,6 +194,8 @@ void TConsoleForm::MAIN_CommPortWsDisconnect() {
     if (FHanguel->IsComposing()) FHanguel->ResetComposition();
     DropSelection();
     if (ConnectionKind == ConnectionWinsock) Carry(FTelnetRoad.PortClosed());
+    // A line that failed under the session says why before the session's end.
+    if (int32_t failure = MAIN_CommPort->LineFailure()) ConsoleStatusLine("Error : " + ErrorMsg(failure));
     for (const std::string& line : SessionEndLines(ConnectionKind == ConnectionTelephony && CallCancelled()))
         ConsoleStatusLine(line);
     DisarmZModemTrigger();

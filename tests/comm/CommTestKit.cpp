@@ -154,7 +154,24 @@ int WSAAPI FaultyCancel(HANDLE h) {
   return Real().WSACancelAsyncRequest(h);
 }
 
+int WSAAPI OtherVersionStartup(WORD version, LPWSADATA data) {
+  int rc = Real().WSAStartup(version, data);
+  if (rc == 0) data->wVersion = MAKEWORD(1, 0);
+  return rc;
+}
+
+int WSAAPI RefusedStartup(WORD, LPWSADATA) { return gFaults->startupError; }
+
 }  // namespace
+
+void FaultyWinsock::FailStartup(Startup how, int error) {
+  startupError = error;
+  switch (how) {
+    case Startup::MissingEntry: gTable.WSAAsyncSelect = nullptr; break;
+    case Startup::OtherVersion: gTable.WSAStartup = &OtherVersionStartup; break;
+    case Startup::Refused: gTable.WSAStartup = &RefusedStartup; break;
+  }
+}
 
 FaultyWinsock::FaultyWinsock() {
   gFaults = this;

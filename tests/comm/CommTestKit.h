@@ -74,6 +74,11 @@ class FaultyWinsock {
   std::vector<Held> held;
   // Queues the reply of held lookup i: an IPv4 address, an error, or no IPv4 address.
   void Answer(size_t i, uint32_t address = 0x0100007F, int error = 0, bool noAddress = false);
+  // Winsock that cannot start for the sockets made from now on: an entry point missing,
+  // a library of another version, or a start-up refused with this error.
+  enum class Startup { MissingEntry, OtherVersion, Refused };
+  void FailStartup(Startup how, int error = 0);
+  int startupError = 0;
 };
 
 }  // namespace quiro::comm::test

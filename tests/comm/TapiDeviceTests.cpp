@@ -16,6 +16,7 @@
 
 #include "CommTestKit.h"
 #include "DialogDriver.h"
+#include "HarnessCheck.h"
 #include "comm/CommExcept.h"
 #include "comm/SerialPair.h"
 #include "framework/Forms.h"
@@ -68,7 +69,7 @@ class TapiDevice : public ::testing::Test {
  protected:
   void SetUp() override {
     InitLinkLibrary();
-    if (!log.Present()) GTEST_SKIP() << "the telephony test double is not in place";
+    QUIRO_NEEDS_HARNESS(log.Present(), "the telephony test double");
     {
       TRegistry reg;
       ASSERT_TRUE(reg.OpenKey(kSessions, true));
@@ -198,8 +199,14 @@ TEST_F(TapiDevice, ARefusedCallIsReportedOnce) {
   PumpUntil([] { return false; }, 1500);
   EXPECT_EQ(events.size(), 1u);
   EXPECT_EQ(log.Count("lineMakeCall"), 1);
-  device->OnTapiFail = nullptr;  // then the refusal is raised instead
-  EXPECT_THROW(device->Dial("4000"), ETapiCallUnavail);
+  device->OnTapiFail = nullptr;  // then it is raised instead, as "call unavailable" with its reason
+  try {
+    device->Dial("4000");
+    ADD_FAILURE() << "the refusal was not raised";
+  } catch (const ETapiCallUnavail& e) {
+    EXPECT_EQ(e.ErrorCode, -13805);
+    EXPECT_STREQ(e.what(), "Invalid address");
+  }
 }
 
 TEST_F(TapiDevice, WhatCannotBeDialledIsRefusedAtOnce) {
@@ -337,6 +344,87 @@ TEST_F(TapiDevice, SelectingAPortOrALine) {
   }
   EXPECT_FALSE(okEnabled);  // nothing to choose
   EXPECT_EQ(std::tuple(port->TapiMode, device->SelectedDevice()), std::tuple(TTapiMode::tmOff, std::string("Quiro Test Modem")));
+}
+
+// A line that waits for calls takes an offered data call, tells who calls, answers it once
+// it rang AnswerOnRing times and carries it on the port; its tone digits are told while
+// they are watched. A call of a kind the line does not answer is left alone.
+TEST_F(TapiDevice, AnOfferedCallIsAnsweredAfterItsRings) {
+  auto line = Line(43);
+  ASSERT_TRUE(line->Ready());
+  auto offer = DoubleEntry<void(WINAPI*)(const char*, const char*, DWORD)>("QuiroTapiOffer");
+  auto ring = DoubleEntry<void(WINAPI*)(DWORD)>("QuiroTapiRing");
+  auto tones = DoubleEntry<void(WINAPI*)(const char*)>("QuiroTapiTones");
+  std::vector<std::string> callers;
+  std::string digits;
+  int rings = 0;
+  device->OnTapiCallerID = [&](TComponent*, const std::string& id, const std::string& name) {
+    callers.push_back(id + "/" + name);
+  };
+  device->OnTapiDTMF = [&](TComponent*, char digit, uint32_t) { digits += digit; };
+  device->OnTapiStatus = [&](TComponent*, bool, bool, uint32_t, uint32_t message, uint32_t state, uint32_t,
+                             uint32_t) { rings += message == LINE_LINEDEVSTATE && state == LINEDEVSTATE_RINGING; };
+  device->AnswerOnRing = 2;
+  device->AutoAnswer();
+  EXPECT_EQ(log.Count("lineOpen 0 4 16"), 1);  // the line owns the data calls offered on it
+  offer(" 0212345678 ", "Hong Gildong", LINEMEDIAMODE_DATAMODEM);
+  ASSERT_TRUE(PumpUntil([&] { return !callers.empty(); }));
+  EXPECT_EQ(log.Count("lineAccept"), 1);
+  EXPECT_EQ(callers, std::vector<std::string>{"0212345678/Hong Gildong"});
+  EXPECT_EQ(std::tuple(device->GetCallerID(), device->GetCallerIDName()),
+            std::tuple(std::string("0212345678"), std::string("Hong Gildong")));
+  ring(1);
+  ASSERT_TRUE(PumpUntil([&] { return rings == 1; }));
+  EXPECT_EQ(log.Count("lineAnswer"), 0);
+  ring(2);
+  ASSERT_TRUE(PumpUntil([&] { return Count("connect") > 0; }));
+  EXPECT_EQ(log.Count("lineAnswer"), 1);
+  EXPECT_EQ(events, (std::vector<std::string>{"port open", "connect"}));
+  EXPECT_TRUE(port->Open());
+  device->MonitorDTMF(true);
+  tones("12#");
+  EXPECT_TRUE(PumpUntil([&] { return digits == "12#"; })) << digits;
+  device->MonitorDTMF(false);
+  EXPECT_EQ(log.Count("lineMonitorDigits 0"), 1);
+  device->CancelCall();
+  EXPECT_EQ(Count("fail"), 0);
+
+  events.clear();
+  callers.clear();
+  device->AutoAnswer();
+  const int left = log.Count("lineDeallocateCall");
+  offer("0311112222", nullptr, LINEMEDIAMODE_INTERACTIVEVOICE);
+  ASSERT_TRUE(PumpUntil([&] { return log.Count("lineDeallocateCall") > left; }));
+  EXPECT_EQ(log.Count("lineAccept"), 1);
+  offer(nullptr, nullptr, LINEMEDIAMODE_DATAMODEM);  // a withheld number
+  ASSERT_TRUE(PumpUntil([&] { return !callers.empty(); }));
+  EXPECT_EQ(callers, std::vector<std::string>{"Caller ID Blocked/"});
+  device->CancelCall();  // before it was answered: a call that never connected
+  EXPECT_EQ(events, std::vector<std::string>{"fail"});
+}
+
+// The modem without a call: a pass-through call opens the port at once and ends without a
+// failure. The selected line's number translation, its dialogs and its modem settings.
+TEST_F(TapiDevice, TheModemItselfAndTheLinesSettings) {
+  auto line = Line(49);
+  ASSERT_TRUE(line->Ready());
+  device->ConfigAndOpen();
+  ASSERT_TRUE(PumpUntil([&] { return Count("connect") > 0; }));
+  EXPECT_EQ(log.Count("lineMakeCall  16 64"), 1);  // no number, data modem, pass-through
+  EXPECT_TRUE(port->Open());
+  device->CancelCall();
+  EXPECT_EQ(events, (std::vector<std::string>{"port open", "connect", "port closed", "port close"}));
+
+  EXPECT_EQ(device->TranslateAddress("+82 (2) 123-4567"), "9,8221234567");
+  EXPECT_THROW(device->TranslateAddress("!"), ETapiTranslateFail);
+  device->TranslateDialog("+82 (2) 123-4567");
+  device->ShowConfigDialog();
+  EXPECT_EQ(log.Count("lineTranslateDialog 0 +82 (2) 123-4567"), 1);
+  EXPECT_EQ(log.Count("lineConfigDialog 0 comm/datamodem"), 1);
+  EXPECT_EQ(device->GetDevConfig(), std::string(300, 'Q'));
+  const std::string config("\0\1AT&F", 6);
+  device->SetDevConfig(config);
+  EXPECT_EQ(device->GetDevConfig(), config);
 }
 
 struct SeenMessage {

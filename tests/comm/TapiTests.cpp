@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CommTestKit.h"
+#include "HarnessCheck.h"
 #include "comm/CommExcept.h"
 
 using namespace quiro::comm::test;
@@ -31,7 +32,7 @@ class Tapi : public ::testing::Test {
   void SetUp() override {
     InitLinkLibrary();
     HMODULE tapi = LoadLibraryA("TAPI32");
-    if (!tapi || !GetProcAddress(tapi, "QuiroTapiLog")) GTEST_SKIP() << "the telephony test double is not in place";
+    QUIRO_NEEDS_HARNESS(tapi && GetProcAddress(tapi, "QuiroTapiLog"), "the telephony test double");
     gNotices.clear();
     ASSERT_EQ(tuLineInitialize(&app, GetModuleHandleA(nullptr), Callback, "Quiro tests", &lines), 0);
     ASSERT_EQ(tuLineNegotiateApiVersion(app, 0, 0x10004, 0x10004, &version, &extension), 0);

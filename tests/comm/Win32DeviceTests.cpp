@@ -14,8 +14,11 @@
 #include <vector>
 
 #include "comm/CommExcept.h"
+#include "comm/PortSelect.h"
+#include "comm/PortWindows.h"
 #include "CommTestKit.h"
 #include "DialogDriver.h"
+#include "HarnessCheck.h"
 #include "comm/SerialPair.h"
 #include "comm/core/SameBytes.h"
 #include "comm/core/CommErrors.h"
@@ -38,7 +41,7 @@ class Win32Device : public ::testing::Test {
  protected:
   void SetUp() override {
     InitLinkLibrary();
-    if (!std::getenv("WINEPREFIX")) GTEST_SKIP() << "serial lines need the Wine harness";
+    QUIRO_NEEDS_HARNESS(InWinePrefix(), "the Wine harness with its serial lines");
   }
   int32_t Open(TLinkBaseDispatcher& d, const TSerialPair& pair, int32_t baud = 115200, uint8_t stopbits = 1) {
     return d.InitPort(pair.Near().c_str(), baud, parNone, 8, stopbits, 8192, 8192, true, true);
@@ -179,9 +182,11 @@ TEST_F(Win32Device, ALostLineClosesThePort) {
   std::string got;
   size_t atDisconnect = 0;
   int disconnects = 0;
+  int32_t why = 0;
   port.OnWsDisconnect = [&](TComponent*) {
     ++disconnects;
     atDisconnect = got.size();
+    why = port.LineFailure();
   };
   CollectInput(port, got);
   port.SetOpen(true);
@@ -194,6 +199,72 @@ TEST_F(Win32Device, ALostLineClosesThePort) {
   ASSERT_TRUE(PumpUntil([&] { return disconnects > 0; }));
   PumpPending();
   EXPECT_EQ(std::tuple(disconnects, atDisconnect, port.PortState(), port.Open()), std::tuple(1, size_t(10), psClosed, false));
+  EXPECT_LT(why, 0);  // the close events can tell the user why
+}
+
+// RS-485 mode switched on an open port lifts its running output thread above the others at
+// once, and back.
+TEST_F(Win32Device, RS485ModeRaisesTheRunningOutputThread) {
+  TSerialPair pair(33, 34);
+  ASSERT_TRUE(pair.Ready());
+  TLinkComPort port;
+  port.SetComNumber(33);
+  port.SetOpen(true);
+  auto* d = static_cast<TLinkWin32Dispatcher*>(port.Dispatcher());
+  auto priorities = [&] {
+    return std::tuple(d->RunningPriority(TLinkThreadKind::Out), d->RunningPriority(TLinkThreadKind::Disp));
+  };
+  EXPECT_EQ(priorities(), std::tuple(THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_NORMAL));
+  port.SetRS485Mode(true);
+  EXPECT_EQ(priorities(), std::tuple(THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_NORMAL));
+  port.SetRS485Mode(false);
+  EXPECT_EQ(priorities(), std::tuple(THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_NORMAL));
+}
+
+// The ports' windows as the library makes them, with a notifier that says when a notice's
+// time-out passed.
+class TWatchedPortWindows : public TLinkPortWindows, public ILinkNotifier {
+ public:
+  TWatchedPortWindows() : previous_(LinkPortWindows()), timedOut_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    SetLinkPortWindows(this);
+  }
+  ~TWatchedPortWindows() override {
+    SetLinkPortWindows(previous_);
+    CloseHandle(timedOut_);
+  }
+  ILinkNotifier* Notifier() override { return this; }
+  TLinkNotifyOutcome SendTriggerMessage(TLinkWindow wnd, uint32_t msg, uint32_t wParam, int32_t lParam,
+                                        uint32_t timeoutMs) override {
+    TLinkNotifyOutcome outcome = LinkWindowNotifier().SendTriggerMessage(wnd, msg, wParam, lParam, timeoutMs);
+    if (outcome == TLinkNotifyOutcome::TimedOut) SetEvent(timedOut_);
+    return outcome;
+  }
+  HANDLE TimedOut() const { return timedOut_; }
+
+ private:
+  ILinkPortWindows* previous_;
+  HANDLE timedOut_;
+};
+
+// The main thread held past a notice's time-out while data arrives (a wait that lets no
+// message through): the system takes the notice back undelivered. It is sent again, every
+// byte is offered once the thread is free, and the port still closes.
+TEST_F(Win32Device, AMainThreadBusyPastTheTimeOutStrandsNothing) {
+  TSerialPair pair(31, 32);
+  ASSERT_TRUE(pair.Ready());
+  TWatchedPortWindows windows;
+  TLinkComPort port;
+  port.SetComNumber(31);
+  std::string got;
+  CollectInput(port, got);
+  port.SetOpen(true);
+  TFarEnd peer(pair.Far());
+  ASSERT_TRUE(peer.Write("while busy"));
+  ASSERT_EQ(WaitForSingleObject(windows.TimedOut(), 30000), WAIT_OBJECT_0);
+  ASSERT_TRUE(peer.Write(", and after"));
+  EXPECT_TRUE(PumpUntil([&] { return got == "while busy, and after"; })) << got;
+  port.SetOpen(false);
+  EXPECT_TRUE(PumpUntil([&] { return port.PortState() == psClosed; }));
 }
 
 // A port without a number asks the user for one, among the ports present; the chosen one
@@ -229,6 +300,30 @@ TEST_F(Win32Device, APortWithoutANumberAsksForOne) {
   port.PutString("chosen");
   EXPECT_TRUE(PumpUntil([&] { return peer.Got() == "chosen"; })) << peer.Got();
   port.SetOpen(false);
+  EXPECT_EQ(port.PortState(), psClosed);
+}
+
+// With no serial port at all the dialog lists nothing and OK cannot be pressed; the open
+// that asked is refused as after Cancel.
+TEST(PortSelection, WithoutPortsThereIsNothingToChoose) {
+  InitLinkLibrary();
+  TApplication app;
+  SetLinkPortSelector([] { return SelectComPort([](uint16_t) { return TPortProbe::Failed; }); });
+  TLinkComPort port;
+  std::vector<std::string> listed{"not read"};
+  bool okEnabled = true;
+  {
+    TDialogDriver driver("Select Port", [&](HWND dialog) {
+      listed = ComboItems(Control(dialog, "QuiroComboBox"));
+      okEnabled = IsWindowEnabled(Control(dialog, "QuiroButton", "OK"));
+      Press(Control(dialog, "QuiroButton", "Cancel"));
+    });
+    EXPECT_THROW(port.SetOpen(true), ENoPortSelected);
+    EXPECT_TRUE(driver.Acted());
+  }
+  SetLinkPortSelector([] { return SelectComPort(); });
+  EXPECT_TRUE(listed.empty());
+  EXPECT_FALSE(okEnabled);
   EXPECT_EQ(port.PortState(), psClosed);
 }
 

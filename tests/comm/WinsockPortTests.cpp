@@ -12,6 +12,7 @@
 
 #include "CommTestKit.h"
 #include "comm/CommExcept.h"
+#include "comm/SocketLayer.h"
 #include "comm/WinsockPort.h"
 
 using namespace quiro::comm::test;
@@ -228,6 +229,33 @@ TEST_F(WinsockPortTest, TelnetServerThroughTheFilter) {
   EXPECT_EQ(received.find("\xFF\xFB"), std::string::npos);  // no negotiation in the data
   for (const char* name : {"/probe.sh", "/port"}) DeleteFileA((winDir + name).c_str());
   RemoveDirectoryA(winDir.c_str());
+}
+
+// Winsock that cannot start: the socket layer raises nothing then; its first use says why,
+// "Winsock not initialized - " and the reason.
+TEST(WinsockStartup, AFailureIsToldAtTheFirstUse) {
+  InitLinkLibrary();
+  struct Row {
+    FaultyWinsock::Startup how;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {FaultyWinsock::Startup::MissingEntry, "Error loading Winsock DLL"},
+      {FaultyWinsock::Startup::OtherVersion, "Incorrect version of Winsock"},
+      {FaultyWinsock::Startup::Refused, "Network subsystem unusable"},
+  };
+  for (const Row& row : rows) {
+    FaultyWinsock faulty;
+    faulty.FailStartup(row.how, WSASYSNOTREADY);
+    TLinkSocket socket;
+    try {
+      socket.CreateSocket();
+      ADD_FAILURE() << row.reason << ": no error";
+    } catch (const ELinkSocketException& e) {
+      EXPECT_EQ(e.ErrorCode, 9004);
+      EXPECT_EQ(std::string(e.what()), std::string("Winsock not initialized - ") + row.reason);
+    }
+  }
 }
 
 }  // namespace

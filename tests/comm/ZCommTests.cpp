@@ -7,6 +7,7 @@
 #include <string>
 
 #include "CommTestKit.h"
+#include "HarnessCheck.h"
 #include "comm/SerialPair.h"
 
 using namespace quiro::comm::test;
@@ -14,7 +15,7 @@ using namespace quiro::comm::test;
 namespace {
 
 TEST(ZComm, DataBothWaysOnTheMainThreadAndACloseThatStopsTheThread) {
-  if (!std::getenv("WINEPREFIX")) GTEST_SKIP() << "serial lines need the Wine harness";
+  QUIRO_NEEDS_HARNESS(InWinePrefix(), "the Wine harness with its serial lines");
   TSerialPair pair(51, 52);
   ASSERT_TRUE(pair.Ready());
   TZComm comm;

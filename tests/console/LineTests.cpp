@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ProgramKit.h"
+#include "HarnessCheck.h"
 #include "SessionKit.h"
 #include "comm/CommTestKit.h"
 #include "comm/SerialPair.h"
@@ -87,6 +88,17 @@ TEST(Serial, SessionsOverAPseudoTerminalPair) {
 
     for (const char* address : {"com://x", "com://0"})
         EXPECT_EQ(Failure(q, address), (Lines{"", "Error : Unknown COM port!", "", "", "Connection closed..."}));
+
+    // The far end goes away: the session ends by itself and says why.
+    q.Connect("com://5");
+    ASSERT_TRUE(q.WaitFor(Com5Ready, 20000, &s)) << ::testing::PrintToString(s.Texts());
+    pair.Kill();
+    ASSERT_TRUE(q.WaitFor(Ended, 20000, &s)) << ::testing::PrintToString(s.Texts());
+    Lines end = s.Texts();
+    ASSERT_GE(end.size(), 4u);
+    EXPECT_EQ(end[end.size() - 4].rfind("Error : ", 0), 0u) << ::testing::PrintToString(end);
+    EXPECT_GT(end[end.size() - 4].size(), 8u) << "the reason is named";
+    EXPECT_EQ(Lines(end.end() - 3, end.end()), (Lines{"", "", "Connection closed..."}));
     EXPECT_EQ(q.Close(), 0);
 }
 
@@ -102,8 +114,7 @@ bool LastLine(const ProbeState& s, const std::string& text) { return !s.lines.em
 TEST(Telephone, CallsThroughTheTelephonyDouble) {
     char overrides[512] = {};
     GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    if (std::string(overrides).find("tapi32=n") == std::string::npos)
-        GTEST_SKIP() << "the telephony double is not in place";
+    QUIRO_NEEDS_HARNESS(std::string(overrides).find("tapi32=n") != std::string::npos, "the telephony test double");
     TSerialPair pair(7, 8);
     ASSERT_TRUE(pair.Ready());
     TFarEnd remote(pair.Far());

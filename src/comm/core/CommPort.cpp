@@ -96,6 +96,8 @@ bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr
   if (msg >= LinkMsgTriggerAvail && msg <= LinkMsgLineLost) {
     PortListLock lock;
     TLinkBaseDispatcher* d = GetTComRecPtr(handle);
+    // A message its sender gave up on and sent again is not handled twice.
+    if (!d || !d->NotifyEntering(windowPort ? windowPort->PortWindow() : 0)) return true;
     // The dispatcher keeps the notification open until it hears that the procedure ran:
     // tell it on every way out, a throwing handler included.
     struct Delivered {
@@ -108,7 +110,7 @@ bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr
     TLinkCustomComPort* port = PortOf(d);
     if (!port) return true;
     if (msg == LinkMsgLineLost) {
-      port->LineLost();
+      port->LineLost(-int32_t(wParam & 0x7FFFFFFF));
       return true;
     }
     const uint16_t data = msg == LinkMsgTriggerAvail ? uint16_t(wParam) : low;
@@ -158,8 +160,11 @@ bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr
 // ---- Construction -------------------------------------------------------------------------
 
 TLinkCustomComPort::TLinkCustomComPort(TComponent* owner) : TLinkBaseComponent(owner) {
-  PortListLock lock;
-  gPorts.push_back(this);
+  {
+    PortListLock lock;
+    gPorts.push_back(this);
+  }
+  if (owner) owner->NotifyInserted(this);  // a status-lights controller without a port takes it
 }
 
 TLinkCustomComPort::~TLinkCustomComPort() {
@@ -357,6 +362,7 @@ void TLinkCustomComPort::FinishClose() {
     Dispatcher_.reset();
   }
   State_ = psClosed;
+  LineFailure_ = 0;
 }
 
 void TLinkCustomComPort::DeferredClose(uint16_t handle) {
@@ -373,7 +379,8 @@ void TLinkCustomComPort::DeferredClose(uint16_t handle) {
   }
 }
 
-void TLinkCustomComPort::LineLost() {
+void TLinkCustomComPort::LineLost(int32_t code) {
+  LineFailure_ = code < 0 ? code : ecGeneralFailure;
   ILinkPortWindows* w = LinkPortWindows();
   if (!w || !Window_ || !Dispatcher_) return;
   LineLostPending_ = true;
@@ -664,8 +671,15 @@ void TLinkCustomComPort::SetBaseAddress(uint16_t address) {
   if (State_ == psOpen) Dispatcher_->SetBaseAddress(address);
 }
 
-void TLinkCustomComPort::SetTraceSize(uint32_t size) { TraceSize_ = size; }
-void TLinkCustomComPort::SetLogSize(uint32_t size) { LogSize_ = size; }
+// A trace or log in use takes the new size at once, keeping what it recorded last.
+void TLinkCustomComPort::SetTraceSize(uint32_t size) {
+  TraceSize_ = size;
+  if (State_ == psOpen && (Tracing_ == tlOn || Tracing_ == tlPause)) Check(Dispatcher_->ResizeTracing(size));
+}
+void TLinkCustomComPort::SetLogSize(uint32_t size) {
+  LogSize_ = size;
+  if (State_ == psOpen && (Logging_ == tlOn || Logging_ == tlPause)) Check(Dispatcher_->ResizeDispatchLogging(size));
+}
 
 TFlowControlState TLinkCustomComPort::GetFlowState() {
   if (ShuttingDown()) return fcOff;

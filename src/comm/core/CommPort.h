@@ -78,11 +78,12 @@ void SetLinkDeviceLayer(TDeviceLayer layer, TLinkDispatcherFactory factory);
 using TLinkPortSelector = std::function<uint16_t()>;
 void SetLinkPortSelector(TLinkPortSelector selector);
 
-// The window procedure of a port window: trigger notifications (0x7E01..0x7E04), a lost
+// The window procedure of a port window: trigger notifications (0x7E01..0x7E04), a failed
 // line (0x7E05) and the deferred close (0x7E0A) go to the port that the dispatcher handle
 // in lParam's high word names; other messages go to the port's WindowMessage. Returns false for a message that
-// nobody handled (the caller passes it to the default procedure). Exceptions of the
-// handlers pass on, after the dispatcher was told that the notification was delivered.
+// nobody handled (the caller passes it to the default procedure). A trigger message that
+// its sender gave up on and sent again is ignored. Exceptions of the handlers pass on,
+// after the dispatcher was told that the notification was delivered.
 bool LinkPortWindowMessage(TLinkCustomComPort* windowPort, uint32_t msg, uintptr_t wParam, intptr_t lParam,
                            intptr_t& result);
 
@@ -163,6 +164,11 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   TLinkDispatcherFactory CustomDispatcher;
 
   TPortState PortState() const { return State_; }
+  // Why the line failed under the open port (a library code: the device went away, a write
+  // failed, the dispatcher's threads met an error), 0 when it did not. The port then closes
+  // itself; the code is there for its close events (OnPortClosed, and OnWsDisconnect of a
+  // Winsock port) and is cleared once the close is done.
+  int32_t LineFailure() const { return LineFailure_; }
   TLinkWindow PortWindow() const { return Window_; }
   TLinkBaseDispatcher* Dispatcher() const { return Dispatcher_.get(); }
   TFlowControlState GetFlowState();
@@ -270,9 +276,9 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   virtual void ValidateComport();
   // Shows the port selection dialog: the chosen port number, or 0 when cancelled.
   virtual uint16_t SelectPort();
-  // The line went away: the port closes itself (through a posted message, so that a
-  // notification under way ends first).
-  virtual void LineLost();
+  // The line failed (code as LineFailure): the port closes itself (through a posted message,
+  // so that a notification under way ends first).
+  virtual void LineLost(int32_t code);
 
   // Trigger virtuals: each fires its event when one is set.
   virtual void Trigger(uint16_t msg, uint16_t trigger, uint16_t data);
@@ -351,6 +357,7 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   bool Force_ = false;
   bool OpenPending_ = false;
   bool LineLostPending_ = false;  // a lost line's close is on its way
+  int32_t LineFailure_ = 0;
   bool OpenAfterLoad_ = false;
   bool TriggersSaved_ = false;
   TTriggerSave Save_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "comm/core/CommErrors.h"
 
@@ -1198,62 +1199,80 @@ bool TLinkBaseDispatcher::SendNotify(uint32_t msg, uint32_t trigger, uint16_t da
     return !ClosePending_ && !StopRequested();
   };
 
-  for (size_t i = 0;; ++i) {
-    EventHandler h;
-    {
-      std::lock_guard l(DataSection);
-      if (i >= EventTriggerHandlers.size()) break;
-      h = EventTriggerHandlers[i];
-    }
-    if (h.Deleted || !h.Event.Code) continue;
-    startHandler();
-    if (h.Sync)
-      Synchronize([&] { h.Event.Code(h.Event.Object, msg, trigger, lParam); });
-    else
-      h.Event.Code(h.Event.Object, msg, trigger, lParam);
-    if (!afterHandler()) goto closed;
-  }
-  for (size_t i = 0;; ++i) {
-    ProcHandler h;
-    {
-      std::lock_guard l(DataSection);
-      if (i >= ProcTriggerHandlers.size()) break;
-      h = ProcTriggerHandlers[i];
-    }
-    if (h.Deleted || !h.Proc) continue;
-    startHandler();
-    h.Proc(msg, trigger, lParam);
-    if (!afterHandler()) goto closed;
-  }
-  {
-    bool sendToWindows;
-    {
-      std::lock_guard l(DataSection);
-      sendToWindows = Notifier && (WndTriggerHandlers.size() >= 2 || PortHandlerInstalled);
-    }
-    for (size_t i = 0; sendToWindows; ++i) {
-      WndHandler h;
+  try {
+    for (size_t i = 0;; ++i) {
+      EventHandler h;
       {
         std::lock_guard l(DataSection);
-        if (i >= WndTriggerHandlers.size()) break;
-        h = WndTriggerHandlers[i];
-        if (!h.Deleted) WndOutstanding = true;
+        if (i >= EventTriggerHandlers.size()) break;
+        h = EventTriggerHandlers[i];
       }
-      if (h.Deleted) continue;
+      if (h.Deleted || !h.Event.Code) continue;
       startHandler();
-      TLinkNotifyOutcome outcome = Notifier->SendTriggerMessage(h.Wnd, msg, trigger, lParam, kNotifyTimeoutMs);
-      {
-        std::lock_guard l(DataSection);
-        if (outcome == TLinkNotifyOutcome::TimedOut && WndOutstanding) {
-          // The window procedure still runs and may still read: leave the notification
-          // open; NotifyDelivered completes it. The remaining handlers miss this one.
-          NotifyDeferred = true;
-          return false;
-        }
-        WndOutstanding = false;
-      }
+      if (h.Sync)
+        Synchronize([&] { h.Event.Code(h.Event.Object, msg, trigger, lParam); });
+      else
+        h.Event.Code(h.Event.Object, msg, trigger, lParam);
       if (!afterHandler()) goto closed;
     }
+    for (size_t i = 0;; ++i) {
+      ProcHandler h;
+      {
+        std::lock_guard l(DataSection);
+        if (i >= ProcTriggerHandlers.size()) break;
+        h = ProcTriggerHandlers[i];
+      }
+      if (h.Deleted || !h.Proc) continue;
+      startHandler();
+      h.Proc(msg, trigger, lParam);
+      if (!afterHandler()) goto closed;
+    }
+    {
+      bool sendToWindows;
+      {
+        std::lock_guard l(DataSection);
+        sendToWindows = Notifier && (WndTriggerHandlers.size() >= 2 || PortHandlerInstalled);
+      }
+      for (size_t i = 0; sendToWindows; ++i) {
+        WndHandler h;
+        {
+          std::lock_guard l(DataSection);
+          if (i >= WndTriggerHandlers.size()) break;
+          h = WndTriggerHandlers[i];
+        }
+        if (h.Deleted) continue;
+        startHandler();
+        for (bool again = true; again;) {
+          {
+            std::lock_guard l(DataSection);
+            WndSend = TWndSend::Sent;
+            WndTarget = h.Wnd;
+          }
+          TLinkNotifyOutcome outcome = Notifier->SendTriggerMessage(h.Wnd, msg, trigger, lParam, kNotifyTimeoutMs);
+          std::lock_guard l(DataSection);
+          const TWndSend reached = std::exchange(WndSend, TWndSend::None);
+          again = false;
+          if (outcome != TLinkNotifyOutcome::TimedOut) break;
+          if (reached == TWndSend::Entered) {
+            // The window procedure still runs and may still read: leave the notification
+            // open; NotifyDelivered completes it. The remaining handlers miss this one.
+            WndSend = TWndSend::Entered;
+            NotifyDeferred = true;
+            return false;
+          }
+          // Never taken by the window's thread (busy past the time-out): the system took
+          // the message back. Nobody has seen it, so it goes again, unless the port closes.
+          again = reached == TWndSend::Sent && !ClosePending_ && !StopRequested();
+        }
+        if (!afterHandler()) goto closed;
+      }
+    }
+  } catch (...) {
+    // A handler that throws on this thread ends the notification as a close would.
+    std::lock_guard d(DispSection);
+    std::lock_guard l(DataSection);
+    FinishNotify();
+    throw;
   }
   {
     std::lock_guard d(DispSection);
@@ -1276,7 +1295,8 @@ void TLinkBaseDispatcher::FinishNotify() {
     AdvanceTail(std::min(MaxGetCount, RingUsedRaw()));
   }
   NotifyBusy_ = false;
-  WndOutstanding = NotifyDeferred = false;
+  WndSend = TWndSend::None;
+  NotifyDeferred = false;
   if (DeletePending) {
     std::erase_if(WndTriggerHandlers, [](const WndHandler& h) { return h.Deleted; });
     std::erase_if(ProcTriggerHandlers, [](const ProcHandler& h) { return h.Deleted; });
@@ -1287,11 +1307,20 @@ void TLinkBaseDispatcher::FinishNotify() {
   GetCount = 0;
 }
 
+bool TLinkBaseDispatcher::NotifyEntering(TLinkWindow wnd) {
+  std::lock_guard l(DataSection);
+  if (WndSend != TWndSend::Sent || WndTarget != wnd) return false;
+  WndSend = TWndSend::Entered;
+  return true;
+}
+
 void TLinkBaseDispatcher::NotifyDelivered() {
   std::lock_guard d(DispSection);
   std::lock_guard l(DataSection);
-  WndOutstanding = false;
-  if (!NotifyDeferred) return;
+  if (!NotifyDeferred) {
+    if (WndSend == TWndSend::Entered) WndSend = TWndSend::Returned;
+    return;
+  }
   MaxGetCount = std::max(MaxGetCount, GetCount);
   FinishNotify();
 }
@@ -1301,6 +1330,10 @@ void TLinkBaseDispatcher::NotifyDelivered() {
 int32_t TLinkBaseDispatcher::InitTracing(uint32_t entries) {
   std::lock_guard l(DataSection);
   return Trace.InitTracing(entries);
+}
+int32_t TLinkBaseDispatcher::ResizeTracing(uint32_t entries) {
+  std::lock_guard l(DataSection);
+  return Trace.Resize(entries);
 }
 void TLinkBaseDispatcher::ClearTracing() { std::lock_guard l(DataSection); Trace.ClearTracing(); }
 void TLinkBaseDispatcher::AbortTracing() { std::lock_guard l(DataSection); Trace.AbortTracing(); }
@@ -1322,6 +1355,10 @@ int32_t TLinkBaseDispatcher::DumpTrace(const std::string& name, bool inHex, bool
 int32_t TLinkBaseDispatcher::InitDispatchLogging(uint32_t size) {
   std::lock_guard l(DataSection);
   return DLog.InitDispatchLogging(size);
+}
+int32_t TLinkBaseDispatcher::ResizeDispatchLogging(uint32_t size) {
+  std::lock_guard l(DataSection);
+  return DLog.Resize(size);
 }
 void TLinkBaseDispatcher::ClearDispatchLogging() { std::lock_guard l(DataSection); DLog.ClearDispatchLogging(); }
 void TLinkBaseDispatcher::AbortDispatchLogging() { std::lock_guard l(DataSection); DLog.AbortDispatchLogging(); }

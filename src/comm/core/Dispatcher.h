@@ -95,8 +95,11 @@ using TLinkWindow = uintptr_t;
 enum class TLinkNotifyOutcome { Delivered, TimedOut, Failed };
 
 // Sends a trigger message to a window and waits for its window procedure, at most
-// timeoutMs. The window side must call TLinkBaseDispatcher::NotifyDelivered when its
-// procedure has handled a trigger message, whether or not the sender still waits.
+// timeoutMs. The window side calls TLinkBaseDispatcher::NotifyEntering when its procedure
+// takes a trigger message (and ignores the message when told to), and NotifyDelivered when
+// it has handled it, whether or not the sender still waits. A message that the window's
+// thread did not take in time is withdrawn by the system; its sender cannot tell that from
+// one whose procedure still runs, but the dispatcher can.
 class ILinkNotifier {
  public:
   virtual ~ILinkNotifier() = default;
@@ -226,7 +229,8 @@ class TLinkBaseDispatcher {
   int32_t SWFlowChars(char xon, char xoff);
 
   // RS-485.
-  void SetRS485Mode(bool on) { std::lock_guard l(DataSection); RS485Mode = on; }
+  // Threaded layers give the output thread a higher priority in this mode.
+  virtual void SetRS485Mode(bool on) { std::lock_guard l(DataSection); RS485Mode = on; }
   void SetBaseAddress(uint16_t addr) { BaseAddress = addr; }
   uint16_t GetBaseAddress() const { return BaseAddress; }
 
@@ -257,6 +261,10 @@ class TLinkBaseDispatcher {
   void DeregisterProcTriggerHandler(TLinkTriggerProc proc);
   void DeregisterEventTriggerHandler(TLinkTriggerEvent ev);
   void SetEventBusy(bool& was, bool busy);
+  // Called by the window side as its procedure takes a trigger message: false for a message
+  // that is not the one being sent to that window now (its sender gave up on it and sent it
+  // again): the procedure then leaves it alone.
+  bool NotifyEntering(TLinkWindow wnd);
   // Called by the window side when its procedure has handled a trigger message.
   void NotifyDelivered();
 
@@ -274,6 +282,7 @@ class TLinkBaseDispatcher {
 
   // Trace and dispatch log.
   int32_t InitTracing(uint32_t entries);
+  int32_t ResizeTracing(uint32_t entries);  // a trace in use keeps its newest entries
   void ClearTracing();
   void AbortTracing();
   void StartTracing();
@@ -283,6 +292,7 @@ class TLinkBaseDispatcher {
   int32_t DumpTrace(const std::string& name, bool inHex, bool append = false);
   int32_t AppendTrace(const std::string& name, bool inHex) { return DumpTrace(name, inHex, true); }
   int32_t InitDispatchLogging(uint32_t size);
+  int32_t ResizeDispatchLogging(uint32_t size);  // a log in use keeps its newest entries
   void ClearDispatchLogging();
   void AbortDispatchLogging();
   void StartDispatchLogging();
@@ -395,9 +405,14 @@ class TLinkBaseDispatcher {
   uint32_t NotifyMsg = 0, NotifyTrigger = 0;
   bool NotifyBusy_ = false, DeletePending = false, ClosePending_ = false;
   std::atomic<bool> OutSentPending{false};
-  // A window handler that did not answer within the time-out is still running: the
-  // notification stays open (no new one, no tail movement) until NotifyDelivered.
-  bool WndOutstanding = false, NotifyDeferred = false;
+  // The trigger message being sent to a window handler: sent, its procedure entered, or
+  // returned. One still only sent when the sender stopped waiting was withdrawn undelivered
+  // and is sent again. One whose procedure still runs keeps the notification open (no new
+  // one, no tail movement) until NotifyDelivered.
+  enum class TWndSend : uint8_t { None, Sent, Entered, Returned };
+  TWndSend WndSend = TWndSend::None;
+  TLinkWindow WndTarget = 0;
+  bool NotifyDeferred = false;
 
   TLinkTrace Trace;
   TLinkDispatchLog DLog;

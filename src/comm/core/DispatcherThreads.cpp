@@ -5,7 +5,6 @@
 #include <cstring>
 #include <functional>
 #include <stdexcept>
-#include <cstdio>
 
 #include "comm/core/CommErrors.h"
 #include "comm/core/LinkUtil.h"
@@ -21,11 +20,18 @@ TLinkDispatcherThread::TLinkDispatcherThread(TLinkThreadedDispatcher& dispatcher
 
 TLinkDispatcherThread::~TLinkDispatcherThread() { Join(); }
 
+// Nothing leaves a thread: an error it cannot handle ends its work as a failed line (the
+// port hears of it as of a line that went away, and closes), and its clean-up still runs.
 void TLinkDispatcherThread::Start() {
   Thread_ = std::thread([this] {
     tDispatcher = &Dispatcher;
-    Dispatcher.ThreadStarted(Kind_);
-    try { Execute(); } catch (std::exception& e) { fprintf(stderr, "thread %d: %s\n", int(Kind_), e.what()); throw; }
+    ++Dispatcher.ActiveThreads;
+    try {
+      Dispatcher.ThreadStarted(Kind_);
+      Execute();
+    } catch (...) {
+      Dispatcher.ThreadFailed(Kind_, std::current_exception());
+    }
     Dispatcher.ThreadGone(this);
   });
 }
@@ -39,7 +45,6 @@ void TLinkDispatcherThread::Join() {
 // narrowed and tried again, once for each kind of bit dropped.
 void TComThread::Execute() {
   TLinkThreadedDispatcher& d = Dispatcher;
-  ++d.ActiveThreads;
   uint32_t mask = LinkPlatform().IsWindowsNT() ? TLinkThreadedDispatcher::kMaskNT : TLinkThreadedDispatcher::kMaskOther;
   d.DeviceSetMask(mask);
   d.DevicePrepare();
@@ -76,7 +81,6 @@ void TComThread::Execute() {
 void TDispThread::Execute() {
   using Clock = std::chrono::steady_clock;
   TLinkThreadedDispatcher& d = Dispatcher;
-  ++d.ActiveThreads;
   d.Started(TLinkThreadKind::Disp);
   bool busy = false;
   Clock::time_point lastInput{};
@@ -113,18 +117,46 @@ void TDispThread::Execute() {
     d.RacePoint(TLinkRacePoint::DispBeforeDataLock);
     d.ProcessIdleRound();  // announces what came in, then timers and status
     if (d.Kill_ || d.ClosePending()) break;
-    // A line that went away is told once, after what came in before was offered.
-    if (!d.LineLost_ && !d.NotifyBusy() && ClassifyDeviceError(d.DeviceError_) == TLinkDeviceError::Gone) {
-      d.LineLost_ = true;
-      d.SendNotify(LinkMsgLineLost, 0, 0);
-      if (d.Kill_ || d.ClosePending()) break;
-    }
+    // A line that failed is told once, after what came in before was offered.
+    d.TellLineFailure();
+    if (d.Kill_ || d.ClosePending()) break;
+  }
+}
+
+void TLinkThreadedDispatcher::TellLineFailure() {
+  if (LineLost_ || Kill_ || ClosePending() || NotifyBusy()) return;
+  int32_t code = LineFailure();
+  if (code == 0) return;
+  LineLost_ = true;
+  SendNotify(LinkMsgLineLost, uint32_t(-code), 0);
+}
+
+int32_t TLinkThreadedDispatcher::LineFailure() const {
+  if (int32_t code = LineFailure_) return code;
+  uint32_t error = DeviceError_;
+  return ClassifyDeviceError(error) == TLinkDeviceError::Gone ? LinkErrorFromSystem(error) : 0;
+}
+
+void TLinkThreadedDispatcher::ReportLineFailure(int32_t code) {
+  int32_t none = 0;
+  LineFailure_.compare_exchange_strong(none, code < 0 ? code : ecGeneralFailure);
+}
+
+void TLinkThreadedDispatcher::ThreadFailed(TLinkThreadKind kind, std::exception_ptr error) {
+  int32_t code = XlatException(error);
+  ReportLineFailure(code == ecUnknownFailure ? ecGeneralFailure : code);
+  Started(kind);  // one that failed at once does not hold up the start
+  if (kind != TLinkThreadKind::Disp) return;  // the dispatcher thread tells it at its next round
+  // The dispatcher thread itself is going: it tells of the failure on its way out.
+  try {
+    TellLineFailure();
+  } catch (...) {
+    // A handler failed again; the port hears nothing more from this line.
   }
 }
 
 void TOutThread::Execute() {
   TLinkThreadedDispatcher& d = Dispatcher;
-  ++d.ActiveThreads;
   d.Started(TLinkThreadKind::Out);
   for (;;) {
     bool flush;
@@ -372,7 +404,6 @@ void TLinkThreadedDispatcher::OutThreadWriteLoop() {
     uint32_t written = 0;
     TLinkDeviceWrite r = DeviceWrite(run, len, written);
     if (r == TLinkDeviceWrite::Cancelled) return;  // a flush or a stop: the main loop answers
-    if (r == TLinkDeviceWrite::Failed) written = len;  // the run is lost
     {
       std::lock_guard o(OutputSection);
       uint32_t size = uint32_t(OBuffer.size());
@@ -380,6 +411,12 @@ void TLinkThreadedDispatcher::OutThreadWriteLoop() {
       OBufTail = (OBufTail + written) % size;
       if (written > 0) OBufFull = false;
       if (!OBufFull && OBufTail == OBufHead) OBufTail = OBufHead = 0;
+    }
+    if (r == TLinkDeviceWrite::Failed) {
+      // What did not go out stays queued, counted as unsent, and the session ends as on a
+      // failed line; the next output tries the device again.
+      ReportLineFailure(ecDeviceWriteError);
+      return;
     }
     RacePoint(TLinkRacePoint::RunWritten);
   }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -117,7 +118,11 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // A thread's priority over normal: 0 to 3.
   int ThreadPriority(TLinkThreadKind kind) const;
   int ActiveThreadCount() const { return ActiveThreads.load(); }
+  // The line failure was told (LinkMsgLineLost).
   bool LineLost() const { return LineLost_; }
+  // Why the line failed: the first failure reported (a write, a thread's error), else a
+  // device that went away as minus its system error; 0 while the line works.
+  int32_t LineFailure() const;
   // True on one of this dispatcher's threads.
   bool OnDispatcherThread() const;
 
@@ -142,6 +147,8 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // A device operation failed with this system error (a read, for instance): a device
   // that went away is told as a lost line.
   void DeviceFailed(uint32_t systemError) { DeviceError_ = systemError; }
+  // The line failed (a library code); the first failure is the one told.
+  void ReportLineFailure(int32_t code);
 
   // ---- Hooks ------------------------------------------------------------------------------
   virtual void ThreadStarted(TLinkThreadKind) {}
@@ -161,6 +168,10 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   void Signal(const std::function<void()>& change);
   void Started(TLinkThreadKind kind);
   void ThreadGone(TLinkDispatcherThread* thread);
+  // An error that left a thread's work: the session ends as on a failed line.
+  void ThreadFailed(TLinkThreadKind kind, std::exception_ptr error);
+  // Tells the handlers once that the line failed (on the dispatcher thread).
+  void TellLineFailure();
   bool OutputPending();
   void OutThreadWriteLoop();
   void RequestStop();  // tells every thread to end, cancels the device's waits and writes
@@ -183,6 +194,7 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   std::atomic<bool> Kill_{false};
   std::atomic<bool> TornDown_{false};   // the port's teardown ran
   std::atomic<uint32_t> DeviceError_{0};  // the last error of a status query or an event wait
+  std::atomic<int32_t> LineFailure_{0};
   std::atomic<bool> LineLost_{false};
 };
 

@@ -48,6 +48,11 @@ void TLinkCustomSLController::SetComPort(TLinkCustomComPort* port) {
 
 void TLinkCustomSLController::Notification(TComponent* component, TOperation operation) {
   TLinkBaseComponent::Notification(component, operation);
+  if (operation == opInsert) {
+    // Without a port, the first port that comes beside the controller is its port.
+    if (auto* port = dynamic_cast<TLinkCustomComPort*>(component); port && !port_) SetComPort(port);
+    return;
+  }
   if (operation != opRemove) return;
   if (component == port_) {  // the port is going: nothing more is asked of it
     port_ = nullptr;

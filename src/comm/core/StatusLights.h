@@ -1,7 +1,8 @@
 // The status-lights controller: while Monitoring, it sits in the port's avail, status and
 // timer events, lights the lamps from the traffic and line changes, puts them out with
 // timer triggers, and calls the handlers the application had set with the same arguments.
-// The lamps are reached through ILinkLamp (the Win32 lamp control implements it).
+// The lamps are reached through ILinkLamp (the Win32 lamp control implements it). A
+// controller without a port takes the first port made beside it (by the same owner).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "comm/core/Trace.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -93,6 +94,23 @@ int32_t TLinkTrace::InitTracing(uint32_t entries) {
   return 0;
 }
 
+int32_t TLinkTrace::Resize(uint32_t entries) {
+  if (entries > kMaxTraceEntries || entries == 0) return ecBadArgument;
+  if (queue_.empty()) return 0;  // nothing recorded: the size counts from the next start
+  const size_t max = queue_.size() / 2, count = wrapped_ ? max : index_, start = wrapped_ ? index_ : 0;
+  const size_t keep = std::min<size_t>(count, entries);
+  std::vector<uint8_t> resized(size_t(entries) * 2, 0);
+  for (size_t n = 0; n < keep; ++n) {
+    size_t i = (start + count - keep + n) % max;
+    resized[n * 2] = queue_[i * 2];
+    resized[n * 2 + 1] = queue_[i * 2 + 1];
+  }
+  queue_.swap(resized);
+  index_ = keep % entries;
+  wrapped_ = keep == entries;
+  return 0;
+}
+
 void TLinkTrace::ClearTracing() {
   index_ = 0;
   wrapped_ = false;
@@ -163,6 +181,25 @@ int32_t TLinkDispatchLog::InitDispatchLogging(uint32_t size) {
   return 0;
 }
 
+int32_t TLinkDispatchLog::Resize(uint32_t size) {
+  if (size <= kDispatchHeaderSize) return ecBadArgument;
+  if (queue_.empty()) return 0;  // nothing recorded: the size counts from the next start
+  TLinkDispatchLog resized;
+  resized.queue_.assign(size, 0);
+  resized.scratch_.assign(size, 0);
+  resized.ClearDispatchLogging();
+  resized.on_ = on_;
+  size_t len = 0;
+  while (PopOldest(scratch_.data(), len)) {
+    if (len >= size) continue;  // could never fit
+    resized.MakeRoom(len);
+    resized.Push(scratch_.data(), len);
+    ++resized.entries_;
+  }
+  *this = std::move(resized);
+  return 0;
+}
+
 void TLinkDispatchLog::ClearDispatchLogging() {
   head_ = tail_ = 0;
   free_ = queue_.size();
@@ -190,6 +227,11 @@ void TLinkDispatchLog::Push(const uint8_t* bytes, size_t len) {
   free_ -= len;
 }
 
+void TLinkDispatchLog::MakeRoom(size_t len) {
+  for (size_t dropped = 0; len > free_ && PopOldest(nullptr, dropped);) {
+  }
+}
+
 bool TLinkDispatchLog::PopOldest(uint8_t* into, size_t& len) {
   if (entries_ == 0) return false;
   uint8_t header[kDispatchHeaderSize];
@@ -208,10 +250,7 @@ bool TLinkDispatchLog::AddDispatchEntry(TDispatchType type, TDispatchSubType sub
   if (!more) moreLength = 0;
   uint64_t len = kDispatchHeaderSize + uint64_t(moreLength);
   if (len >= queue_.size()) return false;  // could never fit: older entries stay
-  while (len > free_) {
-    size_t dropped = 0;
-    PopOldest(nullptr, dropped);
-  }
+  MakeRoom(size_t(len));
   uint8_t header[kDispatchHeaderSize] = {type, sub, 0, 0};
   for (int i = 0; i < 4; ++i) {
     header[4 + i] = uint8_t(timeMs >> (8 * i));

@@ -30,6 +30,8 @@ inline constexpr size_t kDispatchHeaderSize = 16;
 class TLinkTrace {
  public:
   int32_t InitTracing(uint32_t entries);  // -1002 above kMaxTraceEntries
+  // A trace in use takes the new size now, keeping its newest entries.
+  int32_t Resize(uint32_t entries);
   void ClearTracing();
   void AbortTracing();
   void StartTracing() { on_ = !queue_.empty(); }
@@ -59,6 +61,8 @@ struct TDispatchLogHeader {
 class TLinkDispatchLog {
  public:
   int32_t InitDispatchLogging(uint32_t size);  // -1002 for a queue too small for one entry
+  // A log in use takes the new size now, keeping the newest entries that fit.
+  int32_t Resize(uint32_t size);
   void ClearDispatchLogging();
   void AbortDispatchLogging();
   void StartDispatchLogging() { on_ = !queue_.empty(); }
@@ -80,6 +84,7 @@ class TLinkDispatchLog {
 
  private:
   void Push(const uint8_t* bytes, size_t len);
+  void MakeRoom(size_t len);  // drops the oldest entries until len bytes are free
   void Copy(size_t from, uint8_t* to, size_t len) const;
   bool PopOldest(uint8_t* into, size_t& len);
 

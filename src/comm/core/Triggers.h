@@ -14,10 +14,11 @@ enum : uint32_t {
   LinkMsgTriggerData = 0x7E02,    // wParam = trigger handle, low word of lParam = pattern length
   LinkMsgTriggerTimer = 0x7E03,   // wParam = trigger handle
   LinkMsgTriggerStatus = 0x7E04,  // wParam = trigger handle, low word of lParam = count (kinds 3, 4)
-  // Told once by a serial or telephony dispatcher when its device went away (a removed
-  // adapter, a pseudo-terminal whose other side closed), after what came in before was
-  // offered; wParam and the data are 0. The dispatcher goes on with its timers and reads
-  // nothing more.
+  // Told once by a serial or telephony dispatcher when its line failed: the device went
+  // away (a removed adapter, a pseudo-terminal whose other side closed), a write failed,
+  // or one of its threads met an error it could not handle; after what came in before was
+  // offered. wParam = the library code of the failure, made positive; the data is 0. The
+  // dispatcher goes on with its timers and reads nothing more.
   LinkMsgLineLost = 0x7E05,
 };
 

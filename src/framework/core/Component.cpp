@@ -50,6 +50,14 @@ void TComponent::InsertComponent(TComponent* component) {
     Notification(component, opInsert);
 }
 
+void TComponent::NotifyInserted(TComponent* component) {
+    // A copy: a component may add or free others while it hears of this one.
+    const std::vector<TComponent*> owned = FComponents;
+    for (TComponent* c : owned)
+        if (c != component && std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end())
+            c->Notification(component, opInsert);
+}
+
 void TComponent::RemoveComponent(TComponent* component) {
     if (!component || component->FOwner != this) return;
     Notification(component, opRemove);

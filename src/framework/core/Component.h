@@ -45,6 +45,11 @@ public:
     void BeginLoading() { FState |= csLoading; }
     virtual void Loaded() { FState &= ~static_cast<unsigned>(csLoading); }
 
+    // Tells the owned components that `component` has come (opInsert). A component whose
+    // kind its siblings look for calls it on its owner at the end of its constructor: at the
+    // owner's own insert notice it is not yet of that kind.
+    void NotifyInserted(TComponent* component);
+
     // Asks to be told (Notification(component, opRemove)) when `component` is freed.
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);

@@ -179,6 +179,66 @@ TEST_F(CommPortTest, TracingAndLoggingStates) {
   std::filesystem::remove_all(dir);
 }
 
+TEST_F(CommPortTest, SizesChangedWhileRecordingTakeEffectAtOnce) {
+  port.SetTracing(tlOn);
+  port.SetLogging(tlOn);
+  port.SetOpen(true);
+  port.PutString("abcdef");
+  port.SetTraceSize(3);
+  port.PutString("g");
+  EXPECT_EQ(Dev().TraceText(false), "Transmit: efg\r\n");
+  port.AddStringToLog("first");
+  port.AddStringToLog("second");
+  port.SetLogSize(30);  // room for the last entry only
+  std::string log = Dev().DispatchLogText(false, {});
+  EXPECT_EQ(std::tuple(log.find("first"), log.find("second") != std::string::npos), std::tuple(std::string::npos, true));
+  port.SetTracing(tlOff);  // nothing to write when the port closes
+  port.SetLogging(tlOff);
+}
+
+// Assign copies every setting, and the copy opens when the source is open; a port is found
+// among an owner's components depth first; a port read from its form opens once loaded.
+TEST_F(CommPortTest, AssignSearchAndOpenAfterLoading) {
+  TestPort source;
+  source.CustomDispatcher = [](TLinkCustomComPort&) { return std::make_unique<FakeDevice>(); };
+  source.SetComNumber(7);
+  source.SetBaud(2400);
+  source.SetInSize(2048);
+  source.SetSWFlowOptions(swfBoth);
+  source.TraceName = "copy.trc";
+  source.PromptForPort = false;
+  source.TapiMode = TTapiMode::tmOff;
+  port.Assign(source);
+  EXPECT_EQ(std::tuple(port.ComNumber(), port.Baud(), port.InSize(), port.SWFlowOptions(), port.BufferFull(),
+                       port.TraceName, port.PromptForPort, port.TapiMode, port.PortState()),
+            std::tuple(7, 2400, 2048, swfBoth, 1536, "copy.trc", false, TTapiMode::tmOff, psClosed));
+  source.SetOpen(true);
+  port.Assign(source);
+  EXPECT_EQ(std::tuple(port.PortState(), Dev().opened.at(0), Dev().GetDCB().BaudRate), std::tuple(psOpen, "\\\\.\\COM7", 2400u));
+
+  TComponent form;
+  EXPECT_EQ(TLinkCustomComPort::SearchComPort(&form), nullptr);
+  auto* panel = new TComponent(&form);
+  auto* later = new TLinkComPort(&form);
+  auto* inner = new TLinkComPort(panel);
+  EXPECT_EQ(TLinkCustomComPort::SearchComPort(&form), inner);
+  EXPECT_EQ(TLinkCustomComPort::SearchComPort(later), nullptr);
+
+  for (bool forced : {false, true}) {
+    TestPort loaded;
+    loaded.SetComNumber(1);
+    loaded.CustomDispatcher = [](TLinkCustomComPort&) { return std::make_unique<FakeDevice>(); };
+    loaded.BeginLoading();
+    if (forced)
+      loaded.ForcePortOpen();
+    else
+      loaded.SetOpen(true);
+    EXPECT_EQ(loaded.PortState(), psClosed);  // only noted while loading
+    loaded.Loaded();
+    EXPECT_EQ(loaded.PortState(), psOpen);
+  }
+}
+
 TEST_F(CommPortTest, TriggersReachTheEventsInOrder) {
   port.SetOnTrigger([&](TComponent*, uint16_t msg, uint16_t h, uint16_t data) {
     seen.push_back("T" + std::to_string(msg - LinkMsgTriggerAvail + 1) + ":" + std::to_string(h) + "," + std::to_string(data));
@@ -240,6 +300,36 @@ TEST_F(CommPortTest, AThrowingHandlerDoesNotStopDelivery) {
   EXPECT_FALSE(Dev().NotifyBusy());
   Arrive("two");
   EXPECT_EQ(seen, (std::vector<std::string>{"thrown", "onetwo"}));
+}
+
+// The main thread busy past the notice's time-out while data arrives: the system took the
+// notice back undelivered. It is sent again (nothing is stranded, the notices go on), and
+// the port still closes at once.
+TEST_F(CommPortTest, AWithdrawnNoticeIsSentAgain) {
+  port.SetOnTriggerAvail([&](TComponent*, uint16_t n) { seen.push_back(Take(n)); });
+  port.SetOpen(true);
+  windows.withdraw = 2;
+  Arrive("abc");
+  EXPECT_EQ(windows.withdrawn, 2);
+  EXPECT_FALSE(Dev().NotifyBusy());
+  Arrive("de");
+  EXPECT_EQ(seen, (std::vector<std::string>{"abc", "de"}));
+  port.SetOpen(false);
+  windows.Pump(10);
+  EXPECT_EQ(port.PortState(), psClosed);
+}
+
+// A dispatcher that tells of a failed line: the port says why to its close events, closes
+// itself once the notice is over, and forgets the failure with the close.
+TEST_F(CommPortTest, AFailedLineClosesThePortAndSaysWhy) {
+  port.OnPortClosed = [&](TComponent*) { seen.push_back(std::to_string(port.LineFailure())); };
+  port.SetOnTriggerAvail([&](TComponent*, uint16_t) {});  // the port's window takes notices
+  port.SetOpen(true);
+  Dev().SendNotify(LinkMsgLineLost, 160, 0);
+  EXPECT_EQ(std::tuple(port.PortState(), port.LineFailure()), std::tuple(psOpen, ecDeviceWriteError));
+  windows.Pump();
+  EXPECT_EQ(std::tuple(port.PortState(), port.LineFailure()), std::tuple(psClosed, 0));
+  EXPECT_EQ(seen, std::vector<std::string>{"-160"});
 }
 
 TEST_F(CommPortTest, AnOpenFailingAfterTheDeviceOpenedUnwinds) {

@@ -13,6 +13,8 @@
 #include <functional>
 #include <chrono>
 #include <future>
+#include <new>
+#include <stdexcept>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "comm/core/CommErrors.h"
 #include "comm/core/FakeLine.h"
 #include "comm/core/SameBytes.h"
 
@@ -36,7 +39,10 @@ struct Reader {
   }
   static void Call(void* self, uint32_t msg, uint32_t count, int32_t) {
     auto* r = static_cast<Reader*>(self);
-    if (msg == LinkMsgLineLost) ++r->lost;
+    if (msg == LinkMsgLineLost) {
+      r->why = -int32_t(count);
+      ++r->lost;
+    }
     if (msg != LinkMsgTriggerAvail) return;
     std::string buf(count, '\0');
     if (r->d.GetBlock(reinterpret_cast<uint8_t*>(buf.data()), count) != 0) return;
@@ -51,6 +57,7 @@ struct Reader {
   std::mutex m;
   std::string got;
   std::atomic<int> lost{0};
+  std::atomic<int32_t> why{0};  // the failure told with the line
 };
 
 bool Eventually(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 10s) {
@@ -378,6 +385,56 @@ TEST(DispatcherThreads, OpenAndCloseAThousandTimes) {
     // Closed at once, or, when a notification was running, by the teardown when the
     // line goes.
     ASSERT_TRUE(line.ActiveThreadCount() == 0 || line.ClosePending());
+  }
+}
+
+// A write the device fails: what went out is gone from the ring, the rest stays there as
+// unsent, and the session hears that the line failed, once; nothing spins.
+TEST(DispatcherThreads, AFailedWriteKeepsTheRestAndIsTold) {
+  FakeLine line;
+  ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+  Reader reader(line);
+  line.FailNextWrite(5);
+  ASSERT_EQ(line.PutString("hello, world"), 0);
+  ASSERT_TRUE(Eventually([&] { return reader.lost == 1; }));
+  EXPECT_EQ(reader.why, ecDeviceWriteError);
+  EXPECT_EQ(line.Written(), "hello");
+  EXPECT_EQ(line.OutBuffUsed(), 7);
+  EXPECT_EQ(line.LineFailure(), ecDeviceWriteError);
+  line.Gone();  // a later failure is not told again
+  ASSERT_EQ(line.PutString("!"), 0);  // the device is tried again with the next output
+  EXPECT_TRUE(Eventually([&] { return line.Written() == "hello, world!"; }));
+  EXPECT_EQ(reader.lost, 1);
+  EXPECT_EQ(line.DonePort(), 0);
+}
+
+// An error that no code on a dispatcher thread handles ends the session as a failed line:
+// the program goes on, the thread's clean-up runs, and the port closes as usual.
+TEST(DispatcherThreads, AnErrorOnAThreadFailsTheLineNotTheProgram) {
+  struct Row {
+    TLinkThreadKind thread;
+    std::exception_ptr error;
+    int32_t told;
+  };
+  const Row rows[] = {
+      {TLinkThreadKind::Com, std::make_exception_ptr(std::runtime_error("com")), ecGeneralFailure},
+      {TLinkThreadKind::Disp, std::make_exception_ptr(std::bad_alloc()), ecOutOfMemory},
+      {TLinkThreadKind::Out, std::make_exception_ptr(EPutBlockFail(ecPutBlockFail, false)), ecPutBlockFail},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(int(row.thread));
+    FakeLine line;
+    ASSERT_EQ(line.InitPort("COM1", 115200, parNone, 8, 1, 4096, 4096, true, true), 0);
+    Reader reader(line);
+    line.ThrowOnce(row.thread, row.error);
+    line.Receive("x");  // wakes the com thread and makes the dispatcher thread read
+    ASSERT_EQ(line.PutString("y"), 0);
+    ASSERT_TRUE(Eventually([&] { return reader.lost == 1; }));
+    EXPECT_EQ(reader.why, row.told);
+    EXPECT_TRUE(Eventually([&] { return line.ActiveThreadCount() == 2; }));
+    MustFinish("closing", [&] { line.DonePort(); });
+    EXPECT_EQ(line.ActiveThreadCount(), 0);
+    EXPECT_EQ(reader.lost, 1);
   }
 }
 

@@ -3,9 +3,11 @@
 // threads meet.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -83,6 +85,19 @@ class FakeLine : public TLinkThreadedDispatcher {
     std::lock_guard l(m_);
     readError_ = error;
   }
+  // The next write puts the first `through` bytes out, then fails.
+  void FailNextWrite(uint32_t through) {
+    std::lock_guard l(m_);
+    failWriteAfter_ = int64_t(through);
+  }
+  // The next device operation of that thread (event wait, read, write) throws e.
+  void ThrowOnce(TLinkThreadKind thread, std::exception_ptr e) {
+    {
+      std::lock_guard l(m_);
+      throw_[int(thread)] = e;
+    }
+    cv_.notify_all();
+  }
   void Gone() {
     {
       std::lock_guard l(m_);
@@ -132,6 +147,7 @@ class FakeLine : public TLinkThreadedDispatcher {
   }
   int32_t ReadCom(uint8_t* buf, int32_t size) override {
     std::unique_lock l(m_);
+    Throw(TLinkThreadKind::Disp);
     int* handle = handle_;  // the driver holds the handle while it reads
     if (!handle) return -6;
     if (holdRead_) {
@@ -180,7 +196,8 @@ class FakeLine : public TLinkThreadedDispatcher {
     cv_.notify_all();
     if (waitError_) return {TLinkDeviceWait::FailedAtOnce, waitError_};
     if (mask_ & refusedBits_) return {TLinkDeviceWait::FailedAtOnce, refusedError_};
-    cv_.wait(l, [&] { return cancelWait_ || gone_ || failNext_ || pendingEvents_ != 0; });
+    cv_.wait(l, [&] { return cancelWait_ || gone_ || failNext_ || pendingEvents_ != 0 || throw_[0]; });
+    Throw(TLinkThreadKind::Com);
     if (cancelWait_) return {TLinkDeviceWait::Failed, 995};
     if (failNext_) return {TLinkDeviceWait::Failed, std::exchange(failNext_, 0u)};
     if (gone_) return {TLinkDeviceWait::Failed, 109};
@@ -205,6 +222,13 @@ class FakeLine : public TLinkThreadedDispatcher {
     if (cancelWrite_) {
       written = 0;
       return TLinkDeviceWrite::Cancelled;
+    }
+    Throw(TLinkThreadKind::Out);
+    if (failWriteAfter_ >= 0) {
+      written = uint32_t(std::min<int64_t>(failWriteAfter_, len));
+      failWriteAfter_ = -1;
+      written_.append(reinterpret_cast<const char*>(buf), written);
+      return TLinkDeviceWrite::Failed;
     }
     written_.append(reinterpret_cast<const char*>(buf), len);
     written = len;
@@ -232,6 +256,10 @@ class FakeLine : public TLinkThreadedDispatcher {
   }
 
  private:
+  void Throw(TLinkThreadKind thread) {  // m_ held
+    if (std::exception_ptr e = std::exchange(throw_[int(thread)], nullptr)) std::rethrow_exception(e);
+  }
+
   static constexpr int kOpen = 1;
   std::mutex m_;
   std::condition_variable cv_;
@@ -243,6 +271,8 @@ class FakeLine : public TLinkThreadedDispatcher {
   bool holdRead_ = false;
   uint32_t readError_ = 0;
   uint32_t failNext_ = 0;
+  int64_t failWriteAfter_ = -1;
+  std::exception_ptr throw_[3];
   std::string written_;
   int waits_ = 0, statusQueries_ = 0;
   bool writing_ = false, inRead_ = false;

@@ -3,6 +3,7 @@
 // the same thread does), posted messages wait until the test pumps them.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <map>
@@ -36,15 +37,22 @@ class FakePortWindows : public ILinkPortWindows, public ILinkNotifier {
   }
   void SendUserMessage(TLinkWindow wnd, uint32_t msg) override { userMessages.push_back({wnd, msg, 0, 0}); }
   ILinkNotifier* Notifier() override { return this; }
-  // reportTimeout: the procedure ran, but the sender had stopped waiting for it.
+  // reportTimeout: the procedure ran, but the sender had stopped waiting for it. withdraw:
+  // the window's thread is busy past the time-out for that many messages, which the system
+  // takes back undelivered.
   TLinkNotifyOutcome SendTriggerMessage(TLinkWindow wnd, uint32_t msg, uint32_t wParam, int32_t lParam,
                                         uint32_t) override {
+    if (withdraw > 0) {
+      --withdraw;
+      ++withdrawn;
+      return windows.count(wnd) ? TLinkNotifyOutcome::TimedOut : TLinkNotifyOutcome::Failed;
+    }
     if (!Run(wnd, msg, wParam, lParam)) return TLinkNotifyOutcome::Failed;
     return reportTimeout ? TLinkNotifyOutcome::TimedOut : TLinkNotifyOutcome::Delivered;
   }
-  // Runs the posted messages (and those they post) as a message loop would.
-  void Pump() {
-    for (; !posted.empty(); posted.pop_front()) {
+  // Runs the posted messages (and those they post) as a message loop would, at most limit.
+  void Pump(size_t limit = SIZE_MAX) {
+    for (; !posted.empty() && limit > 0; posted.pop_front(), --limit) {
       Posted m = posted.front();
       Run(m.Wnd, m.Msg, m.WParam, m.LParam);
     }
@@ -55,6 +63,7 @@ class FakePortWindows : public ILinkPortWindows, public ILinkNotifier {
   std::vector<Posted> userMessages;
   std::vector<std::string> handlerErrors;  // what the window procedures' guard caught
   bool failCreate = false, reportTimeout = false;
+  int withdraw = 0, withdrawn = 0;
 
  private:
   // The window procedure with its guard: no exception leaves it.

@@ -142,4 +142,23 @@ TEST_F(StatusLightsTest, RemovedLampsAndPortsAreLetGo) {
   EXPECT_EQ(std::tuple(lights.ComPort(), lights.Monitoring()), std::tuple(nullptr, false));
 }
 
+// A controller without a port takes the first port made beside it, whenever that comes;
+// one that has a port keeps it.
+TEST(StatusLightsPickUp, AControllerWithoutAPortTakesTheFirstOneAdded) {
+  TComponent form;
+  auto* early = new TLinkSLController(&form);
+  auto* first = new TLinkComPort(&form);
+  auto* late = new TLinkSLController(&form);
+  auto* second = new TLinkComPort(&form);
+  EXPECT_EQ(std::tuple(early->ComPort(), late->ComPort()), std::tuple(first, second));
+  TComponent elsewhere;
+  TLinkComPort notBeside(&elsewhere);
+  EXPECT_EQ(early->ComPort(), first);
+  delete first;
+  EXPECT_EQ(early->ComPort(), nullptr);
+  new TLinkComPort(&form);
+  EXPECT_NE(early->ComPort(), nullptr);
+  EXPECT_EQ(late->ComPort(), second);
+}
+
 }  // namespace

@@ -45,6 +45,30 @@ TEST(LinkTrace, DumpTexts) {
     EXPECT_LT(end - start, 79u);
 }
 
+// A trace or log in use that is given a new size keeps its newest entries.
+TEST(LinkTrace, ResizedHistoriesKeepTheirNewestEntries) {
+  TLinkTrace t;
+  EXPECT_EQ(t.Resize(5), 0);  // nothing recorded: nothing to keep
+  ASSERT_EQ(t.InitTracing(5), 0);
+  Add(t, 'T', "abcdefg");
+  ASSERT_EQ(t.Resize(3), 0);
+  Add(t, 'T', "h");
+  ASSERT_EQ(t.Resize(8), 0);
+  Add(t, 'R', "ij");
+  EXPECT_EQ(t.Resize(kMaxTraceEntries + 1), ecBadArgument);
+  EXPECT_EQ(t.TraceText(false), "Transmit: fgh\r\nReceive: ij\r\n");
+
+  TLinkDispatchLog log;
+  ASSERT_EQ(log.InitDispatchLogging(200), 0);
+  for (uint32_t i = 1; i <= 5; ++i) log.AddDispatchEntry(dtUser, dstNone, i, "12345678", 8, 0);
+  ASSERT_EQ(log.Resize(60), 0);  // room for two entries of 24 bytes
+  EXPECT_EQ(log.EntryCount(), 2u);
+  std::string text = log.DispatchLogText(false, {});
+  EXPECT_EQ(text.find("00000003"), std::string::npos);
+  EXPECT_NE(text.find("00000004"), std::string::npos);
+  EXPECT_NE(text.find("00000005"), std::string::npos);
+}
+
 TEST(LinkTrace, WrappedTraceStartsWithTheOldestEntry) {
   TLinkTrace t;
   EXPECT_EQ(t.InitTracing(4000001), ecBadArgument);

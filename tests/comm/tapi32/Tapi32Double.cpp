@@ -7,16 +7,21 @@
 //   "1..."  connects: dial tone, dialling, ringback, connected
 //   "2..."  busy, every time
 //   "3..."  rings and is never answered (until dropped)
-//   "4..."  the request is refused (LINE_REPLY with LINEERR_CALLUNAVAIL)
+//   "4..."  the request is refused (LINE_REPLY with LINEERR_INVALADDRESS)
 //   "5..."  connects, then a LINEDEVSTATE_REINIT; the next lineInitialize answers REINIT once
 //   "6..."  connects, but lineGetID fails
 //   "7..."  busy; the next lineOpen fails
 //   "8..."  connects, but lineGetID's answer is too short to hold a handle
 //   "9..."  connects, but lineGetID hands out an invalid handle (-1)
+// A pass-through call (no number) connects at once.
 // Once connected, lineGetID("comm/datamodem") opens the COM port named by the environment
 // variable QUIRO_TAPI_COMM (overlapped) and hands out its handle, which the caller owns.
 // QuiroTapiLog() gives the calls made so far, one a line; QuiroTapiAddLine() tells every
-// session of a new line (LINE_CREATE).
+// session of a new line (LINE_CREATE). A call comes in on the open line with
+// QuiroTapiOffer(caller id or null for a withheld one, caller name, media mode), rings with
+// QuiroTapiRing(count), and connects when answered; QuiroTapiTones(digits) sends tone digits
+// on a call whose digits are watched. The location dials "9," and the digits of a number
+// ("!..." cannot be translated); each line keeps its modem settings (at first 300 bytes).
 #define TAPI_CURRENT_VERSION 0x00010004
 #include <windows.h>
 #include <tapi.h>
@@ -58,12 +63,18 @@ std::string gLog;
 std::map<HLINEAPP, LINECALLBACK> gApps;  // the sessions
 HLINEAPP gNextApp = kFirstApp;
 HLINEAPP gLineApp = 0;  // the session and instance of the line that places the call
+HLINE gLine = 0;
 DWORD_PTR gInstance = 0;
 HWND gWindow = nullptr;
 DWORD gRequest = 0;
 DWORD gCallState = 0;
 char gScenario = 0;
 bool gReinitNext = false, gOpenFailsNext = false;
+// The caller of the current call, as lineGetCallInfo tells it.
+DWORD gCallerFlags = LINECALLPARTYID_UNKNOWN, gMedia = LINEMEDIAMODE_DATAMODEM;
+std::string gCallerId, gCallerName;
+DWORD gDigitModes = 0;
+std::string gDevConfig[kLines] = {std::string(300, 'Q'), std::string(300, 'R')};
 
 void Log(const std::string& line) {
   std::lock_guard l(gLock);
@@ -216,7 +227,7 @@ QUIRO_EXPORT LONG WINAPI lineOpen(HLINEAPP app, DWORD device, LPHLINE line, DWOR
   }
   gLineApp = app;
   gInstance = instance;
-  *line = 0x100 + device;
+  *line = gLine = 0x100 + device;
   return 0;
 }
 
@@ -229,19 +240,27 @@ QUIRO_EXPORT LONG WINAPI lineSetStatusMessages(HLINE, DWORD, DWORD) { return 0; 
 
 QUIRO_EXPORT LONG WINAPI lineMakeCall(HLINE line, LPHCALL call, LPCSTR number, DWORD, LPLINECALLPARAMS params) {
   std::string dialled = number ? number : "";
-  Log("lineMakeCall " + dialled + " " + std::to_string(params ? params->dwMediaMode : 0));
+  const DWORD bearer = params ? params->dwBearerMode : 0;
+  Log("lineMakeCall " + dialled + " " + std::to_string(params ? params->dwMediaMode : 0) + " " +
+      std::to_string(bearer));
   DWORD request = NextRequest();
   *call = kCall;
   char scenario = dialled.empty() ? '1' : dialled[0];
   {
     std::lock_guard l(gLock);
     gScenario = scenario;
+    gCallerFlags = LINECALLPARTYID_UNKNOWN;
+    gMedia = params ? params->dwMediaMode : LINEMEDIAMODE_DATAMODEM;
   }
   if (scenario == '4') {
-    Post(DWORD(line), LINE_REPLY, request, LINEERR_CALLUNAVAIL);
+    Post(DWORD(line), LINE_REPLY, request, LINEERR_INVALADDRESS);
     return LONG(request);
   }
   Post(DWORD(line), LINE_REPLY, request, 0);
+  if (bearer == LINEBEARERMODE_PASSTHROUGH) {
+    State(LINECALLSTATE_CONNECTED);
+    return LONG(request);
+  }
   State(LINECALLSTATE_DIALTONE);
   State(LINECALLSTATE_DIALING);
   switch (scenario) {
@@ -344,14 +363,155 @@ QUIRO_EXPORT LONG WINAPI lineGetCallInfo(HCALL call, LPLINECALLINFO info) {
   DWORD total = info->dwTotalSize;
   std::memset(info, 0, sizeof(LINECALLINFO));
   info->dwTotalSize = total;
-  info->dwNeededSize = info->dwUsedSize = sizeof(LINECALLINFO);
+  info->dwUsedSize = sizeof(LINECALLINFO);
   info->hLine = 0x100;
   info->dwBearerMode = LINEBEARERMODE_VOICE;
-  info->dwMediaMode = LINEMEDIAMODE_DATAMODEM;
   std::lock_guard l(gLock);
+  info->dwMediaMode = gMedia;
   info->dwCallStates = gCallState;
   info->dwRate = gCallState == LINECALLSTATE_CONNECTED ? 28800 : 0;
+  info->dwCallerIDFlags = gCallerFlags;
+  // The caller's number and name follow the record, each with its NUL.
+  const DWORD idSize = gCallerFlags & LINECALLPARTYID_ADDRESS ? DWORD(gCallerId.size() + 1) : 0;
+  const DWORD nameSize = gCallerFlags & LINECALLPARTYID_NAME ? DWORD(gCallerName.size() + 1) : 0;
+  info->dwNeededSize = sizeof(LINECALLINFO) + idSize + nameSize;
+  if (total < info->dwNeededSize) return 0;
+  char* base = reinterpret_cast<char*>(info);
+  info->dwCallerIDOffset = sizeof(LINECALLINFO);
+  info->dwCallerIDSize = idSize;
+  std::memcpy(base + info->dwCallerIDOffset, gCallerId.c_str(), idSize);
+  info->dwCallerIDNameOffset = sizeof(LINECALLINFO) + idSize;
+  info->dwCallerIDNameSize = nameSize;
+  std::memcpy(base + info->dwCallerIDNameOffset, gCallerName.c_str(), nameSize);
+  info->dwUsedSize = info->dwNeededSize;
   return 0;
+}
+
+// ---- Incoming calls ---------------------------------------------------------------------------
+
+QUIRO_EXPORT void WINAPI QuiroTapiOffer(const char* id, const char* name, DWORD media) {
+  {
+    std::lock_guard l(gLock);
+    gScenario = '1';
+    gMedia = media;
+    gCallerFlags = id ? LINECALLPARTYID_ADDRESS | (name ? LINECALLPARTYID_NAME : 0) : LINECALLPARTYID_BLOCKED;
+    gCallerId = id ? id : "";
+    gCallerName = name ? name : "";
+  }
+  State(LINECALLSTATE_OFFERING);
+  Post(DWORD(kCall), LINE_CALLINFO, LINECALLINFOSTATE_CALLERID);
+}
+
+QUIRO_EXPORT void WINAPI QuiroTapiRing(DWORD count) {
+  HLINE line;
+  {
+    std::lock_guard l(gLock);
+    line = gLine;
+  }
+  Post(DWORD(line), LINE_LINEDEVSTATE, LINEDEVSTATE_RINGING, 0, count);
+}
+
+QUIRO_EXPORT void WINAPI QuiroTapiTones(const char* digits) {
+  DWORD modes;
+  {
+    std::lock_guard l(gLock);
+    modes = gDigitModes;
+  }
+  if (!modes) return;  // nobody listens
+  for (const char* d = digits; *d; ++d) Post(DWORD(kCall), LINE_MONITORDIGITS, DWORD(uint8_t(*d)), LINEDIGITMODE_DTMF);
+}
+
+// A request on the call that succeeds and moves it to state.
+LONG CallRequest(const char* name, HCALL call, DWORD state) {
+  Log(name);
+  if (call != kCall) return LINEERR_INVALCALLHANDLE;
+  DWORD request = NextRequest();
+  Post(DWORD(call), LINE_REPLY, request, 0);
+  State(state);
+  return LONG(request);
+}
+
+QUIRO_EXPORT LONG WINAPI lineAccept(HCALL call, LPCSTR, DWORD) {
+  return CallRequest("lineAccept", call, LINECALLSTATE_ACCEPTED);
+}
+
+QUIRO_EXPORT LONG WINAPI lineAnswer(HCALL call, LPCSTR, DWORD) {
+  return CallRequest("lineAnswer", call, LINECALLSTATE_CONNECTED);
+}
+
+QUIRO_EXPORT LONG WINAPI lineMonitorDigits(HCALL call, DWORD modes) {
+  Log("lineMonitorDigits " + std::to_string(modes));
+  if (call != kCall) return LINEERR_INVALCALLHANDLE;
+  std::lock_guard l(gLock);
+  gDigitModes = modes;
+  return 0;
+}
+
+// ---- The line's settings and the dialling location ------------------------------------------------
+
+QUIRO_EXPORT LONG WINAPI lineConfigDialog(DWORD device, HWND, LPCSTR deviceClass) {
+  Log("lineConfigDialog " + std::to_string(device) + " " + (deviceClass ? deviceClass : ""));
+  return device < kLines ? 0 : LINEERR_BADDEVICEID;
+}
+
+QUIRO_EXPORT LONG WINAPI lineGetDevConfig(DWORD device, LPVARSTRING config, LPCSTR deviceClass) {
+  if (device >= kLines) return LINEERR_BADDEVICEID;
+  if (!deviceClass || std::strcmp(deviceClass, "comm/datamodem") != 0) return LINEERR_INVALDEVICECLASS;
+  if (!Fits(config, sizeof(VARSTRING))) return LINEERR_STRUCTURETOOSMALL;
+  std::lock_guard l(gLock);
+  const std::string& held = gDevConfig[device];
+  config->dwNeededSize = DWORD(sizeof(VARSTRING) + held.size());
+  config->dwStringFormat = STRINGFORMAT_BINARY;
+  if (config->dwTotalSize < config->dwNeededSize) {
+    config->dwUsedSize = sizeof(VARSTRING);
+    config->dwStringSize = config->dwStringOffset = 0;
+    return 0;
+  }
+  config->dwStringOffset = sizeof(VARSTRING);
+  config->dwStringSize = DWORD(held.size());
+  std::memcpy(reinterpret_cast<char*>(config) + sizeof(VARSTRING), held.data(), held.size());
+  config->dwUsedSize = config->dwNeededSize;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineSetDevConfig(DWORD device, LPVOID config, DWORD size, LPCSTR deviceClass) {
+  Log("lineSetDevConfig " + std::to_string(device) + " " + std::to_string(size));
+  if (device >= kLines) return LINEERR_BADDEVICEID;
+  if (!deviceClass || std::strcmp(deviceClass, "comm/datamodem") != 0) return LINEERR_INVALDEVICECLASS;
+  std::lock_guard l(gLock);
+  gDevConfig[device].assign(static_cast<const char*>(config), size);
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineTranslateAddress(HLINEAPP, DWORD device, DWORD, LPCSTR address, DWORD, DWORD,
+                                              LPLINETRANSLATEOUTPUT output) {
+  if (device >= kLines) return LINEERR_BADDEVICEID;
+  std::string in = address ? address : "";
+  if (in.empty() || in[0] == '!') return LINEERR_INVALADDRESS;
+  if (!Fits(output, sizeof(LINETRANSLATEOUTPUT))) return LINEERR_STRUCTURETOOSMALL;
+  std::string dialable = "9,";
+  for (char c : in)
+    if (c >= '0' && c <= '9') dialable += c;
+  const DWORD total = output->dwTotalSize;
+  std::memset(output, 0, sizeof(LINETRANSLATEOUTPUT));
+  output->dwTotalSize = total;
+  output->dwNeededSize = DWORD(sizeof(LINETRANSLATEOUTPUT) + dialable.size() + 1 + in.size() + 1);
+  output->dwUsedSize = sizeof(LINETRANSLATEOUTPUT);
+  if (total < output->dwNeededSize) return 0;
+  char* base = reinterpret_cast<char*>(output);
+  output->dwDialableStringOffset = sizeof(LINETRANSLATEOUTPUT);
+  output->dwDialableStringSize = DWORD(dialable.size() + 1);
+  std::memcpy(base + output->dwDialableStringOffset, dialable.c_str(), dialable.size() + 1);
+  output->dwDisplayableStringOffset = output->dwDialableStringOffset + output->dwDialableStringSize;
+  output->dwDisplayableStringSize = DWORD(in.size() + 1);
+  std::memcpy(base + output->dwDisplayableStringOffset, in.c_str(), in.size() + 1);
+  output->dwUsedSize = output->dwNeededSize;
+  return 0;
+}
+
+QUIRO_EXPORT LONG WINAPI lineTranslateDialog(HLINEAPP, DWORD device, DWORD, HWND, LPCSTR address) {
+  Log("lineTranslateDialog " + std::to_string(device) + " " + (address ? address : ""));
+  return device < kLines ? 0 : LINEERR_BADDEVICEID;
 }
 
 QUIRO_EXPORT LONG WINAPI lineGetCallStatus(HCALL call, LPLINECALLSTATUS status) {
@@ -375,19 +535,11 @@ QUIRO_UNAVAILABLE(lineSetCallParams, HCALL, DWORD, DWORD, DWORD, LPLINEDIALPARAM
 QUIRO_UNAVAILABLE(lineHandoff, HCALL, LPCSTR, DWORD)
 QUIRO_UNAVAILABLE(lineMonitorMedia, HCALL, DWORD)
 QUIRO_UNAVAILABLE(lineGenerateDigits, HCALL, DWORD, LPCSTR, DWORD)
-QUIRO_UNAVAILABLE(lineMonitorDigits, HCALL, DWORD)
-QUIRO_UNAVAILABLE(lineAccept, HCALL, LPCSTR, DWORD)
-QUIRO_UNAVAILABLE(lineAnswer, HCALL, LPCSTR, DWORD)
 QUIRO_UNAVAILABLE(lineGetCountry, DWORD, DWORD, LPLINECOUNTRYLIST)
-QUIRO_UNAVAILABLE(lineConfigDialog, DWORD, HWND, LPCSTR)
 QUIRO_UNAVAILABLE(lineConfigDialogEdit, DWORD, HWND, LPCSTR, LPVOID, DWORD, LPVARSTRING)
 QUIRO_UNAVAILABLE(lineGetStatusMessages, HLINE, LPDWORD, LPDWORD)
 QUIRO_UNAVAILABLE(lineGetAddressStatus, HLINE, DWORD, LPLINEADDRESSSTATUS)
-QUIRO_UNAVAILABLE(lineGetDevConfig, DWORD, LPVARSTRING, LPCSTR)
-QUIRO_UNAVAILABLE(lineSetDevConfig, DWORD, LPVOID, DWORD, LPCSTR)
 QUIRO_UNAVAILABLE(lineSetMediaMode, HCALL, DWORD)
-QUIRO_UNAVAILABLE(lineTranslateAddress, HLINEAPP, DWORD, DWORD, LPCSTR, DWORD, DWORD, LPLINETRANSLATEOUTPUT)
-QUIRO_UNAVAILABLE(lineTranslateDialog, HLINEAPP, DWORD, DWORD, HWND, LPCSTR)
 QUIRO_UNAVAILABLE(lineSetCurrentLocation, HLINEAPP, DWORD)
 QUIRO_UNAVAILABLE(lineSetTollList, HLINEAPP, DWORD, LPCSTR, DWORD)
 QUIRO_UNAVAILABLE(lineGetTranslateCaps, HLINEAPP, DWORD, LPLINETRANSLATECAPS)
