@@ -148,7 +148,7 @@ void TConsoleForm::MAIN_CommPortWsConnect() {
     ArmZModemTrigger();
     TransferRunning = 0;
     ZCancel.Clear();
-    FTerminal->ImagePackEnabled = 0;
+    FTerminal->ImageCell.PositionFlag = 0;
     Carry(FTelnetRoad.PortConnected());
 }
 
@@ -195,6 +195,7 @@ void TConsoleForm::MAIN_CommPortWsDisconnect() {
     if (ConnectionKind == ConnectionWinsock) Carry(FTelnetRoad.PortClosed());
     for (const std::string& line : SessionEndLines(ConnectionKind == ConnectionTelephony && CallCancelled()))
         ConsoleStatusLine(line);
+    EndImagePackStream();
     DisarmZModemTrigger();
     if (ZCancel.Pending()) {
         ZCancel.Clear();
