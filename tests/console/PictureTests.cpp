@@ -276,7 +276,7 @@ TEST(ImagePack, DamagedPicturesKeepTheSessionGoing) {
     std::string garbage(6000, '\0');
     for (char& c : garbage) c = char(rng());
     std::atomic<int> phase{0};
-    std::atomic<bool> next{false}, done{false};
+    std::atomic<bool> next{false};
     TestServer server([&](SOCKET sock) {
         Host h;
         h.s = sock;
@@ -288,7 +288,11 @@ TEST(ImagePack, DamagedPicturesKeepTheSessionGoing) {
             next = false;
         }
         SendAll(sock, "still here\r\n");
-        h.Until(done);
+        h.Until(next);
+        // The host goes away in the middle of a picture.
+        SendAll(sock, "\x1b%B4");
+        if (h.WaitFor(kReady, Count(h.got, kReady) + 1)) SendAll(sock, DataLines(jpeg, 1000, false)[0]);
+        h.WaitFor(kTaken, Count(h.got, kTaken) + 1);
     });
     PictureSession t;
     ASSERT_NO_FATAL_FAILURE(t.Start(server.Port()));
@@ -299,7 +303,11 @@ TEST(ImagePack, DamagedPicturesKeepTheSessionGoing) {
         next = true;
     }
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return Shows(s, "still here"); }));
-    done = true;
+    next = true;
+    // A session that ends under a picture ends the picture with it.
+    ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return Ended(s); })) << ::testing::PrintToString(t.s.Texts());
+    EXPECT_TRUE(StreamOver(t.s));
+    EXPECT_EQ(t.s.Int("viewerCancelEnabled"), 0);
 }
 
 // With ShowImagePack 0 the program does not answer: the stream's start and the picture
