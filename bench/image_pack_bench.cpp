@@ -18,48 +18,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
+#include "../tests/framework/JpegKit.h"
 
 namespace {
-
-std::vector<uint8_t> Compress(int w, int h) {
-    std::mt19937 rng{uint32_t(w)};
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = JDIMENSION(w);
-    c.image_height = JDIMENSION(h);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 92, TRUE);
-    jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(size_t(w) * 3);
-    while (c.next_scanline < c.image_height) {
-        const int y = int(c.next_scanline);
-        for (int x = 0; x < w; ++x) {
-            // A photograph's smooth shapes with grain on them.
-            const int base = (x * 255 / w + y * 255 / h) / 2;
-            for (int k = 0; k < 3; ++k) row[size_t(x) * 3 + k] = uint8_t(std::clamp(base + k * 40 + int(rng() % 48) - 24, 0, 255));
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    std::vector<uint8_t> data(out, out + size);
-    jpeg_destroy_compress(&c);
-    std::free(out);
-    return data;
-}
 
 // A progressive picture of about `bytes` bytes (4:3).
 const std::vector<uint8_t>& Picture(size_t bytes) {
@@ -68,7 +32,7 @@ const std::vector<uint8_t>& Picture(size_t bytes) {
     if (p.empty()) {
         double w = 640;
         for (int i = 0; i < 3; ++i) {
-            p = Compress(int(w), int(w * 3 / 4));
+            p = MakeJpeg(int(w), int(w * 3 / 4), true);
             w *= std::sqrt(double(bytes) / double(p.size()));
         }
     }

@@ -1,4 +1,4 @@
-// JPEG pictures made with libjpeg's compressor, for the tests of the windows that show them.
+// JPEG pictures made with libjpeg's compressor, for the tests of what shows them and the picture benchmark.
 #pragma once
 
 #include <cstdio>
