@@ -1,4 +1,5 @@
-// JPEG pictures made with libjpeg's compressor, for the tests of what shows them and the picture benchmark.
+// JPEG pictures made with libjpeg's compressor, for the tests of what shows them and for
+// the picture benchmark.
 #pragma once
 
 #include <cstdio>
