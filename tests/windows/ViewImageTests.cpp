@@ -51,26 +51,18 @@ struct Viewer : ::testing::Test {
     }
 };
 
-TEST_F(Viewer, DecodesInStepsAndFitsThePictureAboveTheButtons) {
+// The schedule's steps are the core's; here the viewer's side of them: the captions, the
+// window around the picture, and what stays when nothing (new) can be shown.
+TEST_F(Viewer, CaptionsSizeAndTheLastPicture) {
     const std::vector<uint8_t> jpeg = MakeJpeg(500, 120, true);
-    ASSERT_GT(jpeg.size(), 8000u);
     v->ResetViewer();
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(Line(jpeg.data() + i * 1000, 1000), -2);
-        v->SetParserState(0);
-        v->UpdateProgressiveImage("bbs");
-    }
-    EXPECT_EQ(v->Decodes(), 0) << "3000 bytes: not yet";
-    EXPECT_EQ(v->Caption(), " 2K  [ bbs ]");
-    Line(jpeg.data() + 3000, 72);
+    ASSERT_EQ(Line(jpeg.data(), 3072), -2);
     v->SetParserState(0);
     v->UpdateProgressiveImage("bbs");
-    EXPECT_EQ(v->Decodes(), 1) << "3072 bytes";
-    EXPECT_EQ(v->VIEWIMG_Image->Picture()->Width(), 500);
-
+    EXPECT_EQ(v->Caption(), " 3K  [ bbs ]");
+    EXPECT_EQ(v->Decodes(), 1);
     Line(jpeg.data() + 3072, jpeg.size() - 3072);
     v->ShowReceivedImage(1);
-    EXPECT_EQ(v->Decodes(), 2) << "the final picture";
     EXPECT_EQ(v->Caption(), " View Image");
     EXPECT_EQ(v->ClientWidth(), 500);
     EXPECT_EQ(v->ClientHeight(), 120 + v->VIEWIMG_PANEL_Buttons->Height());
