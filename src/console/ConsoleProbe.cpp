@@ -65,6 +65,42 @@ public:
             const POINT o = c->ClientToScreen(POINT{0, 0});
             out << c->Name() << '=' << o.x << ',' << o.y << ',' << o.x + c->Width() << ',' << o.y + c->Height() << '\n';
         }
+        put("imagePackArmed", f.FTerminal->ImagePackArmed);
+        put("imagePositionFlag", f.FTerminal->ImageCell.PositionFlag);
+        put("imageColumn", f.FTerminal->ImageCell.Column);
+        put("imageRow", f.FTerminal->ImageCell.Row);
+        put("mainLeft", f.Left());
+        put("mainTop", f.Top());
+        if (TPictureViewer* v = f.FViewer) {
+            TForm* form = v->Form();
+            put("viewerVisible", form->Visible());
+            put("viewerCaption", form->Caption());
+            put("viewerLeft", form->Left());
+            put("viewerTop", form->Top());
+            put("viewerWidth", form->Width());
+            put("viewerHeight", form->Height());
+            put("viewerClientWidth", form->ClientWidth());
+            put("viewerClientHeight", form->ClientHeight());
+            put("viewerCancelEnabled", v->CancelEnabled());
+            if (auto* image = dynamic_cast<TImage*>(form->FindComponent("VIEWIMG_Image"))) {
+                put("viewerPictureWidth", image->Picture()->Width());
+                put("viewerPictureHeight", image->Picture()->Height());
+                const POINT o = image->ClientToScreen(POINT{0, 0});
+                out << "VIEWIMG_Image=" << o.x << ',' << o.y << ',' << o.x + image->Width() << ','
+                    << o.y + image->Height() << '\n';
+            }
+            if (auto* bar = dynamic_cast<TControl*>(form->FindComponent("VIEWIMG_PANEL_Buttons")))
+                put("viewerBarHeight", bar->Height());
+            for (const char* name : {"VIEWIMG_BTN_SaveAs", "VIEWIMG_BTN_Cancel", "VIEWIMG_BTN_Close"})
+                if (auto* c = dynamic_cast<TControl*>(form->FindComponent(name))) {
+                    const POINT o = c->ClientToScreen(POINT{0, 0});
+                    out << name << '=' << o.x << ',' << o.y << ',' << o.x + c->Width() << ',' << o.y + c->Height()
+                        << '\n';
+                }
+        } else {
+            put("viewerVisible", 0);
+        }
+        put("viewerSaveResult", SaveResult());
         put("lineCount", s.LineCount());
         for (int i = 0; i < s.LineCount(); ++i)
             out << "line=" << Hex(s.Text(i)) << ' ' << s.Foreground(i) << ' ' << s.Background(i) << '\n';
@@ -74,6 +110,7 @@ public:
     // A click of the named control or menu item, as the user's (a check box toggles).
     static bool Click(TConsoleForm& f, const std::string& name) {
         TComponent* c = f.FindComponent(name);
+        if (!c && f.FViewer) c = f.FViewer->Form()->FindComponent(name);
         if (auto* box = dynamic_cast<TCheckBox*>(c)) {
             box->SetChecked(!box->Checked());
         } else if (auto* control = dynamic_cast<TControl*>(c)) {
@@ -94,6 +131,16 @@ public:
         clock.scale = scale;
         f.FZModemClock = &clock;
         if (f.ZModemEngine) f.ZModemEngine->SetClock(&clock);
+    }
+
+    // The viewer's Save As with the name the user would choose.
+    static void SavePicture(TConsoleForm& f, const std::string& fileName) {
+        SaveResult() = f.FViewer ? f.FViewer->SavePicture(fileName) : "no viewer";
+        if (SaveResult().empty()) SaveResult() = "saved";
+    }
+    static std::string& SaveResult() {
+        static std::string result = "-";
+        return result;
     }
 
 private:
@@ -143,6 +190,10 @@ void InstallConsoleProbe() {
             return true;
         case ConsoleProbeClick:
             m.Result = TConsoleProbe::Click(*ConsoleForm, text) ? 1 : 0;
+            return true;
+        case ConsoleProbeSavePicture:
+            TConsoleProbe::SavePicture(*ConsoleForm, text);
+            m.Result = 1;
             return true;
         case ConsoleProbeClockScale:
             TConsoleProbe::SetClockScale(*ConsoleForm, std::atoi(text.c_str()));

@@ -7,8 +7,11 @@
 //                        text as hex, the foreground letters, the background letters;
 //   ConsoleProbeConnect  the data is put into the address box and Connect is clicked;
 //   ConsoleProbeSend     the data goes to the host through the send routine;
-//   ConsoleProbeClick    the data names a control or menu item of the main window: it is
-//                        clicked as by the user (a check box toggles);
+//   ConsoleProbeClick    the data names a control or menu item of the main window or of
+//                        the picture viewer: it is clicked as by the user (a check box
+//                        toggles);
+//   ConsoleProbeSavePicture  the data is a file name: the viewer's picture is saved there as
+//                        its Save As does (the dump's viewerSaveResult says how it went);
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
 //                        many times as fast from now on.
 #pragma once
@@ -20,5 +23,6 @@ inline constexpr uintptr_t ConsoleProbeConnect = 0x51325043;  // "Q2PC"
 inline constexpr uintptr_t ConsoleProbeSend = 0x51325053;     // "Q2PS"
 inline constexpr uintptr_t ConsoleProbeClick = 0x5132504B;    // "Q2PK"
 inline constexpr uintptr_t ConsoleProbeClockScale = 0x5132505A;  // "Q2PZ"
+inline constexpr uintptr_t ConsoleProbeSavePicture = 0x51325056;  // "Q2PV"
 
 void InstallConsoleProbe();

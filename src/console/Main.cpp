@@ -82,6 +82,7 @@ void TConsoleForm::WireEvents() {
         [this](TComponent*, uint16_t handle) { MAIN_CommPortTriggerData(handle); });
     MAIN_CommPort->SetOnTriggerOutbuffFree([this](TComponent*) { MAIN_CommPortTriggerOutbuffFree(); });
     WireZModemEvents();
+    WireImagePackEvents();
     MAIN_DNS_Socket->OnNameResolved = [this](TComponent*) { MAIN_DNS_SocketNameResolved(); };
     MAIN_DNS_Socket->OnNameLookupFailed = [this](TComponent*) { MAIN_DNS_SocketNameLookupFailed(); };
     MAIN_TapiDevice->OnTapiConnect = [this](TComponent*) { MAIN_TapiDeviceTapiConnect(); };

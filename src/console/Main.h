@@ -27,12 +27,14 @@
 #include "comm/TapiDevice.h"
 #include "comm/WinsockPort.h"
 #include "comm/ZSocket.h"
+#include "console/PictureViewer.h"
 #include "console/PortChannel.h"
 #include "console/core/AddressScheme.h"
 #include "console/core/ConsoleKeyboard.h"
 #include "console/core/ConsoleSelection.h"
 #include "console/core/ConsoleSettings.h"
 #include "console/core/ConsoleView.h"
+#include "console/core/ImagePack.h"
 #include "console/core/SendQueue.h"
 #include "console/core/SessionActions.h"
 #include "console/core/TelnetRoad.h"
@@ -73,6 +75,7 @@ class TConsoleForm : public TForm,
                      public TerminalSender,
                      public TerminalView,
                      public TerminalCanvas,
+                     public TPictureViewerHost,
                      private ConsoleKeyHost {
 public:
     explicit TConsoleForm(TComponent* owner);
@@ -320,14 +323,24 @@ public:
     std::unique_ptr<TWin32PumpTimer> SenderTimer;   // the engine's sending pump
 
     // ---- In-band pictures (MainImagePack.cpp) ----
-    // Whether pictures can be shown (the viewer exists in this version).
+    // Whether pictures can be shown (the program's entry gave the viewer's maker).
     bool ImageViewerAvailable();
+    // The viewer, made when missing (nullptr without a maker).
+    TPictureViewer* Viewer();
     // The terminal entered image mode: open the viewer and answer the host.
     void StartImagePack();
-    // A received block while a picture arrives.
-    void ImagePackStep(const uint8_t* data, size_t length);
-    // A picture downloaded by ZModem (the file is deleted once this returns).
-    void ShowDownloadedPicture(const std::string& path);
+    // A received block while a picture arrives (an empty one finishes an ended stream).
+    void ImagePackStep(const uint8_t* data, size_t length) override;
+    // The picture downloaded by ZModem is shown; every file of the download is removed.
+    void ShowDownloadedPicture();
+    // The session ends while an in-band picture arrives: the stream ends with it.
+    void EndImagePackStream();
+    void PlaceViewerAtImageCell(TPictureViewer* viewer);
+    void MAIN_PMENU_ViewImageFormClick();
+    // TPictureViewerHost
+    bool PictureStreamArmed() override;
+    bool TransferExists() override;
+    void CancelTransfer() override;
 
     // ---- Telephone and serial roads (MainLines.cpp) ----
     // Before a call: false when no telephony device can be used (the connection does not start).
@@ -368,6 +381,7 @@ private:
     uint8_t* ReceiveBlock(uint16_t count);
     // ZModem (MainZModem.cpp)
     void WireZModemEvents();
+    void WireImagePackEvents();
     void PrepareZModemEngine(bool sender);
     void PostZModemStep(int step);
     void AskForUploadFile();
@@ -436,6 +450,11 @@ private:
     TFunctionStatusOutlet FZModemStatus;
     std::string FZModemFileName;               // the last file the panel showed
     bool FZModemPicture = false;               // the download is a picture for the viewer
+    PictureDownloadFiles FPictureFiles{FZModemFiles};  // the picture download's files
+    // In-band pictures.
+    TPictureViewer* FViewer = nullptr;  // owned as a component of this form
+    TelnetDataStrip FImageTelnet;
+    std::vector<uint8_t> FImageBlock;
     bool FZModemEndSeen = false;               // a tick saw the engine finished
     std::deque<ZModemFinishBox> FFinishBoxes;  // shown once the caller has returned
 };

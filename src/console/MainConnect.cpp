@@ -149,7 +149,7 @@ void TConsoleForm::MAIN_CommPortWsConnect() {
     ArmZModemTrigger();
     TransferRunning = 0;
     ZCancel.Clear();
-    FTerminal->ImagePackEnabled = 0;
+    FTerminal->ImageCell.PositionFlag = 0;
     Carry(FTelnetRoad.PortConnected());
 }
 
@@ -198,6 +198,7 @@ void TConsoleForm::MAIN_CommPortWsDisconnect() {
     if (int32_t failure = MAIN_CommPort->LineFailure()) ConsoleStatusLine("Error : " + ErrorMsg(failure));
     for (const std::string& line : SessionEndLines(ConnectionKind == ConnectionTelephony && CallCancelled()))
         ConsoleStatusLine(line);
+    EndImagePackStream();
     DisarmZModemTrigger();
     if (ZCancel.Pending()) {
         ZCancel.Clear();

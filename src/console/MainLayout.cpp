@@ -116,7 +116,7 @@ const TComponentRow kLayout[] = {
     {Make<TMenuItem>, "MAIN_PMENU_StartZModemDownload", "MAIN_PMENU_Console", 0, 0, 0, 0,
      "ZModem &Download", Key(VK_NEXT, kCtrl), 0},
     {Make<TMenuItem>, "MAIN_PMENU_ViewImageForm", "MAIN_PMENU_Console", 0, 0, 0, 0,
-     "View &Image", bfDisabled, 0},
+     "Show Image Window", bfDisabled, 0},
     {Make<TMenuItem>, "MAIN_PMENU_Line2", "MAIN_PMENU_Console", 0, 0, 0, 0, "-", 0, 0},
     {Make<TMenuItem>, "MAIN_PMENU_ShowOnLineMemo", "MAIN_PMENU_Console", 0, 0, 0, 0,
      "Show On-Line Memo Window", bfDisabled, 0},

@@ -46,13 +46,14 @@ void TConsoleForm::MAIN_CommPortTriggerAvail(uint16_t count) {
 // The host announced an in-band picture (ESC "&Q"): the terminal waits for it, and the
 // host is told to send it.
 void TConsoleForm::ImageAnnouncement() {
-    FTerminal->ImagePackEnabled = 1;
-    FTerminal->ImagePackArmed = 0;
     FTerminal->ImageCell = TerminalImageCell{};
+    FTerminal->ImageCell.PositionFlag = 1;
+    FTerminal->ClearCommaMarker();
+    FTerminal->ImagePackArmed = 0;
     MAIN_ZCB_AutoDisconnect->SetChecked(false);
     if (ConnectionKind == ConnectionWinsock)
         if (IDravelTelnet* telnet = FTelnet.Telnet()) telnet->EnterTelnetBinary();
-    SendString("\x1B&3\r");
+    SendString(kImageDownloadReady);
 }
 
 void TConsoleForm::MAIN_CommPortTriggerData(uint16_t triggerHandle) {
@@ -62,7 +63,7 @@ void TConsoleForm::MAIN_CommPortTriggerData(uint16_t triggerHandle) {
 int TConsoleForm::ConsoleDataReceived(const uint8_t* data, int length, bool echoed) {
     if (length <= 0) return 0;
     ConsoleBlockPlan plan = PlanConsoleBlock(ZCancel, size_t(length), GetTickCount(), echoed,
-                                             Settings.ZModemAutoDetect, FTerminal->ImagePackEnabled != 0);
+                                             Settings.ZModemAutoDetect, FTerminal->ImageCell.PositionFlag != 0);
     if (plan.drop) {
         if (plan.sendAbort) SendString(ZModemAbortString());
         return 0;
@@ -91,7 +92,7 @@ int TConsoleForm::ConsoleDataReceived(const uint8_t* data, int length, bool echo
         }
         break;
     case ImageStep::Ignore:
-        FTerminal->ImagePackEnabled = 0;
+        FTerminal->ImageCell.PositionFlag = 0;
         FTerminal->ImagePackArmed = 0;
         break;
     case ImageStep::Start: StartImagePack(); break;

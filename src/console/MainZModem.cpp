@@ -162,7 +162,7 @@ void TConsoleForm::EnterTransferBinary() {
 void TConsoleForm::StartZModemUpload() {
     DisarmZModemTrigger();
     UploadDirection = 1;
-    FTerminal->ImagePackEnabled = 0;
+    FTerminal->ImageCell.PositionFlag = 0;
     PostZModemStep(StepAskForUploadFile);
 }
 
@@ -229,13 +229,13 @@ void TConsoleForm::StartZModemDownload() {
     MAIN_ZCB_AutoDisconnect->SetChecked(false);
     // A picture announced by the host goes to the viewer through the temporary folder;
     // without a viewer it is an ordinary download.
-    FZModemPicture = FTerminal->ImagePackEnabled == 1 && ImageViewerAvailable();
+    FZModemPicture = FTerminal->ImageCell.PositionFlag == 1 && ImageViewerAvailable();
     if (FZModemPicture) {
         const std::string temp = GetTempDir();  // "" when the system's answer does not fit
         if (temp.empty()) {
             FZModemPicture = false;
             TransferRunning = 0;
-            FTerminal->ImagePackEnabled = 0;
+            FTerminal->ImageCell.PositionFlag = 0;
             SendString(ZModemAbortString());
             for (const char* line : {"", "[ ZModem - No temporary folder for the picture ]", ""})
                 ConsoleStatusLine(line);
@@ -243,8 +243,17 @@ void TConsoleForm::StartZModemDownload() {
             ArmZModemTrigger();
             return;
         }
+        FPictureFiles.RemoveAll();
+        ZModemEngine->SetFileStore(&FPictureFiles);
         ZModemEngine->Start(&FPortChannel, IDravelZModem::DirectionReceive, temp, "");
         ZModemEngine->SetImagePack(1);
+        if (TPictureViewer* viewer = Viewer()) {
+            viewer->SetViewerProgress(ConnectionName, 0);
+            if (!viewer->Form()->Visible()) PlaceViewerAtImageCell(viewer);
+            viewer->SetCancelEnabled(true);
+            viewer->ClearPicture();
+            viewer->Form()->Show();
+        }
         try {
             MAIN_LightController->SetMonitoring(true);
         } catch (const std::exception&) {
@@ -252,6 +261,7 @@ void TConsoleForm::StartZModemDownload() {
     } else {
         const std::string folder =
             !Settings.DownloadDir.empty() && DirectoryExists(Settings.DownloadDir) ? Settings.DownloadDir : FProgramFolder;
+        ZModemEngine->SetFileStore(&FZModemFiles);
         ZModemEngine->Start(&FPortChannel, IDravelZModem::DirectionReceive, folder, "");
         ResetTransferPanel(false);
     }
@@ -291,7 +301,14 @@ void TConsoleForm::UpdateTransferProgress() {
         ZModemFinished();
         return;
     }
-    if (FZModemPicture) return;  // the viewer shows its own progress
+    if (FZModemPicture) {
+        // The viewer shows the picture's progress.
+        if (FViewer) {
+            const int64_t size = engine.FileLength();
+            FViewer->SetViewerProgress(ConnectionName, size < 1 ? 0 : int(int64_t(engine.Position()) * 100 / size));
+        }
+        return;
+    }
 
     ZModemSnapshot s;
     s.fileName = FZModemFileName;
@@ -342,13 +359,8 @@ void TConsoleForm::ZModemFinished() {
     ArmZModemTrigger();
     if (FZModemPicture) {
         FZModemPicture = false;
-        if (ZModemEngine && !ZModemEngine->FileName().empty()) {
-            const std::string path = ZModemEngine->Directory() + ZModemEngine->FileName();
-            ZModemEngine->Cleanup();
-            ShowDownloadedPicture(path);
-            FZModemFiles.Remove(path);
-        }
-        FTerminal->ImagePackEnabled = 0;
+        if (ZModemEngine) ZModemEngine->Cleanup();  // the file is closed before it is read
+        ShowDownloadedPicture();
     } else {
         if (AppActive) FocusConsole();
         const int status = ZModemEngine ? ZModemEngine->Status() : int(ZModemRunning);

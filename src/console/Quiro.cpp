@@ -7,6 +7,7 @@
 #include "controls/XcConst.h"
 #include "framework/Forms.h"
 #include "framework/Libraries.h"
+#include "windows/ViewImage.h"
 #ifdef QUIRO_CONSOLE_PROBE
 #include "console/ConsoleProbe.h"
 #endif
@@ -20,6 +21,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             InitXcControls();
             InitLinkLibrary();
             app.SetTitle("Quiro 2");
+            // The secondary windows the main window makes (they lie above it).
+            SetPictureViewerMaker(MakeViewImageForm);
             app.CreateForm<TConsoleForm>();
 #ifdef QUIRO_CONSOLE_PROBE
             InstallConsoleProbe();

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <vector>
 
+#include "framework/PictureFiles.h"
 #include "framework/core/Streams.h"
+#include "framework/core/SysUtils.h"
 
 namespace {
 
@@ -25,20 +27,6 @@ void Frame3D(HDC dc, RECT& r, TColor topLeft, TColor bottomRight, int width) {
     SelectObject(dc, old);
     DeleteObject(light);
     DeleteObject(dark);
-}
-
-std::string LowerExtension(const std::string& name) {
-    size_t dot = name.find_last_of('.');
-    size_t slash = name.find_last_of("\\/");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = name.substr(dot);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
-bool IsJpegName(const std::string& name) {
-    std::string ext = LowerExtension(name);
-    return ext == ".jpg" || ext == ".jpeg" || ext == ".jpe";
 }
 
 }  // namespace
@@ -226,10 +214,8 @@ TBitmap* TPicture::Bitmap() {
 }
 
 void TPicture::Assign(const TJPEGImage& jpeg) {
-    TMemoryStream data;
-    jpeg.SaveToStream(&data);
     auto copy = std::make_unique<TJPEGImage>();
-    if (data.Size() > 0) copy->LoadFromMemory(data.Memory(), static_cast<size_t>(data.Size()));
+    copy->Assign(jpeg);
     if (!FBitmap) NewBitmap();
     FAssigning = true;
     struct Done {
@@ -258,23 +244,55 @@ void TPicture::Clear() {
     Changed();
 }
 
-void TPicture::LoadFromFile(const std::string& fileName) {
-    if (IsJpegName(fileName)) {
+void TPicture::LoadFromFile(const std::string& fileName) { LoadFromFile(fileName, quiro::framework::JpegLimits()); }
+
+void TPicture::LoadFromFile(const std::string& fileName, const quiro::framework::JpegLimits& limits) {
+    switch (PictureFormatOf(fileName)) {
+    case TPictureFormat::Jpeg: {
         TJPEGImage jpeg;
+        jpeg.SetLimits(limits);
         jpeg.LoadFromFile(fileName);
         Assign(jpeg);
         return;
     }
-    TBitmap bitmap;
-    bitmap.LoadFromFile(fileName);
-    Assign(&bitmap);
+    case TPictureFormat::Bitmap: {
+        int64_t w = 0, h = 0;
+        if (BitmapFileSize(fileName, w, h) &&
+            (w > limits.maxSide || h > limits.maxSide || w * h > int64_t(limits.maxPixels)))
+            throw EInvalidGraphic("The bitmap is too large (" + IntToStr(w) + " x " + IntToStr(h) + ")");
+        TBitmap bitmap;
+        bitmap.LoadFromFile(fileName);
+        Assign(&bitmap);
+        return;
+    }
+    case TPictureFormat::Unknown:
+        throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(fileName) + ")");
+    default: {
+        TBitmap bitmap;
+        LoadSystemPicture(fileName, bitmap, limits.maxSide, limits.maxPixels);
+        Assign(&bitmap);
+        return;
+    }
+    }
 }
 
 void TPicture::SaveToFile(const std::string& fileName) {
-    if (FJpeg && IsJpegName(fileName))
-        FJpeg->SaveToFile(fileName);
-    else
+    const TPictureFormat format = PictureFormatOf(fileName);
+    if (format == TPictureFormat::Unknown)
+        throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(fileName) +
+                              "): the name must end in .jpg, .jpeg, .gif, .bmp, .ico, .emf or .wmf");
+    if (format == TPictureFormat::Bitmap) {
         Bitmap()->SaveToFile(fileName);
+        return;
+    }
+    if (format == TPictureFormat::Jpeg && FJpeg) {
+        FJpeg->SaveToFile(fileName);  // the picture's own bytes
+        return;
+    }
+    // Made in memory first: a picture that cannot be written leaves no file behind.
+    const std::vector<uint8_t> bytes = EncodePicture(*Bitmap(), format);
+    TFileStream file(fileName, fmCreate);
+    file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
 void TPicture::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
@@ -308,6 +326,11 @@ void TImage::SetStretch(bool stretch) {
     Invalidate();
 }
 
+void TImage::SetProportional(bool proportional) {
+    FProportional = proportional;
+    Invalidate();
+}
+
 void TImage::SetTransparent(bool transparent) {
     FTransparent = transparent;
     Invalidate();
@@ -325,6 +348,21 @@ void TImage::Paint() {
     TBitmap* bitmap = FPicture.Bitmap();
     if (FStretch) {
         Canvas()->StretchDraw(ClientRect(), bitmap);
+        return;
+    }
+    if (FProportional && (bitmap->Width() > FWidth || bitmap->Height() > FHeight)) {
+        // Too large for the control: the whole picture, scaled down.
+        int w = FWidth, h = FHeight;
+        if (int64_t(bitmap->Width()) * FHeight >= int64_t(bitmap->Height()) * FWidth)
+            h = std::max(1, int(int64_t(bitmap->Height()) * FWidth / bitmap->Width()));
+        else
+            w = std::max(1, int(int64_t(bitmap->Width()) * FHeight / bitmap->Height()));
+        const int x = FCenter ? (FWidth - w) / 2 : 0, y = FCenter ? (FHeight - h) / 2 : 0;
+        HDC dc = Canvas()->Handle();
+        const int oldMode = SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        Canvas()->StretchDraw(RECT{x, y, x + w, y + h}, bitmap);
+        SetStretchBltMode(dc, oldMode);
         return;
     }
     int x = 0, y = 0;

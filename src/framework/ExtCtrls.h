@@ -84,9 +84,12 @@ public:
     void Assign(const TJPEGImage& jpeg);
     void Assign(TBitmap* bitmap);
     void Clear();
-    // .jpg/.jpeg/.jpe files as JPEG, others as bitmap files (.bmp).
+    // By the name's extension (PictureFiles.h): .jpg/.jpeg/.jpe, .bmp, .gif, .ico, .emf,
+    // .wmf; any other throws EInvalidGraphic. `limits` bounds the picture's size.
     void LoadFromFile(const std::string& fileName);
-    // A JPEG picture saved under a JPEG name keeps its bytes; anything else is a bitmap.
+    void LoadFromFile(const std::string& fileName, const quiro::framework::JpegLimits& limits);
+    // Written in the format the name's extension says (a JPEG picture under a JPEG name
+    // keeps its bytes); an unknown extension throws EInvalidGraphic and writes nothing.
     void SaveToFile(const std::string& fileName);
     void LoadFromResourceName(HINSTANCE instance, const std::string& name);
 
@@ -108,6 +111,9 @@ public:
     void SetCenter(bool center);
     bool Stretch() const { return FStretch; }
     void SetStretch(bool stretch);
+    // A picture larger than the control is shown whole, scaled down to fit.
+    bool Proportional() const { return FProportional; }
+    void SetProportional(bool proportional);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool transparent);
     // Repaint as soon as the picture changes (the picture is shown while it arrives).
@@ -121,6 +127,7 @@ private:
     TPicture FPicture;
     bool FCenter = false;
     bool FStretch = false;
+    bool FProportional = false;
     bool FTransparent = false;
 };
 

@@ -13,7 +13,7 @@ TJPEGImage::~TJPEGImage() = default;
 
 void TJPEGImage::LoadFromMemory(const uint8_t* data, size_t size) {
     if (static_cast<int64_t>(size) > kMaxDataSize) throw EJPEG("JPEG error: the picture is too large");
-    JpegPicture pic = DecodeJpeg(data, size);
+    JpegPicture pic = DecodeJpeg(data, size, FLimits);
     if (pic.status == JpegStatus::Failed)
         throw EJPEG("JPEG error: " + (pic.message.empty() ? std::string("not a JPEG picture") : pic.message));
     auto bitmap = std::make_unique<TBitmap>();
@@ -28,6 +28,21 @@ void TJPEGImage::LoadFromMemory(const uint8_t* data, size_t size) {
     FHeight = pic.height;
     FStatus = pic.status;
     FMessage = pic.message;
+}
+
+void TJPEGImage::Assign(const TJPEGImage& source) {
+    if (&source == this) return;
+    std::unique_ptr<TBitmap> bitmap;
+    if (source.FBitmap) {
+        bitmap = std::make_unique<TBitmap>();
+        bitmap->Assign(source.FBitmap.get());
+    }
+    FData = source.FData;
+    FBitmap = std::move(bitmap);
+    FWidth = source.FWidth;
+    FHeight = source.FHeight;
+    FStatus = source.FStatus;
+    FMessage = source.FMessage;
 }
 
 void TJPEGImage::LoadFromStream(TStream* stream) {

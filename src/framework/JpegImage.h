@@ -32,6 +32,11 @@ public:
     // Most bytes a picture may have (larger data throws EJPEG before anything is read).
     static constexpr int64_t kMaxDataSize = 64 * 1024 * 1024;
 
+    // Limits of the pictures loaded from now on (the decoder's defaults at first).
+    void SetLimits(const quiro::framework::JpegLimits& limits) { FLimits = limits; }
+    // A copy of another picture: its bytes and its decoded pixels, without decoding again.
+    void Assign(const TJPEGImage& source);
+
     // From the stream's position to its end.
     void LoadFromStream(TStream* stream);
     void LoadFromFile(const std::string& fileName);
@@ -57,4 +62,5 @@ private:
     int FWidth = 0, FHeight = 0;
     quiro::framework::JpegStatus FStatus = quiro::framework::JpegStatus::Failed;
     std::string FMessage;
+    quiro::framework::JpegLimits FLimits;
 };

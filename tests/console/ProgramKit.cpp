@@ -156,6 +156,8 @@ void QuiroProgram::Click(const std::string& name) { CopyData(ConsoleProbeClick, 
 
 void QuiroProgram::SetClockScale(int scale) { CopyData(ConsoleProbeClockScale, std::to_string(scale)); }
 
+void QuiroProgram::SavePicture(const std::string& fileName) { CopyData(ConsoleProbeSavePicture, fileName); }
+
 int QuiroProgram::OtherWindows() const {
     std::vector<HWND> all = Windows(pi_.dwProcessId);
     return int(std::count_if(all.begin(), all.end(), [&](HWND h) { return h != wnd_; }));

@@ -55,6 +55,8 @@ public:
     void Click(const std::string& name);
     // The transfer engine's clock runs `scale` times as fast from now on.
     void SetClockScale(int scale);
+    // The picture viewer's Save As to `fileName` (the state's viewerSaveResult tells).
+    void SavePicture(const std::string& fileName);
     // Visible top-level windows of the process besides the main window (message boxes).
     int OtherWindows() const;
     // A dialog window of the process (a file dialog, a message box) once one is up;

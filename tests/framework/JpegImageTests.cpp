@@ -6,8 +6,7 @@
 #include <random>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "JpegKit.h"
 #include "UiTestKit.h"
 #include "core/TempDir.h"
 #include "framework/ExtCtrls.h"
@@ -15,43 +14,6 @@
 #include "framework/core/Streams.h"
 
 namespace {
-
-// A width x height picture, the left half red and the right half blue, with some noise
-// so that the picture data, not the headers, makes most of the file.
-std::vector<uint8_t> MakeJpeg(int width, int height) {
-    std::mt19937 rng(1);
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = static_cast<JDIMENSION>(width);
-    c.image_height = static_cast<JDIMENSION>(height);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 95, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    while (c.next_scanline < c.image_height) {
-        for (int x = 0; x < width; ++x) {
-            bool left = x < width / 2;
-            int n = static_cast<int>(rng() % 24);
-            row[x * 3] = static_cast<uint8_t>(left ? 255 - n : n);
-            row[x * 3 + 1] = static_cast<uint8_t>(n);
-            row[x * 3 + 2] = static_cast<uint8_t>(left ? n : 255 - n);
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    std::vector<uint8_t> data(out, out + size);
-    jpeg_destroy_compress(&c);
-    std::free(out);
-    return data;
-}
 
 // Blue, green, red of pixel (x, y).
 std::vector<int> Bgr(TJPEGImage& img, int x, int y) {
@@ -151,6 +113,65 @@ TEST(Image, ShowsAJpegPictureCentredAndSavesItInTheFormatOfTheName) {
     bitmap.LoadFromFile(dir.Path("out.bmp"));
     EXPECT_EQ(bitmap.Width(), 40);
     EXPECT_EQ(bitmap.Height(), 20);
+}
+
+// Every name of the viewer's Save As: the file starts as its format does and the system's
+// own reader gives the picture back; a name the program cannot write leaves no file.
+TEST(Picture, EachNameIsWrittenInItsOwnFormat) {
+    TempDir dir;
+    std::vector<uint8_t> data = MakeJpeg(40, 20);
+    TJPEGImage jpeg;
+    jpeg.LoadFromMemory(data.data(), data.size());
+    TPicture picture;
+    picture.Assign(jpeg.Bitmap());  // a bitmap: the JPEG name has to be encoded too
+    const struct {
+        const char* name;
+        std::vector<int> magic;  // -1: any byte
+    } rows[] = {
+        {"a.jpg", {0xFF, 0xD8, 0xFF}},
+        {"a.JPEG", {0xFF, 0xD8, 0xFF}},
+        {"a.bmp", {'B', 'M'}},
+        {"a.gif", {'G', 'I', 'F', '8', -1, 'a'}},
+        {"a.ico", {0, 0, 1, 0, 1, 0, 40, 20}},
+        {"a.emf", {1, 0, 0, 0}},
+        {"a.wmf", {0xD7, 0xCD, 0xC6, 0x9A}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NO_THROW(picture.SaveToFile(dir.Path(row.name)));
+        TMemoryStream file;
+        file.LoadFromFile(dir.Path(row.name));
+        ASSERT_GE(file.Size(), static_cast<int64_t>(row.magic.size()));
+        for (size_t i = 0; i < row.magic.size(); ++i) {
+            if (row.magic[i] >= 0) {
+                EXPECT_EQ(file.Memory()[i], row.magic[i]) << "byte " << i;
+            }
+        }
+        TPicture back;
+        ASSERT_NO_THROW(back.LoadFromFile(dir.Path(row.name)));
+        EXPECT_EQ(back.Width(), 40);
+        EXPECT_EQ(back.Height(), 20);
+        const auto* left = static_cast<const uint8_t*>(back.Bitmap()->ScanLine(10)) + 5 * 3;
+        const auto* right = static_cast<const uint8_t*>(back.Bitmap()->ScanLine(10)) + 35 * 3;
+        EXPECT_TRUE(Near({left[0], left[1], left[2]}, {0, 0, 255})) << "red";
+        EXPECT_TRUE(Near({right[0], right[1], right[2]}, {255, 0, 0})) << "blue";
+    }
+    TMemoryStream emf;
+    emf.LoadFromFile(dir.Path("a.emf"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(emf.Memory()) + 40, 4), " EMF");
+
+    EXPECT_THROW(picture.SaveToFile(dir.Path("a.png")), EInvalidGraphic);
+    TBitmap wide;
+    wide.SetSize(300, 20);
+    picture.Assign(&wide);
+    EXPECT_THROW(picture.SaveToFile(dir.Path("wide.ico")), EInvalidGraphic);
+    for (const char* name : {"a.png", "wide.ico"})
+        EXPECT_EQ(GetFileAttributesA(dir.Path(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    // A bitmap whose header claims more than the limits is refused before it is read.
+    quiro::framework::JpegLimits limits;
+    limits.maxSide = 30;
+    EXPECT_THROW(picture.LoadFromFile(dir.Path("a.bmp"), limits), EInvalidGraphic);
+    EXPECT_THROW(picture.LoadFromFile(dir.Path("a.gif"), limits), EInvalidGraphic);
 }
 
 }  // namespace

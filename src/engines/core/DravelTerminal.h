@@ -119,13 +119,13 @@ public:
     int SendEnterAsCrLf = 0;
     int CaptureOn = 0;
     int HexCapture = 0;
-    int ImagePackEnabled = 0;
     int PrintMode = 0;
     int CursorKeyApplicationMode = 0;
     int KeypadApplicationMode = 0;
     int MemoPending = 0;
     // The in-band picture: armed by ESC % B 4, positioned by ^A commands and CSI , H; read
-    // and cleared by the main window's picture front end as well.
+    // and cleared by the main window's picture front end as well. ImageCell.PositionFlag
+    // marks the next ZModem download as a picture (CSI , H, or the host's ESC "&Q").
     int ImagePackArmed = 0;
     TerminalImageCell ImageCell;
 

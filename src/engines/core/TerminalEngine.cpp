@@ -38,7 +38,7 @@ void TDravelTerminal::ResetTerminal(ColorValue fontColor, ColorValue backgroundC
     bold_ = faint_ = reverse_ = concealed_ = 0;
     saved_ = SavedCursor{currentFg_, currentBg_, 0, 0, 0, 0, screen_.CursorColumn, screen_.CursorRow};
     JohabInput = AddLfToCr = CaptureOn = 0;
-    ImagePackEnabled = ImagePackArmed = 0;
+    ImagePackArmed = 0;
     ImageCell = TerminalImageCell{};
     heldLead_ = 0;
     CursorKeyApplicationMode = KeypadApplicationMode = 0;

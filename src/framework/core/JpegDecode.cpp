@@ -138,7 +138,9 @@ bool Decode(Context& ctx, const uint8_t* data, size_t size, JpegPicture& pic) {
 #endif
   jpeg_calc_output_dimensions(cinfo);
   uint64_t pixels = static_cast<uint64_t>(cinfo->output_width) * cinfo->output_height;
-  if (pixels == 0 || pixels > ctx.limits->maxPixels) Fail(ctx, "The JPEG picture is too large");
+  if (pixels == 0 || pixels > ctx.limits->maxPixels || cinfo->output_width > ctx.limits->maxSide ||
+      cinfo->output_height > ctx.limits->maxSide)
+    Fail(ctx, "The JPEG picture is too large");
 
   int width = static_cast<int>(cinfo->output_width);
   // Rows that never arrive stay the grey of an empty picture block.

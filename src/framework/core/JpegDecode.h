@@ -21,8 +21,9 @@ enum class JpegStatus {
 };
 
 struct JpegLimits {
-  // Pictures with more pixels (or a side longer than 65500) are refused.
+  // Pictures with more pixels, or with a longer side, are refused.
   uint32_t maxPixels = 16u * 1024 * 1024;
+  uint32_t maxSide = 65500;
   // Memory libjpeg may use for its own work (progressive pictures keep all coefficients).
   uint32_t maxWorkMemory = 256u * 1024 * 1024;
   // More scans than this are refused (a stream of tiny scans costs a full pass each).

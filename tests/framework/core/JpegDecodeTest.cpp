@@ -149,6 +149,13 @@ TEST_F(JpegFixtures, LimitsAndBrokenHeadersAreRefused) {
     EXPECT_EQ(q.status, JpegStatus::Failed) << h << "x" << w;
     ExpectConsistent(q);
   }
+  // A side longer than the limit, however few pixels the picture has.
+  Bytes wide = good;
+  for (int i = 0; i < 4; ++i) wide[sof + 5 + static_cast<size_t>(i)] = static_cast<uint8_t>((i < 2 ? 8 : 9000) >> (i % 2 ? 0 : 8));
+  JpegLimits sides;
+  sides.maxSide = 8192;
+  EXPECT_EQ(Decode(wide, sides).status, JpegStatus::Failed);
+  EXPECT_TRUE(Decode(wide).HasPixels());
 }
 
 TEST_F(JpegFixtures, CorruptDataNeverBreaksTheResult) {
