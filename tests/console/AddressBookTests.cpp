@@ -85,7 +85,6 @@ struct BookProgram {
         DeleteSettings();
         int n = 0;
         for (const char* name : favourites) Settings()->WriteString("Favorites" + std::to_string(++n), ToCp949(name));
-        while (n < 5) Settings()->WriteString("Favorites" + std::to_string(++n), "");
         folder.Write("Quiro.DAT", book);
         q = std::make_unique<QuiroProgram>("", false, "Z:" + folder.Dir());
     }
@@ -165,11 +164,13 @@ TEST(AddressBook, EditsReachTheFileByteForByte) {
     EXPECT_NE(seen.text.find("Save changes before exit?"), std::string::npos) << seen.text;
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return !BookOpen(st); }, 10000, &s));
     EXPECT_EQ(p.File(), BookFile("new_keeps_edits.ini"));
+    EXPECT_FALSE(Settings()->ValueExists("Favorites1")) << "favourites saved though unchanged";
     EXPECT_EQ(q.Close(), 0);
 }
 
 // Reordering the favourites and closing with Close (Cancel): the registry holds the new
-// order, nothing connects, and the bar shows the new order.
+// order, nothing connects, and the bar shows the new order with the entries as they are
+// now (one has a new address).
 TEST(AddressBook, ReorderedFavouritesAreSavedOnCancel) {
     BookProgram p(BookFile("start.ini"), {"하이텔", "나우누리"});
     ASSERT_TRUE(p.q->Window());
@@ -185,6 +186,9 @@ TEST(AddressBook, ReorderedFavouritesAreSavedOnCancel) {
     s = q.State();
     EXPECT_EQ(ListShown(s, "HOST_LB_Favorites"), ToCp949("*나우누리,하이텔"));
     EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("하이텔,*나우누리"));
+    q.Set("HOST_LB_HostList", "0");
+    q.Set("HOST_Edit_Address", "telnet://hitel.example:23");
+    q.Click("HOST_BTN_SaveHost");
     q.Click("GSET_BTN_Close");
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return !BookOpen(st); }, 10000, &s));
     EXPECT_EQ(s.Int("connected"), 0);
@@ -192,7 +196,7 @@ TEST(AddressBook, ReorderedFavouritesAreSavedOnCancel) {
     EXPECT_EQ(Settings()->ReadString("Favorites1"), ToCp949("나우누리"));
     EXPECT_EQ(Settings()->ReadString("Favorites2"), ToCp949("하이텔"));
     EXPECT_EQ(Settings()->ReadString("Favorites3"), "");
-    EXPECT_EQ(BarShown(s), ToCp949("나우누리 01420, 하이텔 telnet://hitel.example"));
+    EXPECT_EQ(BarShown(s), ToCp949("나우누리 01420, 하이텔 telnet://hitel.example:23"));
     Painted(RectOf(s.Str("MAIN_PANEL_Favorites"))).SaveBmp("quick_connect_bar.bmp");
     EXPECT_EQ(q.Close(), 0);
 }
