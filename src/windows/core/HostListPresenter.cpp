@@ -190,13 +190,14 @@ bool HostListPresenter::RenameFavourites(std::string_view from, std::string_view
         }
         changed = true;
         if (to.empty()) {
-            if (FFavouriteIndex > it - FFavourites.begin()) --FFavouriteIndex;
+            const auto at = it - FFavourites.begin();
+            if (FFavouriteIndex == at) FFavouriteIndex = -1;  // the selected one goes
+            else if (FFavouriteIndex > at) --FFavouriteIndex;
             it = FFavourites.erase(it);
         } else {
             *it++ = std::string(to);
         }
     }
-    if (FFavouriteIndex >= static_cast<int>(FFavourites.size())) FFavouriteIndex = -1;
     return changed;
 }
 
