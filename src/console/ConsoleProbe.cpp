@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <sstream>
 #include <string>
 
@@ -101,6 +102,15 @@ public:
             put("viewerVisible", 0);
         }
         put("viewerSaveResult", SaveResult());
+        std::string favourites;
+        for (const std::string& name : f.Settings.Favorites) favourites += (favourites.empty() ? "" : ",") + Hex(name);
+        put("favorites", favourites);
+        for (TSpeedButton* b : f.FQuickConnect)
+            if (b) out << b->Name() << '=' << Hex(b->Caption()) << ' ' << Hex(b->Hint()) << ' ' << Rect(b) << '\n';
+        put("MAIN_PANEL_Favorites", Rect(f.MAIN_PANEL_Favorites));
+        // (the viewer's own lines are above)
+        if (TForm* form = ShownWindow(f); form && !(f.FViewer && form == f.FViewer->Form()))
+            DumpWindow(out, *form);
         put("lineCount", s.LineCount());
         for (int i = 0; i < s.LineCount(); ++i)
             out << "line=" << Hex(s.Text(i)) << ' ' << s.Foreground(i) << ' ' << s.Background(i) << '\n';
@@ -109,7 +119,7 @@ public:
 
     // A click of the named control or menu item, as the user's (a check box toggles).
     static bool Click(TConsoleForm& f, const std::string& name) {
-        TComponent* c = f.FindComponent(name);
+        TComponent* c = Find(f, name);
         if (!c && f.FViewer) c = f.FViewer->Form()->FindComponent(name);
         if (auto* box = dynamic_cast<TCheckBox*>(c)) {
             box->SetChecked(!box->Checked());
@@ -117,6 +127,23 @@ public:
             control->Click();
         } else if (auto* item = dynamic_cast<TMenuItem*>(c)) {
             item->Click();
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // An edit's text as typed, or a list box's item selected and clicked.
+    static bool Set(TConsoleForm& f, const std::string& data) {
+        size_t lf = data.find('\n');
+        if (lf == std::string::npos) return false;
+        TComponent* c = Find(f, data.substr(0, lf));
+        std::string value = data.substr(lf + 1);
+        if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
+            edit->SetText(value);
+        } else if (auto* list = dynamic_cast<TCustomListBox*>(c)) {
+            list->SetItemIndex(std::atoi(value.c_str()));
+            list->Click();
         } else {
             return false;
         }
@@ -150,6 +177,51 @@ private:
         uint32_t NowMs() override { return base + (GetTickCount() - base) * uint32_t(scale); }
     };
 
+    // A secondary window on show (the main window's modal dialog), if any.
+    static TForm* ShownWindow(TConsoleForm& f) {
+        for (int i = 0; Application && i < Application->ComponentCount(); ++i) {
+            auto* form = dynamic_cast<TForm*>(Application->Components(i));
+            if (form && form != &f && form->Visible()) return form;
+        }
+        return nullptr;
+    }
+
+    static TComponent* Find(TConsoleForm& f, const std::string& name) {
+        if (TComponent* c = f.FindComponent(name)) return c;
+        TForm* form = ShownWindow(f);
+        return form ? form->FindComponent(name) : nullptr;
+    }
+
+    static std::string Rect(TControl* c) {
+        const POINT o = c->ClientToScreen(POINT{0, 0});
+        return std::to_string(o.x) + ',' + std::to_string(o.y) + ',' + std::to_string(o.x + c->Width()) + ',' +
+               std::to_string(o.y + c->Height());
+    }
+
+    // The window's controls: lists (items as hex, then the selection), edits (text as
+    // hex), check boxes (checked) and buttons (enabled).
+    static void DumpWindow(std::ostream& out, TForm& form) {
+        RECT r{};
+        GetWindowRect(form.Handle(), &r);
+        out << "window=" << form.Name() << '\n' << "windowRect=" << r.left << ',' << r.top << ',' << r.right << ','
+            << r.bottom << '\n';
+        for (int i = 0; i < form.ComponentCount(); ++i) {
+            TComponent* c = form.Components(i);
+            if (auto* list = dynamic_cast<TCustomListBox*>(c)) {
+                std::string items;
+                for (int n = 0; n < list->Items()->Count(); ++n)
+                    items += (n ? "," : "") + Hex(list->Items()->Strings(n));
+                out << c->Name() << '=' << (items.empty() ? "-" : items) << ' ' << list->ItemIndex() << '\n';
+            } else if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
+                out << c->Name() << '=' << Hex(edit->Text()) << '\n';
+            } else if (auto* box = dynamic_cast<TCheckBox*>(c)) {
+                out << c->Name() << '=' << box->Checked() << '\n';
+            } else if (auto* button = dynamic_cast<TButton*>(c)) {
+                out << c->Name() << '=' << button->Enabled() << '\n';
+            }
+        }
+    }
+
     static std::string Hex(const std::string& bytes) {
         static const char digits[] = "0123456789ABCDEF";
         std::string hex;
@@ -163,7 +235,15 @@ private:
 
 void InstallConsoleProbe() {
     static const int owner = 0;
+    static const UINT clickLater = RegisterWindowMessageA("QuiroProbeClickLater");
+    static std::deque<std::string> laterClicks;
     Application->HookMainWindow(&owner, [](TMessage& m) {
+        if (m.Msg == clickLater && ConsoleForm && !laterClicks.empty()) {
+            std::string name = laterClicks.front();
+            laterClicks.pop_front();
+            TConsoleProbe::Click(*ConsoleForm, name);
+            return true;
+        }
         if (m.Msg != WM_COPYDATA || !ConsoleForm) return false;
         auto* data = reinterpret_cast<const COPYDATASTRUCT*>(m.LParam);
         if (!data) return false;
@@ -194,6 +274,13 @@ void InstallConsoleProbe() {
         case ConsoleProbeSavePicture:
             TConsoleProbe::SavePicture(*ConsoleForm, text);
             m.Result = 1;
+            return true;
+        case ConsoleProbeClickLater:
+            laterClicks.push_back(text);
+            m.Result = PostMessageA(ConsoleForm->Handle(), clickLater, 0, 0) ? 1 : 0;
+            return true;
+        case ConsoleProbeSet:
+            m.Result = TConsoleProbe::Set(*ConsoleForm, text) ? 1 : 0;
             return true;
         case ConsoleProbeClockScale:
             TConsoleProbe::SetClockScale(*ConsoleForm, std::atoi(text.c_str()));

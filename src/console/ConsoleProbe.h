@@ -3,13 +3,20 @@
 // main window acts before the message returns (result 1 when it did):
 //   ConsoleProbeDump     the data is a file name: the state is written there as name=value
 //                        lines (caption, session, view and settings fields, the paint box's
-//                        place on the screen), then one "line=" per screen-model line: the
-//                        text as hex, the foreground letters, the background letters;
+//                        place on the screen, the favourites bar, the controls of a
+//                        secondary window on show), then one "line=" per screen-model
+//                        line: the text as hex, the foreground letters, the background
+//                        letters;
 //   ConsoleProbeConnect  the data is put into the address box and Connect is clicked;
 //   ConsoleProbeSend     the data goes to the host through the send routine;
 //   ConsoleProbeClick    the data names a control or menu item of the main window or of
-//                        the picture viewer: it is clicked as by the user (a check box
-//                        toggles);
+//                        a secondary window on show (the picture viewer among them): it
+//                        is clicked as by the user (a check box toggles);
+//   ConsoleProbeClickLater  the same click, once the message has returned (a click that
+//                        opens a modal window or a message box);
+//   ConsoleProbeSet      the data is a control's name, a line feed and a value: an edit's
+//                        or memo's new text (as typed: its change event runs), or the
+//                        index of a list box's item, which is selected and clicked;
 //   ConsoleProbeSavePicture  the data is a file name: the viewer's picture is saved there as
 //                        its Save As does (the dump's viewerSaveResult says how it went);
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
@@ -24,5 +31,7 @@ inline constexpr uintptr_t ConsoleProbeSend = 0x51325053;     // "Q2PS"
 inline constexpr uintptr_t ConsoleProbeClick = 0x5132504B;    // "Q2PK"
 inline constexpr uintptr_t ConsoleProbeClockScale = 0x5132505A;  // "Q2PZ"
 inline constexpr uintptr_t ConsoleProbeSavePicture = 0x51325056;  // "Q2PV"
+inline constexpr uintptr_t ConsoleProbeClickLater = 0x5132504C;  // "Q2PL"
+inline constexpr uintptr_t ConsoleProbeSet = 0x51325054;         // "Q2PT"
 
 void InstallConsoleProbe();

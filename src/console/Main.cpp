@@ -17,9 +17,6 @@ namespace {
 constexpr int kDesignWidth = 720;
 constexpr int kDesignHeight = 560;
 
-// The Korean UI font, "Gulim" in code page 949.
-const char* const kKoreanUiFont = "\xB1\xBC\xB8\xB2";
-
 void NotThereYet(HWND owner, const char* what) {
     std::string text = std::string(what) + " is not available in this version.";
     MessageBoxA(owner, text.c_str(), " Quiro 2: Warning", MB_OK | MB_ICONINFORMATION);
@@ -154,7 +151,7 @@ void TConsoleForm::WireEvents() {
     };
 
     // The windows and switches that later versions bring.
-    MAIN_BTN_AddressBook->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The address book"); };
+    MAIN_BTN_AddressBook->OnClick = [this](TComponent*) { MAIN_BTN_AddressBookClick(); };
     MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The settings dialog"); };
     MAIN_BTN_About->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The about box"); };
     MAIN_BTN_Capture->OnClick = [this](TComponent*) {
@@ -206,12 +203,12 @@ void TConsoleForm::SetKeyModeImage(TImage* shown) {
 }
 
 void TConsoleForm::ApplyKoreanUiFonts() {
-    MAIN_COMBO_Address->Font()->SetName(kKoreanUiFont);
+    MAIN_COMBO_Address->Font()->SetName(KoreanUiFont);
     MAIN_COMBO_Address->Font()->SetSize(10);
-    MAIN_PANEL_Favorites->Font()->SetName(kKoreanUiFont);
+    MAIN_PANEL_Favorites->Font()->SetName(KoreanUiFont);
     MAIN_PANEL_Favorites->Font()->SetSize(9);
-    MAIN_ZLABEL_Directory->Font()->SetName(kKoreanUiFont);
-    MAIN_ZLABEL_FileName->Font()->SetName(kKoreanUiFont);
+    MAIN_ZLABEL_Directory->Font()->SetName(KoreanUiFont);
+    MAIN_ZLABEL_FileName->Font()->SetName(KoreanUiFont);
     MAIN_PANEL_AddressResize();
 }
 

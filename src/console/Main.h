@@ -15,6 +15,7 @@
 //   MainZModem.cpp   the ZModem trigger and the transfer front end
 //   MainImagePack.cpp the in-band pictures
 //   MainLines.cpp    the telephone and serial roads
+//   MainAddressBook.cpp the address book's round trip and the favourites bar
 #pragma once
 
 #include <array>
@@ -62,6 +63,10 @@
 #include "framework/Timers.h"
 
 class TConsoleProbe;
+
+// The Korean UI font (its name in code page 949) that the windows' edits and lists take on
+// a Korean system.
+inline constexpr char KoreanUiFont[] = "\xB1\xBC\xB8\xB2";
 
 // The system's keyboard as the console's key handling sees it (MainKeys.cpp).
 class TSystemKeyboard : public quiro::engines::HangulKeyState, public KeyboardLayout {
@@ -239,7 +244,12 @@ public:
     int ProbeFontCharset(const std::string& fontName);
     void SetConnectedUiState();
     void SetDisconnectedUiState();
+
+    // ---- Address book and favourites (MainAddressBook.cpp) ----
+    void MAIN_BTN_AddressBookClick();
+    // The favourites bar: a button for each favourite with an address in the book.
     void BuildQuickConnectButtons();
+    void QuickConnectButtonClick(TComponent* sender);
 
     // ---- Connection (MainConnect.cpp) ----
     void StartConnection();

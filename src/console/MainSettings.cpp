@@ -1,5 +1,5 @@
 // The settings key and what the settings make of the console: the terminal's creation and
-// reset, the cell size, the window sized to the screen, the favourites bar.
+// reset, the cell size, the window sized to the screen.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,7 +8,6 @@
 #include "console/Main.h"
 #include "console/core/AddressBookFile.h"
 #include "engines/core/ConsolePalette.h"
-#include "framework/IniFiles.h"
 #include "framework/FormBuilder.h"
 #include "framework/core/SysUtils.h"
 
@@ -247,39 +246,4 @@ void TConsoleForm::MAIN_BTN_SetSizeClick() {
     }
     SetBounds(Left(), Top(), width, height);
     ScrollCursorIntoView();
-}
-
-void TConsoleForm::BuildQuickConnectButtons() {
-    for (TSpeedButton*& b : FQuickConnect) {
-        delete b;
-        b = nullptr;
-    }
-    int x = MAIN_BTN_AddressBook->Width();
-    TIniFile book(FAddressBookPath);
-    TBitmap measure;
-    measure.SetSize(1, 1);
-    measure.Canvas()->Font()->Assign(*MAIN_PANEL_Favorites->Font());
-    for (int i = 0; i < 5; ++i) {
-        const std::string& name = Settings.Favorites[i];
-        if (name.empty()) continue;
-        std::optional<HostEntry> entry = LoadHostEntry(book, name);
-        if (!entry || entry->Address.empty()) continue;
-        auto* button = new TSpeedButton(this);
-        bool phone = ::ParseAddressScheme(entry->Address).kind == ConnectionTelephony;
-        button->Glyph()->Assign((phone ? MAIN_ImagePhone : MAIN_ImageLan)->Picture()->Bitmap());
-        button->SetParent(MAIN_PANEL_Favorites);
-        button->SetCaption(name);
-        button->SetHint(entry->Address);
-        button->SetShowHint(true);
-        int width = measure.Canvas()->TextWidth(name) + 2 * MAIN_ImageLan->Width();
-        button->SetBounds(x, 1, width, MAIN_PANEL_Favorites->Height() - 2);
-        button->SetFlat(true);
-        button->SetEnabled(!Connected);
-        button->OnClick = [this, button](TComponent*) {
-            MAIN_COMBO_Address->SetText(button->Caption());
-            MAIN_BTN_ConnectClick();
-        };
-        x += width;
-        FQuickConnect[i] = button;
-    }
 }

@@ -7,6 +7,7 @@
 #include "controls/XcConst.h"
 #include "framework/Forms.h"
 #include "framework/Libraries.h"
+#include "windows/Install.h"
 #include "windows/ViewImage.h"
 #ifdef QUIRO_CONSOLE_PROBE
 #include "console/ConsoleProbe.h"
@@ -20,6 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             StartLibraries();
             InitXcControls();
             InitLinkLibrary();
+            InstallSecondaryWindows();
             app.SetTitle("Quiro 2");
             // The secondary windows the main window makes (they lie above it).
             SetPictureViewerMaker(MakeViewImageForm);

@@ -47,6 +47,17 @@ bool HoldsLineBreak(std::string_view value) {
 
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
+bool TIniFile::Written(bool ok) {
+    if (ok) return true;
+    const DWORD error = GetLastError();
+    char text[512];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                             0, text, sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ')) --n;
+    FWriteFailure = n > 0 ? std::string(text, n) : "Error " + std::to_string(error) + ".";
+    return false;
+}
+
 void TIniFile::WriteError() const { throw EIniFileException("Unable to write to " + FFileName); }
 
 std::optional<std::string> TIniFile::ReadValue(std::string_view section,
@@ -67,13 +78,13 @@ bool TIniFile::WriteValue(std::string_view section, std::string_view key, std::s
     if (HoldsLineBreak(value)) return false;
     std::string s = Name(section), k = Name(key), v(value);
     if (s.empty() || k.empty()) return false;
-    return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), FFileName.c_str()) != 0;
+    return Written(WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), FFileName.c_str()) != 0);
 }
 
 bool TIniFile::DeleteSection(std::string_view section) {
     std::string s = Name(section);
     if (!HasSection(s)) return true;
-    return WritePrivateProfileStringA(s.c_str(), nullptr, nullptr, FFileName.c_str()) != 0;
+    return Written(WritePrivateProfileStringA(s.c_str(), nullptr, nullptr, FFileName.c_str()) != 0);
 }
 
 std::vector<std::string> TIniFile::ListSections() const {

@@ -47,6 +47,8 @@ public:
     void EraseSection(std::string_view section);
     // Writes the system's cached copy of the file to disk.
     void UpdateFile();
+    // The system's reason why the last write that failed did ("" when none has).
+    const std::string& WriteFailure() const { return FWriteFailure; }
 
     // IIniStore
     std::optional<std::string> ReadValue(std::string_view section,
@@ -60,6 +62,9 @@ public:
 
 private:
     [[noreturn]] void WriteError() const;
+    // `ok`, noting the system's reason when it is false.
+    bool Written(bool ok);
 
     std::string FFileName;
+    std::string FWriteFailure;
 };

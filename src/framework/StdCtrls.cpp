@@ -331,12 +331,15 @@ std::string TMemoStrings::Get(int index) const {
     HWND w = Wnd();
     LRESULT start = SendMessageA(w, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
     if (start < 0) IndexError(index);
+    // The length is in characters where the window keeps its text as such: room for two
+    // bytes each, and the line is as long as the bytes copied.
     auto len = static_cast<size_t>(SendMessageA(w, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
-    std::string buf(std::max<size_t>(len, sizeof(WORD)) + 1, '\0');
-    *reinterpret_cast<WORD*>(buf.data()) = static_cast<WORD>(std::min<size_t>(len, 0xFFFF));
+    const size_t room = std::min<size_t>(2 * len, 0xFFFF);
+    std::string buf(std::max<size_t>(room, sizeof(WORD)) + 1, '\0');
+    *reinterpret_cast<WORD*>(buf.data()) = static_cast<WORD>(room);
     auto n = static_cast<size_t>(SendMessageA(w, EM_GETLINE, static_cast<WPARAM>(index),
                                               reinterpret_cast<LPARAM>(buf.data())));
-    buf.resize(std::min(n, len));
+    buf.resize(std::min(n, room));
     return buf;
 }
 

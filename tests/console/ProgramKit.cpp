@@ -82,9 +82,14 @@ int ProbeState::Find(const std::string& text) const {
     return -1;
 }
 
-QuiroProgram::QuiroProgram(const std::string& arguments, bool telephonyDouble) {
+QuiroProgram::QuiroProgram(const std::string& arguments, bool telephonyDouble, const std::string& copyIn) {
     std::string exe = std::string(QUIRO_BINARY_DIR) +
                       (telephonyDouble ? "/tapi-double/quiro_probe.exe" : "/src/console/quiro_probe.exe");
+    if (!copyIn.empty()) {
+        std::string copy = copyIn + "/quiro_probe.exe";
+        if (!CopyFileA(exe.c_str(), copy.c_str(), FALSE)) return;
+        exe = copy;
+    }
     std::string cmd = "\"" + exe + "\" " + arguments;
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -153,6 +158,12 @@ void QuiroProgram::Connect(const std::string& address) { CopyData(ConsoleProbeCo
 void QuiroProgram::Send(const std::string& bytes) { CopyData(ConsoleProbeSend, bytes); }
 
 void QuiroProgram::Click(const std::string& name) { CopyData(ConsoleProbeClick, name); }
+
+void QuiroProgram::ClickLater(const std::string& name) { CopyData(ConsoleProbeClickLater, name); }
+
+void QuiroProgram::Set(const std::string& name, const std::string& value) {
+    CopyData(ConsoleProbeSet, name + "\n" + value);
+}
 
 void QuiroProgram::SetClockScale(int scale) { CopyData(ConsoleProbeClockScale, std::to_string(scale)); }
 

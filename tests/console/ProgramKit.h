@@ -39,8 +39,10 @@ class QuiroProgram {
 public:
     // Starts the program with its command line and waits for its main window; with
     // `telephonyDouble`, the copy beside the telephony test double, which it loads when
-    // the run puts the double in place of the system's library.
-    explicit QuiroProgram(const std::string& arguments = "", bool telephonyDouble = false);
+    // the run puts the double in place of the system's library; with `copyIn`, a copy of
+    // the program in that folder (its program folder).
+    explicit QuiroProgram(const std::string& arguments = "", bool telephonyDouble = false,
+                          const std::string& copyIn = "");
     ~QuiroProgram();  // a program still running is ended
     QuiroProgram(const QuiroProgram&) = delete;
     QuiroProgram& operator=(const QuiroProgram&) = delete;
@@ -51,8 +53,13 @@ public:
     bool WaitFor(const std::function<bool(const ProbeState&)>& done, DWORD ms, ProbeState* last);
     void Connect(const std::string& address);
     void Send(const std::string& bytes);
-    // Clicks a control or menu item of the main window by its name (a check box toggles).
+    // Clicks a control or menu item of the main window, or of the secondary window on
+    // show, by its name (a check box toggles); ClickLater once the probe has answered (a
+    // click that opens a modal window or a message box).
     void Click(const std::string& name);
+    void ClickLater(const std::string& name);
+    // An edit's text as typed, or a list box's item (by index) clicked.
+    void Set(const std::string& name, const std::string& value);
     // The transfer engine's clock runs `scale` times as fast from now on.
     void SetClockScale(int scale);
     // The picture viewer's Save As to `fileName` (the state's viewerSaveResult tells).

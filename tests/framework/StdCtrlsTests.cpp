@@ -429,6 +429,10 @@ TEST_F(Controls, MemoLinesAreTheWindowsLines) {
     lines->Clear();
     EXPECT_EQ(lines->Count(), 0);
     EXPECT_THROW(lines->Strings(0), EStringListError);
+    // Double-byte text: a window that counts characters still gives every byte.
+    memo->SetText("\xC3\xB9 \xC1\xD9\r\n\xB5\xD1\xC2\xB0 \xC1\xD9");
+    EXPECT_EQ(lines->Strings(0), "\xC3\xB9 \xC1\xD9");
+    EXPECT_EQ(lines->Strings(1), "\xB5\xD1\xC2\xB0 \xC1\xD9");
 }
 
 TEST_F(Controls, KeysTypedIntoAnEditableComboAreTheCombosKeys) {

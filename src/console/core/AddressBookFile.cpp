@@ -1,6 +1,7 @@
 #include "console/core/AddressBookFile.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/core/SysUtils.h"
 
@@ -50,23 +51,28 @@ std::optional<EncodedEntry> Encode(const HostEntry& entry) {
     return out;
 }
 
-// Writes the section's keys in file order; false at the first write that fails.
+// Writes the section's keys in file order: false at the first write that fails, or, when
+// putting an entry back (`everyKey`), after trying every key.
 bool WriteSection(IIniStore& book, std::string_view name, const HostEntry& entry,
-                  const EncodedEntry& values) {
-    auto flag = [](bool b) { return std::string_view(b ? "1" : "0"); };
-    if (!book.WriteValue(name, kAddress, values.address) ||
-        !book.WriteValue(name, kConvert, flag(entry.ConvertJOHABtoKSC5601)) ||
-        !book.WriteValue(name, kSendCrLf, flag(entry.SendENTERasCRLF)) ||
-        !book.WriteValue(name, kAddLf, flag(entry.AddLFToReceivedCR)) ||
-        !book.WriteValue(name, kAutoWrap, flag(entry.EnableLineAutoWrap)) ||
-        !book.WriteValue(name, kLocalEcho, flag(entry.EnableLocalEcho)) ||
-        !book.WriteValue(name, kMemoCount, std::to_string(values.memo.size()))) {
-        return false;
+                  const EncodedEntry& values, bool everyKey = false) {
+    auto flag = [](bool b) { return std::string(b ? "1" : "0"); };
+    std::vector<std::pair<std::string, std::string>> keys = {
+        {std::string(kAddress), values.address},
+        {std::string(kConvert), flag(entry.ConvertJOHABtoKSC5601)},
+        {std::string(kSendCrLf), flag(entry.SendENTERasCRLF)},
+        {std::string(kAddLf), flag(entry.AddLFToReceivedCR)},
+        {std::string(kAutoWrap), flag(entry.EnableLineAutoWrap)},
+        {std::string(kLocalEcho), flag(entry.EnableLocalEcho)},
+        {std::string(kMemoCount), std::to_string(values.memo.size())},
+    };
+    for (size_t n = 0; n < values.memo.size(); ++n) keys.emplace_back(MemoKey(n), values.memo[n]);
+    bool written = true;
+    for (const auto& [key, value] : keys) {
+        if (book.WriteValue(name, key, value)) continue;
+        written = false;
+        if (!everyKey) break;
     }
-    for (size_t n = 0; n < values.memo.size(); ++n) {
-        if (!book.WriteValue(name, MemoKey(n), values.memo[n])) return false;
-    }
-    return true;
+    return written;
 }
 
 // The section name as the file holds it, when there is one.
@@ -163,17 +169,19 @@ HostEntrySaveResult SaveHostEntry(IIniStore& book, std::string_view loadedName,
     if (!sameEntry && HostEntryExists(book, name)) return {HostEntryStatus::NameExists, {}};
 
     if (sameEntry) {
-        // The section is rewritten in place of itself: erase, then write. Should the
-        // writing fail after the erase, put the old entry back as well as we can.
+        // The section is rewritten in place of itself: erase, then write. Should either
+        // fail, put the old entry back as well as we can: a store that caches the file
+        // (as the profile functions may) can hold the change that did not reach the file,
+        // and a later write would carry it there.
         const auto old = LoadHostEntry(book, loaded);
-        if (!EraseSections(book, loaded)) return {HostEntryStatus::WriteFailed, {}};
-        if (!WriteSection(book, name, entry, *values)) {
+        auto restore = [&] {
             book.DeleteSection(name);
             if (old) {
-                if (const auto oldValues = Encode(*old)) {
-                    WriteSection(book, old->Name, *old, *oldValues);
-                }
+                if (const auto oldValues = Encode(*old)) WriteSection(book, old->Name, *old, *oldValues, true);
             }
+        };
+        if (!EraseSections(book, loaded) || !WriteSection(book, name, entry, *values)) {
+            restore();
             return {HostEntryStatus::WriteFailed, {}};
         }
         return {HostEntryStatus::Ok, name};

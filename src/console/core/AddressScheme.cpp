@@ -60,7 +60,7 @@ SessionTarget ResolveSessionTarget(const IIniStore& book, std::string_view text,
                                    const ConsoleSettings& settings) {
     SessionTarget t;
     if (std::optional<HostEntry> entry = text.empty() ? std::nullopt : LoadHostEntry(book, text)) {
-        t.hostName = std::string(text);
+        t.hostName = entry->Name;
         t.address = entry->Address;
         t.flags = {entry->ConvertJOHABtoKSC5601, entry->SendENTERasCRLF, entry->AddLFToReceivedCR,
                    entry->EnableLineAutoWrap, entry->EnableLocalEcho};

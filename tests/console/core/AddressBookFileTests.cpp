@@ -174,6 +174,20 @@ TEST(AddressBookFile, FailedWritesAreReportedAndLoseNothing) {
             EXPECT_EQ(LoadHostEntry(book, "B"), rewritten ? newB : oldB) << n;
         }
     }
+    // A store that keeps a write it could not pass on (a cache over a locked file): after
+    // a failed rewrite it still holds the old entry, so a later write cannot lose it.
+    struct CachingStore : MemIniStore {
+        bool locked = true;
+        using MemIniStore::MemIniStore;
+        bool WriteValue(std::string_view s, std::string_view k, std::string_view v) override {
+            return MemIniStore::WriteValue(s, k, v) && !locked;
+        }
+        bool DeleteSection(std::string_view s) override { return MemIniStore::DeleteSection(s) && !locked; }
+    };
+    CachingStore cached;
+    static_cast<MemIniStore&>(cached) = MemIniStore::Parse(kBook);
+    EXPECT_EQ(SaveHostEntry(cached, "B", newB).status, HostEntryStatus::WriteFailed);
+    EXPECT_EQ(LoadHostEntry(cached, "B"), oldB);
     // A read-only file: each change is reported and nothing changes.
     MemIniStore book = MemIniStore::Parse(kBook);
     book.FailWritesAfter(0);

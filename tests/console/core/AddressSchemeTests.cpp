@@ -37,6 +37,9 @@ TEST(AddressScheme, SessionTargetFromTheBookOrTheText) {
     SessionTarget t = ResolveSessionTarget(book, "My BBS", settings);
     EXPECT_EQ(SessionCaption(t.hostName, t.address), "My BBS: telnet://bbs:2323");
     EXPECT_EQ(t.flags, (SessionFlags{false, false, false, true, true}));
+    // The book's names match as the profile functions match sections: blanks and case aside.
+    t = ResolveSessionTarget(book, " my bbs", settings);
+    EXPECT_EQ(SessionCaption(t.hostName, t.address), "My BBS: telnet://bbs:2323");
     t = ResolveSessionTarget(book, "bbs.example", settings);
     EXPECT_EQ(SessionCaption(t.hostName, t.address), "bbs.example");
     EXPECT_EQ(t.flags, (SessionFlags{false, true, false, false, false}));

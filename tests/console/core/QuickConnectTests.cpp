@@ -1,0 +1,37 @@
+#include "console/core/QuickConnect.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/core/MemIniStore.h"
+
+namespace {
+
+std::string Shown(const QuickConnectButton& b) {
+    return std::to_string(b.favourite) + " " + b.caption + " " + b.address + (b.phone ? " phone " : " lan ") +
+           std::to_string(b.left) + "+" + std::to_string(b.width);
+}
+
+// Buttons sit side by side from the given left: each as wide as its caption (8 pixels a
+// byte here) with a 16-pixel glyph's room on both sides; names match the book's whatever
+// their case.
+TEST(QuickConnect, OneButtonPerFavouriteWithAnAddress) {
+    const MemIniStore book = MemIniStore::Parse(
+        "[Hitel]\nAddress=telnet://hitel.example\n[Modem]\nAddress=01410\n"
+        "[Empty]\nAddress=\n[Serial]\nAddress=com://1,9600\n[Plain]\n[Dial]\nAddress=phone://bbs\n");
+    const std::array<std::string, 5> favourites{"hitel", "Modem", "Gone", "Serial", "Dial"};
+    std::vector<std::string> shown;
+    for (const QuickConnectButton& b : PlanQuickConnectButtons(
+             book, favourites, 92, 16, [](std::string_view caption) { return int(caption.size()) * 8; }))
+        shown.push_back(Shown(b));
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "0 hitel telnet://hitel.example lan 92+72",
+                         "1 Modem 01410 phone 164+72",
+                         "3 Serial com://1,9600 lan 236+80",
+                         "4 Dial phone://bbs phone 316+64",
+                     }));
+    // An empty address, a section without one and empty favourites give nothing.
+    const std::array<std::string, 5> none{"Empty", "", "Plain", "", ""};
+    EXPECT_TRUE(PlanQuickConnectButtons(book, none, 0, 16, [](std::string_view) { return 10; }).empty());
+}
+
+}  // namespace
