@@ -319,6 +319,16 @@ public:
     // A picture downloaded by ZModem (the file is deleted once this returns).
     void ShowDownloadedPicture(const std::string& path);
 
+    // ---- The settings dialog's round trip (MainGlobalConfig.cpp) ----
+    // Shows the settings dialog over a copy of the settings: Cancel undoes what the
+    // dialog changed at once (the built-in fonts, the telephony device); OK applies the
+    // copy and saves it.
+    void MAIN_BTN_GlobalConfigClick();
+    // The capture editor and the on-line memo, while open, take the editor settings the
+    // dialog changed (each sets its hook when it opens and clears it when it goes).
+    std::function<void()> EditorSettingsChanged;
+    std::function<void()> MemoSettingsChanged;
+
     // ---- Telephone and serial roads (MainLines.cpp) ----
     // Before a call: false when no telephony device can be used (the connection does not start).
     bool ReadyToDial();
@@ -341,6 +351,11 @@ private:
     void WireEvents();
     void FindComponents();
     void ApplySettings();
+    void TakeConsoleFont();
+    void TakeEditorFont();
+    void PaintConsoleColours();
+    void ApplyTerminalSettings();
+    void ApplyDialogSettings(const ConsoleSettings& edited);
     void ApplyCellSize();
     void SetKeyModeImage(TImage* shown);
     void EnableSessionControls(bool connected);
@@ -431,3 +446,8 @@ private:
 };
 
 extern TConsoleForm* ConsoleForm;
+
+// The settings dialog (a secondary window; the program entry installs it): shown over
+// `settings`, which it changes only when it is left with OK (then true).
+using TSettingsDialogRunner = bool (*)(TConsoleForm& form, ConsoleSettings& settings);
+extern TSettingsDialogRunner RunSettingsDialog;

@@ -7,6 +7,7 @@
 #include "controls/XcConst.h"
 #include "framework/Forms.h"
 #include "framework/Libraries.h"
+#include "windows/Gset.h"
 #ifdef QUIRO_CONSOLE_PROBE
 #include "console/ConsoleProbe.h"
 #endif
@@ -20,6 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             InitXcControls();
             InitLinkLibrary();
             app.SetTitle("Quiro 2");
+            RunSettingsDialog = &RunGlobalConfigForm;
             app.CreateForm<TConsoleForm>();
 #ifdef QUIRO_CONSOLE_PROBE
             InstallConsoleProbe();
