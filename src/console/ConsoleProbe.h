@@ -7,8 +7,18 @@
 //                        text as hex, the foreground letters, the background letters;
 //   ConsoleProbeConnect  the data is put into the address box and Connect is clicked;
 //   ConsoleProbeSend     the data goes to the host through the send routine;
-//   ConsoleProbeClick    the data names a control or menu item of the main window: it is
-//                        clicked as by the user (a check box toggles);
+//   ConsoleProbeClick    the data names a control or menu item of the main window, or
+//                        "Form.Control" one of another window the program has open: it is
+//                        clicked as by the user (a check box toggles, a radio button or a
+//                        page is chosen);
+//   ConsoleProbeClickLater  the same click once the message has returned (a button that
+//                        opens a modal window);
+//   ConsoleProbeSetText  the data is "Control=text" (named as for a click): an edit takes
+//                        the text as if typed, a list chooses the item of that text;
+//   ConsoleProbeDumpForm the data is "Form|file": one line for each of the window's
+//                        controls into the file, "name=text|enabled|visible|left,top,right,
+//                        bottom" (the text an edit or list shows, a check box's 0 or 1, a
+//                        caption; the rectangle on the screen), the window's own first;
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
 //                        many times as fast from now on.
 #pragma once
@@ -20,5 +30,8 @@ inline constexpr uintptr_t ConsoleProbeConnect = 0x51325043;  // "Q2PC"
 inline constexpr uintptr_t ConsoleProbeSend = 0x51325053;     // "Q2PS"
 inline constexpr uintptr_t ConsoleProbeClick = 0x5132504B;    // "Q2PK"
 inline constexpr uintptr_t ConsoleProbeClockScale = 0x5132505A;  // "Q2PZ"
+inline constexpr uintptr_t ConsoleProbeClickLater = 0x5132504C;  // "Q2PL"
+inline constexpr uintptr_t ConsoleProbeSetText = 0x51325054;     // "Q2PT"
+inline constexpr uintptr_t ConsoleProbeDumpForm = 0x51325046;    // "Q2PF"
 
 void InstallConsoleProbe();
