@@ -192,8 +192,9 @@ void ShowText(TControl* c, const std::string& text) {
     if (c->Caption() != text) c->SetCaption(text);
 }
 
+// (What the user is typing reads back as the value: it is left alone.)
 void SetSpin(TXcSpinEdit* spin, int value) {
-    if (spin->AsInteger() != value || spin->Caption().empty()) spin->SetAsInteger(value);
+    if (spin->AsInteger() != value) spin->SetAsInteger(value);
 }
 
 // The checked one of a group of radio buttons (index -1: none).

@@ -161,6 +161,8 @@ TEST_F(GlobalConfigWindow, ShowsTheModelAndTakesTheUsersActions) {
     Find<TEdit>("GSET_ED_ProxyHost")->SetText("gate.example");
     Find<TCheckBox>("GSET_CB_CustomScreenSize")->SetChecked(true);
     EXPECT_TRUE(Find<TXcSpinEdit>("GSET_ED_ScreenRows")->Enabled());
+    Find<TXcSpinEdit>("GSET_ED_ScreenRows")->SetText("");
+    EXPECT_EQ(Find<TXcSpinEdit>("GSET_ED_ScreenRows")->Caption(), "") << "what is being typed stays";
     Find<TXcSpinEdit>("GSET_ED_ScreenRows")->SetText("0");
     Find<TXcSpinEdit>("GSET_ED_ScreenColumns")->SetText("100");
 
