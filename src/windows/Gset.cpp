@@ -544,7 +544,10 @@ void TGlobalConfigForm::ReflectFontPage() {
     if (GSET_CB_FontCharset->ItemIndex() != m.consoleCharsetIndex) GSET_CB_FontCharset->SetItemIndex(m.consoleCharsetIndex);
     EnableList(GSET_CB_Font, m.consoleFontEnabled);
     EnableList(GSET_CB_FontCharset, m.consoleFontEnabled);
-    GSET_SPIN_ConsoleFontSize->SetEnabled(m.consoleFontEnabled);
+    if (GSET_SPIN_ConsoleFontSize->Enabled() != m.consoleFontEnabled) {
+        GSET_SPIN_ConsoleFontSize->SetEnabled(m.consoleFontEnabled);
+        GSET_SPIN_ConsoleFontSize->Invalidate();  // its arrows are drawn greyed
+    }
     GSET_CB_ConsoleFGColor->SetColorValue(Colour(v.ConsoleFGColor));
     GSET_CB_ConsoleBGColor->SetColorValue(Colour(v.ConsoleBGColor));
     if (GSET_CB_UseInternalFont->Checked() != m.internalFontChecked)

@@ -319,7 +319,6 @@ TEST(GlobalConfig, KeyButtonsAndTheirBoxes) {
     };
     const Row rows[] = {{51, "F1", "Normal/Pressed with Shift", "11"},
                         {31, "Insert", "Normal/Reserved", "10"},
-                        {11, "KeyPad[]", "Normal/Application Mode", "11"},
                         {23, "Arrow - Left", "Normal/Application Mode", "11"},
                         {16, "KeyPad[<ENTER>]", "Normal/Application Mode", "01"},
                         {99, "", "Normal/Reserved", "10"}};
