@@ -324,8 +324,10 @@ public:
     // dialog changed at once (the built-in fonts, the telephony device); OK applies the
     // copy and saves it.
     void MAIN_BTN_GlobalConfigClick();
-    // The capture editor and the on-line memo, while open, take the editor settings the
-    // dialog changed (each sets its hook when it opens and clears it when it goes).
+    // After OK, while they are open: the capture editor takes the editor's layout, font,
+    // background and margins; the on-line memo takes the editor font and closes when
+    // ShowOnLineMemoWindow is off. Each sets its hook when it opens and clears it when it
+    // goes.
     std::function<void()> EditorSettingsChanged;
     std::function<void()> MemoSettingsChanged;
 
