@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -123,6 +124,10 @@ public:
         if (!c && f.FViewer) c = f.FViewer->Form()->FindComponent(name);
         if (auto* box = dynamic_cast<TCheckBox*>(c)) {
             box->SetChecked(!box->Checked());
+        } else if (auto* radio = dynamic_cast<TRadioButton*>(c)) {
+            radio->SetChecked(true);
+        } else if (auto* page = dynamic_cast<TTabSheet*>(c)) {
+            page->PageControl()->SetActivePage(page);
         } else if (auto* control = dynamic_cast<TControl*>(c)) {
             control->Click();
         } else if (auto* item = dynamic_cast<TMenuItem*>(c)) {
@@ -150,6 +155,53 @@ public:
         return true;
     }
 
+    // "Control=text": an edit takes the text as typed, a list chooses the item of that
+    // text as the user does (the list's own selection notice).
+    static bool SetText(TConsoleForm& f, const std::string& data) {
+        const size_t eq = data.find('=');
+        if (eq == std::string::npos) return false;
+        auto* control = dynamic_cast<TWinControl*>(Find(f, data.substr(0, eq)));
+        const std::string text = data.substr(eq + 1);
+        if (auto* combo = dynamic_cast<TCustomComboBox*>(control)) {
+            const int index = combo->Items()->IndexOf(text);
+            if (index >= 0) {
+                HWND h = combo->Handle();
+                SendMessageA(h, CB_SETCURSEL, WPARAM(index), 0);
+                SendMessageA(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE), LPARAM(h));
+                return true;
+            }
+        }
+        if (!control) return false;
+        control->SetText(text);
+        return true;
+    }
+
+    // Every control of a window the program has open, as ConsoleProbeDumpForm says.
+    static std::string DumpForm(const std::string& formName) {
+        auto* form = dynamic_cast<TForm*>(Application->FindComponent(formName));
+        if (!form) return {};
+        std::ostringstream out;
+        auto line = [&](const std::string& name, TControl* c, std::string text, RECT r) {
+            for (size_t at; (at = text.find('\n')) != std::string::npos;) text.replace(at, 1, "\\n");
+            out << name << '=' << text << '|' << c->Enabled() << '|' << c->Visible() << '|' << r.left << ','
+                << r.top << ',' << r.right << ',' << r.bottom << '\n';
+        };
+        RECT frame{};
+        GetWindowRect(form->Handle(), &frame);
+        line("form", form, form->Caption(), frame);
+        for (int i = 0; i < form->ComponentCount(); ++i) {
+            auto* c = dynamic_cast<TControl*>(form->Components(i));
+            if (!c || c->Name().empty()) continue;
+            std::string text = c->Caption();
+            if (auto* box = dynamic_cast<TCheckBox*>(c)) text = box->Checked() ? "1" : "0";
+            if (auto* radio = dynamic_cast<TRadioButton*>(c)) text = radio->Checked() ? "1" : "0";
+            if (auto* pages = dynamic_cast<TPageControl*>(c)) text = std::to_string(pages->ActivePageIndex());
+            const POINT o = c->ClientToScreen(POINT{0, 0});
+            line(c->Name(), c, text, RECT{o.x, o.y, o.x + c->Width(), o.y + c->Height()});
+        }
+        return out.str();
+    }
+
     // The transfer engine's clock runs `scale` times as fast from now on (its time-outs
     // come sooner).
     static void SetClockScale(TConsoleForm& f, int scale) {
@@ -171,6 +223,7 @@ public:
     }
 
 private:
+
     struct ScaledClock : quiro::engines::Clock {
         uint32_t base = 0;
         int scale = 1;
@@ -186,7 +239,13 @@ private:
         return nullptr;
     }
 
+    // A component of the main window, of another open window as "Form.Control", or of the
+    // secondary window on show.
     static TComponent* Find(TConsoleForm& f, const std::string& name) {
+        if (const size_t dot = name.find('.'); dot != std::string::npos) {
+            TComponent* form = Application->FindComponent(name.substr(0, dot));
+            return form ? form->FindComponent(name.substr(dot + 1)) : nullptr;
+        }
         if (TComponent* c = f.FindComponent(name)) return c;
         TForm* form = ShownWindow(f);
         return form ? form->FindComponent(name) : nullptr;
@@ -233,6 +292,19 @@ private:
     }
 };
 
+namespace {
+
+void WriteFile(const std::string& name, const std::string& text, TMessage& m) {
+    FILE* file = std::fopen(name.c_str(), "wb");
+    if (file) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    m.Result = file ? 1 : 0;
+}
+
+}  // namespace
+
 void InstallConsoleProbe() {
     static const int owner = 0;
     static const UINT clickLater = RegisterWindowMessageA("QuiroProbeClickLater");
@@ -249,16 +321,22 @@ void InstallConsoleProbe() {
         if (!data) return false;
         std::string text(static_cast<const char*>(data->lpData), data->cbData);
         switch (data->dwData) {
-        case ConsoleProbeDump: {
-            std::string dump = TConsoleProbe::Dump(*ConsoleForm);
-            FILE* file = std::fopen(text.c_str(), "wb");
-            if (file) {
-                std::fwrite(dump.data(), 1, dump.size(), file);
-                std::fclose(file);
+        case ConsoleProbeDump:
+            WriteFile(text, TConsoleProbe::Dump(*ConsoleForm), m);
+            return true;
+        case ConsoleProbeDumpForm: {
+            const size_t bar = text.find('|');
+            std::string dump = TConsoleProbe::DumpForm(text.substr(0, bar));
+            if (dump.empty() || bar == std::string::npos) {
+                m.Result = 0;
+                return true;
             }
-            m.Result = file ? 1 : 0;
+            WriteFile(text.substr(bar + 1), dump, m);
             return true;
         }
+        case ConsoleProbeSetText:
+            m.Result = TConsoleProbe::SetText(*ConsoleForm, text) ? 1 : 0;
+            return true;
         case ConsoleProbeConnect:
             ConsoleForm->MAIN_COMBO_Address->SetText(text);
             ConsoleForm->MAIN_BTN_Connect->Click();

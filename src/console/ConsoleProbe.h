@@ -10,13 +10,21 @@
 //   ConsoleProbeConnect  the data is put into the address box and Connect is clicked;
 //   ConsoleProbeSend     the data goes to the host through the send routine;
 //   ConsoleProbeClick    the data names a control or menu item of the main window or of
-//                        a secondary window on show (the picture viewer among them): it
-//                        is clicked as by the user (a check box toggles);
+//                        a secondary window on show (the picture viewer among them), or
+//                        "Form.Control" of another window the program has open: it is
+//                        clicked as by the user (a check box toggles, a radio button or a
+//                        page is chosen);
 //   ConsoleProbeClickLater  the same click, once the message has returned (a click that
 //                        opens a modal window or a message box);
 //   ConsoleProbeSet      the data is a control's name, a line feed and a value: an edit's
 //                        or memo's new text (as typed: its change event runs), or the
 //                        index of a list box's item, which is selected and clicked;
+//   ConsoleProbeSetText  the data is "Control=text" (named as for a click): an edit takes
+//                        the text as if typed, a list chooses the item of that text;
+//   ConsoleProbeDumpForm the data is "Form|file": one line for each of the window's
+//                        controls into the file, "name=text|enabled|visible|left,top,right,
+//                        bottom" (the text an edit or list shows, a check box's 0 or 1, a
+//                        caption; the rectangle on the screen), the window's own first;
 //   ConsoleProbeSavePicture  the data is a file name: the viewer's picture is saved there as
 //                        its Save As does (the dump's viewerSaveResult says how it went);
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
@@ -33,5 +41,7 @@ inline constexpr uintptr_t ConsoleProbeClockScale = 0x5132505A;  // "Q2PZ"
 inline constexpr uintptr_t ConsoleProbeSavePicture = 0x51325056;  // "Q2PV"
 inline constexpr uintptr_t ConsoleProbeClickLater = 0x5132504C;  // "Q2PL"
 inline constexpr uintptr_t ConsoleProbeSet = 0x51325054;         // "Q2PT"
+inline constexpr uintptr_t ConsoleProbeSetText = 0x51325058;     // "Q2PX"
+inline constexpr uintptr_t ConsoleProbeDumpForm = 0x51325046;    // "Q2PF"
 
 void InstallConsoleProbe();

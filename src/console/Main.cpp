@@ -152,7 +152,12 @@ void TConsoleForm::WireEvents() {
 
     // The windows and switches that later versions bring.
     MAIN_BTN_AddressBook->OnClick = [this](TComponent*) { MAIN_BTN_AddressBookClick(); };
-    MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The settings dialog"); };
+    MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) {
+        if (RunSettingsDialog)
+            MAIN_BTN_GlobalConfigClick();
+        else
+            NotThereYet(Handle(), "The settings dialog");
+    };
     MAIN_BTN_About->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The about box"); };
     MAIN_BTN_Capture->OnClick = [this](TComponent*) {
         MAIN_BTN_Capture->SetDown(false);

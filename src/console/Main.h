@@ -352,6 +352,18 @@ public:
     bool TransferExists() override;
     void CancelTransfer() override;
 
+    // ---- The settings dialog's round trip (MainGlobalConfig.cpp) ----
+    // Shows the settings dialog over a copy of the settings: Cancel undoes what the
+    // dialog changed at once (the built-in fonts, the telephony device); OK applies the
+    // copy and saves it.
+    void MAIN_BTN_GlobalConfigClick();
+    // After OK, while they are open: the capture editor takes the editor's layout, font,
+    // background and margins; the on-line memo takes the editor font and closes when
+    // ShowOnLineMemoWindow is off. Each sets its hook when it opens and clears it when it
+    // goes.
+    std::function<void()> EditorSettingsChanged;
+    std::function<void()> MemoSettingsChanged;
+
     // ---- Telephone and serial roads (MainLines.cpp) ----
     // Before a call: false when no telephony device can be used (the connection does not start).
     bool ReadyToDial();
@@ -374,6 +386,11 @@ private:
     void WireEvents();
     void FindComponents();
     void ApplySettings();
+    void TakeConsoleFont();
+    void TakeEditorFont();
+    void PaintConsoleColours();
+    void ApplyTerminalSettings();
+    void ApplyDialogSettings(const ConsoleSettings& edited);
     void ApplyCellSize();
     void SetKeyModeImage(TImage* shown);
     void EnableSessionControls(bool connected);
@@ -470,3 +487,8 @@ private:
 };
 
 extern TConsoleForm* ConsoleForm;
+
+// The settings dialog (a secondary window; the program entry installs it): shown over
+// `settings`, which it changes only when it is left with OK (then true).
+using TSettingsDialogRunner = bool (*)(TConsoleForm& form, ConsoleSettings& settings);
+extern TSettingsDialogRunner RunSettingsDialog;

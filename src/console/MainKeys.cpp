@@ -203,7 +203,8 @@ void TConsoleForm::MAIN_AppEventsActiveFormChange() {
         if (Connected) HideConsoleCaret();
         ConsoleHasFocus = 0;
     } else {
-        ConsoleHasFocus = MAIN_PANEL_Console->Focused() ? 1 : 0;
+        // Coming back from another window the form gives the focus back after this.
+        ConsoleHasFocus = ActiveControl() == MAIN_PANEL_Console ? 1 : 0;
         if (Connected && !TransferRunning) PlaceConsoleCaret();
     }
     ForceAlphanumericInput();

@@ -102,14 +102,8 @@ void TConsoleForm::ApplySettings() {
     links->SetText(Settings.QuickLinks);
     MAIN_COMBO_Address->SetText(links->Count() > 0 ? links->Strings(0) : std::string());
 
-    ConsoleFont.SetName(Settings.ConsoleFontName);
-    ConsoleFont.SetSize(Settings.ConsoleFontSize);
-    ConsoleFont.SetCharset(static_cast<TFontCharset>(Settings.ConsoleFontCharset));
-    ConsoleFont.SetColor(Colour(Settings.ConsoleFGColor));
-    EditorFont.SetName(Settings.EditorFontName);
-    EditorFont.SetSize(Settings.EditorFontSize);
-    EditorFont.SetCharset(static_cast<TFontCharset>(Settings.EditorFontCharset));
-    EditorFont.SetColor(Colour(Settings.EditorFGColor));
+    TakeConsoleFont();
+    TakeEditorFont();
     for (int i = 0; i < 3; ++i) MAIN_BTN_OneShot[i]->SetHint(Settings.OneShotCommand[i]);
     MAIN_BTN_KeepAlive->SetDown(Settings.UseKeepAlive);
     MAIN_TapiDevice->SetSelectedDevice(Settings.TAPIDeviceName);
@@ -135,15 +129,33 @@ void TConsoleForm::ApplySettings() {
     FAddressBookPath = AddressBookFilePath(FProgramFolder);
     CreateOrResetTerminal();
 
-    TColor background = Colour(Settings.ConsoleBGColor);
-    for (TControl* c : std::initializer_list<TControl*>{MAIN_PB_Console, MAIN_PANEL_Console,
-                                                         MAIN_PANEL_ConsoleTop, MAIN_PANEL_ConsoleBottom})
-        c->SetColor(background);
+    PaintConsoleColours();
     MAIN_VSCR_Console->SetParams(0, 0, 0);
     MAIN_HSCR_Console->SetParams(0, 0, 0);
     ApplyCellSize();
     FScreen.ScreenTop = FScreen.FirstDisplayedLine = FScreen.LongestLine = 0;
     FScreen.CursorColumn = FScreen.CursorRow = 0;
+}
+
+void TConsoleForm::TakeConsoleFont() {
+    ConsoleFont.SetName(Settings.ConsoleFontName);
+    ConsoleFont.SetSize(Settings.ConsoleFontSize);
+    ConsoleFont.SetCharset(static_cast<TFontCharset>(Settings.ConsoleFontCharset));
+    ConsoleFont.SetColor(Colour(Settings.ConsoleFGColor));
+}
+
+void TConsoleForm::TakeEditorFont() {
+    EditorFont.SetName(Settings.EditorFontName);
+    EditorFont.SetSize(Settings.EditorFontSize);
+    EditorFont.SetCharset(static_cast<TFontCharset>(Settings.EditorFontCharset));
+    EditorFont.SetColor(Colour(Settings.EditorFGColor));
+}
+
+void TConsoleForm::PaintConsoleColours() {
+    TColor background = Colour(Settings.ConsoleBGColor);
+    for (TControl* c : std::initializer_list<TControl*>{MAIN_PB_Console, MAIN_PANEL_Console,
+                                                         MAIN_PANEL_ConsoleTop, MAIN_PANEL_ConsoleBottom})
+        c->SetColor(background);
 }
 
 void TConsoleForm::ApplyCellSize() {
@@ -224,6 +236,12 @@ void TConsoleForm::CreateOrResetTerminal() {
     } else {
         FTerminal->ResetTerminal(fg, bg);
     }
+    ApplyTerminalSettings();
+}
+
+void TConsoleForm::ApplyTerminalSettings() {
+    ColorValue fg = ColorIndexToColor(static_cast<ColorIndex>(Settings.ConsoleFGColor));
+    ColorValue bg = ColorIndexToColor(static_cast<ColorIndex>(Settings.ConsoleBGColor));
     HorizontalOffset = TextLeftMargin;
     FTerminal->SetHorizontalOffset(HorizontalOffset);
     FTerminal->SetScreenSize(Settings.ScreenSizeWidth, Settings.ScreenSizeHeight);

@@ -9,6 +9,7 @@
 #include "framework/Libraries.h"
 #include "windows/Install.h"
 #include "windows/ViewImage.h"
+#include "windows/Gset.h"
 #ifdef QUIRO_CONSOLE_PROBE
 #include "console/ConsoleProbe.h"
 #endif
@@ -25,6 +26,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             app.SetTitle("Quiro 2");
             // The secondary windows the main window makes (they lie above it).
             SetPictureViewerMaker(MakeViewImageForm);
+            RunSettingsDialog = &RunGlobalConfigForm;
             app.CreateForm<TConsoleForm>();
 #ifdef QUIRO_CONSOLE_PROBE
             InstallConsoleProbe();

@@ -789,8 +789,7 @@ void StopWait() {
     if (--w.count == 0) Screen->SetCursor(w.saved);
 }
 
-void RaiseWin32Error(DWORD code) {
-    if (code == 0) return;
+std::string Win32ErrorText(DWORD code) {
     char* text = nullptr;
     FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -799,7 +798,12 @@ void RaiseWin32Error(DWORD code) {
     if (text) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
         message.pop_back();
-    throw EWin32Error(Format("Win32 Error.  Code: %d.\n%s", static_cast<int>(code), message), code);
+    return message;
+}
+
+void RaiseWin32Error(DWORD code) {
+    if (code == 0) return;
+    throw EWin32Error(Format("Win32 Error.  Code: %d.\n%s", static_cast<int>(code), Win32ErrorText(code)), code);
 }
 
 void CheckWin32(bool ok) {

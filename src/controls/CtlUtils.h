@@ -223,6 +223,8 @@ int MsgDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, in
 // The hourglass over the program while at least one StartWait is not yet stopped.
 void StartWait();
 void StopWait();
+// The system's text for an error code, without its closing line break.
+std::string Win32ErrorText(DWORD code);
 // Throws EWin32Error "Win32 Error.  Code: N.\n<system text>" for a code that is not 0;
 // CheckWin32 does so with the last error when `ok` is false.
 void RaiseWin32Error(DWORD code);

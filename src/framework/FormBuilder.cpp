@@ -120,7 +120,11 @@ void BuildControl(TForm* form, TControl* control, const TComponentRow& row) {
     control->SetBounds(row.Left, row.Top, row.Width, row.Height);
     if (!caption.empty() && TakesCaptionAsText(control, caption)) control->SetCaption(caption);
     bool autoSize = style & bfAutoSize;
-    if (control->AutoSize() != autoSize) control->SetAutoSize(autoSize);
+    if (control->AutoSize() != autoSize) {
+        control->SetAutoSize(autoSize);
+        // A label sized to its caption while it still sized itself takes the row's size.
+        if (!autoSize) control->SetBounds(row.Left, row.Top, row.Width, row.Height);
+    }
     if (auto* win = dynamic_cast<TWinControl*>(control)) {
         if (style & bfNoTabStop) win->SetTabStop(false);
         if (style & bfTabStop) win->SetTabStop(true);

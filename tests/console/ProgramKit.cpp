@@ -163,6 +163,38 @@ void QuiroProgram::ClickLater(const std::string& name) { CopyData(ConsoleProbeCl
 
 void QuiroProgram::Set(const std::string& name, const std::string& value) {
     CopyData(ConsoleProbeSet, name + "\n" + value);
+bool QuiroProgram::SetText(const std::string& name, const std::string& text) {
+    return CopyData(ConsoleProbeSetText, name + "=" + text);
+}
+
+FormState QuiroProgram::Form(const std::string& formName) {
+    FormState form;
+    const std::string file = dumpFile_ + ".form";
+    if (!CopyData(ConsoleProbeDumpForm, formName + "|" + file)) return form;
+    std::ifstream in(file, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        const size_t eq = line.find('=');
+        std::vector<std::string> parts;
+        std::istringstream fields(line.substr(eq + 1));
+        for (std::string part; std::getline(fields, part, '|');) parts.push_back(part);
+        if (parts.size() != 4) continue;
+        ControlState& c = form[line.substr(0, eq)];
+        c.text = parts[0];
+        c.enabled = parts[1] == "1";
+        c.visible = parts[2] == "1";
+        std::sscanf(parts[3].c_str(), "%ld,%ld,%ld,%ld", &c.rect.left, &c.rect.top, &c.rect.right, &c.rect.bottom);
+    }
+    in.close();
+    DeleteFileA(file.c_str());
+    return form;
+}
+
+bool QuiroProgram::WaitForForm(const std::string& formName, const std::function<bool(const FormState&)>& done,
+                               DWORD ms, FormState* last) {
+    return comm::test::PumpUntil([&] {
+        *last = Form(formName);
+        return !last->empty() && done(*last);
+    }, ms);
 }
 
 void QuiroProgram::SetClockScale(int scale) { CopyData(ConsoleProbeClockScale, std::to_string(scale)); }
@@ -185,6 +217,16 @@ HWND QuiroProgram::WaitForDialog(DWORD ms) const {
         return dialog != nullptr;
     }, ms);
     return dialog;
+}
+
+HWND QuiroProgram::WaitForWindow(const std::string& caption, DWORD ms) const {
+    HWND found = nullptr;
+    comm::test::PumpUntil([&] {
+        for (HWND h : Windows(pi_.dwProcessId))
+            if (WindowText(h) == caption) found = h;
+        return found != nullptr;
+    }, ms);
+    return found;
 }
 
 DialogSeen Answer(HWND dialog, int button, const std::string& fileName) {

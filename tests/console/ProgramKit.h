@@ -35,6 +35,15 @@ struct ProbeState {
     int Find(const std::string& text) const;
 };
 
+// What a window of the program shows (ConsoleProbeDumpForm), by control name; "form" is
+// the window itself.
+struct ControlState {
+    std::string text;
+    bool enabled = false, visible = false;
+    RECT rect{};
+};
+using FormState = std::map<std::string, ControlState>;
+
 class QuiroProgram {
 public:
     // Starts the program with its command line and waits for its main window; with
@@ -54,12 +63,20 @@ public:
     void Connect(const std::string& address);
     void Send(const std::string& bytes);
     // Clicks a control or menu item of the main window, or of the secondary window on
-    // show, by its name (a check box toggles); ClickLater once the probe has answered (a
-    // click that opens a modal window or a message box).
+    // show, by its name, or "Form.Control" of another of its windows (a check box toggles,
+    // a radio button or a page is chosen); ClickLater once the probe has answered (a click
+    // that opens a modal window or a message box).
     void Click(const std::string& name);
     void ClickLater(const std::string& name);
     // An edit's text as typed, or a list box's item (by index) clicked.
     void Set(const std::string& name, const std::string& value);
+    // An edit takes `text` as typed, a list chooses the item of that text.
+    bool SetText(const std::string& name, const std::string& text);
+    // The controls of the program's window of that name; empty when it is not open.
+    FormState Form(const std::string& formName);
+    // Polls the window until it is open and `done` holds (false after `ms`).
+    bool WaitForForm(const std::string& formName, const std::function<bool(const FormState&)>& done, DWORD ms,
+                     FormState* last);
     // The transfer engine's clock runs `scale` times as fast from now on.
     void SetClockScale(int scale);
     // The picture viewer's Save As to `fileName` (the state's viewerSaveResult tells).
@@ -69,6 +86,8 @@ public:
     // A dialog window of the process (a file dialog, a message box) once one is up;
     // nullptr after `ms`.
     HWND WaitForDialog(DWORD ms) const;
+    // A visible window of the process with that caption once one is up; nullptr after `ms`.
+    HWND WaitForWindow(const std::string& caption, DWORD ms) const;
     // Closes the main window as the user does: the exit code, -1 when it did not end.
     int Close();
 

@@ -120,6 +120,7 @@ const TComponentRow kDocked[] = {
     {Make<TPanel>, "Console", "", 0, 0, 10, 10, "", bfAlignClient, 0},
     {Make<TLabel>, "Caption", "Top", 4, 4, 10, 10, "x", bfAutoSize, 0},
     {Make<TImage>, "Logo", "Console", 10, 10, 5, 5, "", bfAutoSize, 0},
+    {Make<TLabel>, "Fixed", "Top", 4, 4, 150, 14, "x", 0, 0},
 };
 
 TEST_F(Forms, DockedChildrenFollowTheFormAndAutoSizedOnesTheirContent) {
@@ -143,6 +144,7 @@ TEST_F(Forms, DockedChildrenFollowTheFormAndAutoSizedOnesTheirContent) {
     int narrow = label->Width();
     label->SetCaption("a much longer caption");
     EXPECT_GT(label->Width(), narrow * 5);
+    EXPECT_EQ(bounds("Fixed"), (std::vector<int>{4, 4, 150, 14})) << "a label that does not size itself";
     auto* logo = FindAs<TImage>(main, "Logo");
     logo->Picture()->Bitmap()->SetSize(48, 32);
     EXPECT_EQ(logo->Width(), 48);
