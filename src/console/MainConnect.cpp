@@ -193,6 +193,9 @@ void TConsoleForm::MAIN_CommPortWsDisconnect() {
     if (FHanguel->IsComposing()) FHanguel->ResetComposition();
     DropSelection();
     if (ConnectionKind == ConnectionWinsock) Carry(FTelnetRoad.PortClosed());
+    // Text still waiting to go out is dropped: how much of it went.
+    FSendQueue.Clear();
+    if (auto cut = FSendQueue.TakeDropped()) ConsoleStatusLine(SendingStoppedLine(cut->sent, cut->total));
     for (const std::string& line : SessionEndLines(ConnectionKind == ConnectionTelephony && CallCancelled()))
         ConsoleStatusLine(line);
     DisarmZModemTrigger();

@@ -7,6 +7,7 @@
 #include "controls/XcConst.h"
 #include "framework/Forms.h"
 #include "framework/Libraries.h"
+#include "windows/SecondaryWindows.h"
 #ifdef QUIRO_CONSOLE_PROBE
 #include "console/ConsoleProbe.h"
 #endif
@@ -19,6 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             StartLibraries();
             InitXcControls();
             InitLinkLibrary();
+            InstallSecondaryWindows();
             app.SetTitle("Quiro 2");
             app.CreateForm<TConsoleForm>();
 #ifdef QUIRO_CONSOLE_PROBE

@@ -861,9 +861,9 @@ void TXcCustomRichEdit::CreateWnd() {
     const bool modified = Modified();  // as the memo kept it
     const TRichStreamFormat format = FRichLines.Format;
     const TRichStreamModes mode = FRichLines.Mode;
-    if (GetSystemMetrics(SM_DBCSENABLED) &&
-        PRIMARYLANGID(GetSystemDefaultLangID()) != LANG_JAPANESE)
-        Font()->SetCharset(DEFAULT_CHARSET);
+    Font()->SetCharset(static_cast<TFontCharset>(quiro::controls::CreationCharset(
+        Font()->Charset(), GetSystemMetrics(SM_DBCSENABLED) != 0,
+        PRIMARYLANGID(GetSystemDefaultLangID()) == LANG_JAPANESE)));
     Send(EM_SETEVENTMASK, 0, quiro::controls::RichEditEventMask(Version()));
     Send(EM_SETBKGNDCOLOR, 0, ColorToGdi(Color()));
     DoSetMaxLength(MaxLength());
@@ -1454,28 +1454,22 @@ void TXcCustomRichEdit::CloseFindDialog(TFindDialog* dialog) {
 
 // ---- Printing -----------------------------------------------------------------------------
 
-namespace {
-
-class TPrinterTarget : public TRichPrintTarget {
-public:
-    explicit TPrinterTarget(TPrinter* printer) : FPrinter(printer) {}
-    HDC DC() override { return FPrinter->Handle(); }
-    int PageWidth() override { return FPrinter->PageWidth(); }
-    int PageHeight() override { return FPrinter->PageHeight(); }
-    void NewPage() override { FPrinter->NewPage(); }
-
-private:
-    TPrinter* FPrinter;
-};
-
-}  // namespace
+HDC TPrinterTarget::DC() { return FPrinter->Handle(); }
+int TPrinterTarget::PageWidth() { return FPrinter->PageWidth(); }
+int TPrinterTarget::PageHeight() { return FPrinter->PageHeight(); }
+void TPrinterTarget::NewPage() { FPrinter->NewPage(); }
 
 int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target) {
+    return PrintPages(target, [this](int pageWidth, int pageHeight, int logX, int logY) {
+        return quiro::controls::PrintArea({PageRect.left, PageRect.top, PageRect.right, PageRect.bottom},
+                                          pageWidth, pageHeight, logX, logY);
+    });
+}
+
+int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target, const TPrintAreaRule& areaRule) {
     HDC dc = target.DC();
     const int logX = GetDeviceCaps(dc, LOGPIXELSX), logY = GetDeviceCaps(dc, LOGPIXELSY);
-    const quiro::controls::TwipsRect area =
-        quiro::controls::PrintArea({PageRect.left, PageRect.top, PageRect.right, PageRect.bottom},
-                                   target.PageWidth(), target.PageHeight(), logX, logY);
+    const quiro::controls::TwipsRect area = areaRule(target.PageWidth(), target.PageHeight(), logX, logY);
     FORMATRANGE range{};
     range.hdc = range.hdcTarget = dc;
     range.rc = RECT{area.left, area.top, area.right, area.bottom};

@@ -264,6 +264,25 @@ public:
     virtual void NewPage() = 0;
 };
 
+// The framework's printer as a print target (between its BeginDoc and EndDoc).
+class TPrinter;
+class TPrinterTarget : public TRichPrintTarget {
+public:
+    explicit TPrinterTarget(TPrinter* printer) : FPrinter(printer) {}
+    HDC DC() override;
+    int PageWidth() override;
+    int PageHeight() override;
+    void NewPage() override;
+
+private:
+    TPrinter* FPrinter;
+};
+
+// The area printed on, in twips, for a page of the given size in device pixels and the
+// device's pixels per inch.
+using TPrintAreaRule =
+    std::function<quiro::controls::TwipsRect(int pageWidth, int pageHeight, int logX, int logY)>;
+
 using TRichEditURLClickEvent =
     std::function<void(TComponent* sender, const std::string& urlText, TMouseButton button)>;
 using TRichEditProtectChange =
@@ -377,6 +396,8 @@ public:
     virtual void Print(const std::string& caption);
     // The pages on any target; returns the count of pages.
     int PrintPages(TRichPrintTarget& target);
+    // ... on the area the rule gives (the page less margins, say).
+    int PrintPages(TRichPrintTarget& target, const TPrintAreaRule& areaRule);
 
     // ---- OLE (XcRichOle.cpp) ----
     bool InsertObjectDialog();
