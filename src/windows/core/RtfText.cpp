@@ -36,9 +36,9 @@ size_t CharacterLength(std::string_view text, size_t i, int codePage) {
 
 std::string RtfHeader(const RtfFont& font) {
     std::string h = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset" + std::to_string(font.charset) + " " +
-                    font.name + ";}}{\\colortbl\\red" + std::to_string(font.color & 0xFF) + "\\green" +
+                    font.name + ";}}{\\colortbl;\\red" + std::to_string(font.color & 0xFF) + "\\green" +
                     std::to_string((font.color >> 8) & 0xFF) + "\\blue" + std::to_string((font.color >> 16) & 0xFF) +
-                    ";}\\pard\\plain\\f0\\fs" + std::to_string(font.points * 2) + "\\cf0 ";
+                    ";}\\pard\\plain\\f0\\fs" + std::to_string(font.points * 2) + "\\cf1 ";
     return h;
 }
 

@@ -28,8 +28,9 @@ bool IsTrailByte(int codePage, uint8_t byte);
 // (0 at the end of the text).
 size_t CharacterLength(std::string_view text, size_t i, int codePage);
 
-// "{\rtf1\ansi\deff0{\fonttbl{\f0\fcharsetC NAME;}}{\colortbl\redR\greenG\blueB;}
-//  \pard\plain\f0\fsS\cf0 " with S twice the size in points.
+// "{\rtf1\ansi\deff0{\fonttbl{\f0\fcharsetC NAME;}}{\colortbl;\redR\greenG\blueB;}
+//  \pard\plain\f0\fsS\cf1 " with S twice the size in points. The colour is the table's
+// second entry: readers take colour 0 for the automatic colour.
 std::string RtfHeader(const RtfFont& font);
 // Appends the text's RTF body to `out`; returns the count of characters it makes in the
 // rich edit (a paragraph break, a pair and any other byte kept count one each).

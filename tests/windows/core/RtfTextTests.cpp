@@ -39,7 +39,7 @@ TEST(RtfText, GroupHasTheFontsHeaderAndClosingBrace) {
     RtfGroup g = WrapAsRtf("x}", font, 949);
     EXPECT_EQ(g.rtf,
               "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset129 Gulim;}}"
-              "{\\colortbl\\red153\\green102\\blue51;}\\pard\\plain\\f0\\fs20\\cf0 x\\}}");
+              "{\\colortbl;\\red153\\green102\\blue51;}\\pard\\plain\\f0\\fs20\\cf1 x\\}}");
     EXPECT_EQ(g.characters, 2);
 }
 
