@@ -1454,17 +1454,30 @@ void TXcCustomRichEdit::CloseFindDialog(TFindDialog* dialog) {
 
 // ---- Printing -----------------------------------------------------------------------------
 
-HDC TPrinterTarget::DC() { return FPrinter->Handle(); }
-int TPrinterTarget::PageWidth() { return FPrinter->PageWidth(); }
-int TPrinterTarget::PageHeight() { return FPrinter->PageHeight(); }
-void TPrinterTarget::NewPage() { FPrinter->NewPage(); }
+namespace {
 
-int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target) {
-    return PrintPages(target, [this](int pageWidth, int pageHeight, int logX, int logY) {
+class TPrinterTarget : public TRichPrintTarget {
+public:
+    explicit TPrinterTarget(TPrinter* printer) : FPrinter(printer) {}
+    HDC DC() override { return FPrinter->Handle(); }
+    int PageWidth() override { return FPrinter->PageWidth(); }
+    int PageHeight() override { return FPrinter->PageHeight(); }
+    void NewPage() override { FPrinter->NewPage(); }
+
+private:
+    TPrinter* FPrinter;
+};
+
+}  // namespace
+
+TPrintAreaRule TXcCustomRichEdit::PageRectRule() {
+    return [this](int pageWidth, int pageHeight, int logX, int logY) {
         return quiro::controls::PrintArea({PageRect.left, PageRect.top, PageRect.right, PageRect.bottom},
                                           pageWidth, pageHeight, logX, logY);
-    });
+    };
 }
+
+int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target) { return PrintPages(target, PageRectRule()); }
 
 int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target, const TPrintAreaRule& areaRule) {
     HDC dc = target.DC();
@@ -1491,13 +1504,15 @@ int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target, const TPrintAreaRule
         [&] { target.NewPage(); });
 }
 
-void TXcCustomRichEdit::Print(const std::string& caption) {
+void TXcCustomRichEdit::Print(const std::string& caption) { Print(caption, PageRectRule()); }
+
+void TXcCustomRichEdit::Print(const std::string& caption, const TPrintAreaRule& areaRule) {
     TPrinter* printer = Printer();
     printer->Title = caption;
     printer->BeginDoc();
     TPrinterTarget target(printer);
     try {
-        PrintPages(target);
+        PrintPages(target, areaRule);
     } catch (...) {
         printer->Abort();
         throw;

@@ -264,20 +264,6 @@ public:
     virtual void NewPage() = 0;
 };
 
-// The framework's printer as a print target (between its BeginDoc and EndDoc).
-class TPrinter;
-class TPrinterTarget : public TRichPrintTarget {
-public:
-    explicit TPrinterTarget(TPrinter* printer) : FPrinter(printer) {}
-    HDC DC() override;
-    int PageWidth() override;
-    int PageHeight() override;
-    void NewPage() override;
-
-private:
-    TPrinter* FPrinter;
-};
-
 // The area printed on, in twips, for a page of the given size in device pixels and the
 // device's pixels per inch.
 using TPrintAreaRule =
@@ -394,6 +380,8 @@ public:
     // ---- Printing ----
     // The whole text as a print job titled `caption` on the framework's printer.
     virtual void Print(const std::string& caption);
+    // ... on the area the rule gives.
+    void Print(const std::string& caption, const TPrintAreaRule& areaRule);
     // The pages on any target; returns the count of pages.
     int PrintPages(TRichPrintTarget& target);
     // ... on the area the rule gives (the page less margins, say).
@@ -450,6 +438,7 @@ private:
     friend class TXcParaAttributes;
 
     LRESULT Send(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0) const;
+    TPrintAreaRule PageRectRule();
     void ChangeStyle(bool& field, bool value);
     void SetChangeNotifications(bool on);
     void UpdateTextModes(bool plainText);

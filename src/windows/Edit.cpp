@@ -439,14 +439,10 @@ void TEditMainForm::Paste() {
 
 void TEditMainForm::GlueEditorToConsole() {
     // Four lines of text in the editor's font.
-    HWND w = CED_REDIT_Editor->Handle();
-    HDC dc = GetDC(w);
-    HGDIOBJ old = SelectObject(dc, FEditorFont.Handle());
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(w, dc);
-    const int lines = 4 * (tm.tmHeight + tm.tmExternalLeading);
+    TBitmap measure;
+    measure.SetSize(1, 1);
+    measure.Canvas()->Font()->Assign(FEditorFont);
+    const int lines = 4 * measure.Canvas()->TextExtent("Wg").cy;
     const int height = Height() - CED_REDIT_Editor->ClientHeight() + lines;
     if (WindowState() != wsNormal) SetWindowState(wsNormal);
     ScreenRect r = GluedEditorRect(WindowRect(FHost.MainWindow()), height, WorkArea());

@@ -154,6 +154,7 @@ private:
     void CarryKey(const EditorKeyDecision& decision, const EditorKey& key, TMessage& msg, bool& handled);
     EditorKeyContext KeyContext();
     bool SaveAs();
+    TPrintAreaRule PageArea();
     bool WriteFile(const std::string& name);
     HeadTail CurrentHeadTail();
     void UpdateBatchButton();

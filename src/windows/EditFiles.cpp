@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "framework/Printers.h"
 #include "framework/core/SysUtils.h"
 #include "windows/Edit.h"
 
@@ -189,31 +188,24 @@ bool TEditMainForm::SaveBeforeExit() { return SaveAs(); }
 
 // ---- Printing -------------------------------------------------------------------------------
 
+TPrintAreaRule TEditMainForm::PageArea() {
+    return [this](int pageWidth, int pageHeight, int logX, int logY) {
+        return EditorPageTwips(Margins, pageWidth, pageHeight, logX, logY);
+    };
+}
+
 int TEditMainForm::PrintTo(TRichPrintTarget& target) {
     FlushSyllable();
-    return CED_REDIT_Editor->PrintPages(target, [this](int pageWidth, int pageHeight, int logX, int logY) {
-        return EditorPageTwips(Margins, pageWidth, pageHeight, logX, logY);
-    });
+    return CED_REDIT_Editor->PrintPages(target, PageArea());
 }
 
 void TEditMainForm::CED_BTN_PrintClick() {
+    FlushSyllable();
     try {
         if (!CED_PRNDLG->Execute()) return;
-        TPrinter* printer = Printer();
-        printer->Title = Caption();
         // Collated copies are printed one after the other; otherwise the printer makes them.
         const int runs = CED_PRNDLG->Collate ? std::max(1, CED_PRNDLG->Copies) : 1;
-        for (int i = 0; i < runs; ++i) {
-            printer->BeginDoc();
-            TPrinterTarget target(printer);
-            try {
-                PrintTo(target);
-            } catch (...) {
-                printer->Abort();
-                throw;
-            }
-            printer->EndDoc();
-        }
+        for (int i = 0; i < runs; ++i) CED_REDIT_Editor->Print(Caption(), PageArea());
     } catch (const std::exception& e) {
         ShowMessageBox(e.what(), kCaptionEditorError, MB_OK | MB_ICONERROR);
     }

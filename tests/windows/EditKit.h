@@ -10,22 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "controls/RichEditKit.h"  // K(): Korean text in code page 949
 #include "framework/Libraries.h"
 #include "framework/Timers.h"
 #include "framework/UiTestKit.h"
-#include "framework/core/TempDir.h"
 #include "windows/Edit.h"
-
-// K("한글"): the text in code page 949.
-inline std::string K(const char* utf8) {
-    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), static_cast<int>(wide.size()));
-    const int n = WideCharToMultiByte(949, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(949, 0, wide.c_str(), -1, text.data(), n, nullptr, nullptr);
-    text.resize(text.size() - 1);
-    return text;
-}
 
 class FakeEditorHost : public EditorHost {
 public:
