@@ -110,27 +110,6 @@ TEST_F(EditorFixture, EnterSendsTheLineAndCtrlEnterTheSelection) {
     EXPECT_EQ(Text(), "hello\r world\rsecond line\rthird");
 }
 
-TEST_F(EditorFixture, TheHistoriesKeepTheLastWordsFirst) {
-    editor->CED_CB_Head->SetText("one");
-    editor->CED_CB_HeadTailExit(editor->CED_CB_Head);
-    editor->CED_CB_Head->SetText("two");
-    char enter = '\r';
-    editor->CED_CB_HeadTailKeyPress(editor->CED_CB_Head, enter);
-    EXPECT_EQ(enter, 0);
-    editor->CED_CB_Head->SetText("one");
-    editor->CED_CB_HeadTailExit(editor->CED_CB_Head);
-    EXPECT_EQ(editor->CED_CB_Head->Items()->Text(), "one\r\ntwo\r\n");
-}
-
-TEST_F(EditorFixture, CaptionNamesTheSessionFileAndChange) {
-    EXPECT_EQ(editor->Caption(), " Quiro 2 - Capture Edit [untitled]");
-    editor->SetSessionCaption(true, "bbs: 127.0.0.1");
-    editor->InsertAtCaret("x");
-    EXPECT_EQ(editor->Caption(), " bbs: 127.0.0.1 - Capture Edit [untitled]*");
-    editor->SetSessionCaption(false, "Quiro 2");
-    EXPECT_EQ(editor->Caption(), " Quiro 2 - Capture Edit [untitled]*");
-}
-
 TEST_F(EditorFixture, TextAndRtfFilesRoundTrip) {
     const std::string text = K("한글 줄\r둘째 {줄}");
     edit->SetText(text);
@@ -172,7 +151,7 @@ TEST_F(EditorFixture, APlainFileReadInBlocksKeepsPairsWhole) {
     EXPECT_EQ(Text(), expected);
 }
 
-TEST_F(EditorFixture, AFailedLoadOrSaveKeepsTheTextAndTheOldFile) {
+TEST_F(EditorFixture, AFailedLoadOrSaveKeepsTheText) {
     edit->SetText("precious");
     Caret(8);
     editor->InsertAtCaret("!");
