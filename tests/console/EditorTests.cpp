@@ -99,6 +99,7 @@ TEST(CaptureEditor, CaptureTypeSendBatchAndFollowTheConsole) {
     const POINT word = CellCentre(s, s.Find("ready"), 2);
     MouseTo(word.x + 1, word.y);
     Click(word.x, word.y, kCtrl);
+    MouseTo(5, 1015);  // out of the way: a pointer over the text highlights a word
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return EditorText(st) == "ready "; }, 5000, &s))
         << EditorText(s).substr(0, 100);  // in place of the selection (all of the text)
 
@@ -110,6 +111,17 @@ TEST(CaptureEditor, CaptureTypeSendBatchAndFollowTheConsole) {
     editor = ControlRect(s, "EditMainForm");
     EXPECT_EQ(editor.left, main.left + 30);
     EXPECT_EQ(editor.top, ControlRect(s, "ConsoleForm").bottom);
+
+    // Alt+E hides it with the capture button; Alt+C brings both back and goes to the editor.
+    const HWND editorWindow = GetAncestor(reinterpret_cast<HWND>(std::stoull(s.Str("editorWindow"))), GA_ROOT);
+    ASSERT_TRUE(Focus(q.Window()));
+    Press('E', kAlt);
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("editorVisible") + st.Str("captureDown") == "00"; },
+                          5000, &s));
+    Press('C', kAlt);
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("editorVisible") + st.Str("captureDown") == "11"; },
+                          5000, &s));
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == editorWindow; }, 5000));
 
     // Closing asks about the unsaved text: Cancel keeps the program, No closes it.
     PostMessageA(q.Window(), WM_CLOSE, 0, 0);
