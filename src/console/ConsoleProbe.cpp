@@ -10,6 +10,9 @@
 #include <string>
 
 #include "console/Main.h"
+#include "controls/XcButtons.h"
+#include "controls/XcRichEd.h"
+#include "framework/FormBuilder.h"
 
 class TConsoleProbe {
 public:
@@ -112,17 +115,45 @@ public:
         // (the viewer's own lines are above)
         if (TForm* form = ShownWindow(f); form && !(f.FViewer && form == f.FViewer->Form()))
             DumpWindow(out, *form);
+        put("captureDown", f.MAIN_BTN_Capture->Down());
+        put("editorPlaced", f.EditorPlaced);
+        out << "ConsoleForm=" << f.Left() << ',' << f.Top() << ',' << f.Left() + f.Width() << ','
+            << f.Top() + f.Height() << '\n';
+        if (CaptureEditor* editor = f.FEditor) {
+            TForm* form = editor->Form();
+            auto* rich = FindAs<TXcRichEdit>(form, "CED_REDIT_Editor");
+            put("editorVisible", form->Visible());
+            put("editorCaption", form->Caption());
+            put("editorCapture", editor->CaptureOn());
+            put("editorModified", editor->Modified());
+            put("editorWindow", reinterpret_cast<uintptr_t>(rich->Handle()));
+            put("editorText", Hex(rich->GetTextRange(0, rich->TextLength())));
+            put("editorSelStart", rich->SelStart());
+            put("editorSelLength", rich->SelLength());
+            out << "EditMainForm=" << form->Left() << ',' << form->Top() << ',' << form->Left() + form->Width()
+                << ',' << form->Top() + form->Height() << '\n';
+        } else {
+            put("editorVisible", 0);
+        }
         put("lineCount", s.LineCount());
         for (int i = 0; i < s.LineCount(); ++i)
             out << "line=" << Hex(s.Text(i)) << ' ' << s.Foreground(i) << ' ' << s.Background(i) << '\n';
         return out.str();
     }
 
-    // A click of the named control or menu item, as the user's (a check box toggles).
+    // A click of the named control or menu item of the main window or the capture editor,
+    // as the user's (a check box or a switch toggles).
     static bool Click(TConsoleForm& f, const std::string& name) {
         TComponent* c = Find(f, name);
         if (!c && f.FViewer) c = f.FViewer->Form()->FindComponent(name);
-        if (auto* box = dynamic_cast<TCheckBox*>(c)) {
+        if (!c && f.FEditor) c = f.FEditor->Form()->FindComponent(name);
+        if (auto* speed = dynamic_cast<TXcSpeedButton*>(c)) {
+            if (speed->GroupIndex()) speed->SetDown(!speed->Down());
+            speed->Click();
+        } else if (auto* button = dynamic_cast<TSpeedButton*>(c); button && button->GroupIndex()) {
+            button->SetDown(!button->Down());
+            button->Click();
+        } else if (auto* box = dynamic_cast<TCheckBox*>(c)) {
             box->SetChecked(!box->Checked());
         } else if (auto* radio = dynamic_cast<TRadioButton*>(c)) {
             radio->SetChecked(true);

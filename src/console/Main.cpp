@@ -4,6 +4,9 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
+#include "console/SecondaryWindows.h"
 #include "console/core/EscapeText.h"
 #include "framework/FormBuilder.h"
 #include "framework/core/SysUtils.h"
@@ -49,6 +52,9 @@ TConsoleForm::~TConsoleForm() {
     if (MAIN_DNS_Socket) MAIN_DNS_Socket->OnNameResolved = MAIN_DNS_Socket->OnNameLookupFailed = nullptr;
     if (MAIN_PANEL_Console) UnwireKeyEvents();
     if (MAIN_TapiDevice) MAIN_TapiDevice->OnTapiConnect = MAIN_TapiDevice->OnTapiFail = nullptr;
+    // The capture editor goes before what it reaches here.
+    FSideChannels.SetCaptureSink(nullptr);
+    delete std::exchange(FEditor, nullptr);
     ZModemEngine.reset();
     FTerminal.reset();
     if (ConsoleForm == this) ConsoleForm = nullptr;
@@ -153,16 +159,13 @@ void TConsoleForm::WireEvents() {
     // The windows and switches that later versions bring.
     MAIN_BTN_AddressBook->OnClick = [this](TComponent*) { MAIN_BTN_AddressBookClick(); };
     MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) {
-        if (RunSettingsDialog)
+        if (ConsoleWindows().SettingsDialog)
             MAIN_BTN_GlobalConfigClick();
         else
             NotThereYet(Handle(), "The settings dialog");
     };
     MAIN_BTN_About->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The about box"); };
-    MAIN_BTN_Capture->OnClick = [this](TComponent*) {
-        MAIN_BTN_Capture->SetDown(false);
-        NotThereYet(Handle(), "The capture editor");
-    };
+    WireEditorEvents();
     MAIN_BTN_KeepAlive->OnClick = [this](TComponent*) {
         MAIN_BTN_KeepAlive->SetDown(false);
         NotThereYet(Handle(), "Keep-alive");
@@ -243,8 +246,11 @@ void TConsoleForm::FormShow() {
     }
 }
 
-void TConsoleForm::FormClose(TCloseAction&) {
-    // (The capture editor's question about unsaved changes comes with the editor.)
+void TConsoleForm::FormClose(TCloseAction& action) {
+    if (!EditorLetsClose()) {
+        action = caNone;
+        return;
+    }
     if (Connected) MAIN_BTN_DisconnectClick();
     SaveSessionSettings();
 }
@@ -259,10 +265,14 @@ void TConsoleForm::EnableSessionControls(bool connected) {
     for (TSpeedButton* b : MAIN_BTN_OneShot) b->SetEnabled(connected);
 }
 
-void TConsoleForm::SetConnectedUiState() { EnableSessionControls(true); }
+void TConsoleForm::SetConnectedUiState() {
+    EnableSessionControls(true);
+    if (FEditor) FEditor->SetSessionCaption(true, ConnectionName);
+}
 
 void TConsoleForm::SetDisconnectedUiState() {
     EnableSessionControls(false);
+    if (FEditor) FEditor->SetSessionCaption(false, ConnectionName);
     if (MAIN_SCROLLBOX_ZModem->Visible()) MAIN_SCROLLBOX_ZModem->Hide();
     MAIN_PMENU_SendENTERasCRLF->SetChecked(Settings.SendENTERasCRLF);
     MAIN_PMENU_AddLFToReceivedCR->SetChecked(Settings.AddLFToReceivedCR);
@@ -271,6 +281,7 @@ void TConsoleForm::SetDisconnectedUiState() {
 }
 
 void TConsoleForm::FormResize() {
+    ConsoleShrunkForEditor = 0;
     if (Visible()) ScrollCursorIntoView();
 }
 

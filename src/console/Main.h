@@ -16,6 +16,8 @@
 //   MainImagePack.cpp the in-band pictures
 //   MainLines.cpp    the telephone and serial roads
 //   MainAddressBook.cpp the address book's round trip and the favourites bar
+//   MainEditor.cpp   the capture editor beside the console: its placement, the capture
+//                    button and shortcuts, captured text delivered into it
 #pragma once
 
 #include <array>
@@ -29,6 +31,7 @@
 #include "comm/WinsockPort.h"
 #include "comm/ZSocket.h"
 #include "console/PictureViewer.h"
+#include "console/EditorLink.h"
 #include "console/PortChannel.h"
 #include "console/core/AddressScheme.h"
 #include "console/core/ConsoleKeyboard.h"
@@ -364,6 +367,27 @@ public:
     std::function<void()> EditorSettingsChanged;
     std::function<void()> MemoSettingsChanged;
 
+    // ---- Capture editor (MainEditor.cpp) ----
+    // The editor, once made (it lives as long as this window).
+    CaptureEditor* Editor() const { return FEditor; }
+    int EditorPlaced = 0;            // placed once; later shows only keep it on screen
+    int ConsoleShrunkForEditor = 0;  // the maximized window made room for it
+    // Makes the editor on first use and gives it the editor settings.
+    void PrepareCaptureEditor();
+    void MAIN_BTN_CaptureClick();
+    // The editor under the main window (a maximized window is made smaller for it).
+    void GlueEditor();
+    void XcConsoleWindowHookAfterMessage(TMessage& msg, bool& handled);
+    // The hidden shortcuts Alt+C, Alt+E and Alt+L.
+    void ToggleConsoleChatWinClick();
+    void ShowHideCaptureWindowClick();
+    void CaptureOnOffClick();
+    // Closing: false when the user keeps the program open (the editor's unsaved text).
+    bool EditorLetsClose();
+    // The character table serving the console (target 0) or the editor (1), opened on
+    // the Hanja of `syllable` (KS C 5601 code, 0 for none).
+    void OpenCharacterTable(int target, uint16_t syllable);
+
     // ---- Telephone and serial roads (MainLines.cpp) ----
     // Before a call: false when no telephony device can be used (the connection does not start).
     bool ReadyToDial();
@@ -378,6 +402,10 @@ public:
     void MAIN_TapiDeviceTapiFail();
 
 private:
+    class TEditorLinks;
+    struct TEditorLinksDeleter {
+        void operator()(TEditorLinks* links) const;
+    };
     friend class TConsoleProbe;
 
     void FormCreate();
@@ -484,11 +512,11 @@ private:
     std::vector<uint8_t> FImageBlock;
     bool FZModemEndSeen = false;               // a tick saw the engine finished
     std::deque<ZModemFinishBox> FFinishBoxes;  // shown once the caller has returned
+    // The capture editor.
+    void WireEditorEvents();
+    std::unique_ptr<TEditorLinks, TEditorLinksDeleter> FEditorLinks;  // the editor's host, the capture's sink
+    CaptureEditor* FEditor = nullptr;            // owned as a component
+    POINT FLastPosition{0, 0};                   // where the window was at its last move
 };
 
 extern TConsoleForm* ConsoleForm;
-
-// The settings dialog (a secondary window; the program entry installs it): shown over
-// `settings`, which it changes only when it is left with OK (then true).
-using TSettingsDialogRunner = bool (*)(TConsoleForm& form, ConsoleSettings& settings);
-extern TSettingsDialogRunner RunSettingsDialog;

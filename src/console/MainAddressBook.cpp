@@ -8,11 +8,6 @@
 #include "console/core/QuickConnect.h"
 #include "framework/IniFiles.h"
 
-SecondaryWindows& ConsoleWindows() {
-    static SecondaryWindows windows;
-    return windows;
-}
-
 void TConsoleForm::MAIN_BTN_AddressBookClick() {
     if (!ConsoleWindows().AddressBook) {
         MessageBoxA(Handle(), "The address book is not available in this version.", " Quiro 2: Warning",

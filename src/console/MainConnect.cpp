@@ -194,6 +194,9 @@ void TConsoleForm::MAIN_CommPortWsDisconnect() {
     if (FHanguel->IsComposing()) FHanguel->ResetComposition();
     DropSelection();
     if (ConnectionKind == ConnectionWinsock) Carry(FTelnetRoad.PortClosed());
+    // Text still waiting to go out is dropped: how much of it went.
+    FSendQueue.Clear();
+    if (auto cut = FSendQueue.TakeDropped()) ConsoleStatusLine(SendingStoppedLine(cut->sent, cut->total));
     // A line that failed under the session says why before the session's end.
     if (int32_t failure = MAIN_CommPort->LineFailure()) ConsoleStatusLine("Error : " + ErrorMsg(failure));
     for (const std::string& line : SessionEndLines(ConnectionKind == ConnectionTelephony && CallCancelled()))

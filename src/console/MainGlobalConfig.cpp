@@ -2,16 +2,15 @@
 // undoes what it changed at once, OK applies the copy in the order of PlanSettingsApply
 // and saves it.
 #include "console/Main.h"
+#include "console/SecondaryWindows.h"
 #include "console/core/SettingsApply.h"
-
-TSettingsDialogRunner RunSettingsDialog = nullptr;
 
 void TConsoleForm::MAIN_BTN_GlobalConfigClick() {
     ConsoleSettings edited = Settings;
     // The dialog chooses the telephony device at once; Cancel gives the old one back.
     const std::string device = MAIN_TapiDevice->SelectedDevice();
     ForceAlphanumericInput();
-    if (RunSettingsDialog(*this, edited)) {
+    if (ConsoleWindows().SettingsDialog(*this, edited)) {
         ApplyDialogSettings(edited);
         return;
     }

@@ -6,23 +6,14 @@
 #include <algorithm>
 
 #include "console/Main.h"
+#include "console/SecondaryWindows.h"
 #include "console/core/ImagePack.h"
 #include "framework/FormBuilder.h"
 
-namespace {
-PictureViewerMaker& Maker() {
-    static PictureViewerMaker maker;
-    return maker;
-}
-}  // namespace
-
-void SetPictureViewerMaker(PictureViewerMaker maker) { Maker() = std::move(maker); }
-const PictureViewerMaker& GetPictureViewerMaker() { return Maker(); }
-
-bool TConsoleForm::ImageViewerAvailable() { return bool(Maker()) || FViewer; }
+bool TConsoleForm::ImageViewerAvailable() { return bool(ConsoleWindows().PictureViewer) || FViewer; }
 
 TPictureViewer* TConsoleForm::Viewer() {
-    if (!FViewer && Maker()) FViewer = Maker()(this, this);
+    if (!FViewer && ConsoleWindows().PictureViewer) FViewer = ConsoleWindows().PictureViewer(this, this);
     return FViewer;
 }
 

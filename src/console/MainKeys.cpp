@@ -203,8 +203,9 @@ void TConsoleForm::MAIN_AppEventsActiveFormChange() {
         if (Connected) HideConsoleCaret();
         ConsoleHasFocus = 0;
     } else {
-        // Coming back from another window the form gives the focus back after this.
-        ConsoleHasFocus = ActiveControl() == MAIN_PANEL_Console ? 1 : 0;
+        // Back from another of the program's windows (the capture editor): the console gets
+        // the focus again as the form's active control, which tells no one.
+        ConsoleHasFocus = MAIN_PANEL_Console->Focused() || ActiveControl() == MAIN_PANEL_Console ? 1 : 0;
         if (Connected && !TransferRunning) PlaceConsoleCaret();
     }
     ForceAlphanumericInput();

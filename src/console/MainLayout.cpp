@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "console/Main.h"
+#include "console/TextPicture.h"
 #include "controls/AppEvent.h"
 #include "controls/XcHook.h"
 #include "framework/FormBuilder.h"
@@ -175,24 +176,6 @@ const TComponentRow kLayout[] = {
     {Make<TXcWindowHook>, "XcConsoleWindowHook", "", 0, 0, 0, 0, "", 0, 0},
     {Make<TXcWindowHook>, "XcConsoleIMEWindowHook", "", 0, 0, 0, 0, "", 0, 0},
 };
-
-// A small picture with a text in it (the input-mode images).
-void DrawTextPicture(TImage* image, const char* text, TColor paper, TColor ink) {
-    TBitmap* b = image->Picture()->Bitmap();
-    b->SetSize(image->Width(), image->Height());
-    TCanvas* c = b->Canvas();
-    c->Brush()->SetColor(paper);
-    c->FillRect(RECT{0, 0, b->Width(), b->Height()});
-    c->Pen()->SetColor(clGray);
-    c->Rectangle(0, 0, b->Width(), b->Height());
-    c->Font()->SetName("MS Sans Serif");
-    c->Font()->SetHeight(-10);
-    c->Font()->SetColor(ink);
-    c->Brush()->SetStyle(bsClear);
-    SIZE extent = c->TextExtent(text);
-    c->TextOut((b->Width() - extent.cx) / 2, (b->Height() - extent.cy) / 2, text);
-    image->Invalidate();
-}
 
 // The glyphs of the quick-connect buttons: a screen for a network address, a handset
 // for a telephone number (the bottom-left pixel's colour is transparent).

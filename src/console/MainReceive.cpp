@@ -71,8 +71,12 @@ int TConsoleForm::ConsoleDataReceived(const uint8_t* data, int length, bool echo
     if (ConsoleHasFocus && AppActive) HideConsoleCaret();
     FHanguel->HideComposition();
     DropSelection();
-    // (Capture into the editor comes with the capture editor.)
+    // Into the capture editor while the main window's and the editor's switches are on.
     FTerminal->CaptureOn = 0;
+    if (MAIN_BTN_Capture->Down() && FEditor && FEditor->CaptureOn()) {
+        FTerminal->CaptureOn = 1;
+        FTerminal->HexCapture = FEditor->HexCaptureOn() ? 1 : 0;
+    }
     if (ScrollBackReturnLine >= 0) {
         if (ScrollBackReturnLine != FScreen.FirstDisplayedLine) {
             FScreen.FirstDisplayedLine = ScrollBackReturnLine;

@@ -153,7 +153,7 @@ void TConsoleForm::MAIN_PB_ConsoleClick() {
     const ClickSend click = DecideClick(SelectedText, Pressed(VK_CONTROL), Pressed(VK_SHIFT),
                                         FTerminal->SendEnterAsCrLf != 0);
     DropWordHighlight();
-    // (Words for the capture editor, click.toEditor, go there once the editor exists.)
+    if (!click.toEditor.empty() && FEditor) FEditor->InsertAtCaret(click.toEditor);
     if (!click.bytes.empty()) SendTyped(click.bytes);
 }
 

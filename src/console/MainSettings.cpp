@@ -196,7 +196,8 @@ void TConsoleForm::SaveGlobalSettings() {
 
 void TConsoleForm::SaveSessionSettings() {
     Settings.UseKeepAlive = MAIN_BTN_KeepAlive->Down();
-    Settings.ConsoleFormState = WindowState();
+    // A maximized window made smaller for the capture editor counts as maximized.
+    Settings.ConsoleFormState = ConsoleShrunkForEditor ? wsMaximized : WindowState();
     // The normal size is the one kept.
     if (WindowState() != wsNormal) SetWindowState(wsNormal);
     Settings.ConsoleFormWidth = Width();

@@ -1,6 +1,6 @@
 // The picture viewer as the main window drives it, and the main window as the viewer's
 // buttons reach it. The viewer is a secondary window (windows/ViewImage), a layer above the
-// console: the program's entry tells the console how to make one (SetPictureViewerMaker);
+// console: the program's entry tells the console how to make one (console/SecondaryWindows.h);
 // without a maker pictures are not offered and the host's announcements are plain text.
 #pragma once
 
@@ -53,7 +53,3 @@ public:
     virtual void ImagePackStep(const uint8_t* data, size_t length) = 0;
 };
 
-// The viewer is owned by `owner` (freed with it).
-using PictureViewerMaker = std::function<TPictureViewer*(TComponent* owner, TPictureViewerHost* host)>;
-void SetPictureViewerMaker(PictureViewerMaker maker);
-const PictureViewerMaker& GetPictureViewerMaker();

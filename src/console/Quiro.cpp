@@ -8,8 +8,6 @@
 #include "framework/Forms.h"
 #include "framework/Libraries.h"
 #include "windows/Install.h"
-#include "windows/ViewImage.h"
-#include "windows/Gset.h"
 #ifdef QUIRO_CONSOLE_PROBE
 #include "console/ConsoleProbe.h"
 #endif
@@ -24,9 +22,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             InitLinkLibrary();
             InstallSecondaryWindows();
             app.SetTitle("Quiro 2");
-            // The secondary windows the main window makes (they lie above it).
-            SetPictureViewerMaker(MakeViewImageForm);
-            RunSettingsDialog = &RunGlobalConfigForm;
             app.CreateForm<TConsoleForm>();
 #ifdef QUIRO_CONSOLE_PROBE
             InstallConsoleProbe();

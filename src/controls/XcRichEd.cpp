@@ -875,9 +875,9 @@ void TXcCustomRichEdit::CreateWnd() {
     const bool modified = Modified();  // as the memo kept it
     const TRichStreamFormat format = FRichLines.Format;
     const TRichStreamModes mode = FRichLines.Mode;
-    if (GetSystemMetrics(SM_DBCSENABLED) &&
-        PRIMARYLANGID(GetSystemDefaultLangID()) != LANG_JAPANESE)
-        Font()->SetCharset(DEFAULT_CHARSET);
+    Font()->SetCharset(static_cast<TFontCharset>(quiro::controls::CreationCharset(
+        Font()->Charset(), GetSystemMetrics(SM_DBCSENABLED) != 0,
+        PRIMARYLANGID(GetSystemDefaultLangID()) == LANG_JAPANESE)));
     Send(EM_SETEVENTMASK, 0, quiro::controls::RichEditEventMask(Version()));
     Send(EM_SETBKGNDCOLOR, 0, ColorToGdi(Color()));
     DoSetMaxLength(MaxLength());
@@ -1484,12 +1484,19 @@ private:
 
 }  // namespace
 
-int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target) {
+TPrintAreaRule TXcCustomRichEdit::PageRectRule() {
+    return [this](int pageWidth, int pageHeight, int logX, int logY) {
+        return quiro::controls::PrintArea({PageRect.left, PageRect.top, PageRect.right, PageRect.bottom},
+                                          pageWidth, pageHeight, logX, logY);
+    };
+}
+
+int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target) { return PrintPages(target, PageRectRule()); }
+
+int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target, const TPrintAreaRule& areaRule) {
     HDC dc = target.DC();
     const int logX = GetDeviceCaps(dc, LOGPIXELSX), logY = GetDeviceCaps(dc, LOGPIXELSY);
-    const quiro::controls::TwipsRect area =
-        quiro::controls::PrintArea({PageRect.left, PageRect.top, PageRect.right, PageRect.bottom},
-                                   target.PageWidth(), target.PageHeight(), logX, logY);
+    const quiro::controls::TwipsRect area = areaRule(target.PageWidth(), target.PageHeight(), logX, logY);
     FORMATRANGE range{};
     range.hdc = range.hdcTarget = dc;
     range.rc = RECT{area.left, area.top, area.right, area.bottom};
@@ -1511,13 +1518,15 @@ int TXcCustomRichEdit::PrintPages(TRichPrintTarget& target) {
         [&] { target.NewPage(); });
 }
 
-void TXcCustomRichEdit::Print(const std::string& caption) {
+void TXcCustomRichEdit::Print(const std::string& caption) { Print(caption, PageRectRule()); }
+
+void TXcCustomRichEdit::Print(const std::string& caption, const TPrintAreaRule& areaRule) {
     TPrinter* printer = Printer();
     printer->Title = caption;
     printer->BeginDoc();
     TPrinterTarget target(printer);
     try {
-        PrintPages(target);
+        PrintPages(target, areaRule);
     } catch (...) {
         printer->Abort();
         throw;

@@ -269,6 +269,11 @@ public:
     virtual void NewPage() = 0;
 };
 
+// The area printed on, in twips, for a page of the given size in device pixels and the
+// device's pixels per inch.
+using TPrintAreaRule =
+    std::function<quiro::controls::TwipsRect(int pageWidth, int pageHeight, int logX, int logY)>;
+
 using TRichEditURLClickEvent =
     std::function<void(TComponent* sender, const std::string& urlText, TMouseButton button)>;
 using TRichEditProtectChange =
@@ -380,8 +385,12 @@ public:
     // ---- Printing ----
     // The whole text as a print job titled `caption` on the framework's printer.
     virtual void Print(const std::string& caption);
+    // ... on the area the rule gives.
+    void Print(const std::string& caption, const TPrintAreaRule& areaRule);
     // The pages on any target; returns the count of pages.
     int PrintPages(TRichPrintTarget& target);
+    // ... on the area the rule gives (the page less margins, say).
+    int PrintPages(TRichPrintTarget& target, const TPrintAreaRule& areaRule);
 
     // ---- OLE (XcRichOle.cpp) ----
     bool InsertObjectDialog();
@@ -434,6 +443,7 @@ private:
     friend class TXcParaAttributes;
 
     LRESULT Send(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0) const;
+    TPrintAreaRule PageRectRule();
     void ChangeStyle(bool& field, bool value);
     void SetChangeNotifications(bool on);
     void UpdateTextModes(bool plainText);

@@ -147,7 +147,7 @@ private:
 // reason.
 std::string KeyMapNotWrittenText(const TKeyMapIniFile& file);
 
-// The main window's round trip (installed as RunSettingsDialog by the program entry):
+// The main window's round trip (installed for the main window, console/SecondaryWindows.h):
 // the dialog over the main window's renderer and telephony device; on OK `settings`
 // takes what the dialog holds.
 bool RunGlobalConfigForm(TConsoleForm& form, ConsoleSettings& settings);

@@ -1,9 +1,17 @@
 #include "windows/Install.h"
 
 #include "console/SecondaryWindows.h"
+#include "windows/Edit.h"
+#include "windows/Gset.h"
 #include "windows/HostList.h"
+#include "windows/ViewImage.h"
 
 void InstallSecondaryWindows() {
     SecondaryWindows& windows = ConsoleWindows();
     windows.AddressBook = &ShowAddressBook;
+    windows.SettingsDialog = &RunGlobalConfigForm;
+    windows.PictureViewer = &MakeViewImageForm;
+    windows.CaptureEditor = [](TForm* owner, EditorHost& host) -> CaptureEditor* {
+        return new TEditMainForm(owner, host);
+    };
 }

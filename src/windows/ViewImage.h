@@ -75,5 +75,5 @@ private:
     int FDecodes = 0;
 };
 
-// The maker the program's entry gives the console (SetPictureViewerMaker).
+// The viewer's maker, installed for the main window (console/SecondaryWindows.h).
 TPictureViewer* MakeViewImageForm(TComponent* owner, TPictureViewerHost* host);

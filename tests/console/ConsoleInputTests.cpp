@@ -11,6 +11,7 @@
 #include "SessionKit.h"
 #include "comm/CommTestKit.h"
 #include "framework/Clipbrd.h"
+#include "InputKit.h"
 
 using namespace quiro::console::test;
 using namespace quiro::comm::test;
@@ -19,29 +20,10 @@ namespace {
 
 const std::string kKeyMap = std::string(QUIRO_BINARY_DIR) + "/src/console/KeyMap.INI";
 
-// The clipboard, which the program may hold for a moment: tried until it opens.
-bool WithClipboard(const std::function<void(TClipboard&)>& use) {
-    return PumpUntil([&] {
-        try {
-            use(*Clipboard());
-            return true;
-        } catch (const std::exception&) {
-            return false;
-        }
-    });
-}
-
 std::string ClipboardText() {
     std::string text;
     WithClipboard([&](TClipboard& c) { text = c.AsText(); });
     return text;
-}
-
-// A cell's centre on the screen.
-POINT CellCentre(const ProbeState& s, int line, int column) {
-    const int w = s.Int("cellWidth"), h = s.Int("cellHeight");
-    return POINT{s.Int("paintBoxLeft") + s.Int("horizontalOffset") + column * w + w / 2,
-                 s.Int("paintBoxTop") + (line - s.Int("firstDisplayedLine")) * h + h / 2};
 }
 
 struct Keystroke {

@@ -144,6 +144,32 @@ TEST_F(RichEditForm, TheCaptureEditorsSettingsReachTheWindow) {
     EXPECT_EQ(SendMessageA(edit->Handle(), EM_GETLIMITTEXT, 0, 0), 0xFFFFFF);  // MaxLength 0
 }
 
+// The capture editor's font reaches its text whole: the step that gives a western font
+// the default set on a Far East system leaves a set the owner chose.
+TEST_F(RichEditForm, TheOwnersFontReachesTheTextWithItsCharset) {
+    auto* own = new TXcRichEdit(form);
+    own->Font()->SetName(K("굴림"));
+    own->Font()->SetSize(12);
+    own->Font()->SetColor(clNavy);
+    own->Font()->SetCharset(HANGEUL_CHARSET);
+    own->SetParent(form);
+    own->SetBounds(8, 8, 300, 100);
+    own->SetText(K("한글 text"));
+    EXPECT_EQ(own->Font()->Charset(), HANGEUL_CHARSET);
+    own->SetSelection(0, own->TextLength(), false);
+    TXcTextAttributes* sel = own->SelAttributes();
+    EXPECT_EQ(sel->Name(), K("굴림"));
+    EXPECT_EQ(sel->Size(), 12);
+    EXPECT_EQ(sel->Color(), clNavy);
+    EXPECT_EQ(sel->Charset(), HANGEUL_CHARSET);
+    // A western font still gets the default set there.
+    auto* western = new TXcRichEdit(form);
+    western->Font()->SetCharset(ANSI_CHARSET);
+    western->SetParent(form);
+    western->HandleNeeded();
+    EXPECT_EQ(western->Font()->Charset(), GetSystemMetrics(SM_DBCSENABLED) ? DEFAULT_CHARSET : ANSI_CHARSET);
+}
+
 TEST_F(RichEditForm, ANewWindowKeepsTextFormattingModifiedAndSelection) {
     edit->SetText(K("첫째 둘째 셋째"));
     Select(3, 5);

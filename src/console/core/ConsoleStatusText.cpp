@@ -84,3 +84,7 @@ std::string DialConnectedLine(std::string_view number, std::string_view bpsRate)
 std::vector<std::string> SessionEndLines(bool cancelledCall) {
     return {"", "", cancelledCall ? "Connection cancelled..." : "Connection closed..."};
 }
+
+std::string SendingStoppedLine(size_t sent, size_t total) {
+    return "[ Sending stopped: " + std::to_string(sent) + " of " + std::to_string(total) + " bytes sent ]";
+}

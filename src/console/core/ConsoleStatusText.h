@@ -39,3 +39,7 @@ inline constexpr std::string_view SettingConsoleLine = "Setting console...";
 // The end of every session: two empty lines, then "Connection cancelled..." for a call
 // cancelled before it connected, else "Connection closed...".
 std::vector<std::string> SessionEndLines(bool cancelledCall);
+
+// Sent text that the session's end cut short (a long paste, a batch from the editor):
+// "[ Sending stopped: SENT of TOTAL bytes sent ]".
+std::string SendingStoppedLine(size_t sent, size_t total);

@@ -35,6 +35,10 @@ uint32_t RichEditTextMode(bool plainText, int undoLimit) {
     return (undoLimit < 2 ? 4u : 8u) | (plainText ? 1u : 2u);
 }
 
+int CreationCharset(int charset, bool farEastSystem, bool japaneseSystem) {
+    return farEastSystem && !japaneseSystem && charset == 0 ? 1 : charset;
+}
+
 uint32_t FindTextFlags(TRichSearchTypes options, int version) {
     uint32_t flags = 0;
     if (version >= 2 && !(options & stBackward)) flags = 1;  // FT_DOWN

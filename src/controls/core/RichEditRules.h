@@ -51,6 +51,10 @@ uint32_t RichEditWindowStyle(uint32_t memoStyle, const RichWindowOptions& option
 uint32_t RichEditEventMask(int version);
 // The text mode (EM_SETTEXTMODE): plain or rich, single-level undo below an undo limit of 2.
 uint32_t RichEditTextMode(bool plainText, int undoLimit);
+// The font's character set when the window is made: on a Far East system other than a
+// Japanese one the western set (0) becomes the default set (1), so that double-byte text
+// shows; a set its owner chose (Hangul for the capture editor) stays.
+int CreationCharset(int charset, bool farEastSystem, bool japaneseSystem);
 
 // ---- Search -----------------------------------------------------------------------------
 

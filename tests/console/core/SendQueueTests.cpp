@@ -47,4 +47,27 @@ TEST(SendQueue, NothingWaitsForAClosedLineOrAnEndedSession) {
     EXPECT_EQ(Sent(line), "");
 }
 
+TEST(SendQueue, TellsHowMuchOfWhatWasCutShortWentOut) {
+    zmtest::FakeLine line;
+    SendQueue queue;
+    line.free = 4;
+    queue.Send(line, "abcdef");
+    line.free = 0;  // full
+    queue.Send(line, "gh");
+    EXPECT_FALSE(queue.TakeDropped());
+    line.open = false;
+    queue.Resume(line);
+    auto dropped = queue.TakeDropped();
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(dropped->sent, 4u);
+    EXPECT_EQ(dropped->total, 8u);
+    EXPECT_FALSE(queue.TakeDropped());  // told once
+    // Sends that all went out count no more.
+    line.open = true;
+    line.free = 100;
+    queue.Send(line, "abc");
+    queue.Clear();
+    EXPECT_FALSE(queue.TakeDropped());
+}
+
 }  // namespace

@@ -1,0 +1,6 @@
+#include "console/SecondaryWindows.h"
+
+SecondaryWindows& ConsoleWindows() {
+    static SecondaryWindows windows;
+    return windows;
+}
