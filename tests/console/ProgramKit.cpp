@@ -163,6 +163,8 @@ void QuiroProgram::ClickLater(const std::string& name) { CopyData(ConsoleProbeCl
 
 void QuiroProgram::Set(const std::string& name, const std::string& value) {
     CopyData(ConsoleProbeSet, name + "\n" + value);
+}
+
 bool QuiroProgram::SetText(const std::string& name, const std::string& text) {
     return CopyData(ConsoleProbeSetText, name + "=" + text);
 }
