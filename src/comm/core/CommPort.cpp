@@ -348,8 +348,16 @@ void TLinkCustomComPort::DonePort() {
     SafeYield();
   } else {
     FinishClose();
+    // An open asked for while the close events ran (a user reconnecting from them).
+    error.Run([&] { OpenIfPending(); });
   }
   error.Rethrow();
+}
+
+void TLinkCustomComPort::OpenIfPending() {
+  if (!OpenPending_ || State_ != psClosed) return;
+  OpenPending_ = false;
+  InitPort();
 }
 
 void TLinkCustomComPort::FinishClose() {
@@ -373,10 +381,7 @@ void TLinkCustomComPort::DeferredClose(uint16_t handle) {
     return;
   }
   FinishClose();
-  if (OpenPending_) {
-    OpenPending_ = false;
-    InitPort();
-  }
+  OpenIfPending();
 }
 
 void TLinkCustomComPort::LineLost(int32_t code) {

@@ -322,6 +322,8 @@ class TLinkCustomComPort : public TLinkBaseComponent {
   void DeferredClose(uint16_t handle);
   void CloseLostLine(uint16_t handle);
   void FinishClose();
+  // Opens the port when an open was asked for while it closed (SetOpen remembers it).
+  void OpenIfPending();
   void ApplyFlow();
   void ApplyLine();
   void ReadBackTapiSettings();

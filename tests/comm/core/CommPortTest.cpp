@@ -283,6 +283,17 @@ TEST_F(CommPortTest, ACloseInsideAHandlerIsFinishedLater) {
   EXPECT_EQ(std::tuple(port.PortState(), made), std::tuple(psClosed, 2));
 }
 
+// The user reconnects from the close's own events (the main window's end of session lets the
+// next click in): the open waits for the close and then happens.
+TEST_F(CommPortTest, AnOpenAskedForByTheCloseEventsHappensOnceClosed) {
+  port.SetOpen(true);
+  port.OnPortClosed = [&](TComponent*) {
+    if (count++ == 0) port.SetOpen(true);
+  };
+  port.SetOpen(false);
+  EXPECT_EQ(std::tuple(port.PortState(), port.Open(), made), std::tuple(psOpen, true, 2));
+}
+
 // A handler that throws must not leave the notification open: the window side says it was
 // delivered on every way out, also when the sender had already given up waiting.
 TEST_F(CommPortTest, AThrowingHandlerDoesNotStopDelivery) {
