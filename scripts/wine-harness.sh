@@ -102,6 +102,7 @@ wine_sweep_prefix() {  # prefix
 # Runs in a subshell: nothing it exports reaches the caller, whose own processes must not
 # look like the prefix's (the stop ends everything that runs with its WINEPREFIX).
 wine_harness_start() (  # tree
+    set +e  # (failures are handled here, also when called from a script with errexit)
     local tree=${1:-build/win32}
     mkdir -p "$tree"
     tree=$(cd "$tree" && pwd)
@@ -178,6 +179,7 @@ ENV
 )
 
 wine_harness_stop() (  # tree
+    set +e
     local tree=${1:-build/win32}
     local envf="$tree/wine-env.sh"
     [ -f "$envf" ] || return 0
