@@ -57,6 +57,7 @@ public:
         put("zmodemBytes", f.MAIN_ZLABEL_RecvedBytes->Caption());
         put("zmodemBytesTitle", f.MAIN_ZLABEL_RcvdSentBytes->Caption());
         put("zmodemCurrentGauge", f.MAIN_ZCurrentGauge->Progress());
+        put("zmodemPosition", f.ZModemEngine ? f.ZModemEngine->Position() : 0);
         put("zmodemCancelPending", f.ZCancel.Pending());
         put("autoDisconnect", f.MAIN_ZCB_AutoDisconnect->Checked());
         put("keyMode", f.ShownHanguelMode());
@@ -221,6 +222,12 @@ public:
         GetWindowRect(form->Handle(), &frame);
         line("form", form, form->Caption(), frame);
         for (int i = 0; i < form->ComponentCount(); ++i) {
+            // A menu item: its caption, whether it is enabled and shown, and checked.
+            if (auto* item = dynamic_cast<TMenuItem*>(form->Components(i))) {
+                out << item->Name() << '=' << item->Caption() << '|' << item->Enabled() << '|' << item->Visible()
+                    << "|0,0,0,0|" << item->Checked() << '\n';
+                continue;
+            }
             auto* c = dynamic_cast<TControl*>(form->Components(i));
             if (!c || c->Name().empty()) continue;
             std::string text = c->Caption();
