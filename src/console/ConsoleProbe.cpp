@@ -61,11 +61,14 @@ public:
         put("zmodemCancelPending", f.ZCancel.Pending());
         put("autoDisconnect", f.MAIN_ZCB_AutoDisconnect->Checked());
         put("keyMode", f.ShownHanguelMode());
+        put("composing", f.FHanguel->IsComposing());
         for (TImage* image : {f.MAIN_IMG_KeyModeHan2, f.MAIN_IMG_KeyModeHan3, f.MAIN_IMG_KeyModeHan390,
                               f.MAIN_IMG_KeyModeEng, f.MAIN_IMG_KeyModeNone})
             if (image->Visible()) put("keyModeImage", image->Name());
         put("consoleFocused", f.MAIN_PANEL_Console->Focused());
         put("sendQueue", f.FSendQueue.Waiting());
+        put("keepAliveStamp", f.KeepAliveStamp);
+        put("keepAliveOn", f.KeepAliveTimer != nullptr);
         // Screen rectangles of the controls a test clicks.
         for (TControl* c : std::initializer_list<TControl*>{f.MAIN_VSCR_Console, f.MAIN_BTN_Disconnect}) {
             const POINT o = c->ClientToScreen(POINT{0, 0});

@@ -9,6 +9,7 @@
 #include "controls/XcConst.h"
 #include "controls/XcSpin.h"
 #include "framework/Libraries.h"
+#include "framework/Timers.h"
 #include "framework/UiTestKit.h"
 #include "windows/About.h"
 #include "windows/OneShot.h"
@@ -62,6 +63,12 @@ TEST_F(Windows, CommandStringsIntervalIsAtLeastAMinute) {
     auto* dialog = new TOneShotForm(&app);
     CommandStrings strings{{"P\\x0D", "GO PDS\\x0D", ""}, "z\\x0D", 0};
     dialog->Fill(strings);
+    TTimer timer;
+    timer.SetInterval(200);
+    timer.SetOnTimer([&](TComponent*) { dialog->ModalResult = mrCancel; });
+    auto* mainForm = app.CreateForm<TForm>();
+    mainForm->Show();
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
     EXPECT_EQ(dialog->ONESHOT_EDIT_SendInterval->Text(), "1");
     CommandStrings back = dialog->ReadBack();
     strings.interval = 1;
