@@ -6,60 +6,49 @@
 
 namespace {
 
-// A spooler that does what its script says and logs each call; the printer's data goes to
-// `printed`.
-struct ScriptedSpooler : RawPrintSpooler {
-    std::string failAt;             // the call that fails ("open", "doc", "page", "write", ...)
-    std::deque<uint32_t> takes;     // how much each write takes (all when the script is out)
-    std::string log, printed;
-    uint32_t error = 0;
+// A spooler and a file that do what the script says, logging each call into one log; the
+// printer's data goes to `printed`.
+struct Script : RawPrintSpooler {
+    std::string failAt;          // the call that fails: "open:P", "doc", "page", "fopen", "read", "write9520", ...
+    std::deque<uint32_t> takes;  // how much each write takes (all when the script is out)
+    std::string data, log, printed;
 
     bool Call(const std::string& what) {
         log += what + " ";
-        if (what != failAt) return true;
-        error = 1800 + uint32_t(log.size());  // some error of that call
-        return false;
+        return what != failAt;
     }
     bool Open(const std::string& name) override { return Call("open:" + name); }
-    bool StartDocument(const std::string& doc) override { return Call("doc:" + doc); }
+    bool StartDocument(const std::string&) override { return Call("doc"); }
     bool StartPage() override { return Call("page"); }
-    bool Write(const uint8_t* data, uint32_t size, uint32_t* written) override {
+    bool Write(const uint8_t* p, uint32_t size, uint32_t* written) override {
         if (!Call("write" + std::to_string(size))) return false;
-        *written = size;
-        if (!takes.empty()) {
-            *written = std::min(size, takes.front());
-            takes.pop_front();
-        }
-        printed.append(reinterpret_cast<const char*>(data), *written);
+        *written = takes.empty() ? size : std::min(size, takes.front());
+        if (!takes.empty()) takes.pop_front();
+        printed.append(reinterpret_cast<const char*>(p), *written);
         return true;
     }
     bool EndPage() override { return Call("endpage"); }
     bool EndDocument() override { return Call("enddoc"); }
     void Close() override { log += "close"; }
-    uint32_t LastError() override { return error; }
-};
+    uint32_t LastError() override { return 1801; }
 
-struct ScriptedFile : RawPrintSource {
-    std::string data;
-    bool openFails = false;
-    size_t failReadAt = SIZE_MAX;  // the offset at which a read fails
-    size_t at = 0;
-    std::string* log;
+    struct File : RawPrintSource {
+        Script& s;
+        size_t at = 0;
+        explicit File(Script& script) : s(script) {}
+        bool Open() override { return s.Call("fopen"); }
+        bool Read(uint8_t* buffer, uint32_t size, uint32_t* got) override {
+            if (at >= 40960 && s.failAt == "read") return false;
+            *got = uint32_t(std::min<size_t>(size, s.data.size() - at));
+            std::copy_n(s.data.begin() + long(at), *got, buffer);
+            at += *got;
+            return true;
+        }
+        void Close() override { s.log += "fclose "; }
+        uint32_t LastError() override { return 38; }
+    } file{*this};
 
-    explicit ScriptedFile(std::string* l) : log(l) {}
-    bool Open() override {
-        *log += "fopen ";
-        return !openFails;
-    }
-    bool Read(uint8_t* buffer, uint32_t size, uint32_t* got) override {
-        if (at >= failReadAt) return false;
-        *got = uint32_t(std::min<size_t>(size, data.size() - at));
-        std::copy_n(data.begin() + long(at), *got, buffer);
-        at += *got;
-        return true;
-    }
-    void Close() override { *log += "fclose "; }
-    uint32_t LastError() override { return 38; }
+    RawPrintOutcome Run() { return RunRawPrintJob(*this, file, "P", "Quiro 2 [Print]"); }
 };
 
 std::string Bytes(size_t n) {
@@ -68,85 +57,61 @@ std::string Bytes(size_t n) {
     return s;
 }
 
+// Each step that fails ends the job and closes what was opened, in reverse order; the
+// outcome names the step and its system error.
 TEST(RawPrintJob, StepsAndTheirClosing) {
     struct Row {
         const char* failAt;
+        size_t size;
         std::string log;
         RawPrintStep failed;
+        uint32_t error;
     } rows[] = {
-        {"", "open:P doc:Quiro 2 [Print] page fopen write20480 write9520 fclose endpage enddoc close", RawPrintStep::None},
-        {"open:P", "open:P ", RawPrintStep::PrinterOpen},
-        {"doc:Quiro 2 [Print]", "open:P doc:Quiro 2 [Print] close", RawPrintStep::DocumentStart},
-        {"page", "open:P doc:Quiro 2 [Print] page enddoc close", RawPrintStep::PageStart},
-        {"fopen", "open:P doc:Quiro 2 [Print] page fopen endpage enddoc close", RawPrintStep::FileOpen},
-        {"write9520", "open:P doc:Quiro 2 [Print] page fopen write20480 write9520 fclose endpage enddoc close",
-         RawPrintStep::PrinterWrite},
-        {"enddoc", "open:P doc:Quiro 2 [Print] page fopen write20480 write9520 fclose endpage enddoc close",
-         RawPrintStep::DocumentEnd},
+        {"", 30000, "open:P doc page fopen write20480 write9520 fclose endpage enddoc close", RawPrintStep::None, 0},
+        {"", 0, "open:P doc page fopen fclose endpage enddoc close", RawPrintStep::None, 0},
+        {"open:P", 100, "open:P ", RawPrintStep::PrinterOpen, 1801},
+        {"doc", 100, "open:P doc close", RawPrintStep::DocumentStart, 1801},
+        {"page", 100, "open:P doc page enddoc close", RawPrintStep::PageStart, 1801},
+        {"fopen", 100, "open:P doc page fopen endpage enddoc close", RawPrintStep::FileOpen, 38},
+        {"read", 50000, "open:P doc page fopen write20480 write20480 fclose endpage enddoc close", RawPrintStep::FileRead,
+         38},
+        {"write9520", 30000, "open:P doc page fopen write20480 write9520 fclose endpage enddoc close",
+         RawPrintStep::PrinterWrite, 1801},
+        {"enddoc", 100, "open:P doc page fopen write100 fclose endpage enddoc close", RawPrintStep::DocumentEnd, 1801},
     };
     for (const Row& row : rows) {
-        ScriptedSpooler spooler;
-        spooler.failAt = row.failAt;
-        ScriptedFile file(&spooler.log);
-        file.data = Bytes(30000);
-        file.openFails = std::string(row.failAt) == "fopen";
-        if (file.openFails) spooler.failAt.clear();
-        RawPrintOutcome outcome = RunRawPrintJob(spooler, file, "P", "Quiro 2 [Print]");
-        EXPECT_EQ(spooler.log, row.log) << row.failAt;
+        Script s;
+        s.failAt = row.failAt;
+        s.data = Bytes(row.size);
+        RawPrintOutcome outcome = s.Run();
+        EXPECT_EQ(s.log, row.log) << row.failAt;
         EXPECT_EQ(outcome.failed, row.failed) << row.failAt;
-        EXPECT_EQ(outcome.Ok(), row.failed == RawPrintStep::None);
-        if (row.failed == RawPrintStep::FileOpen) {
-            EXPECT_EQ(outcome.error, 38u);
-        } else if (!outcome.Ok()) {
-            EXPECT_NE(outcome.error, 0u) << "the system's error is kept";
-        } else {
-            EXPECT_EQ(spooler.printed, file.data);
+        EXPECT_EQ(outcome.error, row.error) << row.failAt;
+        if (outcome.Ok()) {
+            EXPECT_EQ(s.printed, s.data);
         }
     }
 }
 
 // A printer that takes part of a block is given the rest; one that takes nothing fails.
 TEST(RawPrintJob, ShortWritesAreWrittenOn) {
-    ScriptedSpooler spooler;
-    spooler.takes = {1, 20000, 0x7FFFFFFF, 5};
-    std::string log;
-    ScriptedFile file(&log);
-    file.data = Bytes(45000);
-    RawPrintOutcome outcome = RunRawPrintJob(spooler, file, "P", "d");
+    Script s;
+    s.takes = {1, 20000, 0x7FFFFFFF, 5};
+    s.data = Bytes(45000);
+    RawPrintOutcome outcome = s.Run();
     EXPECT_TRUE(outcome.Ok());
-    EXPECT_EQ(spooler.printed, file.data);
+    EXPECT_EQ(s.printed, s.data);
     EXPECT_EQ(outcome.written, 45000u);
-    EXPECT_EQ(spooler.log, "open:P doc:d page write20480 write20479 write479 write20480 write20475 write4040 endpage enddoc close");
+    EXPECT_EQ(s.log, "open:P doc page fopen write20480 write20479 write479 write20480 write20475 write4040 "
+                     "fclose endpage enddoc close");
 
-    ScriptedSpooler stuck;
+    Script stuck;
     stuck.takes = {100, 0};
-    ScriptedFile again(&log);
-    again.data = Bytes(500);
-    outcome = RunRawPrintJob(stuck, again, "P", "d");
+    stuck.data = Bytes(500);
+    outcome = stuck.Run();
     EXPECT_EQ(outcome.failed, RawPrintStep::PrinterWrite);
     EXPECT_EQ(outcome.written, 100u);
-    EXPECT_EQ(stuck.log, "open:P doc:d page write500 write400 endpage enddoc close");
-}
-
-TEST(RawPrintJob, AFailedReadEndsTheJob) {
-    ScriptedSpooler spooler;
-    std::string log;
-    ScriptedFile file(&log);
-    file.data = Bytes(50000);
-    file.failReadAt = 40960;
-    RawPrintOutcome outcome = RunRawPrintJob(spooler, file, "P", "d");
-    EXPECT_EQ(outcome.failed, RawPrintStep::FileRead);
-    EXPECT_EQ(outcome.error, 38u);
-    EXPECT_EQ(outcome.written, 40960u);
-    EXPECT_EQ(log, "fopen fclose ");
-    EXPECT_EQ(spooler.log, "open:P doc:d page write20480 write20480 endpage enddoc close");
-}
-
-TEST(RawPrintJob, AnEmptyFileIsAnEmptyJob) {
-    ScriptedSpooler spooler;
-    ScriptedFile file(&spooler.log);
-    EXPECT_TRUE(RunRawPrintJob(spooler, file, "P", "d").Ok());
-    EXPECT_EQ(spooler.log, "open:P doc:d page fopen fclose endpage enddoc close");
+    EXPECT_EQ(stuck.log, "open:P doc page fopen write500 write400 fclose endpage enddoc close");
 }
 
 }  // namespace

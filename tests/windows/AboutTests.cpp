@@ -1,18 +1,14 @@
-// The about box's version line against the system's own reading of the version resource,
-// and the command-strings dialog's interval, on their own; both windows' keys and buttons
-// are the console's end-to-end tests.
+// The about box's version line against the system's own reading of the version resource;
+// its keys and clicks, and the command-strings dialog, are the console's end-to-end tests.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <vector>
 
 #include "controls/XcConst.h"
-#include "controls/XcSpin.h"
 #include "framework/Libraries.h"
-#include "framework/Timers.h"
 #include "framework/UiTestKit.h"
 #include "windows/About.h"
-#include "windows/OneShot.h"
 
 namespace {
 
@@ -56,27 +52,6 @@ TEST_F(Windows, AboutBoxShowsTheProgramsFileVersion) {
     auto* bare = new TAboutBox(&app, ParamStr(0));
     EXPECT_EQ(bare->ABOUT_LB_Version->Caption(), "Version UNKNOWN");
     EXPECT_EQ(ReadProgramVersion(std::string(QUIRO_BINARY_DIR) + "/no such program.exe"), std::nullopt);
-}
-
-// The interval is whole minutes, at least 1, whatever was stored or typed.
-TEST_F(Windows, CommandStringsIntervalIsAtLeastAMinute) {
-    auto* dialog = new TOneShotForm(&app);
-    CommandStrings strings{{"P\\x0D", "GO PDS\\x0D", ""}, "z\\x0D", 0};
-    dialog->Fill(strings);
-    TTimer timer;
-    timer.SetInterval(200);
-    timer.SetOnTimer([&](TComponent*) { dialog->ModalResult = mrCancel; });
-    auto* mainForm = app.CreateForm<TForm>();
-    mainForm->Show();
-    EXPECT_EQ(dialog->ShowModal(), mrCancel);
-    EXPECT_EQ(dialog->ONESHOT_EDIT_SendInterval->Text(), "1");
-    CommandStrings back = dialog->ReadBack();
-    strings.interval = 1;
-    EXPECT_EQ(back, strings);
-    for (auto [typed, minutes] : {std::pair{"0", 1}, {"-4", 1}, {"12", 12}, {"", 1}}) {
-        dialog->ONESHOT_EDIT_SendInterval->SetText(typed);
-        EXPECT_EQ(dialog->ReadBack().interval, minutes) << typed;
-    }
 }
 
 }  // namespace
