@@ -16,6 +16,7 @@ class TPictureViewerHost;
 class CaptureEditor;
 class EditorHost;
 struct ConsoleSettings;
+struct CommandStrings;
 
 struct SecondaryWindows {
     // Shows the address book modally over the main window, whose favourites it edits in
@@ -29,6 +30,11 @@ struct SecondaryWindows {
     std::function<TPictureViewer*(TComponent* owner, TPictureViewerHost* host)> PictureViewer;
     // A new capture editor owned by `owner`, reaching the session through `host`.
     std::function<CaptureEditor*(TForm* owner, EditorHost& host)> CaptureEditor;
+    // Shows the command-strings dialog modally over the main window; true after OK, with
+    // `strings` holding what the user chose.
+    std::function<bool(TConsoleForm& main, CommandStrings& strings)> CommandStringsDialog;
+    // Shows the about box modally over the main window.
+    std::function<void(TConsoleForm& main)> AboutBox;
 };
 
 SecondaryWindows& ConsoleWindows();

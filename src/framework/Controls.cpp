@@ -990,7 +990,12 @@ void TWinControl::ContextMenu(TMessage& message) {
 void TWinControl::WndProc(TMessage& message) {
     if (ReflectNotification(message)) return;
     if (IsMouseMessage(message.Msg)) {
-        if (RouteMouse(message)) return;
+        if (RouteMouse(message)) {
+            // The right button let go over a windowless control asks for the context menu
+            // as it does over the window itself.
+            if (message.Msg == WM_RBUTTONUP) DefaultHandler(message);
+            return;
+        }
         DefaultHandler(message);
         MouseMessage(message);
         return;

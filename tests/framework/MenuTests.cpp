@@ -7,6 +7,7 @@
 
 #include "UiTestKit.h"
 #include "framework/ExtCtrls.h"
+#include "framework/GraphicControl.h"
 #include "framework/FormBuilder.h"
 #include "framework/Menus.h"
 #include "framework/Timers.h"
@@ -113,6 +114,20 @@ TEST_F(Menus, PopupRecomputesTheStatesTheSystemMenuShows) {
     EXPECT_FALSE(echoState & MFS_CHECKED);
     EXPECT_FALSE(copyState & MFS_GRAYED);
     EXPECT_EQ(menu->PopupComponent(), panel);
+
+    // The right button let go over a windowless control that covers the panel (the
+    // console's paint box) opens the panel's menu as well.
+    auto* box = new TPaintBox(form);
+    box->SetParent(panel);
+    box->SetAlign(alClient);
+    int boxUps = 0;
+    box->OnMouseUp = [&](TComponent*, TMouseButton b, TShiftState, int, int) { boxUps += b == mbRight; };
+    WhileShown(read, [&] {
+        SendMessageA(panel->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+        SendMessageA(panel->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    });
+    EXPECT_EQ(boxUps, 1);
+    EXPECT_EQ(popups, 3);
 }
 
 TEST_F(Menus, AChosenItemClicks) {
