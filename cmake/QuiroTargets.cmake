@@ -14,7 +14,11 @@ set(QUIRO_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=unde
 # (they check behaviour, not speed; a third of the time of -O2 with the sanitizers), and the
 # sanitized libraries at -O1, the sanitizers' usual level.
 if(QUIRO_KIND STREQUAL "win32")
-  set(QUIRO_TEST_COMPILE_FLAGS -O1)
+  # GCC 12 takes std::string's inlined copies in the precompiled GoogleTest headers for
+  # out-of-bounds writes (a known false alarm outside system headers); the native tests
+  # still check bounds, under the address sanitizer.
+  set(QUIRO_TEST_COMPILE_FLAGS -O1 -Wno-array-bounds
+      -Wno-stringop-overflow -Wno-stringop-overread)
 else()
   set(QUIRO_TEST_COMPILE_FLAGS -O0 -g1)
 endif()
@@ -95,6 +99,9 @@ function(_quiro_add_test name dir libs)
     add_executable(${name} ${srcs})
   endif()
   target_compile_options(${name} PRIVATE ${QUIRO_TEST_COMPILE_FLAGS})
+  # GoogleTest's and GoogleMock's headers once per test program, not once per source file
+  # (they were most of a test file's compile time).
+  target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <gmock/gmock.h>)
   target_link_libraries(${name} PRIVATE ${libs} gmock)
   if(EXISTS ${dir}/main.cpp)
     target_link_libraries(${name} PRIVATE gtest)
