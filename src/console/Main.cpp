@@ -52,8 +52,11 @@ TConsoleForm::~TConsoleForm() {
     if (MAIN_DNS_Socket) MAIN_DNS_Socket->OnNameResolved = MAIN_DNS_Socket->OnNameLookupFailed = nullptr;
     if (MAIN_PANEL_Console) UnwireKeyEvents();
     if (MAIN_TapiDevice) MAIN_TapiDevice->OnTapiConnect = MAIN_TapiDevice->OnTapiFail = nullptr;
-    // The capture editor goes before what it reaches here.
+    // The capture editor, the character table and the memo go before what they reach here.
     FSideChannels.SetCaptureSink(nullptr);
+    FSideChannels.SetMemoOutlet(nullptr);
+    delete std::exchange(FCharTable, nullptr);
+    delete std::exchange(FMemo, nullptr);
     delete std::exchange(FEditor, nullptr);
     ZModemEngine.reset();
     FTerminal.reset();
@@ -166,6 +169,7 @@ void TConsoleForm::WireEvents() {
     };
     MAIN_BTN_About->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The about box"); };
     WireEditorEvents();
+    WireMemoAndTableEvents();
     MAIN_BTN_KeepAlive->OnClick = [this](TComponent*) {
         MAIN_BTN_KeepAlive->SetDown(false);
         NotThereYet(Handle(), "Keep-alive");
@@ -202,6 +206,7 @@ void TConsoleForm::FormCreate() {
     MAIN_ZCB_ShowFinishDialog->SetChecked(Settings.ZModemShowFinishDialog);
     CreateLogo();
     if (GetSystemDefaultLangID() == 1042) ApplyKoreanUiFonts();
+    UpdateMemoAndTableItems();
 }
 
 void TConsoleForm::SetKeyModeImage(TImage* shown) {

@@ -1,9 +1,11 @@
 #include "windows/Install.h"
 
 #include "console/SecondaryWindows.h"
+#include "windows/CharTable.h"
 #include "windows/Edit.h"
 #include "windows/Gset.h"
 #include "windows/HostList.h"
+#include "windows/OnLineMemo.h"
 #include "windows/ViewImage.h"
 
 void InstallSecondaryWindows() {
@@ -14,4 +16,6 @@ void InstallSecondaryWindows() {
     windows.CaptureEditor = [](TForm* owner, EditorHost& host) -> CaptureEditor* {
         return new TEditMainForm(owner, host);
     };
+    windows.OnLineMemo = &MakeOnLineMemoForm;
+    windows.CharacterTable = &MakeCharacterTableForm;
 }
