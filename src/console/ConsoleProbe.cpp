@@ -285,6 +285,7 @@ private:
             put("tableTab", FindAs<TTabControl>(form, "CTABLE_TabCtrl_CharGroup")->TabIndex());
             put("CharacterTableForm", WindowRect(*form));
             put("tableWindow", reinterpret_cast<uintptr_t>(form->Handle()));
+            put("CTABLE_PaintBox", Rect(FindAs<TControl>(form, "CTABLE_PaintBox")));
         } else {
             put("tableVisible", 0);
         }

@@ -992,7 +992,12 @@ void TWinControl::ContextMenu(TMessage& message) {
 void TWinControl::WndProc(TMessage& message) {
     if (ReflectNotification(message)) return;
     if (IsMouseMessage(message.Msg)) {
-        if (RouteMouse(message)) return;
+        if (RouteMouse(message)) {
+            // The window's own default asks for its context menu (WM_CONTEXTMENU), also
+            // when the button came up over a windowless control.
+            if (message.Msg == WM_RBUTTONUP) DefaultHandler(message);
+            return;
+        }
         DefaultHandler(message);
         MouseMessage(message);
         return;

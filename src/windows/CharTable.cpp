@@ -16,6 +16,13 @@ class TCharGroupTabs : public TTabControl {
 public:
     explicit TCharGroupTabs(TComponent* owner) : TTabControl(owner) {}
 
+    void WndProc(TMessage& message) override {
+        TTabControl::WndProc(message);
+        // The system's tabs let the pointer through to the window below, off the tabs;
+        // here the grid is below it.
+        if (message.Msg == WM_NCHITTEST && message.Result == HTTRANSPARENT) message.Result = HTCLIENT;
+    }
+
 protected:
     void CreateParams(TCreateParams& params) override {
         TTabControl::CreateParams(params);

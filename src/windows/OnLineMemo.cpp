@@ -25,7 +25,7 @@ TOnLineMemoForm::TOnLineMemoForm(TComponent* owner) : TForm(owner) {
     SetCaption(" On-Line Memo");
     SetBorderStyle(bsSizeToolWin);
     SetBounds(0, 0, 430, 190);
-    Position = poMainFormCenter;
+    Position = poDesigned;  // the main window places it
     BuildForm(this, kLayout);
     ONLINEMEMO_View = FindAs<TXcRichEdit>(this, "ONLINEMEMO_View");
     ONLINEMEMO_PopupMenu = FindAs<TPopupMenu>(this, "ONLINEMEMO_PopupMenu");

@@ -135,15 +135,16 @@ TEST(CharacterTable, HanjaKeyCtrlSpaceAndTheEditor) {
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableVisible") == "0"; }, 5000, &s));
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s));
 
-    // Ctrl+Space with nothing composed: the Symbol tab; four tabs on, Greek; alpha.
+    // Ctrl+Space with nothing composed: the Symbol tab; four tabs on, Greek; alpha clicked.
     mark = host.Received().size();
     Press(VK_SPACE, kCtrl);
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableVisible") == "1"; }, 5000, &s));
     EXPECT_EQ(s.Int("tableTab"), 3);
     for (int i = 0; i < 4; ++i) Press(VK_TAB);
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("tableTab") == 7; }, 5000, &s));
-    Press(VK_RIGHT);
-    Press(VK_RETURN);
+    const RECT grid = ControlRect(s, "CTABLE_PaintBox");
+    MouseTo(grid.left + 9, grid.top + 7);  // the first cell
+    Click(grid.left + 8, grid.top + 8);
     EXPECT_TRUE(host.Gets(mark, "\xA5\xC1")) << ::testing::PrintToString(host.Received().substr(mark));
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableVisible") == "0" && st.Int("consoleFocused") == 1; }, 5000, &s));
     Press('H', kAlt);  // back to English on the console

@@ -8,6 +8,7 @@
 #include "UiTestKit.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormBuilder.h"
+#include "framework/GraphicControl.h"
 #include "framework/Menus.h"
 #include "framework/Timers.h"
 
@@ -17,6 +18,7 @@ namespace {
 
 const TComponentRow kMenus[] = {
     {Make<TPanel>, "Console", "", 0, 0, 200, 100, "", 0, 0},
+    {Make<TPaintBox>, "ConsoleView", "Console", 0, 0, 200, 100, "", 0, 0},
     {Make<TPopupMenu>, "ConsoleMenu", "Console", 0, 0, 0, 0, "", 0, 0},
     {Make<TMenuItem>, "CopyItem", "ConsoleMenu", 0, 0, 0, 0, "&Copy",
      bfShortCut(ShortCut(VK_INSERT, ssCtrl)), 0},
@@ -113,6 +115,14 @@ TEST_F(Menus, PopupRecomputesTheStatesTheSystemMenuShows) {
     EXPECT_FALSE(echoState & MFS_CHECKED);
     EXPECT_FALSE(copyState & MFS_GRAYED);
     EXPECT_EQ(menu->PopupComponent(), panel);
+
+    // So does the right button coming up over the paint box inside it.
+    WhileShown(read, [&] {
+        PostMessageA(panel->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
+        PostMessageA(panel->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+        Pump();
+    });
+    EXPECT_EQ(popups, 3);
 }
 
 TEST_F(Menus, AChosenItemClicks) {
