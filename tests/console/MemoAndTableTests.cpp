@@ -11,13 +11,6 @@ using namespace quiro::console::test;
 
 namespace {
 
-std::string Unhex(const std::string& hex) {
-    if (hex == "-") return {};
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += char(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
 // A memo as a host marks it: the line written at the bottom row, a bell at its column 1,
 // the cursor restored.
 std::string Memo(const std::string& text) { return "\x1B" "7\x1B[24;1H\x1B[2K" + text + "\x1B[24;2H\x07\x1B" "8"; }
@@ -26,7 +19,7 @@ std::string Memo(const std::string& text) { return "\x1B" "7\x1B[24;1H\x1B[2K" +
 // "[hh:mm:ss AM] " or "... PM] ".
 bool MemoLines(const ProbeState& s, std::vector<std::string>& lines) {
     lines.clear();
-    const std::string text = Unhex(s.Str("memoText"));
+    const std::string text = FromHex(s.Str("memoText"));
     for (size_t at = 0; at < text.size();) {
         const size_t end = text.find('\r', at);
         if (end == std::string::npos) return false;
@@ -81,7 +74,7 @@ TEST(OnLineMemo, HostMemosArriveInOrderWhileTextIsSelected) {
     const std::vector<std::string> more = {ToCp949("둘째 {메모} \\ 끝"), "third memo", ToCp949("셋째: 한글")};
     host.Send(Memo(more[0]) + Memo(more[1]) + Memo(more[2]));
     ASSERT_TRUE(q.WaitFor([&](const ProbeState& st) { return MemoLines(st, lines) && lines.size() == 4; }, 10000, &s))
-        << Unhex(s.Str("memoText"));
+        << FromHex(s.Str("memoText"));
     EXPECT_EQ(lines, (std::vector<std::string>{first, more[0], more[1], more[2]}));
     HWND memo = Root(s, "memoWindow");
     RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -163,10 +156,18 @@ TEST(CharacterTable, HanjaKeyCtrlSpaceAndTheEditor) {
     EXPECT_EQ(s.Int("tableTab"), 0);
     Press(VK_RIGHT);
     Press(VK_RETURN);
-    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return Unhex(st.Str("editorText")) == "\xB0\xA1\xF9\xCE"; }, 5000,
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return FromHex(st.Str("editorText")) == "\xB0\xA1\xF9\xCE"; }, 5000,
                           &s))
-        << ::testing::PrintToString(Unhex(s.Str("editorText")));
+        << ::testing::PrintToString(FromHex(s.Str("editorText")));
     EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == Root(s, "editorWindow"); }, 5000));
+
+    // While it shows, the table serves the window the user went to last.
+    ASSERT_TRUE(Focus(q.Window()));
+    Press(VK_SPACE, kCtrl);
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableVisible") + st.Str("tableTarget") == "10"; },
+                          5000, &s));
+    ASSERT_TRUE(Focus(Root(s, "editorWindow")));
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableTarget") == "1"; }, 5000, &s));
     std::thread answer([&] {
         if (HWND box = q.WaitForDialog(10000)) Answer(box, IDNO);
     });
