@@ -32,9 +32,6 @@ protected:
 
 constexpr int kMargin = 4;
 constexpr int kButtonBar = 28;
-// A window message of its own: the served window takes the focus back once this one is
-// hidden.
-constexpr UINT kReturnFocus = WM_APP + 0x31;
 
 const TComponentRow kLayout[] = {
     {Make<TPanel>, "CTABLE_PANEL_Buttons", "", 0, 0, 500, kButtonBar, "", bfAlignBottom, 0},
@@ -201,24 +198,20 @@ void TCharacterTableForm::CTABLE_WindowHookBeforeMessage(TMessage& msg, bool& ha
 
 void TCharacterTableForm::FormClose(TCloseAction& action) {
     action = caHide;
-    PostMessageA(Handle(), kReturnFocus, 0, 0);
+    // Hidden first, so that the system's choice of the next active window comes before
+    // the window served takes the focus back.
+    Hide();
+    TForm* window = FHost.TargetWindow(FTarget);
+    if (window && window->Visible()) SetForegroundWindow(window->Handle());
 }
 
 void TCharacterTableForm::WndProc(TMessage& message) {
-    switch (message.Msg) {
-    case WM_GETDLGCODE:
+    if (message.Msg == WM_GETDLGCODE) {
         // The window takes Tab, the arrows, Enter and Esc itself.
         message.Result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
         return;
-    case kReturnFocus:
-        if (!Visible()) {
-            TForm* window = FHost.TargetWindow(FTarget);
-            if (window && window->Visible()) SetForegroundWindow(window->Handle());
-        }
-        return;
-    default:
-        TForm::WndProc(message);
     }
+    TForm::WndProc(message);
 }
 
 CharacterTable* MakeCharacterTableForm(TComponent* owner, CharacterTableHost& host) {

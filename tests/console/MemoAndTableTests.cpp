@@ -85,6 +85,13 @@ TEST(OnLineMemo, HostMemosArriveInOrderWhileTextIsSelected) {
     host.Send(Memo("after clear"));
     ASSERT_TRUE(q.WaitFor([&](const ProbeState& st) { return MemoLines(st, lines) && lines.size() == 1; }, 10000, &s));
     EXPECT_EQ(lines[0], "after clear");
+    // Closed by the user, it comes back with the next memo.
+    PostMessageA(Root(s, "memoWindow"), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("memoVisible") == "0"; }, 5000, &s));
+    host.Send(Memo("while closed"));
+    ASSERT_TRUE(q.WaitFor([&](const ProbeState& st) { return st.Str("memoVisible") == "1" && MemoLines(st, lines) && lines.size() == 2; },
+                          10000, &s));
+    EXPECT_EQ(lines[1], "while closed");
 
     // Memos switched off in the settings: the window closes, the pop-up's item is off.
     q.ClickLater("MAIN_BTN_GlobalConfig");
@@ -138,6 +145,7 @@ TEST(CharacterTable, HanjaKeyCtrlSpaceAndTheEditor) {
     const RECT grid = ControlRect(s, "CTABLE_PaintBox");
     MouseTo(grid.left + 9, grid.top + 7);  // the first cell
     Click(grid.left + 8, grid.top + 8);
+    MouseTo(5, 1015);  // out of the way: a pointer over the grid highlights its cell
     EXPECT_TRUE(host.Gets(mark, "\xA5\xC1")) << ::testing::PrintToString(host.Received().substr(mark));
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableVisible") == "0" && st.Int("consoleFocused") == 1; }, 5000, &s));
     Press('H', kAlt);  // back to English on the console
