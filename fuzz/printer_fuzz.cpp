@@ -27,7 +27,7 @@ public:
         if (handle != 7 || closed) std::abort();
         closed = true;
     }
-    void PrintRawFile(const std::string&) override { ++printed; }
+    bool PrintRawFile(const std::string&) override { return ++printed > 0; }
     void DeletePrintFile(const std::string&) override { ++deleted; }
 
     std::string file;

@@ -57,14 +57,18 @@ public:
         put("zmodemBytes", f.MAIN_ZLABEL_RecvedBytes->Caption());
         put("zmodemBytesTitle", f.MAIN_ZLABEL_RcvdSentBytes->Caption());
         put("zmodemCurrentGauge", f.MAIN_ZCurrentGauge->Progress());
+        put("zmodemPosition", f.ZModemEngine ? f.ZModemEngine->Position() : 0);
         put("zmodemCancelPending", f.ZCancel.Pending());
         put("autoDisconnect", f.MAIN_ZCB_AutoDisconnect->Checked());
         put("keyMode", f.ShownHanguelMode());
+        put("composing", f.FHanguel->IsComposing());
         for (TImage* image : {f.MAIN_IMG_KeyModeHan2, f.MAIN_IMG_KeyModeHan3, f.MAIN_IMG_KeyModeHan390,
                               f.MAIN_IMG_KeyModeEng, f.MAIN_IMG_KeyModeNone})
             if (image->Visible()) put("keyModeImage", image->Name());
         put("consoleFocused", f.MAIN_PANEL_Console->Focused());
         put("sendQueue", f.FSendQueue.Waiting());
+        put("keepAliveStamp", f.KeepAliveStamp);
+        put("keepAliveOn", f.KeepAliveTimer != nullptr);
         // Screen rectangles of the controls a test clicks.
         for (TControl* c : std::initializer_list<TControl*>{f.MAIN_VSCR_Console, f.MAIN_BTN_Disconnect}) {
             const POINT o = c->ClientToScreen(POINT{0, 0});
@@ -224,6 +228,12 @@ public:
         GetWindowRect(form->Handle(), &frame);
         line("form", form, form->Caption(), frame);
         for (int i = 0; i < form->ComponentCount(); ++i) {
+            // A menu item: its caption, whether it is enabled and shown, and checked.
+            if (auto* item = dynamic_cast<TMenuItem*>(form->Components(i))) {
+                out << item->Name() << '=' << item->Caption() << '|' << item->Enabled() << '|' << item->Visible()
+                    << "|0,0,0,0|" << item->Checked() << '\n';
+                continue;
+            }
             auto* c = dynamic_cast<TControl*>(form->Components(i));
             if (!c || c->Name().empty()) continue;
             std::string text = c->Caption();

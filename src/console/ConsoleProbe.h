@@ -24,7 +24,8 @@
 //   ConsoleProbeDumpForm the data is "Form|file": one line for each of the window's
 //                        controls into the file, "name=text|enabled|visible|left,top,right,
 //                        bottom" (the text an edit or list shows, a check box's 0 or 1, a
-//                        caption; the rectangle on the screen), the window's own first;
+//                        caption; the rectangle on the screen), the window's own first; a
+//                        menu item as "name=caption|enabled|visible|0,0,0,0|checked";
 //   ConsoleProbeSavePicture  the data is a file name: the viewer's picture is saved there as
 //                        its Save As does (the dump's viewerSaveResult says how it went);
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that

@@ -2,12 +2,8 @@
 // connected and disconnected states of its controls.
 #include "console/Main.h"
 
-#include <shellapi.h>
-
 #include <utility>
 
-#include "console/SecondaryWindows.h"
-#include "console/core/EscapeText.h"
 #include "framework/FormBuilder.h"
 #include "framework/core/SysUtils.h"
 
@@ -19,11 +15,6 @@ namespace {
 // has been closed).
 constexpr int kDesignWidth = 720;
 constexpr int kDesignHeight = 560;
-
-void NotThereYet(HWND owner, const char* what) {
-    std::string text = std::string(what) + " is not available in this version.";
-    MessageBoxA(owner, text.c_str(), " Quiro 2: Warning", MB_OK | MB_ICONINFORMATION);
-}
 
 }  // namespace
 
@@ -94,86 +85,11 @@ void TConsoleForm::WireEvents() {
     MAIN_TapiDevice->OnTapiConnect = [this](TComponent*) { MAIN_TapiDeviceTapiConnect(); };
     MAIN_TapiDevice->OnTapiFail = [this](TComponent*) { MAIN_TapiDeviceTapiFail(); };
 
-    // The four terminal toggles: this connection's flags while connected, else the
-    // global settings.
-    struct Toggle {
-        TMenuItem* item;
-        int TDravelTerminal::*flag;
-        bool ConsoleSettings::*setting;
-    };
-    for (Toggle t : {Toggle{MAIN_PMENU_SendENTERasCRLF, &TDravelTerminal::SendEnterAsCrLf,
-                            &ConsoleSettings::SendENTERasCRLF},
-                     Toggle{MAIN_PMENU_AddLFToReceivedCR, &TDravelTerminal::AddLfToCr,
-                            &ConsoleSettings::AddLFToReceivedCR},
-                     Toggle{MAIN_PMENU_LineAutoWrap, &TDravelTerminal::AutoWrap,
-                            &ConsoleSettings::LineAutoWrap},
-                     Toggle{MAIN_PMENU_LocalEcho, &TDravelTerminal::LocalEcho,
-                            &ConsoleSettings::DoLocalEcho}}) {
-        t.item->OnClick = [this, t](TComponent*) {
-            bool on = !t.item->Checked();
-            t.item->SetChecked(on);
-            if (MAIN_CommPort->Open())
-                (*FTerminal).*t.flag = on ? 1 : 0;
-            else
-                Settings.*t.setting = on;
-        };
-    }
-    FindAs<TMenuItem>(this, "DisconnectItem")->OnClick = [this](TComponent*) {
-        if (MAIN_BTN_Disconnect->Enabled()) MAIN_BTN_DisconnectClick();
-    };
-    FindAs<TMenuItem>(this, "SwitchToHostlist")->OnClick = [this](TComponent*) {
-        if (MAIN_COMBO_Address->Enabled() && MAIN_COMBO_Address->CanFocus())
-            MAIN_COMBO_Address->SetFocus();
-    };
-
-    // A second copy of the program.
-    auto newQuiro = [](TComponent*) {
-        std::string self = ParamStr(0);
-        ShellExecuteA(nullptr, "open", self.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    };
-    MAIN_BTN_New->OnClick = newQuiro;
-    FindAs<TMenuItem>(this, "NewQuiro")->OnClick = newQuiro;
-    FindAs<TMenuItem>(this, "NewQuiro2")->OnClick = newQuiro;
-
-    // The one-shot commands: escape text, sent without echo.
-    for (int i = 0; i < 3; ++i) {
-        auto send = [this, i](TComponent*) {
-            std::string text = ExpandEscapes(MAIN_BTN_OneShot[i]->Hint());
-            if (!text.empty()) SendString(text);
-        };
-        MAIN_BTN_OneShot[i]->OnClick = send;
-        FindAs<TMenuItem>(this, "MAIN_PMENU_OneShotCommand" + std::to_string(i + 1))->OnClick =
-            [this, i](TComponent*) {
-                if (MAIN_BTN_OneShot[i]->Enabled()) MAIN_BTN_OneShot[i]->Click();
-            };
-    }
-
-    MAIN_BTN_Help->OnClick = [this](TComponent*) {
-        std::string path = FProgramFolder + "Quiro2.chm";
-        if (FileExists(path)) {
-            ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-            return;
-        }
-        std::string caption = " Quiro 2: Error - " + path;
-        MessageBoxA(Handle(), "Unable to locate Quiro2 help file.", caption.c_str(),
-                    MB_OK | MB_ICONERROR);
-    };
-
-    // The windows and switches that later versions bring.
     MAIN_BTN_AddressBook->OnClick = [this](TComponent*) { MAIN_BTN_AddressBookClick(); };
-    MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) {
-        if (ConsoleWindows().SettingsDialog)
-            MAIN_BTN_GlobalConfigClick();
-        else
-            NotThereYet(Handle(), "The settings dialog");
-    };
-    MAIN_BTN_About->OnClick = [this](TComponent*) { NotThereYet(Handle(), "The about box"); };
+    MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) { MAIN_BTN_GlobalConfigClick(); };
+    WireMenuEvents();
     WireEditorEvents();
     WireMemoAndTableEvents();
-    MAIN_BTN_KeepAlive->OnClick = [this](TComponent*) {
-        MAIN_BTN_KeepAlive->SetDown(false);
-        NotThereYet(Handle(), "Keep-alive");
-    };
 }
 
 void TConsoleForm::FormCreate() {
@@ -236,6 +152,7 @@ void TConsoleForm::CreateLogo() {
         return;
     }
     FLogo->SetCursor(crHandPoint);
+    FLogo->OnClick = [this](TComponent*) { OpenWebLink(); };
     PlaceLogo();
 }
 
@@ -273,6 +190,7 @@ void TConsoleForm::EnableSessionControls(bool connected) {
 void TConsoleForm::SetConnectedUiState() {
     EnableSessionControls(true);
     if (FEditor) FEditor->SetSessionCaption(true, ConnectionName);
+    if (MAIN_BTN_KeepAlive->Down()) MAIN_BTN_KeepAliveClick();  // armed afresh
 }
 
 void TConsoleForm::SetDisconnectedUiState() {
@@ -287,6 +205,7 @@ void TConsoleForm::SetDisconnectedUiState() {
 
 void TConsoleForm::FormResize() {
     ConsoleShrunkForEditor = 0;
+    if (MAIN_SCROLLBOX_ZModem->Visible()) UpdateTransferProgress();
     if (Visible()) ScrollCursorIntoView();
 }
 

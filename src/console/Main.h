@@ -20,6 +20,8 @@
 //                    button and shortcuts, captured text delivered into it
 //   MainMemo.cpp     the on-line memo window: the host's memos delivered into it
 //   MainCharTable.cpp the character table: opened for the console or the editor, its picks
+//   MainMenus.cpp    the shortcut menu, the terminal toggles, one-shot commands and their
+//                    dialog, keep-alive, help, about, a second copy, print failures
 #pragma once
 
 #include <array>
@@ -38,6 +40,7 @@
 #include "console/MemoLink.h"
 #include "console/PortChannel.h"
 #include "console/core/AddressScheme.h"
+#include "console/core/ConsoleCommands.h"
 #include "console/core/ConsoleKeyboard.h"
 #include "console/core/ConsoleSelection.h"
 #include "console/core/ConsoleSettings.h"
@@ -408,6 +411,24 @@ public:
     void MAIN_PMENU_ShowCharacterTableClick();
     CharacterTable* CharTable() const { return FCharTable; }
 
+    // ---- Menus, one-shot commands, keep-alive, help, about (MainMenus.cpp) ----
+    // A toggle of the pop-up menu: this connection's flag while the port is open, else
+    // the global setting; ShowToggles puts the check marks right.
+    void MAIN_PMENU_ToggleClick(TMenuItem* item, ConsoleToggle toggle);
+    void ShowToggles();
+    void MAIN_BTN_NewClick();  // a second copy of the program
+    void NewQuiroClick();      // Alt+N, Alt+O
+    // One-shot command 0..2 (the button's hint); the menu's Alt+1..Alt+3 by their tags 1..3.
+    void MAIN_BTN_OneShotClick(int index);
+    void MAIN_PMENU_OneShotCommandClick(int tag);
+    void MAIN_PMENU_ChangeCommandStringsClick();
+    void MAIN_BTN_KeepAliveClick();
+    void KeepAliveTick();
+    std::unique_ptr<TTimer> KeepAliveTimer;  // while the keep-alive switch is down
+    void MAIN_BTN_HelpClick();
+    void MAIN_BTN_AboutClick();
+    void OpenWebLink();
+
     // ---- Telephone and serial roads (MainLines.cpp) ----
     // Before a call: false when no telephony device can be used (the connection does not start).
     bool ReadyToDial();
@@ -544,6 +565,10 @@ private:
     TForm* TargetWindow(int target) override;
     OnLineMemo* FMemo = nullptr;              // owned as a component
     CharacterTable* FCharTable = nullptr;     // owned as a component
+    // Menus, and the reports of print jobs that did not go out (shown once the terminal
+    // has finished the block).
+    void WireMenuEvents();
+    std::deque<std::string> FPrintReports;
     // The capture editor.
     void WireEditorEvents();
     std::unique_ptr<TEditorLinks, TEditorLinksDeleter> FEditorLinks;  // the editor's host, the capture's sink

@@ -9,11 +9,7 @@
 #include "framework/IniFiles.h"
 
 void TConsoleForm::MAIN_BTN_AddressBookClick() {
-    if (!ConsoleWindows().AddressBook) {
-        MessageBoxA(Handle(), "The address book is not available in this version.", " Quiro 2: Warning",
-                    MB_OK | MB_ICONINFORMATION);
-        return;
-    }
+    if (!ConsoleWindows().AddressBook) return;  // (a program without the window)
     const std::array<std::string, 5> before = Settings.Favorites;
     std::string hostName;
     const bool connect = ConsoleWindows().AddressBook(*this, hostName);

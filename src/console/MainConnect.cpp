@@ -124,6 +124,7 @@ void TConsoleForm::Carry(const SessionActions& actions) {
                 StartZModemDownload();
             break;
         case SessionAction::Disconnect: MAIN_BTN_DisconnectClick(); break;
+        case SessionAction::StoreProxyPort: Settings.ProxyPort = a.text; break;
         }
     }
 }

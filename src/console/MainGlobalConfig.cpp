@@ -6,6 +6,7 @@
 #include "console/core/SettingsApply.h"
 
 void TConsoleForm::MAIN_BTN_GlobalConfigClick() {
+    if (!ConsoleWindows().SettingsDialog) return;  // (a program without the window)
     ConsoleSettings edited = Settings;
     // The dialog chooses the telephony device at once; Cancel gives the old one back.
     const std::string device = MAIN_TapiDevice->SelectedDevice();

@@ -216,10 +216,7 @@ void TConsoleForm::SendTyped(const std::string& bytes) {
 
 void TConsoleForm::MAIN_PMENU_ConsolePopup() {
     const bool open = MAIN_CommPort->Open();
-    MAIN_PMENU_SendENTERasCRLF->SetChecked(open ? FTerminal->SendEnterAsCrLf != 0 : Settings.SendENTERasCRLF);
-    MAIN_PMENU_AddLFToReceivedCR->SetChecked(open ? FTerminal->AddLfToCr != 0 : Settings.AddLFToReceivedCR);
-    MAIN_PMENU_LineAutoWrap->SetChecked(open ? FTerminal->AutoWrap != 0 : Settings.LineAutoWrap);
-    MAIN_PMENU_LocalEcho->SetChecked(open ? FTerminal->LocalEcho != 0 : Settings.DoLocalEcho);
+    ShowToggles();
     FindAs<TMenuItem>(this, "MAIN_PMENU_StartZModemUpload")->SetEnabled(open);
     FindAs<TMenuItem>(this, "MAIN_PMENU_StartZModemDownload")->SetEnabled(open);
     FindAs<TMenuItem>(this, "MAIN_PMENU_ConsoleCopy")->SetEnabled(HasDragSelection());

@@ -107,13 +107,15 @@ void TConsoleForm::DisarmZModemTrigger() {
 }
 
 void TConsoleForm::MAIN_PMENU_StartZModemUploadClick() {
-    if (Connected && MAIN_CommPort->Open() && !TransferRunning && !FTerminal->ImagePackArmed)
-        StartZModemUpload();
+    if (!Connected || !MAIN_CommPort->Open() || TransferRunning || FTerminal->ImagePackArmed) return;
+    FlushHangulSyllable();  // the syllable being typed goes out before the transfer's frames
+    StartZModemUpload();
 }
 
 void TConsoleForm::MAIN_PMENU_StartZModemDownloadClick() {
-    if (Connected && MAIN_CommPort->Open() && !TransferRunning && !FTerminal->ImagePackArmed)
-        StartZModemDownload();
+    if (!Connected || !MAIN_CommPort->Open() || TransferRunning || FTerminal->ImagePackArmed) return;
+    FlushHangulSyllable();  // the syllable being typed goes out before the transfer's frames
+    StartZModemDownload();
 }
 
 void TConsoleForm::PrepareZModemEngine(bool sender) {

@@ -19,6 +19,7 @@ class OnLineMemo;
 class CharacterTable;
 class CharacterTableHost;
 struct ConsoleSettings;
+struct CommandStrings;
 
 struct SecondaryWindows {
     // Shows the address book modally over the main window, whose favourites it edits in
@@ -36,6 +37,11 @@ struct SecondaryWindows {
     std::function<OnLineMemo*(TComponent* owner)> OnLineMemo;
     // A new character table owned by `owner`, reaching the session through `host`.
     std::function<CharacterTable*(TComponent* owner, CharacterTableHost& host)> CharacterTable;
+    // Shows the command-strings dialog modally over the main window; true after OK, with
+    // `strings` holding what the user chose.
+    std::function<bool(TConsoleForm& main, CommandStrings& strings)> CommandStringsDialog;
+    // Shows the about box modally over the main window.
+    std::function<void(TConsoleForm& main)> AboutBox;
 };
 
 SecondaryWindows& ConsoleWindows();

@@ -42,8 +42,10 @@ void TPrintFileOutlet::ClosePrintFile(int handle) {
     FFiles.Close(handle);
 }
 
-void TPrintFileOutlet::PrintRawFile(const std::string& name) {
-    ::PrintRawFile(FPrinterName, name, kDocumentName);
+bool TPrintFileOutlet::PrintRawFile(const std::string& name) {
+    const RawPrintOutcome outcome = ::PrintRawFile(FPrinterName, name, kDocumentName);
+    if (!outcome.Ok() && OnRawPrintFailed) OnRawPrintFailed(outcome, name);
+    return outcome.Ok();
 }
 
 void TPrintFileOutlet::DeletePrintFile(const std::string& name) {

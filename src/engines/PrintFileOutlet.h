@@ -3,11 +3,13 @@
 // the raw print job that sends a finished temporary file to the configured printer.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 
 #include "engines/Win32FileStore.h"
 #include "engines/core/PrinterController.h"
+#include "framework/core/RawPrintJob.h"
 
 class TPrintFileOutlet : public PrinterOutlet {
 public:
@@ -28,8 +30,10 @@ public:
     int CreatePrintFile(const std::string& name) override;
     void WritePrintFile(int handle, const uint8_t* data, size_t size) override;
     void ClosePrintFile(int handle) override;
-    // One "RAW" job; a printer that cannot be opened or refuses the data is not reported.
-    void PrintRawFile(const std::string& name) override;
+    // One "RAW" job; true when it was written whole. Otherwise OnRawPrintFailed hears of
+    // it, with the file that still holds the data.
+    bool PrintRawFile(const std::string& name) override;
+    std::function<void(const RawPrintOutcome& outcome, const std::string& fileName)> OnRawPrintFailed;
     void DeletePrintFile(const std::string& name) override;
 
     // How many files are open (for the owner's checks and the tests).

@@ -628,11 +628,9 @@ void TWinControl::DefocusIfFocused() {
 
 std::string TWinControl::Caption() const {
     if (!FHandle) return FCaption;
-    // Some windows count characters, not bytes (a rich edit under Wine): room for a
-    // double-byte code page's two bytes each.
-    int n = 2 * GetWindowTextLengthA(FHandle) + 1;
-    std::string s(static_cast<size_t>(n), '\0');
-    n = GetWindowTextA(FHandle, s.data(), n);
+    int n = GetWindowTextLengthA(FHandle);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(FHandle, s.data(), n + 1);
     s.resize(static_cast<size_t>(n > 0 ? n : 0));
     return s;
 }
@@ -993,8 +991,8 @@ void TWinControl::WndProc(TMessage& message) {
     if (ReflectNotification(message)) return;
     if (IsMouseMessage(message.Msg)) {
         if (RouteMouse(message)) {
-            // The window's own default asks for its context menu (WM_CONTEXTMENU), also
-            // when the button came up over a windowless control.
+            // The right button let go over a windowless control asks for the context menu
+            // as it does over the window itself.
             if (message.Msg == WM_RBUTTONUP) DefaultHandler(message);
             return;
         }

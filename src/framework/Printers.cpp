@@ -114,59 +114,74 @@ TPrinter* Printer() {
     return printer.get();
 }
 
-bool PrintRawFile(const std::string& printerName, const std::string& fileName,
-                  const std::string& documentName) {
-    HANDLE printer = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(printerName.c_str()), &printer, nullptr)) return false;
-    std::string docName = documentName;
-    char dataType[] = "RAW";
-    DOC_INFO_1A doc{};
-    doc.pDocName = docName.data();
-    doc.pOutputFile = nullptr;
-    doc.pDatatype = dataType;
-    if (!StartDocPrinterA(printer, 1, reinterpret_cast<BYTE*>(&doc))) {
-        ClosePrinter(printer);
-        return false;
+namespace {
+
+// The system's spooler for one job.
+class TSystemSpooler : public RawPrintSpooler {
+public:
+    bool Open(const std::string& name) override {
+        return Done(OpenPrinterA(const_cast<char*>(name.c_str()), &FPrinter, nullptr));
     }
-    if (!StartPagePrinter(printer)) {
-        EndDocPrinter(printer);
-        ClosePrinter(printer);
-        return false;
+    bool StartDocument(const std::string& documentName) override {
+        std::string docName = documentName;
+        char dataType[] = "RAW";
+        DOC_INFO_1A doc{};
+        doc.pDocName = docName.data();
+        doc.pOutputFile = nullptr;
+        doc.pDatatype = dataType;
+        return Done(StartDocPrinterA(FPrinter, 1, reinterpret_cast<BYTE*>(&doc)) != 0);
     }
-    // The block buffer is made before anything is opened that would need closing.
-    std::vector<char> buffer;
-    try {
-        buffer.resize(20480);
-    } catch (const std::bad_alloc&) {
-        EndPagePrinter(printer);
-        EndDocPrinter(printer);
-        ClosePrinter(printer);
-        return false;
+    bool StartPage() override { return Done(StartPagePrinter(FPrinter)); }
+    bool Write(const uint8_t* data, uint32_t size, uint32_t* written) override {
+        DWORD n = 0;
+        const bool ok = Done(WritePrinter(FPrinter, const_cast<uint8_t*>(data), size, &n));
+        *written = n;
+        return ok;
     }
-    bool ok = false;
-    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        ok = true;
-        for (;;) {
-            DWORD got = 0;
-            if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-                ok = false;
-                break;
-            }
-            if (got == 0) break;
-            DWORD written = 0;
-            // One call per block: the written count is not trusted (0 on success under
-            // some spoolers), so it is never used to loop.
-            if (!WritePrinter(printer, buffer.data(), got, &written)) {
-                ok = false;
-                break;
-            }
-        }
-        CloseHandle(file);
+    bool EndPage() override { return Done(EndPagePrinter(FPrinter)); }
+    bool EndDocument() override { return Done(EndDocPrinter(FPrinter)); }
+    void Close() override { ClosePrinter(FPrinter); }
+    uint32_t LastError() override { return FError; }
+
+private:
+    bool Done(BOOL ok) {
+        FError = ok ? 0 : GetLastError();
+        return ok != FALSE;
     }
-    EndPagePrinter(printer);
-    EndDocPrinter(printer);
-    ClosePrinter(printer);
-    return ok;
+    HANDLE FPrinter = nullptr;
+    DWORD FError = 0;
+};
+
+class TFileSource : public RawPrintSource {
+public:
+    explicit TFileSource(const std::string& name) : FName(name) {}
+    bool Open() override {
+        FFile = CreateFileA(FName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        FError = FFile == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        return FFile != INVALID_HANDLE_VALUE;
+    }
+    bool Read(uint8_t* buffer, uint32_t size, uint32_t* got) override {
+        DWORD n = 0;
+        const BOOL ok = ReadFile(FFile, buffer, size, &n, nullptr);
+        FError = ok ? 0 : GetLastError();
+        *got = n;
+        return ok != FALSE;
+    }
+    void Close() override { CloseHandle(FFile); }
+    uint32_t LastError() override { return FError; }
+
+private:
+    std::string FName;
+    HANDLE FFile = INVALID_HANDLE_VALUE;
+    DWORD FError = 0;
+};
+
+}  // namespace
+
+RawPrintOutcome PrintRawFile(const std::string& printerName, const std::string& fileName,
+                             const std::string& documentName) {
+    TSystemSpooler spooler;
+    TFileSource file(fileName);
+    return RunRawPrintJob(spooler, file, printerName, documentName);
 }

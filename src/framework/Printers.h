@@ -10,6 +10,7 @@
 
 #include "framework/Graphics.h"
 #include "framework/core/Exception.h"
+#include "framework/core/RawPrintJob.h"
 
 class EPrinter : public Exception {
 public:
@@ -67,9 +68,7 @@ private:
 TPrinter* Printer();
 
 // Sends the bytes of `fileName` to the printer `printerName` as one "RAW" job named
-// `documentName`, in blocks of 20480 bytes, stopping at the first block that WritePrinter
-// refuses (its count of bytes written is not looked at: some spoolers report 0 for a
-// block they took). Every opened handle is closed again. False when the job could not be
-// started or a block was refused.
-bool PrintRawFile(const std::string& printerName, const std::string& fileName,
-                  const std::string& documentName);
+// `documentName` (RunRawPrintJob over the system's spooler). The outcome names the step that
+// failed and the system's error of it.
+RawPrintOutcome PrintRawFile(const std::string& printerName, const std::string& fileName,
+                             const std::string& documentName);

@@ -107,16 +107,31 @@ void TCustomEdit::SetOEMConvert(bool on) {
     if (FHandle) RecreateWnd();
 }
 
+namespace {
+
+// The most text an edit window takes while it is made (its first limit is 32767 characters
+// in the system, 30000 in Wine).
+constexpr size_t kCreateTextLimit = 30000;
+
+}  // namespace
+
 void TCustomEdit::CreateWnd() {
     FSettingText = true;
     struct Done {
         bool& flag;
         ~Done() { flag = false; }
     } done{FSettingText};
+    // An edit window refuses to be made with more text than its first limit (32767
+    // characters): a longer text goes in once the limit is the edit's own.
+    const std::string text = Caption();
+    const bool longText = text.size() > kCreateTextLimit;
+    if (longText) TControl::SetCaption("");
     TWinControl::CreateWnd();
+    if (longText) TControl::SetCaption(text);
     if (FPasswordChar)
         SendMessageA(FHandle, EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);
     DoSetMaxLength(FMaxLength);
+    if (longText) SetWindowTextA(FHandle, text.c_str());
     SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(FSelStart), FSelEnd);
     SendMessageA(FHandle, EM_SETMODIFY, FModified, 0);
     if (FTopLine > 0) SendMessageA(FHandle, EM_LINESCROLL, 0, FTopLine);

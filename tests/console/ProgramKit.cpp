@@ -179,11 +179,12 @@ FormState QuiroProgram::Form(const std::string& formName) {
         std::vector<std::string> parts;
         std::istringstream fields(line.substr(eq + 1));
         for (std::string part; std::getline(fields, part, '|');) parts.push_back(part);
-        if (parts.size() != 4) continue;
+        if (parts.size() != 4 && parts.size() != 5) continue;
         ControlState& c = form[line.substr(0, eq)];
         c.text = parts[0];
         c.enabled = parts[1] == "1";
         c.visible = parts[2] == "1";
+        c.checked = parts.size() == 5 && parts[4] == "1";
         std::sscanf(parts[3].c_str(), "%ld,%ld,%ld,%ld", &c.rect.left, &c.rect.top, &c.rect.right, &c.rect.bottom);
     }
     in.close();

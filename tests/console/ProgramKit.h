@@ -40,6 +40,7 @@ struct ProbeState {
 struct ControlState {
     std::string text;
     bool enabled = false, visible = false;
+    bool checked = false;  // a menu item's check mark
     RECT rect{};
 };
 using FormState = std::map<std::string, ControlState>;

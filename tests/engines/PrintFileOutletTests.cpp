@@ -32,7 +32,7 @@ size_t Feed(PrinterController& c, const std::string& bytes, bool* finished) {
     return c.Feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), finished);
 }
 
-// No printer of this name exists: the raw job fails quietly and the file is deleted anyway.
+// No printer of this name exists: every raw job fails.
 constexpr const char* kNoPrinter = "Quiro test printer that does not exist";
 
 }  // namespace
@@ -60,7 +60,16 @@ TEST(PrintFileOutlet, TemporaryFileHasThePrefixInTheTemporaryFolder) {
     outlet.DeletePrintFile(a);
     EXPECT_FALSE(Exists(a));
 
-    outlet.PrintRawFile(b);  // the printer cannot be opened: nothing happens
+    // The printer cannot be opened: the failure is told with the file that keeps the data.
+    std::string reported;
+    RawPrintStep step = RawPrintStep::None;
+    outlet.OnRawPrintFailed = [&](const RawPrintOutcome& outcome, const std::string& fileName) {
+        reported = fileName;
+        step = outcome.failed;
+    };
+    EXPECT_FALSE(outlet.PrintRawFile(b));
+    EXPECT_EQ(reported, b);
+    EXPECT_EQ(step, RawPrintStep::PrinterOpen);
     outlet.ClosePrintFile(hb);
     outlet.DeletePrintFile(b);
     EXPECT_FALSE(Exists(b));

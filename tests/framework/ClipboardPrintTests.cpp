@@ -11,6 +11,7 @@
 #include "framework/Printers.h"
 #include "framework/Screen.h"
 #include "framework/core/TempDir.h"
+#include "framework/WinePrinterKit.h"
 
 namespace {
 
@@ -47,11 +48,39 @@ TEST(Clipboard, KoreanUnicodeTextReadsBackAsTheSameCodePageBytes) {
     EXPECT_EQ(Clipboard()->AsText(), "");
 }
 
-TEST(Printing, RawPrintToAMissingPrinterFailsQuietly) {
+// Raw jobs: one to a printer that writes to a file of the host arrives whole, in blocks;
+// each failing step is named with the system's error.
+TEST(Printing, RawJobsAndTheStepThatFailed) {
     TempDir dir;
-    std::string file = dir.Path("print.bin");
-    std::ofstream(file, std::ios::binary) << "\x1B@hello\f";
-    EXPECT_FALSE(PrintRawFile("No Such Printer 4711", file, "Quiro 2 [Print]"));
+    const std::string file = dir.Path("print.bin");
+    std::string data;
+    for (int i = 0; i < 50000; ++i) data += char(i * 13 + i / 256);
+    std::ofstream(file, std::ios::binary) << data;
+
+    const std::string port = "/tmp/quiro-print-" + std::to_string(GetCurrentProcessId()) + ".prn";
+    const std::string printed = "Z:" + port;
+    ASSERT_TRUE(quiro::test::SetFilePrinter("Quiro Test Printer", port));
+    RawPrintOutcome outcome = PrintRawFile("Quiro Test Printer", file, "Quiro 2 [Print]");
+    EXPECT_TRUE(outcome.Ok()) << RawPrintStepText(outcome.failed) << " " << outcome.error;
+    EXPECT_EQ(outcome.written, data.size());
+    std::ifstream in(printed, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == data);
+    in.close();
+    DeleteFileA(printed.c_str());
+
+    outcome = PrintRawFile("Quiro Test Printer", dir.Path("missing.bin"), "Quiro 2 [Print]");
+    EXPECT_EQ(outcome.failed, RawPrintStep::FileOpen);
+    EXPECT_EQ(outcome.error, DWORD(ERROR_FILE_NOT_FOUND));
+
+    ASSERT_TRUE(quiro::test::SetFilePrinter("Quiro Test Printer", "/no/such/folder/out.prn"));
+    outcome = PrintRawFile("Quiro Test Printer", file, "Quiro 2 [Print]");
+    EXPECT_FALSE(outcome.Ok()) << "a job its port cannot take";
+    quiro::test::RemovePrinter("Quiro Test Printer");
+
+    outcome = PrintRawFile("No Such Printer 4711", file, "Quiro 2 [Print]");
+    EXPECT_EQ(outcome.failed, RawPrintStep::PrinterOpen);
+    EXPECT_EQ(outcome.error, DWORD(ERROR_INVALID_PRINTER_NAME));
+
     TPrinter printer;
     printer.SelectPrinter("No Such Printer 4711");
     printer.Title = "x";

@@ -187,6 +187,16 @@ TEST_F(Controls, ItemsLongerThanAnyBufferAreReadWhole) {
         EXPECT_EQ(items->Strings(items->Count() - 1), longItem);
         EXPECT_THROW(items->Strings(items->Count()), EStringListError);
     }
+    // An edit made with a text longer than a new edit window takes keeps it whole.
+    std::string longText;
+    for (int i = 0; i < 60000; ++i) longText += char('a' + i % 26);
+    auto* edit = new TEdit(form);
+    edit->SetText(longText);
+    edit->SetParent(form);
+    ASSERT_TRUE(edit->Handle());
+    EXPECT_EQ(edit->Text(), longText);
+    edit->SetText(longText + "!");
+    EXPECT_EQ(edit->Text(), longText + "!");
 }
 
 TEST_F(Controls, ANewWindowKeepsItemsTextSelectionAndPosition) {

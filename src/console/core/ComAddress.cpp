@@ -51,7 +51,8 @@ ComRequest ParseComAddress(std::string_view address) {
         r.status = ComRequest::UnknownPort;
         return r;
     }
-    r.device = "COM" + IntToStr(r.port);
+    // The field as typed (only a number gets here: digits, a sign, blanks or a hex prefix).
+    r.device = "COM" + std::string(fields[0]);
     if (count > 1)
         r.baud = Positive(fields[1]);
     if (count > 2)

@@ -33,7 +33,7 @@ struct ComRequest {
     enum Status { Ok, NotSpecified, UnknownPort };
     Status status = Ok;
     int32_t port = 0;
-    std::string device;  // "COM" + port
+    std::string device;  // "COM" + the port field as typed ("com://01": "COM01")
     // Fields 2 to 5, when present and valid.
     std::optional<int32_t> baud;
     std::optional<int32_t> dataBits;

@@ -88,3 +88,9 @@ std::vector<std::string> SessionEndLines(bool cancelledCall) {
 std::string SendingStoppedLine(size_t sent, size_t total) {
     return "[ Sending stopped: " + std::to_string(sent) + " of " + std::to_string(total) + " bytes sent ]";
 }
+
+std::vector<std::string> PrintFailedLines(std::string_view step, std::string_view reason, std::string_view fileName) {
+    std::string first = "[ Printing failed while " + std::string(step);
+    if (!reason.empty()) first += ": " + std::string(reason);
+    return {first + " ]", "[ The print data is kept in " + std::string(fileName) + " ]"};
+}

@@ -43,3 +43,7 @@ std::vector<std::string> SessionEndLines(bool cancelledCall);
 // Sent text that the session's end cut short (a long paste, a batch from the editor):
 // "[ Sending stopped: SENT of TOTAL bytes sent ]".
 std::string SendingStoppedLine(size_t sent, size_t total);
+
+// A print job that did not go out whole: the step that failed with the system's reason,
+// and the file that keeps the data.
+std::vector<std::string> PrintFailedLines(std::string_view step, std::string_view reason, std::string_view fileName);

@@ -17,6 +17,7 @@ struct SessionAction {
         SendTelnetOffers,  // the telnet object's WILL offers, when the terminal has one
         ToConsole,         // bytes: host data for the console road (ConsoleDataReceived)
         Disconnect,        // end the session (as MAIN_BTN_Disconnect does)
+        StoreProxyPort,    // text: the proxy port as the road used it, into the ProxyPort setting
     };
     Kind kind;
     std::string text;
@@ -37,6 +38,7 @@ struct SessionAction {
         return {ToConsole, {}, {}, std::move(bytes)};
     }
     static SessionAction Do(Kind kind) { return {kind, {}, {}, {}}; }
+    static SessionAction ProxyPort(std::string port) { return {StoreProxyPort, std::move(port), {}, {}}; }
 
     bool operator==(const SessionAction&) const = default;
 };

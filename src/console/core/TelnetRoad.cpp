@@ -34,15 +34,26 @@ SessionActions TelnetRoad::Start(const std::string& address, bool local,
             return TryAddress(host_);
         state_ = Resolving;
         return {SessionAction::Line(ResolvingLine(host_)), SessionAction::Lookup(host_, wsPort_)};
-    case ProxyTis:
-        // The proxy resolves the target; only a proxy given by name is looked up here.
+    case ProxyTis: {
+        // The proxy resolves the target; only a proxy given by name is looked up here. The
+        // port is a number from now on (23 for anything else), in the setting too. A name
+        // that cannot be found is reported as the target's.
         wsPort_ = IntToStr(StrToIntDef(settings.ProxyPort, 23));
-        lookupName_ = proxyHost_;
-        if (ParseInetAddress(proxyHost_))
-            return TryAddress(proxyHost_);
-        state_ = Resolving;
-        return {SessionAction::Line(ResolvingProxyLine(proxyHost_)),
-                SessionAction::Lookup(proxyHost_, wsPort_)};
+        lookupName_ = host_;
+        SessionActions out;
+        if (wsPort_ != settings.ProxyPort)
+            out.push_back(SessionAction::ProxyPort(wsPort_));
+        SessionActions next;
+        if (ParseInetAddress(proxyHost_)) {
+            next = TryAddress(proxyHost_);
+        } else {
+            state_ = Resolving;
+            next = {SessionAction::Line(ResolvingProxyLine(proxyHost_)),
+                    SessionAction::Lookup(proxyHost_, wsPort_)};
+        }
+        out.insert(out.end(), next.begin(), next.end());
+        return out;
+    }
     default:
         // SOCKS: the server by its numeric address; the target resolved here, as the
         // requests carry its address.

@@ -90,10 +90,9 @@ void PrinterController::Finish() {
     handle_ = -1;
     held_ = 0;
     outlet_.ClosePrintFile(handle);
-    if (mode_ == kTemporaryFile && !temporaryName_.empty()) {
-        outlet_.PrintRawFile(temporaryName_);
+    // A job that did not go out whole keeps its data in the file (the outlet tells where).
+    if (mode_ == kTemporaryFile && !temporaryName_.empty() && outlet_.PrintRawFile(temporaryName_))
         outlet_.DeletePrintFile(temporaryName_);
-    }
     temporaryName_.clear();
 }
 

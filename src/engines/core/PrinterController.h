@@ -20,8 +20,9 @@ public:
     // Write failures are not reported.
     virtual void WritePrintFile(int handle, const uint8_t* data, size_t size) = 0;
     virtual void ClosePrintFile(int handle) = 0;
-    // Sends the file's bytes to the configured printer as one raw job.
-    virtual void PrintRawFile(const std::string& name) = 0;
+    // Sends the file's bytes to the configured printer as one raw job; true when the job
+    // was written whole. A failure is the outlet's to report.
+    virtual bool PrintRawFile(const std::string& name) = 0;
     virtual void DeletePrintFile(const std::string& name) = 0;
 };
 
@@ -54,7 +55,8 @@ public:
 
     // The terminal is reset (or goes away) while printing: the bytes held back as a
     // possible terminator are written, the file is closed, and a temporary file is printed
-    // and deleted, so that nothing received is lost and no file stays open.
+    // (and deleted once printed whole), so that nothing received is lost and no file stays
+    // open.
     void Reset();
 
     bool IsOpen() const { return handle_ >= 0; }

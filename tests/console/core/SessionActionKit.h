@@ -1,6 +1,6 @@
 // Session actions as short texts, so that tests state expected sequences as tables:
 // "line: TEXT", "clear", "lookup NAME:PORT", "open ADDRESS:PORT", "send BYTES", "offers",
-// "console BYTES", "disconnect"; bytes and texts as ShowBytes shows them.
+// "console BYTES", "disconnect", "proxy port PORT"; bytes and texts as ShowBytes shows them.
 #pragma once
 
 #include <string>
@@ -23,6 +23,7 @@ inline std::string Describe(const SessionAction& a) {
     case SessionAction::SendTelnetOffers: return "offers";
     case SessionAction::ToConsole: return "console " + ShowBytes(a.bytes);
     case SessionAction::Disconnect: return "disconnect";
+    case SessionAction::StoreProxyPort: return "proxy port " + a.text;
     }
     return "?";
 }

@@ -26,9 +26,10 @@ public:
         log.push_back("close " + open[handle]);
         open.erase(handle);
     }
-    // The log shows what was printed.
-    void PrintRawFile(const std::string& name) override {
-        log.push_back("print " + name + ": " + files[name]);
+    // The log shows what was printed (or refused, with printFails).
+    bool PrintRawFile(const std::string& name) override {
+        log.push_back((printFails ? "refused " : "print ") + name + ": " + files[name]);
+        return !printFails;
     }
     void DeletePrintFile(const std::string& name) override {
         log.push_back("delete " + name);
@@ -39,6 +40,7 @@ public:
     std::map<int, std::string> open;
     std::vector<std::string> log;
     bool failCreate = false;
+    bool printFails = false;
 
 private:
     int Create(const std::string& name) {

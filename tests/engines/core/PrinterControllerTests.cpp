@@ -111,4 +111,21 @@ TEST(PrinterController, ResetAndDestructionCloseAnOpenFile) {
                                                     "print " + name + ": tmp", "delete " + name}));
 }
 
+// A printer that refuses the job: the temporary file keeps the data, and the next job
+// gets a file of its own.
+TEST(PrinterController, ARefusedJobKeepsItsFile) {
+    FakePrinterOutlet outlet;
+    outlet.printFails = true;
+    PrinterController pc(outlet);
+    ASSERT_TRUE(pc.Start(PrinterController::kTemporaryFile, ""));
+    FeedBlocks(pc, {"kept\x1B[4i"});
+    ASSERT_TRUE(pc.Start(PrinterController::kTemporaryFile, ""));
+    outlet.printFails = false;
+    FeedBlocks(pc, {"sent\x1B[4i"});
+    const std::string first = "C:\\TEMP\\Q2@1.tmp", second = "C:\\TEMP\\Q2@2.tmp";
+    EXPECT_EQ(outlet.log, (std::vector<std::string>{"close " + first, "refused " + first + ": kept", "close " + second,
+                                                    "print " + second + ": sent", "delete " + second}));
+    EXPECT_EQ(outlet.files.at(first), "kept");
+}
+
 }  // namespace
