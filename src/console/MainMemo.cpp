@@ -48,8 +48,9 @@ bool TConsoleForm::PrepareOnLineMemo() {
 void TConsoleForm::ShowOnLineMemo(const std::string& text) {
     if (!PrepareOnLineMemo()) return;
     FMemo->AddMemo(text);
-    // Shown for the user to read; the keys go on to where they went.
-    if (!FMemo->Form()->Visible()) FMemo->Form()->ShowNoActivate();
+    // Shown for the user to read, also when other windows had covered it; the keys go on
+    // to where they went.
+    FMemo->Form()->ShowNoActivate();
 }
 
 void TConsoleForm::MAIN_PMENU_ShowOnLineMemoClick() {

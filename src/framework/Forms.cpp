@@ -243,6 +243,7 @@ void TForm::Show() {
 
 void TForm::ShowNoActivate() {
     ShowWindowAs(false);
+    if (!FParent) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (FParent && FAlign != alNone) RequestAlign();
 }
 

@@ -47,7 +47,8 @@ public:
     void DoCreate();
     // Shows the form (creating its window) and brings it to the front.
     void Show();
-    // Shows the form without activating it: the active window and the focus stay.
+    // Shows the form, also when it was already shown, in front of the other windows
+    // without activating it: the active window and the focus stay.
     void ShowNoActivate();
     // Asks OnCloseQuery, then OnClose decides what closing means; closing the main form
     // ends the program.

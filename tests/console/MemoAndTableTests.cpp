@@ -37,6 +37,15 @@ HWND Root(const ProbeState& s, const char* handle) {
     return GetAncestor(reinterpret_cast<HWND>(std::stoull(s.Str(handle))), GA_ROOT);
 }
 
+// Whether `upper` lies in front of `lower` among the top-level windows.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == upper) return true;
+        if (w == lower) return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 // Memos come in stamped, in order, at the end of the view whatever the user selected
@@ -71,12 +80,22 @@ TEST(OnLineMemo, HostMemosArriveInOrderWhileTextIsSelected) {
     ASSERT_TRUE(Focus(Root(s, "memoWindow")));
     Drag(view.left + 30, view.top + 8, view.left + 90, view.top + 8);
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("memoSelLength") > 0; }, 5000, &s));
+    // Back to the session, which then covers the memo window.
+    ASSERT_TRUE(Focus(q.Window()));
+    SetWindowPos(q.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s));
     const std::vector<std::string> more = {ToCp949("둘째 {메모} \\ 끝"), "third memo", ToCp949("셋째: 한글")};
     host.Send(Memo(more[0]) + Memo(more[1]) + Memo(more[2]));
     ASSERT_TRUE(q.WaitFor([&](const ProbeState& st) { return MemoLines(st, lines) && lines.size() == 4; }, 10000, &s))
         << FromHex(s.Str("memoText"));
     EXPECT_EQ(lines, (std::vector<std::string>{first, more[0], more[1], more[2]}));
     HWND memo = Root(s, "memoWindow");
+    // They come into sight in front of the session, which keeps the keyboard.
+    EXPECT_TRUE(Above(memo, q.Window()));
+    EXPECT_EQ(s.Int("consoleFocused"), 1);
+    mark = host.Received().size();
+    Press('Y');
+    EXPECT_TRUE(host.Gets(mark, "y"));
     RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     CaptureScreen(ControlRect(s, "OnLineMemoForm")).SaveBmp("online-memo.bmp");
 

@@ -23,7 +23,7 @@ struct FakeTableHost : CharacterTableHost {
     TForm* TargetWindow(int target) override { return target == 0 || target == 1 ? windows[target] : nullptr; }
 };
 
-struct Windows : ::testing::Test {
+struct MainForm : ::testing::Test {
     void SetUp() override {
         StartLibraries();
         uitest::DrainQueue();
@@ -36,7 +36,9 @@ struct Windows : ::testing::Test {
     TForm* main = nullptr;
 };
 
-TEST_F(Windows, MemoClearsAndTakesANewFont) {
+struct Memo : MainForm {};
+
+TEST_F(Memo, ClearsAndTakesANewFont) {
     auto* memo = new TOnLineMemoForm(main);
     memo->Clock = [] { return EncodeDate(2024, 5, 1) + EncodeTime(21, 7, 3, 0); };
     TFont font;
@@ -62,9 +64,9 @@ TEST_F(Windows, MemoClearsAndTakesANewFont) {
     EXPECT_EQ(view->SelAttributes()->Name(), K("굴림체"));
 }
 
-struct Table : Windows {
+struct Table : MainForm {
     void SetUp() override {
-        Windows::SetUp();
+        MainForm::SetUp();
         editorWindow = app.CreateForm<TForm>();
         editorWindow->SetCaption(" bbs - Capture Edit [untitled]");
         host.windows[0] = main;
