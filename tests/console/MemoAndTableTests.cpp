@@ -111,6 +111,22 @@ TEST(OnLineMemo, HostMemosArriveInOrderWhileTextIsSelected) {
     ASSERT_TRUE(q.WaitFor([&](const ProbeState& st) { return st.Str("memoVisible") == "1" && MemoLines(st, lines) && lines.size() == 2; },
                           10000, &s));
     EXPECT_EQ(lines[1], "while closed");
+    // ... and while the program is minimized.
+    ShowWindow(q.Window(), SW_MINIMIZE);
+    host.Send(Memo("while minimized"));
+    ASSERT_TRUE(q.WaitFor([&](const ProbeState& st) { return MemoLines(st, lines) && lines.size() == 3; }, 10000, &s));
+    EXPECT_EQ(lines[2], "while minimized");
+    ShowWindow(q.Window(), SW_RESTORE);
+
+    // A new session: the memo window names it and starts empty.
+    RecordingHost next("again\r\n");
+    const std::string nextAddress = "127.0.0.1:" + std::to_string(next.Port());
+    q.Click("MAIN_BTN_Disconnect");
+    ASSERT_TRUE(q.WaitFor(Ended, 10000, &s));
+    q.Connect(nextAddress);
+    EXPECT_TRUE(q.WaitFor([&](const ProbeState& st) {
+        return st.Str("memoCaption") == " On-Line Memo [" + nextAddress + " ]" && FromHex(st.Str("memoText")).empty();
+    }, 10000, &s)) << s.Str("memoCaption");
 
     // Memos switched off in the settings: the window closes, the pop-up's item is off.
     q.ClickLater("MAIN_BTN_GlobalConfig");
