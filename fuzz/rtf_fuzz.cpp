@@ -2,7 +2,10 @@
 // group uses: the text comes back as it went in, less the bytes the wrapper drops (control
 // bytes other than CR, lead bytes without a trail byte), the count of characters matches
 // what came back, and nothing closes the group early. The plain-text block reader gives
-// the same bytes whatever the block edges.
+// the same bytes whatever the block edges. A host's memo as the memo window's group: the
+// header, the time stamp, the text without its leading blanks read back the same way, and
+// the group's own end.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +13,7 @@
 #include <string_view>
 
 #include "windows/core/EditorRules.h"
+#include "windows/core/OnLineMemoText.h"
 #include "windows/core/RtfText.h"
 
 namespace {
@@ -74,6 +78,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!ReadBody(body, back)) std::abort();
     if (back != Kept(text, codePage)) std::abort();
     if (count != Characters(back, codePage)) std::abort();
+
+    const RtfFont font{129, "Gulim", 9, 0x00FF00};
+    const TDateTime when = EncodeDate(2024, 1, 1) + EncodeTime(edge % 24, edge % 60, 59 - edge % 60, 0);
+    const std::string memo = MemoRtf(text, font, codePage, when);
+    const std::string header = RtfHeader(font), end = "\\par }";
+    if (memo.size() < header.size() + end.size() || memo.compare(0, header.size(), header) != 0 ||
+        memo.compare(memo.size() - end.size(), end.size(), end) != 0)
+        std::abort();
+    std::string memoBack;
+    if (!ReadBody(std::string_view(memo).substr(header.size(), memo.size() - header.size() - end.size()), memoBack))
+        std::abort();
+    const std::string_view shown = text.substr(std::min(text.find_first_not_of(' '), text.size()));
+    if (memoBack != MemoTimeStamp(when) + Kept(shown, codePage)) std::abort();
 
     CodePageBlockReader reader(codePage);
     std::string whole;

@@ -139,6 +139,7 @@ public:
         } else {
             put("editorVisible", 0);
         }
+        DumpMemoAndTable(out, f);
         put("lineCount", s.LineCount());
         for (int i = 0; i < s.LineCount(); ++i)
             out << "line=" << Hex(s.Text(i)) << ' ' << s.Foreground(i) << ' ' << s.Background(i) << '\n';
@@ -151,6 +152,8 @@ public:
         TComponent* c = Find(f, name);
         if (!c && f.FViewer) c = f.FViewer->Form()->FindComponent(name);
         if (!c && f.FEditor) c = f.FEditor->Form()->FindComponent(name);
+        if (!c && f.FMemo) c = f.FMemo->Form()->FindComponent(name);
+        if (!c && f.FCharTable) c = f.FCharTable->Form()->FindComponent(name);
         if (auto* speed = dynamic_cast<TXcSpeedButton*>(c)) {
             if (speed->GroupIndex()) speed->SetDown(!speed->Down());
             speed->Click();
@@ -264,6 +267,46 @@ public:
     }
 
 private:
+    // The on-line memo's text and selection, the character table's tab and target, and
+    // the console pop-up's items for them.
+    static void DumpMemoAndTable(std::ostream& out, TConsoleForm& f) {
+        auto put = [&](const char* name, const auto& value) { out << name << '=' << value << '\n'; };
+        put("memoItemEnabled", FindAs<TMenuItem>(&f, "MAIN_PMENU_ShowOnLineMemo")->Enabled());
+        put("tableItemEnabled", FindAs<TMenuItem>(&f, "MAIN_PMENU_ShowCharacterTable")->Enabled());
+        if (OnLineMemo* memo = f.FMemo) {
+            TForm* form = memo->Form();
+            auto* view = FindAs<TXcRichEdit>(form, "ONLINEMEMO_View");
+            put("memoVisible", form->Visible());
+            put("memoCaption", form->Caption());
+            put("memoText", Hex(view->GetTextRange(0, view->TextLength())));
+            put("memoSelStart", view->SelStart());
+            put("memoSelLength", view->SelLength());
+            put("memoWindow", reinterpret_cast<uintptr_t>(view->Handle()));
+            put("ONLINEMEMO_View", Rect(view));
+            put("OnLineMemoForm", WindowRect(*form));
+        } else {
+            put("memoVisible", 0);
+        }
+        if (CharacterTable* table = f.FCharTable) {
+            TForm* form = table->Form();
+            put("tableVisible", form->Visible());
+            put("tableCaption", form->Caption());
+            put("tableTarget", table->Target());
+            put("tableTab", FindAs<TTabControl>(form, "CTABLE_TabCtrl_CharGroup")->TabIndex());
+            put("CharacterTableForm", WindowRect(*form));
+            put("tableWindow", reinterpret_cast<uintptr_t>(form->Handle()));
+            put("CTABLE_PaintBox", Rect(FindAs<TControl>(form, "CTABLE_PaintBox")));
+        } else {
+            put("tableVisible", 0);
+        }
+    }
+
+    static std::string WindowRect(TForm& form) {
+        RECT r{};
+        GetWindowRect(form.Handle(), &r);
+        return std::to_string(r.left) + ',' + std::to_string(r.top) + ',' + std::to_string(r.right) + ',' +
+               std::to_string(r.bottom);
+    }
 
     struct ScaledClock : quiro::engines::Clock {
         uint32_t base = 0;

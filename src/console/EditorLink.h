@@ -52,6 +52,9 @@ public:
     virtual int InsertTextAsRtf(std::string_view text) = 0;
     // ... and moves the caret behind it.
     virtual void InsertAtCaret(std::string_view text) = 0;
+    // A character picked from the character table: in place of the syllable in progress,
+    // the caret behind it.
+    virtual void InsertPicked(std::string_view text) = 0;
     // Captured text: at the end of the text, which then shows.
     virtual void AppendCapture(std::string_view text) = 0;
     // The editor's own capture switch ("REC"), its hex dump switch and "Send By Line".

@@ -43,8 +43,11 @@ TConsoleForm::~TConsoleForm() {
     if (MAIN_DNS_Socket) MAIN_DNS_Socket->OnNameResolved = MAIN_DNS_Socket->OnNameLookupFailed = nullptr;
     if (MAIN_PANEL_Console) UnwireKeyEvents();
     if (MAIN_TapiDevice) MAIN_TapiDevice->OnTapiConnect = MAIN_TapiDevice->OnTapiFail = nullptr;
-    // The capture editor goes before what it reaches here.
+    // The capture editor, the character table and the memo go before what they reach here.
     FSideChannels.SetCaptureSink(nullptr);
+    FSideChannels.SetMemoOutlet(nullptr);
+    delete std::exchange(FCharTable, nullptr);
+    delete std::exchange(FMemo, nullptr);
     delete std::exchange(FEditor, nullptr);
     ZModemEngine.reset();
     FTerminal.reset();
@@ -86,6 +89,7 @@ void TConsoleForm::WireEvents() {
     MAIN_BTN_GlobalConfig->OnClick = [this](TComponent*) { MAIN_BTN_GlobalConfigClick(); };
     WireMenuEvents();
     WireEditorEvents();
+    WireMemoAndTableEvents();
 }
 
 void TConsoleForm::FormCreate() {
@@ -118,6 +122,7 @@ void TConsoleForm::FormCreate() {
     MAIN_ZCB_ShowFinishDialog->SetChecked(Settings.ZModemShowFinishDialog);
     CreateLogo();
     if (GetSystemDefaultLangID() == 1042) ApplyKoreanUiFonts();
+    UpdateMemoAndTableItems();
 }
 
 void TConsoleForm::SetKeyModeImage(TImage* shown) {

@@ -18,6 +18,8 @@
 //   MainAddressBook.cpp the address book's round trip and the favourites bar
 //   MainEditor.cpp   the capture editor beside the console: its placement, the capture
 //                    button and shortcuts, captured text delivered into it
+//   MainMemo.cpp     the on-line memo window: the host's memos delivered into it
+//   MainCharTable.cpp the character table: opened for the console or the editor, its picks
 //   MainMenus.cpp    the shortcut menu, the terminal toggles, one-shot commands and their
 //                    dialog, keep-alive, help, about, a second copy, print failures
 #pragma once
@@ -33,7 +35,9 @@
 #include "comm/WinsockPort.h"
 #include "comm/ZSocket.h"
 #include "console/PictureViewer.h"
+#include "console/CharTableLink.h"
 #include "console/EditorLink.h"
+#include "console/MemoLink.h"
 #include "console/PortChannel.h"
 #include "console/core/AddressScheme.h"
 #include "console/core/ConsoleCommands.h"
@@ -87,7 +91,9 @@ class TConsoleForm : public TForm,
                      public TerminalView,
                      public TerminalCanvas,
                      public TPictureViewerHost,
-                     private ConsoleKeyHost {
+                     public MemoOutlet,
+                     private ConsoleKeyHost,
+                     private CharacterTableHost {
 public:
     explicit TConsoleForm(TComponent* owner);
     ~TConsoleForm() override;
@@ -363,10 +369,9 @@ public:
     // dialog changed at once (the built-in fonts, the telephony device); OK applies the
     // copy and saves it.
     void MAIN_BTN_GlobalConfigClick();
-    // After OK, while they are open: the capture editor takes the editor's layout, font,
-    // background and margins; the on-line memo takes the editor font and closes when
-    // ShowOnLineMemoWindow is off. Each sets its hook when it opens and clears it when it
-    // goes.
+    // After OK: the capture editor, while it is open, takes the editor's layout, font,
+    // background and margins (it sets its hook when it opens and clears it when it goes);
+    // the on-line memo takes the editor font and closes when ShowOnLineMemoWindow is off.
     std::function<void()> EditorSettingsChanged;
     std::function<void()> MemoSettingsChanged;
 
@@ -390,6 +395,21 @@ public:
     // The character table serving the console (target 0) or the editor (1), opened on
     // the Hanja of `syllable` (KS C 5601 code, 0 for none).
     void OpenCharacterTable(int target, uint16_t syllable);
+
+    // ---- On-line memo (MainMemo.cpp) ----
+    // The terminal's memo line: into the memo window, which is made (in the editor font)
+    // and shown as needed.
+    void ShowOnLineMemo(const std::string& text) override;
+    void MAIN_PMENU_ShowOnLineMemoClick();
+    OnLineMemo* Memo() const { return FMemo; }
+    // The console pop-up's memo and character-table items: enabled when they can open.
+    void UpdateMemoAndTableItems();
+
+    // ---- Character table (MainCharTable.cpp) ----
+    // Only where the console can show Korean: opened on the Hanja of the syllable in
+    // progress (while connected), for the console.
+    void MAIN_PMENU_ShowCharacterTableClick();
+    CharacterTable* CharTable() const { return FCharTable; }
 
     // ---- Menus, one-shot commands, keep-alive, help, about (MainMenus.cpp) ----
     // A toggle of the pop-up menu: this connection's flag while the port is open, else
@@ -533,6 +553,18 @@ private:
     std::vector<uint8_t> FImageBlock;
     bool FZModemEndSeen = false;               // a tick saw the engine finished
     std::deque<ZModemFinishBox> FFinishBoxes;  // shown once the caller has returned
+    // The on-line memo and the character table.
+    void WireMemoAndTableEvents();
+    bool PrepareOnLineMemo();
+    // At a session's start: the memo window names the session and starts empty.
+    void ResetOnLineMemo();
+    // A visible table serves the window that became active (the console or the editor).
+    void RetargetCharacterTable();
+    void PickToConsole(const std::string& bytes) override;
+    void PickToEditor(const std::string& bytes) override;
+    TForm* TargetWindow(int target) override;
+    OnLineMemo* FMemo = nullptr;              // owned as a component
+    CharacterTable* FCharTable = nullptr;     // owned as a component
     // Menus, and the reports of print jobs that did not go out (shown once the terminal
     // has finished the block).
     void WireMenuEvents();

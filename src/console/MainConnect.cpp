@@ -94,6 +94,7 @@ void TConsoleForm::ResetConsole() {
     MAIN_HSCR_Console->SetParams(0, 0, 0);
     FLogo.reset();  // shown only until the first session
     MAIN_PB_Console->Invalidate();
+    ResetOnLineMemo();
 }
 
 // The telnet road, directly or through the configured proxy (the road decides which).

@@ -183,7 +183,3 @@ bool TConsoleForm::EditorLetsClose() {
     default: return true;
     }
 }
-
-void TConsoleForm::OpenCharacterTable(int, uint16_t) {
-    // (The character table comes with its own window.)
-}

@@ -122,9 +122,7 @@ void TConsoleForm::StartZModem(bool upload) {
         StartZModemDownload();
 }
 
-void TConsoleForm::ShowCharacterTable() {
-    // (The character table comes with the secondary windows.)
-}
+void TConsoleForm::ShowCharacterTable() { MAIN_PMENU_ShowCharacterTableClick(); }
 
 void TConsoleForm::CopySelection() { MAIN_PMENU_ConsoleCopyClick(); }
 
@@ -208,6 +206,7 @@ void TConsoleForm::MAIN_AppEventsActiveFormChange() {
         ConsoleHasFocus = MAIN_PANEL_Console->Focused() || ActiveControl() == MAIN_PANEL_Console ? 1 : 0;
         if (Connected && !TransferRunning) PlaceConsoleCaret();
     }
+    RetargetCharacterTable();
     ForceAlphanumericInput();
 }
 

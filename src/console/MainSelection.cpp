@@ -226,6 +226,7 @@ void TConsoleForm::MAIN_PMENU_ConsolePopup() {
     bool text = false;
     for (int i = 0; i < FScreen.LineCount() && !text; ++i) text = !FScreen.Text(i).empty();
     FindAs<TMenuItem>(this, "MAIN_PMENU_ConsoleSelectAll")->SetEnabled(text);
+    UpdateMemoAndTableItems();
 }
 
 void TConsoleForm::WireSelectionEvents() {

@@ -15,6 +15,9 @@ class TPictureViewer;
 class TPictureViewerHost;
 class CaptureEditor;
 class EditorHost;
+class OnLineMemo;
+class CharacterTable;
+class CharacterTableHost;
 struct ConsoleSettings;
 struct CommandStrings;
 
@@ -30,6 +33,10 @@ struct SecondaryWindows {
     std::function<TPictureViewer*(TComponent* owner, TPictureViewerHost* host)> PictureViewer;
     // A new capture editor owned by `owner`, reaching the session through `host`.
     std::function<CaptureEditor*(TForm* owner, EditorHost& host)> CaptureEditor;
+    // A new on-line memo window owned by `owner`.
+    std::function<OnLineMemo*(TComponent* owner)> OnLineMemo;
+    // A new character table owned by `owner`, reaching the session through `host`.
+    std::function<CharacterTable*(TComponent* owner, CharacterTableHost& host)> CharacterTable;
     // Shows the command-strings dialog modally over the main window; true after OK, with
     // `strings` holding what the user chose.
     std::function<bool(TConsoleForm& main, CommandStrings& strings)> CommandStringsDialog;

@@ -628,9 +628,11 @@ void TWinControl::DefocusIfFocused() {
 
 std::string TWinControl::Caption() const {
     if (!FHandle) return FCaption;
-    int n = GetWindowTextLengthA(FHandle);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(FHandle, s.data(), n + 1);
+    // Some windows count characters, not bytes (a rich edit under Wine): room for a
+    // double-byte code page's two bytes each.
+    int n = 2 * GetWindowTextLengthA(FHandle) + 1;
+    std::string s(static_cast<size_t>(n), '\0');
+    n = GetWindowTextA(FHandle, s.data(), n);
     s.resize(static_cast<size_t>(n > 0 ? n : 0));
     return s;
 }

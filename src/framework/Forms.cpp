@@ -235,19 +235,31 @@ void TForm::ApplyPosition() {
 }
 
 void TForm::Show() {
-    DoCreate();
-    if (!FVisible) {
-        FVisible = true;
-        HandleNeeded();
-        if (!FShown && !FParent) ApplyPosition();
-        DoShow();
-        if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true);
-        // A normal form shows as its window is: OnShow may have minimised or maximised it.
-        ShowWindow(Handle(), FWindowState == wsNormal ? SW_SHOW : ShowCommand(FWindowState));
-    }
+    ShowWindowAs(true);
     BringWindowToTop(Handle());
     if (!FParent) SetForegroundWindow(Handle());
     if (FParent && FAlign != alNone) RequestAlign();
+}
+
+void TForm::ShowNoActivate() {
+    ShowWindowAs(false);
+    if (!FParent) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (FParent && FAlign != alNone) RequestAlign();
+}
+
+void TForm::ShowWindowAs(bool activate) {
+    DoCreate();
+    if (FVisible) return;
+    FVisible = true;
+    HandleNeeded();
+    if (!FShown && !FParent) ApplyPosition();
+    DoShow();
+    if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true);
+    // A normal form shows as its window is: OnShow may have minimised or maximised it.
+    if (FWindowState != wsNormal)
+        ShowWindow(Handle(), ShowCommand(FWindowState));
+    else
+        ShowWindow(Handle(), activate ? SW_SHOW : SW_SHOWNOACTIVATE);
 }
 
 void TForm::DoShow() {

@@ -47,6 +47,9 @@ public:
     void DoCreate();
     // Shows the form (creating its window) and brings it to the front.
     void Show();
+    // Shows the form, also when it was already shown, in front of the other windows
+    // without activating it: the active window and the focus stay.
+    void ShowNoActivate();
     // Asks OnCloseQuery, then OnClose decides what closing means; closing the main form
     // ends the program.
     void Close();
@@ -111,6 +114,8 @@ private:
     SIZE FrameSize() const;
     void ApplyPosition();
     void Activated(TMessage& message);
+    // Makes a hidden form visible, activating its window or not.
+    void ShowWindowAs(bool activate);
 
     bool FModal = false;
     bool FShown = false;

@@ -7,7 +7,6 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <cstring>
 #include <type_traits>
 
 #include "console/TextPicture.h"
@@ -16,6 +15,7 @@
 #include "framework/FileDrop.h"
 #include "framework/FormBuilder.h"
 #include "framework/Screen.h"
+#include "windows/RtfInsert.h"
 
 namespace {
 
@@ -368,28 +368,8 @@ RtfFont TEditMainForm::EditorRtfFont() const {
     return f;
 }
 
-namespace {
-
-struct RtfSource {
-    const std::string* text;
-    size_t at = 0;
-};
-
-DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* read) {
-    auto* source = reinterpret_cast<RtfSource*>(cookie);
-    const size_t n = std::min<size_t>(static_cast<size_t>(count), source->text->size() - source->at);
-    std::memcpy(buffer, source->text->data() + source->at, n);
-    source->at += n;
-    *read = static_cast<LONG>(n);
-    return 0;
-}
-
-}  // namespace
-
 void TEditMainForm::StreamInRtf(const std::string& rtf) {
-    RtfSource source{&rtf};
-    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadRtf};
-    SendMessageA(CED_REDIT_Editor->Handle(), EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&es));
+    StreamRtfAtSelection(*CED_REDIT_Editor, rtf);
     CED_REDIT_Editor->SetModified(true);
 }
 
@@ -405,6 +385,11 @@ void TEditMainForm::InsertAtCaret(std::string_view text) {
     const int start = CED_REDIT_Editor->GetSelection().cpMin;
     const int n = InsertTextAsRtf(text);
     CED_REDIT_Editor->SetSelection(start + n, start + n, true);
+}
+
+void TEditMainForm::InsertPicked(std::string_view text) {
+    DropSyllable();
+    InsertAtCaret(text);
 }
 
 void TEditMainForm::AppendCapture(std::string_view text) {

@@ -41,6 +41,7 @@ public:
     TForm* Form() override { return this; }
     int InsertTextAsRtf(std::string_view text) override;
     void InsertAtCaret(std::string_view text) override;
+    void InsertPicked(std::string_view text) override;
     void AppendCapture(std::string_view text) override;
     bool CaptureOn() override { return CED_BTN_Capture->Down(); }
     void SetCaptureOn(bool on) override { CED_BTN_Capture->SetDown(on); }

@@ -2,10 +2,12 @@
 
 #include "console/SecondaryWindows.h"
 #include "windows/About.h"
+#include "windows/CharTable.h"
 #include "windows/Edit.h"
 #include "windows/Gset.h"
 #include "windows/HostList.h"
 #include "windows/OneShot.h"
+#include "windows/OnLineMemo.h"
 #include "windows/ViewImage.h"
 
 void InstallSecondaryWindows() {
@@ -18,4 +20,6 @@ void InstallSecondaryWindows() {
     };
     windows.CommandStringsDialog = &RunOneShotForm;
     windows.AboutBox = &ShowAboutBox;
+    windows.OnLineMemo = &MakeOnLineMemoForm;
+    windows.CharacterTable = &MakeCharacterTableForm;
 }

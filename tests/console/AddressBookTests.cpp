@@ -26,13 +26,6 @@ std::string BookFile(const std::string& name) {
     return text;
 }
 
-std::string FromHex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; hex != "-" && i + 1 < hex.size(); i += 2)
-        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
 // A list box of the dialog: its items and, after '*', the selection.
 std::string ListShown(const ProbeState& s, const std::string& name) {
     std::istringstream parts(s.fields.count(name) ? s.Str(name) : "");

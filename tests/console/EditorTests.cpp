@@ -13,15 +13,8 @@ using namespace quiro::console::test;
 
 namespace {
 
-std::string Unhex(const std::string& hex) {
-    if (hex == "-") return {};
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += char(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
 std::string EditorText(const ProbeState& s) {
-    return s.fields.count("editorText") ? Unhex(s.Str("editorText")) : std::string();
+    return s.fields.count("editorText") ? FromHex(s.Str("editorText")) : std::string();
 }
 
 bool Holds(const ProbeState& s, const std::string& text) { return EditorText(s).find(text) != std::string::npos; }

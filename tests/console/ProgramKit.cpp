@@ -373,6 +373,13 @@ std::string ToCp949(const std::string& utf8) {
     return out;
 }
 
+std::string FromHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; hex != "-" && i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
 int Picture::Differences(const Picture& other) const {
     if (width != other.width || height != other.height) return width * height;
     int n = 0;

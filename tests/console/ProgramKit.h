@@ -157,6 +157,8 @@ std::unique_ptr<TRegistry> Settings();
 void DeleteSettings();
 
 std::string ToCp949(const std::string& utf8);
+// The bytes of a hex field of the probe ("-" for none).
+std::string FromHex(const std::string& hex);
 
 // 32-bit pixels (0x00RRGGBB, top row first) of a rectangle.
 struct Picture {

@@ -229,6 +229,8 @@ TEST(SettingsDialog, CancelChangesNothing) {
     ASSERT_TRUE(StartFocused(q, ToCp949("\xED\x95\x9C\xEA\xB8\x80 banner"), s));
     const auto before = ExportSettings();
     ASSERT_FALSE(before.empty());
+    // All of it painted before the picture is taken.
+    RedrawWindow(q.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const Picture console = CaptureScreen(RowsAboveCursor(s));
     FormState f;
     ASSERT_TRUE(OpenSettings(q, f));

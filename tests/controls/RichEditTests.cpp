@@ -61,6 +61,11 @@ TEST_F(RichEditForm, LinesAreParagraphs) {
     for (int i = 0; i < 3000; ++i) longLine += K("긴");
     lines->SetStrings(1, longLine);
     EXPECT_TRUE(lines->Strings(1) == longLine);  // no cut at 4096 bytes
+    // The window's text counts characters, not bytes: all of it reads back, and clearing
+    // empties it.
+    EXPECT_EQ(edit->Text().substr(0, 9), K("바뀐 줄") + "\r\n");
+    edit->Clear();
+    EXPECT_EQ(edit->TextLength(), 0);
 }
 
 TEST_F(RichEditForm, ChangesAndSelectionsReachTheirEventsAndPlainTextKeepsTheText) {
