@@ -517,6 +517,13 @@ bool TApplication::ProcessMessage(MSG& msg) {
         if (!handled) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+        } else if (msg.message == WM_SYSKEYDOWN && (msg.lParam & KF_ALTDOWN << 16) &&
+                   msg.wParam != VK_MENU) {
+            // The default procedure opens the window menu when Alt is let go with no other
+            // key pressed meanwhile, and it learns of the other keys only from their
+            // WM_SYSKEYDOWN: one taken here (a shortcut) is told to it as a key of no
+            // other meaning, or the next keys would go to that menu's loop.
+            DefWindowProcA(msg.hwnd, WM_SYSKEYDOWN, 0, msg.lParam);
         }
     } catch (...) {
         HandleException(this);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,17 @@ public:
     template <class T>
     T* Get(const char* name) {
         return FindAs<T>(this, name);
+    }
+    // The keyboard's way into the window menu, counted and not followed (its loop would
+    // take the keys that come after it).
+    int keyMenus = 0;
+    void WndProc(TMessage& message) override {
+        if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_KEYMENU) {
+            ++keyMenus;
+            message.Result = 0;
+            return;
+        }
+        TForm::WndProc(message);
     }
 };
 
@@ -222,6 +234,42 @@ TEST_F(Keyboard, ShortcutsWorkWhereTheFocusIsAndHiddenItemsStillOwnTheirs) {
     log.clear();
     PressKey('C', ssCtrl);
     EXPECT_EQ(log, Log{});
+}
+
+// Alt held for a shortcut and let go: the shortcut ran, and the release is no lone Alt that
+// opens the window menu (whose loop would swallow the next keys), whichever key is let go
+// first; a lone Alt still opens it.
+TEST_F(Keyboard, AnAltShortcutLeavesNoMenuModeBehind) {
+    Watch();
+    form->Show();
+    form->Get<TWinControl>("NameEdit")->SetFocus();
+    const LPARAM alt = 1 << 29, up = static_cast<LPARAM>(0xC0000000u);
+    auto post = [](UINT msg, WPARAM vk, LPARAM data) {
+        PostMessageA(GetFocus(), msg, vk, data | 1 | (MapVirtualKeyA(static_cast<UINT>(vk), 0) << 16));
+        Pump();
+    };
+    BYTE saved[256], keys[256];
+    GetKeyboardState(saved);
+    for (bool altFirst : {false, true}) {
+        SCOPED_TRACE(altFirst ? "Alt let go first" : "H let go first");
+        log.clear();
+        form->keyMenus = 0;
+        std::memcpy(keys, saved, sizeof keys);
+        keys[VK_MENU] = keys[VK_LMENU] = 0x80;
+        SetKeyboardState(keys);
+        post(WM_SYSKEYDOWN, VK_MENU, alt);
+        post(WM_SYSKEYDOWN, 'H', alt);
+        if (!altFirst) post(WM_SYSKEYUP, 'H', alt | up);
+        SetKeyboardState(saved);
+        post(WM_KEYUP, VK_MENU, up);
+        if (altFirst) post(WM_KEYUP, 'H', up);
+        EXPECT_EQ(log, Log{"menu HiddenItem"});
+        EXPECT_EQ(form->keyMenus, 0);
+    }
+    form->keyMenus = 0;
+    post(WM_SYSKEYDOWN, VK_MENU, alt);
+    post(WM_SYSKEYUP, VK_MENU, up);
+    EXPECT_EQ(form->keyMenus, 1);
 }
 
 TEST_F(Keyboard, KeyPreviewLetsTheFormSeeKeysFirst) {
