@@ -290,6 +290,10 @@ TModalResult TForm::ShowModal() {
     DoCreate();
     if (Application) Application->CancelHint();
     HWND previous = GetActiveWindow();
+    // A window that holds the mouse (a press that opened this form) lets it go: the
+    // form's first click is its own.
+    if (HWND capture = GetCapture()) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
     TDisabledWindows disabled;
     FModal = true;
     ModalResult = mrNone;

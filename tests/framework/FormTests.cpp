@@ -205,4 +205,36 @@ TEST_F(Forms, WindowlessControlsTakeTheirMouseEventsAndHintsShowAfterThePause) {
     EXPECT_FALSE(IsWindowVisible(hint));
 }
 
+// A modal form opened from a windowless control's click, or from its press, has the mouse
+// to itself: no window still holds it for the control (its first click would go there).
+TEST_F(Forms, AModalFormOpenedByAWindowlessControlHasTheMouse) {
+    BuildForm(main, kDocked);
+    auto* logo = FindAs<TImage>(main, "Logo");
+    auto* console = FindAs<TPanel>(main, "Console");
+    logo->Picture()->Bitmap()->SetSize(40, 40);
+    std::vector<HWND> captured;
+    auto runModal = [&] {
+        TForm dialog(main);
+        dialog.SetBounds(150, 150, 200, 100);
+        dialog.OnShow = [&](TComponent*) {
+            captured.push_back(GetCapture());
+            dialog.ModalResult = mrOk;
+            PostMessageA(dialog.Handle(), WM_NULL, 0, 0);
+        };
+        dialog.ShowModal();
+    };
+    logo->OnClick = [&](TComponent*) { runModal(); };
+    Pump();
+    PostMessageA(console->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(13, 14));
+    PostMessageA(console->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(13, 14));
+    Pump();
+    logo->OnClick = nullptr;
+    logo->OnMouseDown = [&](TComponent*, TMouseButton, TShiftState, int, int) { runModal(); };
+    PostMessageA(console->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(13, 14));
+    PostMessageA(console->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(13, 14));
+    Pump();
+    EXPECT_EQ(captured, (std::vector<HWND>{nullptr, nullptr}));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
 }  // namespace
