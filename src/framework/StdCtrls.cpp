@@ -937,6 +937,15 @@ void TCustomComboBox::WndProc(TMessage& message) {
             [this](int i, int& h) { MeasureItem(i, h); }))
         return;
     switch (message.Msg) {
+        case CN_KEYDOWN:
+            // A dropped-down list takes Enter and Esc itself (to choose, to close up): they
+            // are no dialog keys then.
+            if ((message.WParam == VK_RETURN || message.WParam == VK_ESCAPE) && DroppedDown()) {
+                message.Result = 0;
+                return;
+            }
+            TWinControl::WndProc(message);
+            return;
         case CN_COMMAND:
             switch (HIWORD(message.WParam)) {
                 case CBN_EDITCHANGE:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "UiTestKit.h"
+#include "framework/Buttons.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormBuilder.h"
 #include "framework/Menus.h"
@@ -186,6 +187,58 @@ TEST_F(Keyboard, EnterAndEscCloseTheDialogThroughCloseQueryAndOnClose) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "click OtherBtn"), 1);
     EXPECT_EQ(std::count(log.begin(), log.end(), "click OkBtn"), 0);
     EXPECT_EQ(std::count(log.begin(), log.end(), "click CancelBtn"), 2);
+}
+
+// A dialog closed by flat speed buttons: Enter clicks the default one and Esc the cancel
+// one, unless a focused button takes Enter or a dropped-down list takes either key.
+TEST_F(Keyboard, SpeedButtonsServeAsDefaultAndCancel) {
+    const TComponentRow rows[] = {
+        {Make<TEdit>, "Edit", "", 8, 8, 100, 21, "", 0, 0},
+        {Make<TComboBox>, "List", "", 8, 36, 100, 80, "one\ntwo", bfDropDownList, 0},
+        {Make<TButton>, "Other", "", 8, 64, 75, 25, "Other", 0, 0},
+        {Make<TSpeedButton>, "Ok", "", 8, 100, 75, 25, "OK", bfFlat | bfDefault, 0},
+        {Make<TSpeedButton>, "Cancel", "", 90, 100, 75, 25, "Cancel", bfFlat | bfCancel, 0},
+    };
+    TForm* dialog = app.CreateForm<TForm>();
+    dialog->SetBounds(120, 120, 260, 200);
+    BuildForm(dialog, rows);
+    FindAs<TSpeedButton>(dialog, "Ok")->OnClick = [&](TComponent*) { dialog->ModalResult = mrOk; };
+    FindAs<TSpeedButton>(dialog, "Cancel")->OnClick = [&](TComponent*) {
+        dialog->ModalResult = mrCancel;
+    };
+    int others = 0;
+    FindAs<TButton>(dialog, "Other")->OnClick = [&](TComponent*) { ++others; };
+    auto* list = FindAs<TComboBox>(dialog, "List");
+    auto run = [&](const char* focus, std::function<void()> type) {
+        TTimer timer(nullptr);
+        timer.SetInterval(1);
+        timer.SetOnTimer([&](TComponent*) {
+            timer.SetEnabled(false);
+            FindAs<TWinControl>(dialog, focus)->SetFocus();
+            type();
+            if (dialog->ModalResult == mrNone) dialog->ModalResult = mrAbort;  // still open
+        });
+        return dialog->ShowModal();
+    };
+    EXPECT_EQ(run("Edit", [] { PressKey(VK_RETURN); }), mrOk);
+    EXPECT_EQ(run("Edit", [] { PressKey(VK_ESCAPE); }), mrCancel);
+    EXPECT_EQ(run("Other", [&] {
+                  PressKey(VK_RETURN);
+                  EXPECT_TRUE(dialog->Visible());
+                  PressKey(VK_ESCAPE);
+              }),
+              mrCancel);
+    EXPECT_EQ(others, 1);
+    EXPECT_EQ(run("List", [&] {
+                  for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+                      list->SetDroppedDown(true);
+                      PressKey(key);
+                      EXPECT_TRUE(dialog->Visible()) << key;
+                      EXPECT_FALSE(list->DroppedDown()) << key;
+                  }
+                  PressKey(VK_RETURN);
+              }),
+              mrOk);
 }
 
 TEST_F(Keyboard, AcceleratorsFocusClickAndToggle) {
