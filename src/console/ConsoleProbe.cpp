@@ -130,6 +130,8 @@ public:
             put("editorText", Hex(rich->GetTextRange(0, rich->TextLength())));
             put("editorSelStart", rich->SelStart());
             put("editorSelLength", rich->SelLength());
+            put("editorColor", static_cast<int>(rich->Color()));
+            put("editorFont", rich->Font()->Name() + "," + std::to_string(rich->Font()->Size()));
             out << "EditMainForm=" << form->Left() << ',' << form->Top() << ',' << form->Left() + form->Width()
                 << ',' << form->Top() + form->Height() << '\n';
         } else {

@@ -54,6 +54,7 @@ TConsoleForm::~TConsoleForm() {
     if (MAIN_TapiDevice) MAIN_TapiDevice->OnTapiConnect = MAIN_TapiDevice->OnTapiFail = nullptr;
     // The capture editor goes before what it reaches here.
     FSideChannels.SetCaptureSink(nullptr);
+    EditorSettingsChanged = nullptr;
     delete std::exchange(FEditor, nullptr);
     ZModemEngine.reset();
     FTerminal.reset();

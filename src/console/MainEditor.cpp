@@ -61,6 +61,8 @@ void TConsoleForm::PrepareCaptureEditor() {
             XcConsoleWindowHookAfterMessage(msg, handled);
         };
         hook->SetIsForm(true);
+        // The open editor takes new editor settings (the settings dialog's OK) at once.
+        EditorSettingsChanged = [this] { PrepareCaptureEditor(); };
     }
     EditorSettings s;
     s.keyboardLayout = Settings.EditorHanguelKeyLayoutMode;

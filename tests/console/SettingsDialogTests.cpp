@@ -245,6 +245,24 @@ TEST(SettingsDialog, CancelChangesNothing) {
     EXPECT_EQ(q.Close(), 0);
 }
 
+// An open capture editor takes the new editor settings at OK.
+TEST(SettingsDialog, AnOpenEditorFollowsAtOnce) {
+    DeleteSettings();
+    QuiroProgram q;
+    ASSERT_TRUE(q.Window());
+    ProbeState s;
+    q.Click("MAIN_BTN_Capture");
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("editorVisible") == "1"; }, 5000, &s));
+    EXPECT_EQ(s.Int("editorColor"), 0xFFFFFF);
+    FormState f;
+    ASSERT_TRUE(OpenSettings(q, f));
+    EXPECT_TRUE(q.SetText(In("GSET_CB_EditorBGColor"), "Black"));
+    ASSERT_TRUE(CloseSettings(q, "GSET_BTN_OK"));
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("editorColor") == 0; }, 5000, &s))
+        << s.Str("editorColor");
+    EXPECT_EQ(q.Close(), 0);
+}
+
 // The keyboard page over a program folder without "KeyMap.INI": the VT100 set is written;
 // what is typed for F1 is kept by the switch to F2, what is typed for F2 by Cancel; the
 // console sends both; "Load VT220" and OK give F6 its VT220 text.
