@@ -516,7 +516,7 @@ private:
     void WireEditorEvents();
     std::unique_ptr<TEditorLinks, TEditorLinksDeleter> FEditorLinks;  // the editor's host, the capture's sink
     CaptureEditor* FEditor = nullptr;            // owned as a component
-    POINT FLastPosition{0, 0};                   // where the window was at its last move
+    RECT FLastPosition{0, 0, 0, 0};              // where the window was at its last move or size
 };
 
 extern TConsoleForm* ConsoleForm;

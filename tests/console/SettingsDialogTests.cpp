@@ -245,7 +245,8 @@ TEST(SettingsDialog, CancelChangesNothing) {
     EXPECT_EQ(q.Close(), 0);
 }
 
-// An open capture editor takes the new editor settings at OK.
+// An open capture editor takes the new editor settings at OK; glued under the main window,
+// it stays glued when OK gives the window a new size.
 TEST(SettingsDialog, AnOpenEditorFollowsAtOnce) {
     DeleteSettings();
     QuiroProgram q;
@@ -257,9 +258,20 @@ TEST(SettingsDialog, AnOpenEditorFollowsAtOnce) {
     FormState f;
     ASSERT_TRUE(OpenSettings(q, f));
     EXPECT_TRUE(q.SetText(In("GSET_CB_EditorBGColor"), "Black"));
+    q.Click(In("GSET_CB_CustomScreenSize"));
+    EXPECT_TRUE(q.SetText(In("GSET_ED_ScreenRows"), "30"));
+    EXPECT_TRUE(q.SetText(In("GSET_ED_ScreenColumns"), "90"));
+    const RECT before = ControlRect(s, "ConsoleForm");
     ASSERT_TRUE(CloseSettings(q, "GSET_BTN_OK"));
-    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("editorColor") == 0; }, 5000, &s))
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("editorColor") == 0 && st.Int("rows") == 30; },
+                          5000, &s))
         << s.Str("editorColor");
+    const RECT main = ControlRect(s, "ConsoleForm"), editor = ControlRect(s, "EditMainForm");
+    EXPECT_GT(main.bottom - main.top, before.bottom - before.top);
+    EXPECT_GT(main.right - main.left, before.right - before.left);
+    EXPECT_EQ(editor.top, main.bottom);
+    EXPECT_EQ(editor.left, main.left);
+    EXPECT_EQ(editor.right, main.right);
     EXPECT_EQ(q.Close(), 0);
 }
 
