@@ -116,6 +116,10 @@ public:
         if (TForm* form = ShownWindow(f); form && !(f.FViewer && form == f.FViewer->Form()))
             DumpWindow(out, *form);
         put("captureDown", f.MAIN_BTN_Capture->Down());
+        const TWinControl* focused = TWinControl::FindControl(GetFocus());
+        put("focused", focused ? focused->Name() : std::string("-"));
+        const TWinControl* active = TWinControl::FindControl(GetActiveWindow());
+        put("activeWindow", active ? active->Name() : std::string("-"));
         put("editorPlaced", f.EditorPlaced);
         out << "ConsoleForm=" << f.Left() << ',' << f.Top() << ',' << f.Left() + f.Width() << ','
             << f.Top() + f.Height() << '\n';

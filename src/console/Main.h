@@ -354,6 +354,10 @@ public:
     bool PictureStreamArmed() override;
     bool TransferExists() override;
     void CancelTransfer() override;
+    void ViewerClosed() override;
+    // The main window in front with the console focused (not while a modal window holds
+    // the program).
+    void ReturnToConsole();
 
     // ---- The settings dialog's round trip (MainGlobalConfig.cpp) ----
     // Shows the settings dialog over a copy of the settings: Cancel undoes what the
