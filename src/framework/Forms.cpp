@@ -188,6 +188,40 @@ int ShowCommand(TWindowState state) {
             return SW_SHOWNORMAL;
     }
 }
+
+// The modal forms running, the innermost last.
+std::vector<HWND>& ModalWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+// The running modal form's window that `wnd` must stay below: none when `wnd` is that
+// form's own or one it owns.
+HWND CoveringModalWindow(HWND wnd) {
+    if (ModalWindows().empty()) return nullptr;
+    HWND modal = ModalWindows().back();
+    for (HWND h = wnd; h; h = GetWindow(h, GW_OWNER))
+        if (h == modal) return nullptr;
+    return modal;
+}
+
+BOOL CALLBACK QuiroNoteWindow(HWND wnd, LPARAM windows) {
+    GuardCallback([&] { reinterpret_cast<std::vector<HWND>*>(windows)->push_back(wnd); });
+    return TRUE;
+}
+
+// The program's stay-on-top forms are on top of every window but a running modal form:
+// they stay below that one (it must stay reachable) and are on top again after it.
+void ArrangeStayOnTopForms() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), &QuiroNoteWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND wnd : windows) {
+        auto* form = dynamic_cast<TForm*>(TWinControl::FindControl(wnd));
+        if (!form || form->FormStyle() != fsStayOnTop || form->Modal() || !IsWindowVisible(wnd)) continue;
+        HWND modal = CoveringModalWindow(wnd);
+        SetWindowPos(wnd, modal ? modal : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
 }  // namespace
 
 TWindowState TForm::WindowState() const {
@@ -243,7 +277,14 @@ void TForm::Show() {
         DoShow();
         if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true);
         // A normal form shows as its window is: OnShow may have minimised or maximised it.
-        ShowWindow(Handle(), FWindowState == wsNormal ? SW_SHOW : ShowCommand(FWindowState));
+        // While a modal form runs, another form shows below it and leaves it the keyboard.
+        HWND modal = FModal || FParent ? nullptr : CoveringModalWindow(Handle());
+        const int normal = modal ? SW_SHOWNA : SW_SHOW;
+        ShowWindow(Handle(), FWindowState == wsNormal ? normal : ShowCommand(FWindowState));
+    }
+    if (HWND modal = FModal || FParent ? nullptr : CoveringModalWindow(Handle())) {
+        SetWindowPos(Handle(), modal, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
     }
     BringWindowToTop(Handle());
     if (!FParent) SetForegroundWindow(Handle());
@@ -298,8 +339,21 @@ TModalResult TForm::ShowModal() {
     FModal = true;
     ModalResult = mrNone;
     TCloseAction action = caHide;
+    struct ModalScope {
+        HWND wnd;
+        explicit ModalScope(HWND w) : wnd(w) {
+            ModalWindows().push_back(w);
+            ArrangeStayOnTopForms();
+        }
+        ~ModalScope() {
+            auto& windows = ModalWindows();
+            windows.erase(std::remove(windows.begin(), windows.end(), wnd), windows.end());
+            ArrangeStayOnTopForms();
+        }
+    };
     try {
         Show();
+        ModalScope scope(Handle());
         while (Application && !Application->Terminated()) {
             Application->HandleMessage();
             if (ModalResult != mrNone) {
