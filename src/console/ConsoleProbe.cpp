@@ -27,6 +27,7 @@ public:
         put("disconnectEnabled", f.MAIN_BTN_Disconnect->Enabled());
         put("addressEnabled", f.MAIN_COMBO_Address->Enabled());
         put("addressText", f.MAIN_COMBO_Address->Text());
+        put("MAIN_COMBO_Address", Rect(f.MAIN_COMBO_Address));
         put("quickLinks", Hex(f.MAIN_COMBO_Address->Items()->Text()));
         put("useInternalFont", f.Settings.UseInternalFont);
         put("codePage", f.FHanguel->GetCodePage());

@@ -100,6 +100,32 @@ struct BookProgram {
     std::unique_ptr<QuiroProgram> q;
 };
 
+// Korean typed as a keyboard types it (each character a key of its own) reaches the address
+// box and the book's host name whole.
+TEST(AddressBook, KoreanTypedIntoTheAddressBoxAndTheHostName) {
+    BookProgram p(BookFile("start.ini"));
+    ASSERT_TRUE(p.q->Window());
+    QuiroProgram& q = *p.q;
+    q.SetText("MAIN_COMBO_Address", "");
+    ProbeState s = q.State();
+    const RECT box = ControlRect(s, "MAIN_COMBO_Address");
+    ASSERT_TRUE(Focus(q.Window()));
+    Click(box.left + 20, (box.top + box.bottom) / 2);
+    TypeText(L"\xCC9C\xB9AC\xC548 bbs");
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("addressText") == ToCp949("천리안 bbs"); },
+                          5000, &s))
+        << s.Str("addressText");
+
+    s = p.OpenBook();
+    q.Click("HOST_BTN_NewHost");  // the host name edit takes the focus
+    ASSERT_TRUE(Focus(WindowOn(RectOf(s.Str("windowRect")))));
+    TypeText(L"\xB098\xC6B0\xB204\xB9AC");
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) {
+        return FromHex(st.Str("HOST_Edit_Hostname")) == ToCp949("나우누리");
+    }, 5000, &s)) << s.Str("HOST_Edit_Hostname");
+    q.Click("GSET_BTN_Close");
+}
+
 // Create, rename and delete an entry, then edit one and press New: after each step the
 // file holds what it should, and the list shows the file's order.
 TEST(AddressBook, EditsReachTheFileByteForByte) {

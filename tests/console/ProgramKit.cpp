@@ -332,6 +332,19 @@ void TypeLetters(const std::string& letters) {
     for (char c : letters) Press(WORD(std::toupper(static_cast<unsigned char>(c))));
 }
 
+void TypeText(const std::wstring& text) {
+    std::vector<INPUT> events;
+    for (wchar_t ch : text)
+        for (bool up : {false, true}) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wScan = static_cast<WORD>(ch);
+            in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+            events.push_back(in);
+        }
+    Inject(events);
+}
+
 void MouseTo(int x, int y) { Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y)}); }
 
 void Click(int x, int y, int modifiers) {

@@ -144,6 +144,7 @@ enum KeyModifier { kShift = 1, kCtrl = 2, kAlt = 4 };
 bool Focus(HWND window);
 void Press(WORD vk, int modifiers = 0);
 void TypeLetters(const std::string& letters);  // a-z and 0-9 as their keys
+void TypeText(const std::wstring& text);        // characters as a keyboard of any kind types them
 void MouseTo(int x, int y);                     // screen pixels
 void Click(int x, int y, int modifiers = 0);
 void Drag(int fromX, int fromY, int toX, int toY);
