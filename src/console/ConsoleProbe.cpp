@@ -113,6 +113,7 @@ public:
         for (TSpeedButton* b : f.FQuickConnect)
             if (b) out << b->Name() << '=' << Hex(b->Caption()) << ' ' << Hex(b->Hint()) << ' ' << Rect(b) << '\n';
         put("MAIN_PANEL_Favorites", Rect(f.MAIN_PANEL_Favorites));
+        put("MAIN_PANEL_Menu", Rect(f.MAIN_PANEL_Menu));
         // (the viewer's own lines are above)
         if (TForm* form = ShownWindow(f); form && !(f.FViewer && form == f.FViewer->Form()))
             DumpWindow(out, *form);

@@ -252,6 +252,8 @@ public:
     void MAIN_BTN_AddressBookClick();
     // The favourites bar: a button for each favourite with an address in the book.
     void BuildQuickConnectButtons();
+    // The buttons fitted to the bar's width (each button's Tag holds its planned width).
+    void PlaceQuickConnectButtons();
     void QuickConnectButtonClick(TComponent* sender);
 
     // ---- Connection (MainConnect.cpp) ----
