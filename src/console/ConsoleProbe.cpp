@@ -403,6 +403,24 @@ void InstallConsoleProbe() {
             TConsoleProbe::SetClockScale(*ConsoleForm, std::atoi(text.c_str()));
             m.Result = 1;
             return true;
+        case ConsoleProbeSettleInput: {
+            // Under Wine the display's events are read only while the thread waits, and
+            // a thread kept busy by messages (a test asking for the state again and again)
+            // reads them late: a focus event read between two injected keys makes Wine
+            // set the keyboard's state to the display's, which lets go of a held Alt or
+            // Ctrl. Asking the display for the pointer waits for its answer, which comes
+            // after every event sent before it; a wait of no time then reads them. Events
+            // read may send requests of their own (a window seen on the display is given
+            // the keyboard), so again until a round reads nothing.
+            for (int round = 0; round < 8; ++round) {
+                POINT pointer{};
+                GetCursorPos(&pointer);
+                if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT) == WAIT_TIMEOUT)
+                    break;
+            }
+            m.Result = 1;
+            return true;
+        }
         default:
             return false;
         }

@@ -161,6 +161,8 @@ void QuiroProgram::Click(const std::string& name) { CopyData(ConsoleProbeClick, 
 
 void QuiroProgram::ClickLater(const std::string& name) { CopyData(ConsoleProbeClickLater, name); }
 
+bool QuiroProgram::SettleInput() { return CopyData(ConsoleProbeSettleInput, ""); }
+
 void QuiroProgram::Set(const std::string& name, const std::string& value) {
     CopyData(ConsoleProbeSet, name + "\n" + value);
 }

@@ -68,6 +68,8 @@ public:
     // that opens a modal window or a message box).
     void Click(const std::string& name);
     void ClickLater(const std::string& name);
+    // The display's events for the program so far are taken in (see ConsoleProbeSettleInput).
+    bool SettleInput();
     // An edit's text as typed, or a list box's item (by index) clicked.
     void Set(const std::string& name, const std::string& value);
     // An edit takes `text` as typed, a list chooses the item of that text.
