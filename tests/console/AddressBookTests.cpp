@@ -112,7 +112,7 @@ TEST(AddressBook, KoreanTypedIntoTheAddressBoxAndTheHostName) {
     q.SetText("MAIN_COMBO_Address", "");
     ProbeState s = q.State();
     const RECT box = ControlRect(s, "MAIN_COMBO_Address");
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     Click(box.left + 20, (box.top + box.bottom) / 2);
     TypeText(L"\xCC9C\xB9AC\xC548 bbs");
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("addressText") == ToCp949("천리안 bbs"); },
@@ -121,7 +121,7 @@ TEST(AddressBook, KoreanTypedIntoTheAddressBoxAndTheHostName) {
 
     s = p.OpenBook();
     q.Click("HOST_BTN_NewHost");  // the host name edit takes the focus
-    ASSERT_TRUE(Focus(WindowOn(RectOf(s.Str("windowRect")))));
+    ASSERT_TRUE(q.Focus(WindowOn(RectOf(s.Str("windowRect")))));
     TypeText(L"\xB098\xC6B0\xB204\xB9AC");
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) {
         return FromHex(st.Str("HOST_Edit_Hostname")) == ToCp949("나우누리");
@@ -294,7 +294,7 @@ TEST(AddressBook, ConnectFromTheBookAndFromTheBar) {
     ASSERT_TRUE(p.q->Window());
     QuiroProgram& q = *p.q;
     ProbeState s = p.OpenBook();
-    ASSERT_TRUE(Focus(WindowOn(RectOf(s.Str("windowRect")))));
+    ASSERT_TRUE(q.Focus(WindowOn(RectOf(s.Str("windowRect")))));
     Press(VK_DOWN);
     Press(VK_RETURN);
     ExpectSession(q, nownuri, ToCp949("Quiro 2 [ 나우누리: ") + nownuri.Address() + " ]");

@@ -166,7 +166,7 @@ TEST(ConsoleView, ScrollBackMovesByACellAndFollowsTheCursorSideways) {
     onScreen.SaveBmp("console-scrolled-back.bmp");
 
     const size_t mark = host.Received().size();
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     TypeLetters("x");
     EXPECT_TRUE(q.WaitFor([&](const ProbeState& st) { return st.Int("firstDisplayedLine") == first; }, 5000, &s));
     TypeLetters("y");

@@ -236,7 +236,7 @@ TEST(ImagePack, InBandPicturesThroughTheViewer) {
     // The same through the dialog, as the user does it.
     ProbeState before = t.q->State();
     const RECT saveAs = ControlRect(before, "VIEWIMG_BTN_SaveAs");
-    Focus(FindWindowA(nullptr, " View Image"));
+    t.q->Focus(FindWindowA(nullptr, " View Image"));
     Click((saveAs.left + saveAs.right) / 2, (saveAs.top + saveAs.bottom) / 2);
     HWND dialog = t.q->WaitForDialog(20000);
     ASSERT_TRUE(dialog) << "no save dialog";
@@ -252,7 +252,7 @@ TEST(ImagePack, InBandPicturesThroughTheViewer) {
     t.q->Click("MAIN_BTN_Capture");
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("editorVisible") == 1; }));
     const RECT close = ControlRect(s, "VIEWIMG_BTN_Close");
-    Focus(FindWindowA(nullptr, " View Image"));
+    t.q->Focus(FindWindowA(nullptr, " View Image"));
     Click((close.left + close.right) / 2, (close.top + close.bottom) / 2);
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("viewerVisible") == 0; }));
     EXPECT_TRUE(t.WaitFor([](const ProbeState& st) { return st.Str("focused") == "MAIN_PANEL_Console"; }, 5000))

@@ -163,6 +163,17 @@ void QuiroProgram::ClickLater(const std::string& name) { CopyData(ConsoleProbeCl
 
 bool QuiroProgram::SettleInput() { return CopyData(ConsoleProbeSettleInput, ""); }
 
+bool QuiroProgram::Focus(HWND window) {
+    // The program makes the window active when it reads the system's word (posted to it),
+    // and gives it the display's keyboard then: only after that is there all to take in.
+    const HWND root = GetAncestor(window, GA_ROOT);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return quiro::console::test::Focus(window) && comm::test::PumpUntil([&] {
+               return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndActive == root;
+           }, 5000) && SettleInput();
+}
+
 void QuiroProgram::Set(const std::string& name, const std::string& value) {
     CopyData(ConsoleProbeSet, name + "\n" + value);
 }

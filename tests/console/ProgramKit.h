@@ -70,6 +70,9 @@ public:
     void ClickLater(const std::string& name);
     // The display's events for the program so far are taken in (see ConsoleProbeSettleInput).
     bool SettleInput();
+    // One of the program's windows to the front and made active by the program, then its
+    // display's events taken in: keys injected next reach it whole.
+    bool Focus(HWND window);
     // An edit's text as typed, or a list box's item (by index) clicked.
     void Set(const std::string& name, const std::string& value);
     // An edit takes `text` as typed, a list chooses the item of that text.

@@ -117,8 +117,7 @@ inline bool StartFocused(QuiroProgram& q, const std::string& ready, ProbeState& 
     return q.Window() &&
            q.WaitFor([&](const ProbeState& st) { return st.Int("connected") == 1 && st.Find(ready) >= 0; }, 20000,
                      &s) &&
-           Focus(q.Window()) && q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s) &&
-           q.SettleInput();
+           q.Focus(q.Window()) && q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s);
 }
 
 }  // namespace quiro::console::test

@@ -170,7 +170,7 @@ TEST(SettingsDialog, OkAppliesAndSaves) {
     ASSERT_TRUE(OpenSettings(q, f));
 
     // The font size's up button, with the mouse.
-    ASSERT_TRUE(Focus(q.WaitForWindow(" Global Settings...", 5000)));
+    ASSERT_TRUE(q.Focus(q.WaitForWindow(" Global Settings...", 5000)));
     const RECT spin = f.at("GSET_SPIN_ConsoleFontSize").rect;
     Click((spin.left + spin.right) / 2, spin.top + 3);
     EXPECT_TRUE(q.WaitForForm(kDialog, [](const FormState& st) {
@@ -301,7 +301,7 @@ TEST(SettingsDialog, KeyMapPage) {
     EXPECT_EQ(file.ReadValue("QuiroKeyMap", "KeyF1_Norm"), "\\x1B[11~F1");
     EXPECT_EQ(file.ReadValue("QuiroKeyMap", "KeyF2_Norm"), "typed F2");
 
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     size_t mark = host.Received().size();
     Press(VK_F1);
     EXPECT_TRUE(host.Gets(mark, "\x1B[11~F1"));
@@ -312,7 +312,7 @@ TEST(SettingsDialog, KeyMapPage) {
     ASSERT_TRUE(OpenSettings(q, f));
     q.Click(In("GSET_BTN_FKeyDefVT220"));
     ASSERT_TRUE(CloseSettings(q, "GSET_BTN_OK"));
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     mark = host.Received().size();
     Press(VK_F6);
     // (After the host was told the window's size again.)
