@@ -344,6 +344,12 @@ void WriteFile(const std::string& name, const std::string& text, TMessage& m) {
 
 }  // namespace
 
+// What waits to be painted in a window of the program, painted now.
+static BOOL CALLBACK PaintNow(HWND window, LPARAM) {
+    UpdateWindow(window);
+    return TRUE;
+}
+
 void InstallConsoleProbe() {
     static const int owner = 0;
     static const UINT clickLater = RegisterWindowMessageA("QuiroProbeClickLater");
@@ -403,21 +409,25 @@ void InstallConsoleProbe() {
             TConsoleProbe::SetClockScale(*ConsoleForm, std::atoi(text.c_str()));
             m.Result = 1;
             return true;
-        case ConsoleProbeSettleInput: {
+        case ConsoleProbeSettleDisplay: {
             // Under Wine the display's events are read only while the thread waits, and
             // a thread kept busy by messages (a test asking for the state again and again)
             // reads them late: a focus event read between two injected keys makes Wine
             // set the keyboard's state to the display's, which lets go of a held Alt or
             // Ctrl. Asking the display for the pointer waits for its answer, which comes
-            // after every event sent before it; a wait of no time then reads them. Events
-            // read may send requests of their own (a window seen on the display is given
-            // the keyboard), so again until a round reads nothing.
+            // after every event sent before it; a wait of no time then reads them, and
+            // hands the display what the windows painted. Events read may send requests
+            // of their own (a window seen on the display is given the keyboard), so again
+            // until a round reads nothing; the last question makes sure the display has
+            // done all that was asked of it.
+            EnumThreadWindows(GetCurrentThreadId(), PaintNow, 0);
+            POINT pointer{};
             for (int round = 0; round < 8; ++round) {
-                POINT pointer{};
                 GetCursorPos(&pointer);
                 if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT) == WAIT_TIMEOUT)
                     break;
             }
+            GetCursorPos(&pointer);
             m.Result = 1;
             return true;
         }

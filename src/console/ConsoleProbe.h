@@ -29,10 +29,12 @@
 //                        its Save As does (the dump's viewerSaveResult says how it went);
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
 //                        many times as fast from now on;
-//   ConsoleProbeSettleInput  no data: the display's events for the program so far (its
+//   ConsoleProbeSettleDisplay  no data: the display's events for the program so far (its
 //                        windows shown and given the keyboard, and with that the keyboard's
-//                        state as the display knows it) are taken in before the message
-//                        returns, so keys typed afterwards never meet them half-way.
+//                        state as the display knows it) are taken in, and what waits to be
+//                        painted is on the display, before the message returns: keys typed
+//                        afterwards never meet those events half-way, and the screen shows
+//                        the windows as they are.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +49,6 @@ inline constexpr uintptr_t ConsoleProbeClickLater = 0x5132504C;  // "Q2PL"
 inline constexpr uintptr_t ConsoleProbeSet = 0x51325054;         // "Q2PT"
 inline constexpr uintptr_t ConsoleProbeSetText = 0x51325058;     // "Q2PX"
 inline constexpr uintptr_t ConsoleProbeDumpForm = 0x51325046;    // "Q2PF"
-inline constexpr uintptr_t ConsoleProbeSettleInput = 0x51325049;  // "Q2PI"
+inline constexpr uintptr_t ConsoleProbeSettleDisplay = 0x51325049;  // "Q2PI"
 
 void InstallConsoleProbe();

@@ -90,7 +90,7 @@ TEST(ConsoleKeys, AHeldAltOutlastsTheDisplaysEvents) {
     keys[1].ki.wVk = keys[2].ki.wVk = 'H';
     keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(1, keys, sizeof(INPUT));
-    ASSERT_TRUE(q.SettleInput());
+    ASSERT_TRUE(q.SettleDisplay());
     EXPECT_LT(GetAsyncKeyState(VK_MENU), 0);
     SendInput(3, keys + 1, sizeof(INPUT));
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("keyMode") == 1; }, 5000, &s));

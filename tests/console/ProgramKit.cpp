@@ -161,7 +161,7 @@ void QuiroProgram::Click(const std::string& name) { CopyData(ConsoleProbeClick, 
 
 void QuiroProgram::ClickLater(const std::string& name) { CopyData(ConsoleProbeClickLater, name); }
 
-bool QuiroProgram::SettleInput() { return CopyData(ConsoleProbeSettleInput, ""); }
+bool QuiroProgram::SettleDisplay() { return CopyData(ConsoleProbeSettleDisplay, ""); }
 
 bool QuiroProgram::Focus(HWND window) {
     // The program makes the window active when it reads the system's word (posted to it),
@@ -171,7 +171,7 @@ bool QuiroProgram::Focus(HWND window) {
     info.cbSize = sizeof info;
     return quiro::console::test::Focus(window) && comm::test::PumpUntil([&] {
                return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndActive == root;
-           }, 5000) && SettleInput();
+           }, 5000) && SettleDisplay();
 }
 
 void QuiroProgram::Set(const std::string& name, const std::string& value) {

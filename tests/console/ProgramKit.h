@@ -68,8 +68,9 @@ public:
     // that opens a modal window or a message box).
     void Click(const std::string& name);
     void ClickLater(const std::string& name);
-    // The display's events for the program so far are taken in (see ConsoleProbeSettleInput).
-    bool SettleInput();
+    // The display's events for the program so far taken in and its windows painted on the
+    // display (see ConsoleProbeSettleDisplay).
+    bool SettleDisplay();
     // One of the program's windows to the front and made active by the program, then its
     // display's events taken in: keys injected next reach it whole.
     bool Focus(HWND window);
