@@ -27,6 +27,7 @@ public:
         put("disconnectEnabled", f.MAIN_BTN_Disconnect->Enabled());
         put("addressEnabled", f.MAIN_COMBO_Address->Enabled());
         put("addressText", f.MAIN_COMBO_Address->Text());
+        put("MAIN_COMBO_Address", Rect(f.MAIN_COMBO_Address));
         put("quickLinks", Hex(f.MAIN_COMBO_Address->Items()->Text()));
         put("useInternalFont", f.Settings.UseInternalFont);
         put("codePage", f.FHanguel->GetCodePage());
@@ -116,10 +117,15 @@ public:
         for (TSpeedButton* b : f.FQuickConnect)
             if (b) out << b->Name() << '=' << Hex(b->Caption()) << ' ' << Hex(b->Hint()) << ' ' << Rect(b) << '\n';
         put("MAIN_PANEL_Favorites", Rect(f.MAIN_PANEL_Favorites));
+        put("MAIN_PANEL_Menu", Rect(f.MAIN_PANEL_Menu));
         // (the viewer's own lines are above)
         if (TForm* form = ShownWindow(f); form && !(f.FViewer && form == f.FViewer->Form()))
             DumpWindow(out, *form);
         put("captureDown", f.MAIN_BTN_Capture->Down());
+        const TWinControl* focused = TWinControl::FindControl(GetFocus());
+        put("focused", focused ? focused->Name() : std::string("-"));
+        const TWinControl* active = TWinControl::FindControl(GetActiveWindow());
+        put("activeWindow", active ? active->Name() : std::string("-"));
         put("editorPlaced", f.EditorPlaced);
         out << "ConsoleForm=" << f.Left() << ',' << f.Top() << ',' << f.Left() + f.Width() << ','
             << f.Top() + f.Height() << '\n';
@@ -134,6 +140,8 @@ public:
             put("editorText", Hex(rich->GetTextRange(0, rich->TextLength())));
             put("editorSelStart", rich->SelStart());
             put("editorSelLength", rich->SelLength());
+            put("editorColor", static_cast<int>(rich->Color()));
+            put("editorFont", rich->Font()->Name() + "," + std::to_string(rich->Font()->Size()));
             out << "EditMainForm=" << form->Left() << ',' << form->Top() << ',' << form->Left() + form->Width()
                 << ',' << form->Top() + form->Height() << '\n';
         } else {
@@ -389,6 +397,12 @@ void WriteFile(const std::string& name, const std::string& text, TMessage& m) {
 
 }  // namespace
 
+// What waits to be painted in a window of the program, painted now.
+static BOOL CALLBACK PaintNow(HWND window, LPARAM) {
+    UpdateWindow(window);
+    return TRUE;
+}
+
 void InstallConsoleProbe() {
     static const int owner = 0;
     static const UINT clickLater = RegisterWindowMessageA("QuiroProbeClickLater");
@@ -448,6 +462,28 @@ void InstallConsoleProbe() {
             TConsoleProbe::SetClockScale(*ConsoleForm, std::atoi(text.c_str()));
             m.Result = 1;
             return true;
+        case ConsoleProbeSettleDisplay: {
+            // Under Wine the display's events are read only while the thread waits, and
+            // a thread kept busy by messages (a test asking for the state again and again)
+            // reads them late: a focus event read between two injected keys makes Wine
+            // set the keyboard's state to the display's, which lets go of a held Alt or
+            // Ctrl. Asking the display for the pointer waits for its answer, which comes
+            // after every event sent before it; a wait of no time then reads them, and
+            // hands the display what the windows painted. Events read may send requests
+            // of their own (a window seen on the display is given the keyboard), so again
+            // until a round reads nothing; the last question makes sure the display has
+            // done all that was asked of it.
+            EnumThreadWindows(GetCurrentThreadId(), PaintNow, 0);
+            POINT pointer{};
+            for (int round = 0; round < 8; ++round) {
+                GetCursorPos(&pointer);
+                if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT) == WAIT_TIMEOUT)
+                    break;
+            }
+            GetCursorPos(&pointer);
+            m.Result = 1;
+            return true;
+        }
         default:
             return false;
         }

@@ -29,7 +29,13 @@
 //   ConsoleProbeSavePicture  the data is a file name: the viewer's picture is saved there as
 //                        its Save As does (the dump's viewerSaveResult says how it went);
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
-//                        many times as fast from now on.
+//                        many times as fast from now on;
+//   ConsoleProbeSettleDisplay  no data: the display's events for the program so far (its
+//                        windows shown and given the keyboard, and with that the keyboard's
+//                        state as the display knows it) are taken in, and what waits to be
+//                        painted is on the display, before the message returns: keys typed
+//                        afterwards never meet those events half-way, and the screen shows
+//                        the windows as they are.
 #pragma once
 
 #include <cstdint>
@@ -44,5 +50,6 @@ inline constexpr uintptr_t ConsoleProbeClickLater = 0x5132504C;  // "Q2PL"
 inline constexpr uintptr_t ConsoleProbeSet = 0x51325054;         // "Q2PT"
 inline constexpr uintptr_t ConsoleProbeSetText = 0x51325058;     // "Q2PX"
 inline constexpr uintptr_t ConsoleProbeDumpForm = 0x51325046;    // "Q2PF"
+inline constexpr uintptr_t ConsoleProbeSettleDisplay = 0x51325049;  // "Q2PI"
 
 void InstallConsoleProbe();

@@ -48,6 +48,7 @@ TConsoleForm::~TConsoleForm() {
     FSideChannels.SetMemoOutlet(nullptr);
     delete std::exchange(FCharTable, nullptr);
     delete std::exchange(FMemo, nullptr);
+    EditorSettingsChanged = nullptr;
     delete std::exchange(FEditor, nullptr);
     ZModemEngine.reset();
     FTerminal.reset();

@@ -261,6 +261,8 @@ public:
     void MAIN_BTN_AddressBookClick();
     // The favourites bar: a button for each favourite with an address in the book.
     void BuildQuickConnectButtons();
+    // The buttons fitted to the bar's width (each button's Tag holds its planned width).
+    void PlaceQuickConnectButtons();
     void QuickConnectButtonClick(TComponent* sender);
 
     // ---- Connection (MainConnect.cpp) ----
@@ -363,6 +365,10 @@ public:
     bool PictureStreamArmed() override;
     bool TransferExists() override;
     void CancelTransfer() override;
+    void ViewerClosed() override;
+    // The main window in front with the console focused (not while a modal window holds
+    // the program).
+    void ReturnToConsole();
 
     // ---- The settings dialog's round trip (MainGlobalConfig.cpp) ----
     // Shows the settings dialog over a copy of the settings: Cancel undoes what the
@@ -573,7 +579,7 @@ private:
     void WireEditorEvents();
     std::unique_ptr<TEditorLinks, TEditorLinksDeleter> FEditorLinks;  // the editor's host, the capture's sink
     CaptureEditor* FEditor = nullptr;            // owned as a component
-    POINT FLastPosition{0, 0};                   // where the window was at its last move
+    RECT FLastPosition{0, 0, 0, 0};              // where the window was at its last move or size
 };
 
 extern TConsoleForm* ConsoleForm;

@@ -4,6 +4,8 @@
 // unsaved text, and the main window's side of its sends (EditorHost).
 #include <windows.h>
 
+#include <algorithm>
+
 #include "console/Main.h"
 #include "console/core/ConsoleKeys.h"
 #include "controls/XcHook.h"
@@ -52,15 +54,15 @@ void TConsoleForm::PrepareCaptureEditor() {
         if (!FEditor) return;
         FEditor->SetSessionCaption(Connected != 0, ConnectionName);
         FSideChannels.SetCaptureSink(FEditorLinks.get());
-        // From now on a glued editor follows the window's moves.
-        RECT r;
-        GetWindowRect(Handle(), &r);
-        FLastPosition = POINT{r.left, r.top};
+        // From now on a glued editor follows the window's moves and sizes.
+        GetWindowRect(Handle(), &FLastPosition);
         auto* hook = FindAs<TXcWindowHook>(this, "XcConsoleWindowHook");
         hook->AfterMessage = [this](TComponent*, TMessage& msg, bool& handled) {
             XcConsoleWindowHookAfterMessage(msg, handled);
         };
         hook->SetIsForm(true);
+        // The open editor takes new editor settings (the settings dialog's OK) at once.
+        EditorSettingsChanged = [this] { PrepareCaptureEditor(); };
     }
     EditorSettings s;
     s.keyboardLayout = Settings.EditorHanguelKeyLayoutMode;
@@ -101,22 +103,29 @@ void TConsoleForm::GlueEditor() {
         SetWindowState(wsNormal);
         SetBounds(0, 0, width - 2 * GetSystemMetrics(SM_CXFRAME),
                   height - editor->Height() - 2 * GetSystemMetrics(SM_CYFRAME));
-        editor->SetBounds(0, editor->Top(), Width(), editor->Height());
+        editor->SetBounds(0, Top() + Height(), Width(), editor->Height());
         ConsoleShrunkForEditor = 1;
     }
     EditorPlaced = 1;
 }
 
+// A glued editor keeps its place under the window's bottom edge and its width beside the
+// window's: it moves with the left and bottom edges and grows or shrinks with the width.
+// (A minimised or maximised window is no place to follow: the editor waits for the normal
+// one.)
 void TConsoleForm::XcConsoleWindowHookAfterMessage(TMessage& msg, bool&) {
-    if (msg.Msg != WM_MOVE || !HandleAllocated()) return;
+    if ((msg.Msg != WM_MOVE && msg.Msg != WM_SIZE) || !HandleAllocated()) return;
+    if (IsIconic(Handle()) || IsZoomed(Handle())) return;
     RECT r;
     GetWindowRect(Handle(), &r);
-    if (FEditor && EditorPlaced && FEditor->GluedToConsole() && !IsIconic(Handle())) {
+    const RECT& last = FLastPosition;
+    if (FEditor && EditorPlaced && FEditor->GluedToConsole()) {
         TForm* editor = FEditor->Form();
-        editor->SetBounds(editor->Left() + r.left - FLastPosition.x, editor->Top() + r.top - FLastPosition.y,
-                          editor->Width(), editor->Height());
+        const int width = editor->Width() + (r.right - r.left) - (last.right - last.left);
+        editor->SetBounds(editor->Left() + r.left - last.left, editor->Top() + r.bottom - last.bottom,
+                          std::max(width, 1), editor->Height());
     }
-    FLastPosition = POINT{r.left, r.top};
+    FLastPosition = r;
 }
 
 // Alt+C: to the editor, showing it first when it is hidden.

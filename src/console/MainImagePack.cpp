@@ -94,7 +94,7 @@ void TConsoleForm::ImagePackStep(const uint8_t* data, size_t length) {
         FTerminal->ImagePackArmed = 0;
         ArmZModemTrigger();
         TransferRunning = 0;
-        if (!Visible()) Show();
+        ReturnToConsole();
     }
 }
 
@@ -131,3 +131,11 @@ bool TConsoleForm::PictureStreamArmed() { return FTerminal->ImagePackArmed != 0;
 bool TConsoleForm::TransferExists() { return ZModemEngine != nullptr; }
 
 void TConsoleForm::CancelTransfer() { MAIN_BTN_ZCancelClick(); }
+
+void TConsoleForm::ViewerClosed() { ReturnToConsole(); }
+
+void TConsoleForm::ReturnToConsole() {
+    if (!HandleAllocated() || !IsWindowEnabled(Handle())) return;
+    Show();
+    if (MAIN_PANEL_Console->CanFocus()) MAIN_PANEL_Console->SetFocus();
+}

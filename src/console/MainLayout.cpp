@@ -275,6 +275,11 @@ void TConsoleForm::FindComponents() {
                       MAIN_PANEL_Menu, MAIN_PANEL_Favorites, MAIN_PANEL_Console,
                       MAIN_PANEL_ConsoleTop, MAIN_PANEL_ConsoleBottom})
         p->SetBevelOuter(bvNone);
+    // The tool buttons are never squeezed off their band: a row too narrow for them and the
+    // band beside them puts that band on a row of its own.
+    MAIN_CoolBar->Bands()
+        ->FindBand(MAIN_PANEL_Menu)
+        ->SetMinWidth(MAIN_StatusLight_RX->Left() + MAIN_StatusLight_RX->Width());
     MAIN_PANEL_ZModemStatus->SetBevelOuter(bvLowered);
     MAIN_PANEL_ZModemStatus->SetAlignment(taLeftJustify);
 

@@ -51,5 +51,7 @@ public:
     virtual void SendString(const std::string& bytes) = 0;
     // A block of the in-band stream (an empty one finishes a stream whose state is -1).
     virtual void ImagePackStep(const uint8_t* data, size_t length) = 0;
+    // The user closed the viewer: the keyboard goes back to the session.
+    virtual void ViewerClosed() = 0;
 };
 

@@ -115,6 +115,11 @@ bool TXcCustomLabel::CanAutoSize(int& width, int& height) {
     return true;
 }
 
+void TXcCustomLabel::SetCaption(const std::string& caption) {
+    TMouseTrackingControl::SetCaption(caption);
+    Invalidate();
+}
+
 void TXcCustomLabel::SetAlignment(TAlignment alignment) {
     if (alignment == FAlignment) return;
     FAlignment = alignment;

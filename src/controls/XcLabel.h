@@ -55,6 +55,7 @@ public:
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool transparent);
 
+    void SetCaption(const std::string& caption) override;
     void SetEnabled(bool enabled) override;
     void SetVisible(bool visible) override;
     void WndProc(TMessage& message) override;

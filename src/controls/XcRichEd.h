@@ -421,6 +421,8 @@ public:
     void WndProc(TMessage& message) override;
 
 protected:
+    // The rich edit counts its positions in characters.
+    bool BytePositions() const override { return false; }
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;

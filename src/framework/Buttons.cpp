@@ -1,5 +1,8 @@
 #include "framework/Buttons.h"
 
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
     FWidth = 23;
     FHeight = 22;
@@ -58,6 +61,17 @@ void TSpeedButton::WndProc(TMessage& message) {
                 Invalidate();
             }
             return;
+        case CM_DIALOGKEY: {
+            TForm* form = ParentForm();
+            const bool key = (message.WParam == VK_RETURN && Default &&
+                              !dynamic_cast<TButton*>(form ? form->ActiveControl() : nullptr)) ||
+                             (message.WParam == VK_ESCAPE && Cancel);
+            if (key && KeyDataToShiftState(message.LParam) == 0 && Enabled() && Showing()) {
+                Click();
+                message.Result = 1;
+            }
+            return;
+        }
         case CM_DIALOGCHAR:
             if (Enabled() && Showing() && IsAccel(static_cast<char>(message.WParam), Caption())) {
                 Click();

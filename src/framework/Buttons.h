@@ -32,6 +32,10 @@ public:
     bool Down() const { return FDown; }
     void SetDown(bool down);
     TButtonState State() const { return FState; }
+    // Enter clicks a default button (unless a focused push button takes it), Esc a cancel
+    // button: a dialog closed by flat buttons answers the keyboard as one with push buttons.
+    bool Default = false;
+    bool Cancel = false;
     void SetCaption(const std::string& caption) override;
 
     void WndProc(TMessage& message) override;

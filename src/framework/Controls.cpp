@@ -1229,16 +1229,18 @@ bool TWinControl::RouteMouse(TMessage& message) {
         FCaptureControl = target;
         if (FHandle) SetCapture(FHandle);
     }
+    // The last button let go frees the mouse before the control hears of it: what its
+    // click opens (a modal window, a message box) gets the next clicks.
+    if (up && (message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) {
+        FCaptureControl = nullptr;
+        if (FHandle && GetCapture() == FHandle) ReleaseCapture();
+    }
     TMessage m{
         message.Msg, message.WParam,
         MAKELPARAM(static_cast<WORD>(p.x - target->FLeft), static_cast<WORD>(p.y - target->FTop)),
         0};
     target->WndProc(m);
     message.Result = m.Result;
-    if (up && (message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) {
-        FCaptureControl = nullptr;
-        if (FHandle && GetCapture() == FHandle) ReleaseCapture();
-    }
     return true;
 }
 

@@ -53,6 +53,8 @@ void ApplyKindStyle(TControl* control, uint32_t style, const std::string& captio
     }
     if (auto* speed = dynamic_cast<TSpeedButton*>(control)) {
         speed->SetFlat(style & bfFlat);
+        speed->Default = style & bfDefault;
+        speed->Cancel = style & bfCancel;
     }
     if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
         edit->SetReadOnly(style & bfReadOnly);

@@ -42,8 +42,8 @@ enum TBuildFlag : uint32_t {
     bfHidden = 1u << 3,
     bfDisabled = 1u << 4,
     bfChecked = 1u << 5,  // check box, radio button, menu item; a speed button down
-    bfDefault = 1u << 6,  // button, menu item
-    bfCancel = 1u << 7,   // button
+    bfDefault = 1u << 6,  // button, speed button, menu item
+    bfCancel = 1u << 7,   // button, speed button
     bfNoTabStop = 1u << 8,
     bfTabStop = 1u << 9,
     bfReadOnly = 1u << 10,      // edit, memo

@@ -188,6 +188,40 @@ int ShowCommand(TWindowState state) {
             return SW_SHOWNORMAL;
     }
 }
+
+// The modal forms running, the innermost last.
+std::vector<HWND>& ModalWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+// The running modal form's window that `wnd` must stay below: none when `wnd` is that
+// form's own or one it owns.
+HWND CoveringModalWindow(HWND wnd) {
+    if (ModalWindows().empty()) return nullptr;
+    HWND modal = ModalWindows().back();
+    for (HWND h = wnd; h; h = GetWindow(h, GW_OWNER))
+        if (h == modal) return nullptr;
+    return modal;
+}
+
+BOOL CALLBACK QuiroNoteWindow(HWND wnd, LPARAM windows) {
+    GuardCallback([&] { reinterpret_cast<std::vector<HWND>*>(windows)->push_back(wnd); });
+    return TRUE;
+}
+
+// The program's stay-on-top forms are on top of every window but a running modal form:
+// they stay below that one (it must stay reachable) and are on top again after it.
+void ArrangeStayOnTopForms() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), &QuiroNoteWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND wnd : windows) {
+        auto* form = dynamic_cast<TForm*>(TWinControl::FindControl(wnd));
+        if (!form || form->FormStyle() != fsStayOnTop || form->Modal() || !IsWindowVisible(wnd)) continue;
+        HWND modal = CoveringModalWindow(wnd);
+        SetWindowPos(wnd, modal ? modal : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
 }  // namespace
 
 TWindowState TForm::WindowState() const {
@@ -236,6 +270,7 @@ void TForm::ApplyPosition() {
 
 void TForm::Show() {
     ShowWindowAs(true);
+    if (StayBelowModal()) return;
     BringWindowToTop(Handle());
     if (!FParent) SetForegroundWindow(Handle());
     if (FParent && FAlign != alNone) RequestAlign();
@@ -243,8 +278,15 @@ void TForm::Show() {
 
 void TForm::ShowNoActivate() {
     ShowWindowAs(false);
-    if (!FParent) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!FParent && !StayBelowModal())
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (FParent && FAlign != alNone) RequestAlign();
+}
+
+bool TForm::StayBelowModal() {
+    HWND modal = FModal || FParent ? nullptr : CoveringModalWindow(Handle());
+    if (modal) SetWindowPos(Handle(), modal, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return modal != nullptr;
 }
 
 void TForm::ShowWindowAs(bool activate) {
@@ -256,6 +298,8 @@ void TForm::ShowWindowAs(bool activate) {
     DoShow();
     if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true);
     // A normal form shows as its window is: OnShow may have minimised or maximised it.
+    // While a modal form runs, another form shows below it and leaves it the keyboard.
+    if (activate && !FModal && !FParent && CoveringModalWindow(Handle())) activate = false;
     if (FWindowState != wsNormal)
         ShowWindow(Handle(), ShowCommand(FWindowState));
     else
@@ -302,12 +346,29 @@ TModalResult TForm::ShowModal() {
     DoCreate();
     if (Application) Application->CancelHint();
     HWND previous = GetActiveWindow();
+    // A window that holds the mouse (a press that opened this form) lets it go: the
+    // form's first click is its own.
+    if (HWND capture = GetCapture()) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
     TDisabledWindows disabled;
     FModal = true;
     ModalResult = mrNone;
     TCloseAction action = caHide;
+    struct ModalScope {
+        HWND wnd;
+        explicit ModalScope(HWND w) : wnd(w) {
+            ModalWindows().push_back(w);
+            ArrangeStayOnTopForms();
+        }
+        ~ModalScope() {
+            auto& windows = ModalWindows();
+            windows.erase(std::remove(windows.begin(), windows.end(), wnd), windows.end());
+            ArrangeStayOnTopForms();
+        }
+    };
     try {
         Show();
+        ModalScope scope(Handle());
         while (Application && !Application->Terminated()) {
             Application->HandleMessage();
             if (ModalResult != mrNone) {
@@ -529,6 +590,13 @@ bool TApplication::ProcessMessage(MSG& msg) {
         if (!handled) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+        } else if (msg.message == WM_SYSKEYDOWN && (msg.lParam & KF_ALTDOWN << 16) &&
+                   msg.wParam != VK_MENU) {
+            // The default procedure opens the window menu when Alt is let go with no other
+            // key pressed meanwhile, and it learns of the other keys only from their
+            // WM_SYSKEYDOWN: one taken here (a shortcut) is told to it as a key of no
+            // other meaning, or the next keys would go to that menu's loop.
+            DefWindowProcA(msg.hwnd, WM_SYSKEYDOWN, 0, msg.lParam);
         }
     } catch (...) {
         HandleException(this);

@@ -116,6 +116,8 @@ private:
     void Activated(TMessage& message);
     // Makes a hidden form visible, activating its window or not.
     void ShowWindowAs(bool activate);
+    // While a modal form runs, another form goes below it: true when it did.
+    bool StayBelowModal();
 
     bool FModal = false;
     bool FShown = false;

@@ -58,8 +58,14 @@ void StartLibraries() {
 
 void StopLibraries() {
     if (!gState.started) return;
+    if (gState.ole) {
+        // What the program put on the clipboard through OLE (the rich edit's copies) is
+        // handed over as plain clipboard data while its object's code is still loaded:
+        // the text stays on the clipboard, and OLE's shutdown finds no object to release.
+        OleFlushClipboard();
+        OleUninitialize();
+    }
     if (gState.richEdit) FreeLibrary(gState.richEdit);
-    if (gState.ole) OleUninitialize();
     gState = LibraryState{};
 }
 

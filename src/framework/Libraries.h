@@ -9,8 +9,8 @@
 
 // Starts them; a second call does nothing.
 void StartLibraries();
-// Undoes StartLibraries (OLE shut down, the rich edit library freed); only when no window
-// that needs them is left.
+// Undoes StartLibraries (what OLE holds on the clipboard left there as data, OLE shut down,
+// then the rich edit library freed); only when no window that needs them is left.
 void StopLibraries();
 
 // The rich edit library loaded: 1 the first generation only ("RICHED32.DLL", window class

@@ -1,6 +1,7 @@
 #include "framework/StdCtrls.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/core/Exception.h"
 
@@ -132,7 +133,7 @@ void TCustomEdit::CreateWnd() {
         SendMessageA(FHandle, EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);
     DoSetMaxLength(FMaxLength);
     if (longText) SetWindowTextA(FHandle, text.c_str());
-    SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(FSelStart), FSelEnd);
+    SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(ToWindow(FSelStart)), ToWindow(FSelEnd));
     SendMessageA(FHandle, EM_SETMODIFY, FModified, 0);
     if (FTopLine > 0) SendMessageA(FHandle, EM_LINESCROLL, 0, FTopLine);
 }
@@ -206,8 +207,8 @@ void TCustomEdit::GetSel(int& start, int& end) const {
     }
     DWORD s = 0, e = 0;
     SendMessageA(FHandle, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
-    start = static_cast<int>(s);
-    end = static_cast<int>(e);
+    start = FromWindow(static_cast<int>(s));
+    end = FromWindow(static_cast<int>(e));
 }
 
 int TCustomEdit::SelStart() const {
@@ -224,14 +225,17 @@ int TCustomEdit::SelLength() const {
 
 void TCustomEdit::SetSelStart(int start) {
     FSelStart = FSelEnd = start;
-    if (FHandle) SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(start), start);
+    if (!FHandle) return;
+    const int at = ToWindow(start);
+    SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(at), at);
 }
 
 void TCustomEdit::SetSelLength(int length) {
     int s = SelStart();
     FSelStart = s;
     FSelEnd = s + length;
-    if (FHandle) SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(s), s + length);
+    if (FHandle)
+        SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(ToWindow(s)), ToWindow(s + length));
 }
 
 std::string TCustomEdit::SelText() const {
@@ -274,13 +278,94 @@ void TCustomEdit::Change() {
     if (OnChange) OnChange(this);
 }
 
-void TCustomEdit::WndProc(TMessage& message) {
-    if (message.Msg == CN_COMMAND) {
-        if (HIWORD(message.WParam) == EN_CHANGE && !FSettingText) Change();
+// ---- Positions in an edit's text ---------------------------------------------------------
+
+namespace {
+
+// Whether the system's edit counts an ANSI window's positions in characters (Wine's) or in
+// bytes of the ANSI text (the system's own): asked once, of an edit holding one
+// double-byte character.
+bool EditCountsCharacters() {
+    static const bool counts = [] {
+        CPINFOEXA info{};
+        if (!GetCPInfoExA(CP_ACP, 0, &info) || info.MaxCharSize < 2 || !info.LeadByte[0]) return false;
+        char pair[3] = {static_cast<char>(info.LeadByte[0]), 0, 0};
+        WCHAR wide[2];
+        for (int trail = 0x40; trail < 0xFF && !pair[1]; ++trail) {
+            pair[1] = static_cast<char>(trail);
+            if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) != 1) pair[1] = 0;
+        }
+        HWND edit = CreateWindowExA(0, "EDIT", pair, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        if (!edit) return false;
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        DWORD start = 0, end = 0;
+        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        DestroyWindow(edit);
+        return pair[1] && end == 1;
+    }();
+    return counts;
+}
+
+std::string WindowText(HWND wnd) {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(wnd)) + 1, '\0');
+    text.resize(static_cast<size_t>(std::max(GetWindowTextA(wnd, text.data(), static_cast<int>(text.size())), 0)));
+    return text;
+}
+
+}  // namespace
+
+// The program's positions are bytes of the text it reads, the edit's may be characters.
+int EditPositionToWindow(HWND edit, int offset) {
+    if (offset <= 0 || !EditCountsCharacters()) return offset;
+    const std::string text = WindowText(edit);
+    int chars = 0;
+    size_t i = 0;
+    for (; i < text.size() && i < static_cast<size_t>(offset); ++chars)
+        i += IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    return chars + (offset > static_cast<int>(i) ? offset - static_cast<int>(i) : 0);
+}
+
+int EditPositionFromWindow(HWND edit, int position) {
+    if (position <= 0 || !EditCountsCharacters()) return position;
+    const std::string text = WindowText(edit);
+    size_t i = 0;
+    for (int chars = 0; i < text.size() && chars < position; ++chars)
+        i += IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    return static_cast<int>(i);
+}
+
+bool TDoubleByteTyping::Take(HWND edit, TMessage& message) {
+    const auto ch = static_cast<unsigned char>(message.WParam);
+    const unsigned char lead = std::exchange(FLead, 0);
+    if (lead && ch >= 0x40) {  // a trail byte
+        const LONG style = GetWindowLongA(edit, GWL_STYLE);
+        const char pair[3] = {static_cast<char>(lead), static_cast<char>(ch), 0};
+        if (style & (ES_READONLY | ES_NUMBER))
+            MessageBeep(0);
+        else
+            SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pair));
         message.Result = 0;
-        return;
+        return true;
     }
-    TWinControl::WndProc(message);
+    if (!IsDBCSLeadByte(ch)) return false;
+    FLead = ch;
+    message.Result = 0;
+    return true;
+}
+
+void TCustomEdit::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case CN_COMMAND:
+            if (HIWORD(message.WParam) == EN_CHANGE && !FSettingText) Change();
+            message.Result = 0;
+            return;
+        case WM_CHAR:
+            if (DoKeyPress(message) || FDoubleByte.Take(FHandle, message)) return;
+            DefaultHandler(message);
+            return;
+        default:
+            TWinControl::WndProc(message);
+    }
 }
 
 // ---- TCustomMemo ------------------------------------------------------------------------
@@ -808,7 +893,7 @@ void TCustomComboBox::EditMessage(TMessage& message) {
             if (DoKeyDown(message)) return;
             break;
         case WM_CHAR:
-            if (DoKeyPress(message)) return;
+            if (DoKeyPress(message) || FDoubleByte.Take(FEditHook->Window(), message)) return;
             break;
         case WM_KEYUP:
         case WM_SYSKEYUP:
@@ -904,7 +989,7 @@ int TCustomComboBox::SelStart() const {
     if (FHandle)
         SendMessageA(FHandle, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&s),
                      reinterpret_cast<LPARAM>(&e));
-    return static_cast<int>(s);
+    return EditPositionFromWindow(FHandle, static_cast<int>(s));
 }
 
 int TCustomComboBox::SelLength() const {
@@ -912,11 +997,15 @@ int TCustomComboBox::SelLength() const {
     if (FHandle)
         SendMessageA(FHandle, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&s),
                      reinterpret_cast<LPARAM>(&e));
-    return static_cast<int>(e - s);
+    return EditPositionFromWindow(FHandle, static_cast<int>(e)) -
+           EditPositionFromWindow(FHandle, static_cast<int>(s));
 }
 
 void TCustomComboBox::SetSelection(int start, int length) {
-    if (FHandle) SendMessageA(FHandle, CB_SETEDITSEL, 0, MAKELPARAM(start, start + length));
+    if (FHandle)
+        SendMessageA(FHandle, CB_SETEDITSEL, 0,
+                     MAKELPARAM(EditPositionToWindow(FHandle, start),
+                                EditPositionToWindow(FHandle, start + length)));
 }
 
 void TCustomComboBox::SetBounds(int left, int top, int width, int height) {
@@ -952,6 +1041,15 @@ void TCustomComboBox::WndProc(TMessage& message) {
             [this](int i, int& h) { MeasureItem(i, h); }))
         return;
     switch (message.Msg) {
+        case CN_KEYDOWN:
+            // A dropped-down list takes Enter and Esc itself (to choose, to close up): they
+            // are no dialog keys then.
+            if ((message.WParam == VK_RETURN || message.WParam == VK_ESCAPE) && DroppedDown()) {
+                message.Result = 0;
+                return;
+            }
+            TWinControl::WndProc(message);
+            return;
         case CN_COMMAND:
             switch (HIWORD(message.WParam)) {
                 case CBN_EDITCHANGE:

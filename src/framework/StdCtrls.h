@@ -19,6 +19,24 @@
 
 // ---- Edits ------------------------------------------------------------------------------
 
+// A position in an edit's text as the program counts it (bytes of the ANSI text, as the
+// system's edit does) and as the edit window takes it (Wine's edit counts characters).
+int EditPositionToWindow(HWND edit, int offset);
+int EditPositionFromWindow(HWND edit, int position);
+
+// The characters typed into an edit window arrive through the program's ANSI procedures,
+// a double-byte one as its two bytes, one message each. The system's edit pairs them; the
+// edit of Wine turns each byte on its own into "?". The pair goes in whole instead, as the
+// edit's replacement of its selection (what the edit does with a typed character).
+class TDoubleByteTyping {
+public:
+    // True when the character message was taken here (a lead byte kept, or the pair put in).
+    bool Take(HWND edit, TMessage& message);
+
+private:
+    unsigned char FLead = 0;
+};
+
 class TCustomEdit : public TWinControl {
 public:
     explicit TCustomEdit(TComponent* owner);
@@ -64,12 +82,19 @@ protected:
     virtual void Change();
     // Gives the window its limit of characters (0: the system's).
     virtual void DoSetMaxLength(int length);
+    // The selection's positions are bytes of the ANSI text, as the system's edit counts
+    // them; a window that counts characters (the rich edit's) says no.
+    virtual bool BytePositions() const { return true; }
 
     int FSelStart = 0, FSelEnd = 0;
     int FTopLine = 0;
 
 private:
     void GetSel(int& start, int& end) const;
+    int ToWindow(int offset) const { return BytePositions() ? EditPositionToWindow(FHandle, offset) : offset; }
+    int FromWindow(int position) const {
+        return BytePositions() ? EditPositionFromWindow(FHandle, position) : position;
+    }
     bool FReadOnly = false;
     char FPasswordChar = 0;
     int FMaxLength = 0;
@@ -77,6 +102,7 @@ private:
     TBorderStyle FBorderStyle = bsSingle;
     bool FOEMConvert = false;
     bool FSettingText = false;
+    TDoubleByteTyping FDoubleByte;
 };
 
 class TEdit : public TCustomEdit {
@@ -319,6 +345,7 @@ private:
     int FItemHeight = 16;
     TControlCanvas FCanvas;
     std::unique_ptr<TWindowSubclass> FEditHook;
+    TDoubleByteTyping FDoubleByte;
 };
 
 class TComboBox : public TCustomComboBox {

@@ -24,8 +24,8 @@ namespace {
 const TComponentRow kRows[] = {
     {Make<TPageControl>, "GSET_PageControl", "", 6, 6, 448, 296, "", 0, 0},
     {Make<TSpeedButton>, "GSET_BTN_SelectTAPIDevice", "", 6, 308, 100, 26, "Modem...", bfFlat, 0},
-    {Make<TSpeedButton>, "GSET_BTN_OK", "", 302, 308, 74, 26, "OK", bfFlat, 0},
-    {Make<TSpeedButton>, "GSET_BTN_Cancel", "", 380, 308, 74, 26, "Cancel", bfFlat, 0},
+    {Make<TSpeedButton>, "GSET_BTN_OK", "", 302, 308, 74, 26, "OK", bfFlat | bfDefault, 0},
+    {Make<TSpeedButton>, "GSET_BTN_Cancel", "", 380, 308, 74, 26, "Cancel", bfFlat | bfCancel, 0},
 
     // "Font && Directories"
     {Make<TTabSheet>, "GSET_TS_Font", "GSET_PageControl", 0, 0, 440, 268, "Font && Directories", 0, 0},

@@ -213,7 +213,10 @@ void TViewImageForm::VIEWIMG_BTN_CancelClick() {
         FHost->CancelTransfer();
 }
 
-void TViewImageForm::VIEWIMG_BTN_CloseClick() { Close(); }
+void TViewImageForm::VIEWIMG_BTN_CloseClick() {
+    Close();
+    if (FHost) FHost->ViewerClosed();
+}
 
 // Closing while a picture still comes ends it: an in-band stream is closed with the host,
 // a ZModem picture is cancelled as by the transfer's Cancel.

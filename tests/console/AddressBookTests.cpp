@@ -74,8 +74,11 @@ Picture Painted(const RECT& r) {
 
 // The program in a folder of its own, with this book and favourites.
 struct BookProgram {
-    explicit BookProgram(const std::string& book, std::initializer_list<const char*> favourites = {}) {
+    explicit BookProgram(const std::string& book,
+                         std::initializer_list<const char*> favourites = {},
+                         bool builtInFont = false) {
         DeleteSettings();
+        if (builtInFont) Settings()->WriteInteger("UseInternalFont", 1);
         int n = 0;
         for (const char* name : favourites) Settings()->WriteString("Favorites" + std::to_string(++n), ToCp949(name));
         folder.Write("Quiro.DAT", book);
@@ -92,6 +95,32 @@ struct BookProgram {
     HostFolder folder;
     std::unique_ptr<QuiroProgram> q;
 };
+
+// Korean typed as a keyboard types it (each character a key of its own) reaches the address
+// box and the book's host name whole.
+TEST(AddressBook, KoreanTypedIntoTheAddressBoxAndTheHostName) {
+    BookProgram p(BookFile("start.ini"));
+    ASSERT_TRUE(p.q->Window());
+    QuiroProgram& q = *p.q;
+    q.SetText("MAIN_COMBO_Address", "");
+    ProbeState s = q.State();
+    const RECT box = ControlRect(s, "MAIN_COMBO_Address");
+    ASSERT_TRUE(q.Focus(q.Window()));
+    Click(box.left + 20, (box.top + box.bottom) / 2);
+    TypeText(L"\xCC9C\xB9AC\xC548 bbs");
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("addressText") == ToCp949("천리안 bbs"); },
+                          5000, &s))
+        << s.Str("addressText");
+
+    s = p.OpenBook();
+    q.Click("HOST_BTN_NewHost");  // the host name edit takes the focus
+    ASSERT_TRUE(q.Focus(WindowOn(RectOf(s.Str("windowRect")))));
+    TypeText(L"\xB098\xC6B0\xB204\xB9AC");
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) {
+        return FromHex(st.Str("HOST_Edit_Hostname")) == ToCp949("나우누리");
+    }, 5000, &s)) << s.Str("HOST_Edit_Hostname");
+    q.Click("GSET_BTN_Close");
+}
 
 // Create, rename and delete an entry, then edit one and press New: after each step the
 // file holds what it should, and the list shows the file's order.
@@ -217,6 +246,37 @@ void ExpectSession(QuiroProgram& q, HeldHost& host, const std::string& caption) 
     EXPECT_TRUE(q.WaitFor(Ended, 20000, &s));
 }
 
+// Five favourites on a window as narrow as the built-in font's 80 columns make it: they
+// have a row of their own below the tool buttons, and every button is whole, inside the
+// window and beside the one before it, in the favourites' order.
+TEST(AddressBook, EveryQuickConnectButtonIsOnTheBar) {
+    std::string book;
+    const char* const names[] = {"하이텔 플러스", "나우누리 서버", "천리안 접속", "유니텔 BBS",
+                                 "넷츠고 게시판"};
+    for (const char* name : names)
+        book += ToCp949(std::string("[") + name + "]\r\nAddress=telnet://bbs.example\r\n");
+    BookProgram p(book, {names[0], names[1], names[2], names[3], names[4]}, true);
+    ASSERT_TRUE(p.q->Window());
+    const ProbeState s = p.q->State();
+    const RECT bar = RectOf(s.Str("MAIN_PANEL_Favorites")), window = RectOf(s.Str("ConsoleForm"));
+    EXPECT_GE(bar.top, RectOf(s.Str("MAIN_PANEL_Menu")).bottom);
+    int right = bar.left;
+    for (int i = 1; i <= 5; ++i) {
+        std::istringstream parts(s.Str("MAIN_BTN_QuickConnect" + std::to_string(i)));
+        std::string caption, hint, rect;
+        parts >> caption >> hint >> rect;
+        const RECT b = RectOf(rect);
+        EXPECT_EQ(FromHex(caption), ToCp949(names[i - 1]));
+        EXPECT_GE(b.left, right) << i;
+        // The glyph's room on both sides and the caption: wider than two glyphs.
+        EXPECT_GT(b.right - b.left, 2 * 16 + 40) << i;
+        EXPECT_LE(b.right, std::min(bar.right, window.right)) << i;
+        right = b.right;
+    }
+    Painted(bar).SaveBmp("quick_connect_narrow.bmp");
+    EXPECT_EQ(p.q->Close(), 0);
+}
+
 // An entry picked in the book with the keyboard (Down, then Enter for Connect) is
 // connected to; so is a quick-connect button's.
 TEST(AddressBook, ConnectFromTheBookAndFromTheBar) {
@@ -227,7 +287,7 @@ TEST(AddressBook, ConnectFromTheBookAndFromTheBar) {
     ASSERT_TRUE(p.q->Window());
     QuiroProgram& q = *p.q;
     ProbeState s = p.OpenBook();
-    ASSERT_TRUE(Focus(WindowOn(RectOf(s.Str("windowRect")))));
+    ASSERT_TRUE(q.Focus(WindowOn(RectOf(s.Str("windowRect")))));
     Press(VK_DOWN);
     Press(VK_RETURN);
     ExpectSession(q, nownuri, ToCp949("Quiro 2 [ 나우누리: ") + nownuri.Address() + " ]");

@@ -140,7 +140,7 @@ TEST(Commands, OneShotsAndTheCommandStringsDialog) {
     EXPECT_EQ(key->ReadString("OneShotCommand3"), "GO TODAY\\x0D");
     EXPECT_EQ(key->ReadString("KeepAliveString"), "K\\x0D");
     EXPECT_EQ(key->TryReadInteger("KeepAliveInterval"), 1);
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     mark = host.Received().size();
     Press('1', kAlt);
     EXPECT_TRUE(host.Gets(mark, "Q\r"));
@@ -152,7 +152,7 @@ TEST(Commands, OneShotsAndTheCommandStringsDialog) {
     Press(VK_ESCAPE);
     ASSERT_TRUE(PumpUntil([&] { return q.Form("OneShotForm").empty(); }, 10000)) << "Esc did not close it";
     EXPECT_EQ(Settings()->ReadString("OneShotCommand1"), "Q\\x0D");
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     mark = host.Received().size();
     Press('1', kAlt);
     EXPECT_TRUE(host.Gets(mark, "Q\r"));
@@ -243,7 +243,7 @@ TEST(Commands, HelpAboutAndAnotherCopy) {
         q.Click("ABOUT_LB_Version");
         EXPECT_TRUE(PumpUntil([&] { return q.Form("AboutBox").empty(); }, 10000)) << "a click did not close it";
 
-        ASSERT_TRUE(Focus(q.Window()));
+        ASSERT_TRUE(q.Focus(q.Window()));
         Press('N', kAlt);
         OtherCopy other{q.Window()};
         EXPECT_TRUE(PumpUntil([&] { return !EnumWindows(&FindOtherCopy, reinterpret_cast<LPARAM>(&other)); }, 20000))

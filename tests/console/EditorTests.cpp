@@ -59,7 +59,7 @@ TEST(CaptureEditor, CaptureTypeSendBatchAndFollowTheConsole) {
 
     // Korean typed in the editor, sent by line with Enter.
     q.Click("CED_BTN_SendByLine");
-    ASSERT_TRUE(Focus(GetAncestor(reinterpret_cast<HWND>(std::stoull(s.Str("editorWindow"))), GA_ROOT)));
+    ASSERT_TRUE(q.Focus(GetAncestor(reinterpret_cast<HWND>(std::stoull(s.Str("editorWindow"))), GA_ROOT)));
     size_t mark = host.Received().size();
     Press(VK_SPACE, kShift);
     TypeLetters("gksrmf");
@@ -87,7 +87,7 @@ TEST(CaptureEditor, CaptureTypeSendBatchAndFollowTheConsole) {
     EXPECT_EQ(all.substr(0, before.size()), before);
 
     // Ctrl+click on a console word puts it into the editor.
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     s = q.State();
     const POINT word = CellCentre(s, s.Find("ready"), 2);
     MouseTo(word.x + 1, word.y);
@@ -107,7 +107,7 @@ TEST(CaptureEditor, CaptureTypeSendBatchAndFollowTheConsole) {
 
     // Alt+E hides it with the capture button; Alt+C brings both back and goes to the editor.
     const HWND editorWindow = GetAncestor(reinterpret_cast<HWND>(std::stoull(s.Str("editorWindow"))), GA_ROOT);
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     Press('E', kAlt);
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("editorVisible") + st.Str("captureDown") == "00"; },
                           5000, &s));

@@ -77,11 +77,11 @@ TEST(OnLineMemo, HostMemosArriveInOrderWhileTextIsSelected) {
 
     // The user selects part of the memo with the mouse; then three more arrive.
     const RECT view = ControlRect(s, "ONLINEMEMO_View");
-    ASSERT_TRUE(Focus(Root(s, "memoWindow")));
+    ASSERT_TRUE(q.Focus(Root(s, "memoWindow")));
     Drag(view.left + 30, view.top + 8, view.left + 90, view.top + 8);
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("memoSelLength") > 0; }, 5000, &s));
     // Back to the session, which then covers the memo window.
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     SetWindowPos(q.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s));
     const std::vector<std::string> more = {ToCp949("둘째 {메모} \\ 끝"), "third memo", ToCp949("셋째: 한글")};
@@ -189,7 +189,7 @@ TEST(CharacterTable, HanjaKeyCtrlSpaceAndTheEditor) {
     // In the capture editor: 한 typed there, the Hanja key, the first Hanja in its place.
     q.Click("MAIN_BTN_Capture");
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("editorVisible") == "1"; }, 5000, &s));
-    ASSERT_TRUE(Focus(Root(s, "editorWindow")));
+    ASSERT_TRUE(q.Focus(Root(s, "editorWindow")));
     Press(VK_SPACE, kShift);
     TypeLetters("rk");  // 가, finished by the next syllable
     TypeLetters("gks");
@@ -205,11 +205,11 @@ TEST(CharacterTable, HanjaKeyCtrlSpaceAndTheEditor) {
     EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == Root(s, "editorWindow"); }, 5000));
 
     // While it shows, the table serves the window the user went to last.
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     Press(VK_SPACE, kCtrl);
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableVisible") + st.Str("tableTarget") == "10"; },
                           5000, &s));
-    ASSERT_TRUE(Focus(Root(s, "editorWindow")));
+    ASSERT_TRUE(q.Focus(Root(s, "editorWindow")));
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("tableTarget") == "1"; }, 5000, &s));
     std::thread answer([&] {
         if (HWND box = q.WaitForDialog(10000)) Answer(box, IDNO);

@@ -189,6 +189,10 @@ TEST(ImagePack, InBandPicturesThroughTheViewer) {
     ASSERT_TRUE(t.WaitFor([&](const ProbeState& s) { return phase >= 1 && StreamOver(s); }))
         << ::testing::PrintToString(t.s.Texts());
     ProbeState& s = t.s;
+    // The picture ended: the main window is in front again with the keyboard on the console
+    // (the viewer stays on top).
+    EXPECT_TRUE(t.WaitFor([](const ProbeState& st) { return st.Str("focused") == "MAIN_PANEL_Console"; }, 5000))
+        << s.Str("focused") << " in " << s.Str("activeWindow");
     EXPECT_EQ(s.Int("viewerVisible"), 1);
     EXPECT_EQ(s.Str("viewerCaption"), " View Image");
     EXPECT_EQ(s.Int("viewerPictureWidth"), 400);
@@ -232,7 +236,7 @@ TEST(ImagePack, InBandPicturesThroughTheViewer) {
     // The same through the dialog, as the user does it.
     ProbeState before = t.q->State();
     const RECT saveAs = ControlRect(before, "VIEWIMG_BTN_SaveAs");
-    Focus(FindWindowA(nullptr, " View Image"));
+    t.q->Focus(FindWindowA(nullptr, " View Image"));
     Click((saveAs.left + saveAs.right) / 2, (saveAs.top + saveAs.bottom) / 2);
     HWND dialog = t.q->WaitForDialog(20000);
     ASSERT_TRUE(dialog) << "no save dialog";
@@ -242,9 +246,17 @@ TEST(ImagePack, InBandPicturesThroughTheViewer) {
     ASSERT_TRUE(PumpUntil([&] { return !folder.Read("dialog.gif").empty(); }, 20000));
     EXPECT_EQ(RunHost(folder, "identify -format '%m %w %h\\n' dialog.gif"), "GIF 400 240\n");
 
-    // Closed, the viewer opens again at the cell the next stream's start names.
-    t.q->Click("VIEWIMG_BTN_Close");
+    // Closed with the mouse, the viewer gives the keyboard back to the console (not to the
+    // capture editor, the next window); it opens again at the cell the next stream's start
+    // names.
+    t.q->Click("MAIN_BTN_Capture");
+    ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("editorVisible") == 1; }));
+    const RECT close = ControlRect(s, "VIEWIMG_BTN_Close");
+    t.q->Focus(FindWindowA(nullptr, " View Image"));
+    Click((close.left + close.right) / 2, (close.top + close.bottom) / 2);
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("viewerVisible") == 0; }));
+    EXPECT_TRUE(t.WaitFor([](const ProbeState& st) { return st.Str("focused") == "MAIN_PANEL_Console"; }, 5000))
+        << s.Str("focused") << " in " << s.Str("activeWindow");
     second = true;
     ASSERT_TRUE(t.WaitFor([&](const ProbeState& s) { return phase >= 2 && StreamOver(s); }))
         << ::testing::PrintToString(t.s.Texts());

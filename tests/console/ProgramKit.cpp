@@ -161,6 +161,19 @@ void QuiroProgram::Click(const std::string& name) { CopyData(ConsoleProbeClick, 
 
 void QuiroProgram::ClickLater(const std::string& name) { CopyData(ConsoleProbeClickLater, name); }
 
+bool QuiroProgram::SettleDisplay() { return CopyData(ConsoleProbeSettleDisplay, ""); }
+
+bool QuiroProgram::Focus(HWND window) {
+    // The program makes the window active when it reads the system's word (posted to it),
+    // and gives it the display's keyboard then: only after that is there all to take in.
+    const HWND root = GetAncestor(window, GA_ROOT);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return quiro::console::test::Focus(window) && comm::test::PumpUntil([&] {
+               return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndActive == root;
+           }, 5000) && SettleDisplay();
+}
+
 void QuiroProgram::Set(const std::string& name, const std::string& value) {
     CopyData(ConsoleProbeSet, name + "\n" + value);
 }
@@ -331,6 +344,19 @@ void Press(WORD vk, int modifiers) {
 
 void TypeLetters(const std::string& letters) {
     for (char c : letters) Press(WORD(std::toupper(static_cast<unsigned char>(c))));
+}
+
+void TypeText(const std::wstring& text) {
+    std::vector<INPUT> events;
+    for (wchar_t ch : text)
+        for (bool up : {false, true}) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wScan = static_cast<WORD>(ch);
+            in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+            events.push_back(in);
+        }
+    Inject(events);
 }
 
 void MouseTo(int x, int y) { Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y)}); }

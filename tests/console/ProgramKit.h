@@ -69,6 +69,12 @@ public:
     // that opens a modal window or a message box).
     void Click(const std::string& name);
     void ClickLater(const std::string& name);
+    // The display's events for the program so far taken in and its windows painted on the
+    // display (see ConsoleProbeSettleDisplay).
+    bool SettleDisplay();
+    // One of the program's windows to the front and made active by the program, then its
+    // display's events taken in: keys injected next reach it whole.
+    bool Focus(HWND window);
     // An edit's text as typed, or a list box's item (by index) clicked.
     void Set(const std::string& name, const std::string& value);
     // An edit takes `text` as typed, a list chooses the item of that text.
@@ -145,6 +151,7 @@ enum KeyModifier { kShift = 1, kCtrl = 2, kAlt = 4 };
 bool Focus(HWND window);
 void Press(WORD vk, int modifiers = 0);
 void TypeLetters(const std::string& letters);  // a-z and 0-9 as their keys
+void TypeText(const std::wstring& text);        // characters as a keyboard of any kind types them
 void MouseTo(int x, int y);                     // screen pixels
 void Click(int x, int y, int modifiers = 0);
 void Drag(int fromX, int fromY, int toX, int toY);

@@ -110,13 +110,14 @@ private:
     comm::test::TestServer server_;
 };
 
-// The program connected to `host`, its console focused; `s` holds its state once
-// `ready` is on the screen.
+// The program connected to `host`, its console focused and the display's events for it
+// taken in (keys injected next never meet them half-way); `s` holds its state once `ready`
+// is on the screen.
 inline bool StartFocused(QuiroProgram& q, const std::string& ready, ProbeState& s) {
     return q.Window() &&
            q.WaitFor([&](const ProbeState& st) { return st.Int("connected") == 1 && st.Find(ready) >= 0; }, 20000,
                      &s) &&
-           Focus(q.Window()) && q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s);
+           q.Focus(q.Window()) && q.WaitFor([](const ProbeState& st) { return st.Int("consoleFocused") == 1; }, 5000, &s);
 }
 
 }  // namespace quiro::console::test

@@ -170,7 +170,7 @@ TEST(SettingsDialog, OkAppliesAndSaves) {
     ASSERT_TRUE(OpenSettings(q, f));
 
     // The font size's up button, with the mouse.
-    ASSERT_TRUE(Focus(q.WaitForWindow(" Global Settings...", 5000)));
+    ASSERT_TRUE(q.Focus(q.WaitForWindow(" Global Settings...", 5000)));
     const RECT spin = f.at("GSET_SPIN_ConsoleFontSize").rect;
     Click((spin.left + spin.right) / 2, spin.top + 3);
     EXPECT_TRUE(q.WaitForForm(kDialog, [](const FormState& st) {
@@ -247,6 +247,36 @@ TEST(SettingsDialog, CancelChangesNothing) {
     EXPECT_EQ(q.Close(), 0);
 }
 
+// An open capture editor takes the new editor settings at OK; glued under the main window,
+// it stays glued when OK gives the window a new size.
+TEST(SettingsDialog, AnOpenEditorFollowsAtOnce) {
+    DeleteSettings();
+    QuiroProgram q;
+    ASSERT_TRUE(q.Window());
+    ProbeState s;
+    q.Click("MAIN_BTN_Capture");
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("editorVisible") == "1"; }, 5000, &s));
+    EXPECT_EQ(s.Int("editorColor"), 0xFFFFFF);
+    FormState f;
+    ASSERT_TRUE(OpenSettings(q, f));
+    EXPECT_TRUE(q.SetText(In("GSET_CB_EditorBGColor"), "Black"));
+    q.Click(In("GSET_CB_CustomScreenSize"));
+    EXPECT_TRUE(q.SetText(In("GSET_ED_ScreenRows"), "30"));
+    EXPECT_TRUE(q.SetText(In("GSET_ED_ScreenColumns"), "90"));
+    const RECT before = ControlRect(s, "ConsoleForm");
+    ASSERT_TRUE(CloseSettings(q, "GSET_BTN_OK"));
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("editorColor") == 0 && st.Int("rows") == 30; },
+                          5000, &s))
+        << s.Str("editorColor");
+    const RECT main = ControlRect(s, "ConsoleForm"), editor = ControlRect(s, "EditMainForm");
+    EXPECT_GT(main.bottom - main.top, before.bottom - before.top);
+    EXPECT_GT(main.right - main.left, before.right - before.left);
+    EXPECT_EQ(editor.top, main.bottom);
+    EXPECT_EQ(editor.left, main.left);
+    EXPECT_EQ(editor.right, main.right);
+    EXPECT_EQ(q.Close(), 0);
+}
+
 // The keyboard page over a program folder without "KeyMap.INI": the VT100 set is written;
 // what is typed for F1 is kept by the switch to F2, what is typed for F2 by Cancel; the
 // console sends both; "Load VT220" and OK give F6 its VT220 text.
@@ -273,7 +303,7 @@ TEST(SettingsDialog, KeyMapPage) {
     EXPECT_EQ(file.ReadValue("QuiroKeyMap", "KeyF1_Norm"), "\\x1B[11~F1");
     EXPECT_EQ(file.ReadValue("QuiroKeyMap", "KeyF2_Norm"), "typed F2");
 
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     size_t mark = host.Received().size();
     Press(VK_F1);
     EXPECT_TRUE(host.Gets(mark, "\x1B[11~F1"));
@@ -284,7 +314,7 @@ TEST(SettingsDialog, KeyMapPage) {
     ASSERT_TRUE(OpenSettings(q, f));
     q.Click(In("GSET_BTN_FKeyDefVT220"));
     ASSERT_TRUE(CloseSettings(q, "GSET_BTN_OK"));
-    ASSERT_TRUE(Focus(q.Window()));
+    ASSERT_TRUE(q.Focus(q.Window()));
     mark = host.Received().size();
     Press(VK_F6);
     // (After the host was told the window's size again.)

@@ -109,6 +109,20 @@ TEST_F(Labels, RightJustifiedKeepsItsRightEdgeAndDisabledIsEngraved) {
     Shot("shadow-labels-right-and-disabled");
 }
 
+// A new caption of the same size is painted too (the size alone asks for no repaint).
+TEST_F(Labels, ANewCaptionIsPainted) {
+    TXcLabel* key = Make("F1", 10, 10, spLeftTop, 1);
+    ShowForm();
+    ValidateRect(form->Handle(), nullptr);
+    key->SetCaption("F2");
+    RECT dirty{};
+    GetUpdateRect(form->Handle(), &dirty, FALSE);
+    const RECT bounds = key->BoundsRect();
+    RECT both{};
+    EXPECT_TRUE(IntersectRect(&both, &dirty, &bounds));
+    EXPECT_TRUE(EqualRect(&both, &bounds));
+}
+
 TEST_F(Labels, MouseTrackingAndAccelerator) {
     TXcLabel* name = Make("&Name", 10, 10, spLeftBottom, 1);
     auto* edit = new TEdit(form);

@@ -14,6 +14,7 @@
 #include "framework/FormBuilder.h"
 #include "framework/Hints.h"
 #include "framework/StdCtrls.h"
+#include "framework/Timers.h"
 
 using namespace uitest;
 
@@ -203,6 +204,75 @@ TEST_F(Forms, WindowlessControlsTakeTheirMouseEventsAndHintsShowAfterThePause) {
     PostMessageA(console->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
     Pump();
     EXPECT_FALSE(IsWindowVisible(hint));
+}
+
+// A modal form opened from a windowless control's click, or from its press, has the mouse
+// to itself: no window still holds it for the control (its first click would go there).
+TEST_F(Forms, AModalFormOpenedByAWindowlessControlHasTheMouse) {
+    BuildForm(main, kDocked);
+    auto* logo = FindAs<TImage>(main, "Logo");
+    auto* console = FindAs<TPanel>(main, "Console");
+    logo->Picture()->Bitmap()->SetSize(40, 40);
+    std::vector<HWND> captured;
+    auto runModal = [&] {
+        TForm dialog(main);
+        dialog.SetBounds(150, 150, 200, 100);
+        dialog.OnShow = [&](TComponent*) {
+            captured.push_back(GetCapture());
+            dialog.ModalResult = mrOk;
+            PostMessageA(dialog.Handle(), WM_NULL, 0, 0);
+        };
+        dialog.ShowModal();
+    };
+    logo->OnClick = [&](TComponent*) { runModal(); };
+    Pump();
+    PostMessageA(console->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(13, 14));
+    PostMessageA(console->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(13, 14));
+    Pump();
+    logo->OnClick = nullptr;
+    logo->OnMouseDown = [&](TComponent*, TMouseButton, TShiftState, int, int) { runModal(); };
+    PostMessageA(console->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(13, 14));
+    PostMessageA(console->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(13, 14));
+    Pump();
+    EXPECT_EQ(captured, (std::vector<HWND>{nullptr, nullptr}));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// A modal form is never covered by the program's stay-on-top forms, those on show when it
+// opens nor those shown while it runs (which do not take the keyboard from it either); after
+// it they are on top again.
+TEST_F(Forms, StayOnTopFormsStayBelowAModalForm) {
+    auto topMost = [](TForm* f) { return (GetWindowLongA(f->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    auto above = [](TForm* upper, TForm* lower) {
+        for (HWND h = GetWindow(upper->Handle(), GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (h == lower->Handle()) return true;
+        return false;
+    };
+    auto make = [&](int left) {
+        auto* f = new TForm(main);
+        f->SetFormStyle(fsStayOnTop);
+        f->SetBounds(left, 120, 200, 150);
+        return f;
+    };
+    TForm* early = make(120);
+    TForm* late = make(200);
+    early->Show();
+    ASSERT_TRUE(topMost(early));
+    TForm dialog(main);
+    dialog.SetBounds(150, 150, 250, 150);
+    TTimer timer(nullptr);
+    timer.SetInterval(1);
+    timer.SetOnTimer([&](TComponent*) {
+        timer.SetEnabled(false);
+        EXPECT_TRUE(above(&dialog, early));
+        late->Show();
+        EXPECT_TRUE(above(&dialog, late));
+        EXPECT_EQ(GetActiveWindow(), dialog.Handle());
+        dialog.ModalResult = mrOk;
+    });
+    dialog.ShowModal();
+    EXPECT_TRUE(topMost(early));
+    EXPECT_TRUE(topMost(late));
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "UiTestKit.h"
+#include "framework/Buttons.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormBuilder.h"
 #include "framework/Menus.h"
@@ -53,6 +55,17 @@ public:
     template <class T>
     T* Get(const char* name) {
         return FindAs<T>(this, name);
+    }
+    // The keyboard's way into the window menu, counted and not followed (its loop would
+    // take the keys that come after it).
+    int keyMenus = 0;
+    void WndProc(TMessage& message) override {
+        if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_KEYMENU) {
+            ++keyMenus;
+            message.Result = 0;
+            return;
+        }
+        TForm::WndProc(message);
     }
 };
 
@@ -176,6 +189,58 @@ TEST_F(Keyboard, EnterAndEscCloseTheDialogThroughCloseQueryAndOnClose) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "click CancelBtn"), 2);
 }
 
+// A dialog closed by flat speed buttons: Enter clicks the default one and Esc the cancel
+// one, unless a focused button takes Enter or a dropped-down list takes either key.
+TEST_F(Keyboard, SpeedButtonsServeAsDefaultAndCancel) {
+    const TComponentRow rows[] = {
+        {Make<TEdit>, "Edit", "", 8, 8, 100, 21, "", 0, 0},
+        {Make<TComboBox>, "List", "", 8, 36, 100, 80, "one\ntwo", bfDropDownList, 0},
+        {Make<TButton>, "Other", "", 8, 64, 75, 25, "Other", 0, 0},
+        {Make<TSpeedButton>, "Ok", "", 8, 100, 75, 25, "OK", bfFlat | bfDefault, 0},
+        {Make<TSpeedButton>, "Cancel", "", 90, 100, 75, 25, "Cancel", bfFlat | bfCancel, 0},
+    };
+    TForm* dialog = app.CreateForm<TForm>();
+    dialog->SetBounds(120, 120, 260, 200);
+    BuildForm(dialog, rows);
+    FindAs<TSpeedButton>(dialog, "Ok")->OnClick = [&](TComponent*) { dialog->ModalResult = mrOk; };
+    FindAs<TSpeedButton>(dialog, "Cancel")->OnClick = [&](TComponent*) {
+        dialog->ModalResult = mrCancel;
+    };
+    int others = 0;
+    FindAs<TButton>(dialog, "Other")->OnClick = [&](TComponent*) { ++others; };
+    auto* list = FindAs<TComboBox>(dialog, "List");
+    auto run = [&](const char* focus, std::function<void()> type) {
+        TTimer timer(nullptr);
+        timer.SetInterval(1);
+        timer.SetOnTimer([&](TComponent*) {
+            timer.SetEnabled(false);
+            FindAs<TWinControl>(dialog, focus)->SetFocus();
+            type();
+            if (dialog->ModalResult == mrNone) dialog->ModalResult = mrAbort;  // still open
+        });
+        return dialog->ShowModal();
+    };
+    EXPECT_EQ(run("Edit", [] { PressKey(VK_RETURN); }), mrOk);
+    EXPECT_EQ(run("Edit", [] { PressKey(VK_ESCAPE); }), mrCancel);
+    EXPECT_EQ(run("Other", [&] {
+                  PressKey(VK_RETURN);
+                  EXPECT_TRUE(dialog->Visible());
+                  PressKey(VK_ESCAPE);
+              }),
+              mrCancel);
+    EXPECT_EQ(others, 1);
+    EXPECT_EQ(run("List", [&] {
+                  for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+                      list->SetDroppedDown(true);
+                      PressKey(key);
+                      EXPECT_TRUE(dialog->Visible()) << key;
+                      EXPECT_FALSE(list->DroppedDown()) << key;
+                  }
+                  PressKey(VK_RETURN);
+              }),
+              mrOk);
+}
+
 TEST_F(Keyboard, AcceleratorsFocusClickAndToggle) {
     Watch();
     form->Show();
@@ -222,6 +287,42 @@ TEST_F(Keyboard, ShortcutsWorkWhereTheFocusIsAndHiddenItemsStillOwnTheirs) {
     log.clear();
     PressKey('C', ssCtrl);
     EXPECT_EQ(log, Log{});
+}
+
+// Alt held for a shortcut and let go: the shortcut ran, and the release is no lone Alt that
+// opens the window menu (whose loop would swallow the next keys), whichever key is let go
+// first; a lone Alt still opens it.
+TEST_F(Keyboard, AnAltShortcutLeavesNoMenuModeBehind) {
+    Watch();
+    form->Show();
+    form->Get<TWinControl>("NameEdit")->SetFocus();
+    const LPARAM alt = 1 << 29, up = static_cast<LPARAM>(0xC0000000u);
+    auto post = [](UINT msg, WPARAM vk, LPARAM data) {
+        PostMessageA(GetFocus(), msg, vk, data | 1 | (MapVirtualKeyA(static_cast<UINT>(vk), 0) << 16));
+        Pump();
+    };
+    BYTE saved[256], keys[256];
+    GetKeyboardState(saved);
+    for (bool altFirst : {false, true}) {
+        SCOPED_TRACE(altFirst ? "Alt let go first" : "H let go first");
+        log.clear();
+        form->keyMenus = 0;
+        std::memcpy(keys, saved, sizeof keys);
+        keys[VK_MENU] = keys[VK_LMENU] = 0x80;
+        SetKeyboardState(keys);
+        post(WM_SYSKEYDOWN, VK_MENU, alt);
+        post(WM_SYSKEYDOWN, 'H', alt);
+        if (!altFirst) post(WM_SYSKEYUP, 'H', alt | up);
+        SetKeyboardState(saved);
+        post(WM_KEYUP, VK_MENU, up);
+        if (altFirst) post(WM_KEYUP, 'H', up);
+        EXPECT_EQ(log, Log{"menu HiddenItem"});
+        EXPECT_EQ(form->keyMenus, 0);
+    }
+    form->keyMenus = 0;
+    post(WM_SYSKEYDOWN, VK_MENU, alt);
+    post(WM_SYSKEYUP, VK_MENU, up);
+    EXPECT_EQ(form->keyMenus, 1);
 }
 
 TEST_F(Keyboard, KeyPreviewLetsTheFormSeeKeysFirst) {

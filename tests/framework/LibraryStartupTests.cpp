@@ -30,4 +30,26 @@ TEST(Libraries, StartOnceAndStopAgain) {
     StartLibraries();
 }
 
+// Text the rich edit copied stays on the clipboard after the stop (its data object lives in
+// the rich edit library, which must not go before OLE has let the object go).
+TEST(Libraries, StopKeepsTheRichEditsCopyOnTheClipboard) {
+    StopLibraries();
+    StartLibraries();
+    HWND edit = CreateWindowExA(0, "RichEdit20A", "", WS_POPUP, 0, 0, 200, 50, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(edit);
+    SetWindowTextA(edit, "copied before the stop");
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_COPY, 0, 0);
+    DestroyWindow(edit);
+    StopLibraries();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    EXPECT_STREQ(text, "copied before the stop");
+    if (text) GlobalUnlock(data);
+    CloseClipboard();
+    StartLibraries();
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <functional>
 #include <string>
@@ -464,6 +465,56 @@ TEST_F(Controls, KeysTypedIntoAnEditableComboAreTheCombosKeys) {
     PressKey(VK_RETURN);
     EXPECT_EQ(typed, "a\r");
     EXPECT_EQ(combo->Text(), "a");
+}
+
+// Korean as the system types it into the edits: a character the keyboard gives (a Unicode
+// WM_CHAR in the queue) and the input method's finished syllables; the loop and the
+// procedures are ANSI, so each arrives as its two bytes. A read-only edit takes none.
+// Positions in the text are bytes of it, the selection's too.
+TEST_F(Controls, KoreanTypedIntoEditsStaysKorean) {
+    const std::string gaHan = "\xB0\xA1\xC7\xD1";  // the two syllables in code page 949
+    auto typeKeys = [](HWND focus) {
+        for (WCHAR ch : {L'a', L'\xAC00', L'\xD55C', L'b'}) PostMessageW(focus, WM_CHAR, ch, 1);
+        Pump();
+    };
+    auto compose = [](HWND focus) {
+        HIMC context = ImmGetContext(focus);
+        ASSERT_TRUE(context);
+        WCHAR syllables[] = L"a\xAC00\xD55C" L"b";
+        ImmSetOpenStatus(context, TRUE);
+        ImmSetCompositionStringW(context, SCS_SETSTR, syllables, sizeof syllables - sizeof(WCHAR), nullptr, 0);
+        ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+        ImmReleaseContext(focus, context);
+        Pump();
+    };
+    form->Show();
+    for (const char* name : {"Edit", "Memo", "History"}) {
+        for (bool ime : {false, true}) {
+            auto* c = Get<TWinControl>(name);
+            c->SetText("");
+            c->SetFocus();
+            if (ime) compose(GetFocus());
+            else typeKeys(GetFocus());
+            EXPECT_EQ(c->Text(), "a" + gaHan + "b") << name << (ime ? " (input method)" : " (keys)");
+        }
+    }
+    auto* edit = Get<TEdit>("Edit");
+    EXPECT_EQ(edit->SelStart(), 6);
+    edit->SetSelStart(3);
+    edit->SetSelLength(2);
+    EXPECT_EQ(edit->SelText(), "\xC7\xD1");
+    auto* combo = Get<TComboBox>("History");
+    EXPECT_EQ(combo->SelStart(), 6);
+    combo->SetSelection(1, 2);
+    EXPECT_EQ(combo->SelLength(), 2);
+    PostMessageW(GetFocus(), WM_CHAR, L'x', 1);
+    Pump();
+    EXPECT_EQ(combo->Text(), "ax\xC7\xD1" "b");
+    edit->SetText("");
+    edit->SetReadOnly(true);
+    edit->SetFocus();
+    typeKeys(GetFocus());
+    EXPECT_EQ(edit->Text(), "");
 }
 
 TEST_F(Controls, ARefusedTabChangeKeepsTheTab) {

@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 #include <winspool.h>
 
+#include <tuple>
+
 #include "controls/XcCombos.h"
 #include "controls/XcConst.h"
 #include "controls/XcSpin.h"
 #include "engines/core/DravelHanguel.h"
+#include "framework/ComCtrls.h"
 #include "framework/FormBuilder.h"
 #include "framework/Libraries.h"
+#include "framework/Timers.h"
 #include "framework/UiTestKit.h"
 #include "framework/core/MemIniStore.h"
 
@@ -151,6 +155,34 @@ TEST_F(GlobalConfigWindow, KeepsWhatItCannotShowAndWhatIsBeingTyped) {
     dialog->Model.ReadBack(back);
     EXPECT_EQ(back.ConsoleFontName, s.ConsoleFontName);
     EXPECT_EQ(back.ScreenSizeHeight, 1);
+    delete dialog;
+}
+
+// Enter is OK and Esc is Cancel, wherever the focus is on the pages (the two flat buttons
+// are never focused).
+TEST_F(GlobalConfigWindow, EnterConfirmsAndEscCancels) {
+    ConsoleSettings s;
+    dialog->Model.CopyIn(s);
+    dialog->LoadFromConsole();
+    for (const auto& [focus, key, result] :
+         {std::tuple{"GSET_ED_MarginLeft", WORD(VK_RETURN), mrOk},
+          std::tuple{"GSET_EDIT_KeyNorm", WORD(VK_ESCAPE), mrCancel},
+          std::tuple{"GSET_CB_FontCharset", WORD(VK_ESCAPE), mrCancel},
+          std::tuple{"GSET_CB_UseInternalFont", WORD(VK_RETURN), mrOk}}) {
+        TTimer timer(nullptr);
+        timer.SetInterval(1);
+        timer.SetOnTimer([&, focus = focus, key = key](TComponent*) {
+            timer.SetEnabled(false);
+            auto* control = Find<TWinControl>(focus);
+            for (TWinControl* c = control; c; c = c->Parent())
+                if (auto* page = dynamic_cast<TTabSheet*>(c))
+                    Find<TPageControl>("GSET_PageControl")->SetActivePage(page);
+            control->SetFocus();
+            uitest::PressKey(key);
+            if (dialog->ModalResult == mrNone) dialog->ModalResult = mrAbort;  // still open
+        });
+        EXPECT_EQ(dialog->ShowModal(), result) << focus;
+    }
     delete dialog;
 }
 

@@ -14,7 +14,7 @@ namespace {
 struct Session : TPictureViewerHost {
     bool armed = false, transfer = false;
     std::string sent;
-    int cancels = 0, steps = 0, stateAtStep = 0;
+    int cancels = 0, steps = 0, stateAtStep = 0, closes = 0;
     TViewImageForm* viewer = nullptr;
     bool PictureStreamArmed() override { return armed; }
     bool TransferExists() override { return transfer; }
@@ -25,6 +25,7 @@ struct Session : TPictureViewerHost {
         stateAtStep = viewer->ParserState();
         armed = false;
     }
+    void ViewerClosed() override { ++closes; }
 };
 
 struct Viewer : ::testing::Test {
@@ -113,13 +114,14 @@ TEST_F(Viewer, CancelAndCloseWhileAPictureComes) {
     EXPECT_EQ(session.sent, "");
     EXPECT_FALSE(v->Visible());
 
-    // Nothing coming: Close only hides.
+    // Nothing coming: Close only hides. Each Close gave the keyboard back to the session.
     v->Show();
     v->SetCancelEnabled(false);
     v->VIEWIMG_BTN_Close->Click();
     EXPECT_EQ(session.cancels, 2);
     EXPECT_EQ(session.steps, 1);
     EXPECT_FALSE(v->Visible());
+    EXPECT_EQ(session.closes, 3);
 }
 
 }  // namespace

@@ -23,3 +23,9 @@ struct QuickConnectButton {
 std::vector<QuickConnectButton> PlanQuickConnectButtons(
     const IIniStore& book, const std::array<std::string, 5>& favourites, int left, int glyphWidth,
     const std::function<int(std::string_view caption)>& textWidth);
+
+// The planned buttons placed on a bar whose room ends at `right`: as planned where they
+// fit; else each keeps its width while it is narrower than an equal share of the room left
+// to the others, and the wider ones take equal shares, so that every one stays on the bar.
+std::vector<QuickConnectButton> FitQuickConnectButtons(std::vector<QuickConnectButton> buttons,
+                                                       int right);

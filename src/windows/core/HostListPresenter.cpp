@@ -91,9 +91,9 @@ void HostListPresenter::SelectHost(int index) {
 }
 
 void HostListPresenter::NewHost() {
-    // Unsaved changes are saved to their entry first; a refused save keeps them there.
-    // (With no host name there is nothing to keep, as on closing.)
-    if (FModified && !TrimHostName(FFields.Name).empty() && !SaveHost()) return;
+    // Unsaved changes are saved to their entry first; a refused save (no host name, a
+    // name taken) keeps them there.
+    if (FModified && !SaveHost()) return;
     FLoadedName.clear();
     FModified = false;
     ClearFields();

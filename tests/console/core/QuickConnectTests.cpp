@@ -34,4 +34,37 @@ TEST(QuickConnect, OneButtonPerFavouriteWithAnAddress) {
     EXPECT_TRUE(PlanQuickConnectButtons(book, none, 0, 16, [](std::string_view) { return 10; }).empty());
 }
 
+// On a bar too short for them the buttons shrink until all are on it: the narrow ones keep
+// their width, the wide ones share the rest; where they fit they stay as planned.
+TEST(QuickConnect, ButtonsShrinkToTheBar) {
+    const struct {
+        std::vector<int> widths;
+        int right;
+        const char* placed;  // left+width of each
+    } rows[] = {
+        {{72, 72, 80}, 400, "92+72 164+72 236+80"},
+        {{72, 72, 80}, 316, "92+72 164+72 236+80"},
+        {{72, 72, 80}, 315, "92+72 164+72 236+79"},
+        {{40, 200, 200}, 292, "92+40 132+80 212+80"},
+        {{40, 200, 200}, 293, "92+40 132+81 213+80"},
+        {{50, 50, 50, 50, 50}, 192, "92+20 112+20 132+20 152+20 172+20"},
+        {{64, 64}, 92, "92+0 92+0"},
+        {{64}, 50, "92+0"},
+    };
+    for (const auto& row : rows) {
+        std::vector<QuickConnectButton> planned;
+        for (int w : row.widths) {
+            QuickConnectButton b;
+            b.left = planned.empty() ? 92 : planned.back().left + planned.back().width;
+            b.width = w;
+            planned.push_back(b);
+        }
+        std::string placed;
+        for (const QuickConnectButton& b : FitQuickConnectButtons(planned, row.right))
+            placed += (placed.empty() ? "" : " ") + std::to_string(b.left) + "+" +
+                      std::to_string(b.width);
+        EXPECT_EQ(placed, row.placed) << row.right;
+    }
+}
+
 }  // namespace
