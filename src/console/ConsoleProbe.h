@@ -28,7 +28,13 @@
 //   ConsoleProbeSavePicture  the data is a file name: the viewer's picture is saved there as
 //                        its Save As does (the dump's viewerSaveResult says how it went);
 //   ConsoleProbeClockScale  the data is a number: the transfer engine's clock runs that
-//                        many times as fast from now on.
+//                        many times as fast from now on;
+//   ConsoleProbePaintTimes  the data is a number n: the whole console is painted n times
+//                        as received text has it painted, then the view is scrolled back
+//                        one line and forth again n times as the scroll bar's arrows do
+//                        (a view that cannot go back stays); the dump's paintMicros and
+//                        scrollLineMicros give the median microseconds of one picture
+//                        and of one line's scroll.
 #pragma once
 
 #include <cstdint>
@@ -43,5 +49,6 @@ inline constexpr uintptr_t ConsoleProbeClickLater = 0x5132504C;  // "Q2PL"
 inline constexpr uintptr_t ConsoleProbeSet = 0x51325054;         // "Q2PT"
 inline constexpr uintptr_t ConsoleProbeSetText = 0x51325058;     // "Q2PX"
 inline constexpr uintptr_t ConsoleProbeDumpForm = 0x51325046;    // "Q2PF"
+inline constexpr uintptr_t ConsoleProbePaintTimes = 0x51325050;  // "Q2PP"
 
 void InstallConsoleProbe();
