@@ -1,9 +1,12 @@
-// Terminal engine throughput on four seeded 10 MB streams fed in 1460-byte blocks:
-// plain ASCII lines, Korean text with frequent colour changes, full-screen ANSI art, and
-// scroll-region stress. Built a second time as bench_terminal (tools/termdiff) with the
-// oracle terminal library, which gets the same streams (Korean as UTF-8); that build
-// prints both throughputs and our/oracle ratio per stream.
+// Terminal engine throughput on seeded 10 MB streams fed in 1460-byte blocks (the
+// streams of BenchStreams.h: plain ASCII lines, Korean text with frequent colour changes,
+// full-screen ANSI art, scroll-region stress, a full rendition before every character, a
+// cursor position before every word). Built a second time as bench_terminal
+// (tools/termdiff) with the oracle terminal library, which gets the same streams (Korean
+// as UTF-8); that build prints both throughputs and our/oracle ratio per stream.
 #include "engines/core/DravelTerminal.h"
+
+#include "BenchStreams.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,92 +26,6 @@ namespace {
 
 constexpr size_t StreamSize = 10u << 20;
 constexpr size_t BlockSize = 1460;
-
-std::string Sgr(int fg, int bg) { return "\x1b[" + std::to_string(30 + fg) + ";" + std::to_string(40 + bg) + "m"; }
-
-std::string AsciiLines()
-{
-    std::mt19937 rng(1);
-    std::string s;
-    while (s.size() < StreamSize) {
-        const int n = static_cast<int>(rng() % 80);
-        for (int i = 0; i < n; ++i)
-            s += static_cast<char>(0x20 + rng() % 95);
-        s += "\r\n";
-    }
-    return s;
-}
-
-std::string KoreanText()
-{
-    std::mt19937 rng(2);
-    std::string s;
-    int col = 0, untilSgr = 8;
-    while (s.size() < StreamSize) {
-        if (--untilSgr <= 0) {
-            const int fg = static_cast<int>(rng() % 8);
-            s += Sgr(fg, (fg + 1 + rng() % 7) % 8);
-            untilSgr = 4 + static_cast<int>(rng() % 5); // 8-16 cells
-        }
-        if (rng() % 6 == 0) {
-            s += ' ';
-            col += 1;
-        } else {
-            s += static_cast<char>(0xB0 + rng() % 25);
-            s += static_cast<char>(0xA1 + rng() % 94);
-            col += 2;
-        }
-        if (col >= 76) {
-            s += "\r\n";
-            col = 0;
-        }
-    }
-    return s;
-}
-
-std::string AnsiArt()
-{
-    std::mt19937 rng(3);
-    std::string s;
-    while (s.size() < StreamSize) {
-        s += "\x1b[2J";
-        for (int row = 1; row <= 24; ++row) {
-            s += "\x1b[" + std::to_string(row) + ";1H";
-            for (int c = 0; c < 79; ++c) {
-                const int fg = static_cast<int>(rng() % 8);
-                s += Sgr(fg, (fg + 1 + rng() % 7) % 8);
-                s += static_cast<char>(0x21 + rng() % 94);
-            }
-        }
-    }
-    return s;
-}
-
-std::string ScrollStress()
-{
-    std::mt19937 rng(4);
-    std::string s;
-    while (s.size() < StreamSize) {
-        const int top = 1 + static_cast<int>(rng() % 12);
-        const int bottom = top + 1 + static_cast<int>(rng() % (24 - top));
-        s += "\x1b[" + std::to_string(top) + ";" + std::to_string(bottom) + "r";
-        s += "\x1b[" + std::to_string(bottom) + ";1H";
-        for (int i = 0; i < 20; ++i) {
-            const int n = static_cast<int>(rng() % 60);
-            for (int k = 0; k < n; ++k)
-                s += static_cast<char>(0x21 + rng() % 94);
-            switch (rng() % 4) {
-            case 0: s += "\x1b[2L"; break;
-            case 1: s += "\x1b[M"; break;
-            case 2: s += "\x1b" "D"; break;
-            default: break;
-            }
-            s += "\r\n";
-        }
-        s += "\x1b[r";
-    }
-    return s;
-}
 
 struct Stream {
     const char* Name;
@@ -135,15 +52,16 @@ std::string ToUtf8(const std::string& ksc)
 std::vector<Stream>& Streams()
 {
     static std::vector<Stream> streams = [] {
-        std::vector<Stream> v{{"ascii_lines", AsciiLines(), {}},
-                              {"korean_sgr", KoreanText(), {}},
-                              {"ansi_art", AnsiArt(), {}},
-                              {"scroll_regions", ScrollStress(), {}}};
-        for (auto& s : v)
-            s.Utf8 = s.Data;
+        std::vector<Stream> v;
+        for (const quiro::bench::HostStream& h : quiro::bench::HostStreams()) {
+            Stream s{h.Name, h.Make(StreamSize), {}};
 #ifdef QUIRO_BENCH_VTERM
-        v[1].Utf8 = ToUtf8(v[1].Data);
+            s.Utf8 = ToUtf8(s.Data);
+#else
+            s.Utf8 = s.Data;
 #endif
+            v.push_back(std::move(s));
+        }
         return v;
     }();
     return streams;
@@ -182,11 +100,11 @@ void FeedOracle(benchmark::State& state, int which)
 
 void RegisterAll()
 {
-    for (int i = 0; i < 4; ++i) {
+    for (size_t i = 0; i < Streams().size(); ++i) {
         const std::string name = Streams()[i].Name;
-        benchmark::RegisterBenchmark(("terminal/" + name).c_str(), FeedOurs, i)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("terminal/" + name).c_str(), FeedOurs, static_cast<int>(i))->Unit(benchmark::kMillisecond);
 #ifdef QUIRO_BENCH_VTERM
-        benchmark::RegisterBenchmark(("oracle/" + name).c_str(), FeedOracle, i)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("oracle/" + name).c_str(), FeedOracle, static_cast<int>(i))->Unit(benchmark::kMillisecond);
 #endif
     }
 }
@@ -206,16 +124,18 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& r : runs) {
-            const std::string name = r.benchmark_name();
-            const auto slash = name.find('/');
-            const std::string stream = name.substr(slash + 1);
-            int which = 0;
-            for (int i = 0; i < 4; ++i)
+            // One run, or the median of repetitions (which comes after them).
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median")
+                continue;
+            const std::string name = r.run_name.str();
+            const std::string stream = name.substr(name.find('/') + 1);
+            size_t which = 0;
+            for (size_t i = 0; i < Streams().size(); ++i)
                 if (stream == Streams()[i].Name)
                     which = i;
             const double bytes = name.rfind("oracle", 0) == 0 ? static_cast<double>(Streams()[which].Utf8.size())
                                                                : static_cast<double>(Streams()[which].Data.size());
-            const double seconds = r.real_accumulated_time / static_cast<double>(r.iterations);
+            const double seconds = r.GetAdjustedRealTime() * 1e-3; // in milliseconds
             Rates[name] = bytes / seconds / 1e6;
         }
         ConsoleReporter::ReportRuns(runs);
@@ -230,7 +150,7 @@ int main(int argc, char** argv)
     RateReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n%-16s %12s %12s %8s\n", "stream", "ours MB/s", "oracle MB/s", "ratio");
-    for (int i = 0; i < 4; ++i) {
+    for (size_t i = 0; i < Streams().size(); ++i) {
         const std::string n = Streams()[i].Name;
         const double ours = reporter.Rates["terminal/" + n];
         const double oracle = reporter.Rates["oracle/" + n];

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "console/Main.h"
 #include "controls/XcButtons.h"
@@ -42,6 +44,12 @@ public:
         put("cursorRow", s.CursorRow);
         put("horizontalOffset", f.HorizontalOffset);
         put("viewBackground", int(s.ViewBackground));
+        put("defaultForeground", int(f.FTerminal->DefaultForeground()));
+        // Pictures painted for received text, and the longest a change waited for one (ms).
+        put("framesPainted", f.FFramesPainted);
+        put("longestPaintWait", f.FLongestPaintWait / 1000.0);
+        put("paintMicros", PaintMicros());
+        put("scrollLineMicros", ScrollMicros());
         POINT origin = f.MAIN_PB_Console->ClientToScreen(POINT{0, 0});
         put("paintBoxLeft", origin.x);
         put("paintBoxTop", origin.y);
@@ -274,6 +282,41 @@ public:
         return result;
     }
 
+    // The console's own painting, timed: whole pictures, and one line's scroll back and
+    // forth (each way counts as one).
+    static void TimePainting(TConsoleForm& f, int n) {
+        std::vector<double> pictures, scrolls;
+        for (int i = 0; i < n; ++i) {
+            const double t0 = Seconds();
+            f.SyncDamageRows();
+            f.FDamage.MarkAll();
+            f.PaintPending();
+            GdiFlush();
+            pictures.push_back(Seconds() - t0);
+        }
+        for (int i = 0; i < n && f.FScreen.FirstDisplayedLine > 0; ++i) {
+            for (TScrollCode code : {scLineUp, scLineDown}) {
+                const double t0 = Seconds();
+                int position = f.MAIN_VSCR_Console->Position();
+                f.MAIN_VSCR_ConsoleScroll(code, position);
+                f.MAIN_VSCR_Console->SetPosition(position);
+                GdiFlush();
+                scrolls.push_back(Seconds() - t0);
+            }
+        }
+        f.ScrollBackReturnLine = -1;
+        PaintMicros() = Median(pictures) * 1e6;
+        ScrollMicros() = Median(scrolls) * 1e6;
+    }
+    static double& PaintMicros() {
+        static double micros = -1;
+        return micros;
+    }
+    static double& ScrollMicros() {
+        static double micros = -1;
+        return micros;
+    }
+
 private:
     // The on-line memo's text and selection, the character table's tab and target, and
     // the console pop-up's items for them.
@@ -314,6 +357,18 @@ private:
         GetWindowRect(form.Handle(), &r);
         return std::to_string(r.left) + ',' + std::to_string(r.top) + ',' + std::to_string(r.right) + ',' +
                std::to_string(r.bottom);
+    }
+
+    static double Seconds() {
+        LARGE_INTEGER frequency, count;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&count);
+        return double(count.QuadPart) / double(frequency.QuadPart);
+    }
+    static double Median(std::vector<double> v) {
+        if (v.empty()) return -1e-6;
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
     }
 
     struct ScaledClock : quiro::engines::Clock {
@@ -484,6 +539,10 @@ void InstallConsoleProbe() {
             m.Result = 1;
             return true;
         }
+        case ConsoleProbePaintTimes:
+            TConsoleProbe::TimePainting(*ConsoleForm, std::atoi(text.c_str()));
+            m.Result = 1;
+            return true;
         default:
             return false;
         }

@@ -35,7 +35,13 @@
 //                        state as the display knows it) are taken in, and what waits to be
 //                        painted is on the display, before the message returns: keys typed
 //                        afterwards never meet those events half-way, and the screen shows
-//                        the windows as they are.
+//                        the windows as they are;
+//   ConsoleProbePaintTimes  the data is a number n: the whole console is painted n times
+//                        as received text has it painted, then the view is scrolled back
+//                        one line and forth again n times as the scroll bar's arrows do
+//                        (a view that cannot go back stays); the dump's paintMicros and
+//                        scrollLineMicros give the median microseconds of one picture
+//                        and of one line's scroll.
 #pragma once
 
 #include <cstdint>
@@ -51,5 +57,6 @@ inline constexpr uintptr_t ConsoleProbeSet = 0x51325054;         // "Q2PT"
 inline constexpr uintptr_t ConsoleProbeSetText = 0x51325058;     // "Q2PX"
 inline constexpr uintptr_t ConsoleProbeDumpForm = 0x51325046;    // "Q2PF"
 inline constexpr uintptr_t ConsoleProbeSettleDisplay = 0x51325049;  // "Q2PI"
+inline constexpr uintptr_t ConsoleProbePaintTimes = 0x51325050;  // "Q2PP"
 
 void InstallConsoleProbe();

@@ -69,6 +69,7 @@ void TConsoleForm::WireEvents() {
     };
     MAIN_PANEL_Address->OnResize = [this](TComponent*) { MAIN_PANEL_AddressResize(); };
     MAIN_PB_Console->OnPaint = [this](TComponent*) { MAIN_PB_ConsolePaint(); };
+    WireViewEvents();
     WireKeyEvents();
 
     MAIN_CommPort->OnWsConnect = [this](TComponent*) { MAIN_CommPortWsConnect(); };

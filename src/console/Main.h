@@ -26,6 +26,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@
 #include "console/core/ConsoleCommands.h"
 #include "console/core/ConsoleKeyboard.h"
 #include "console/core/ConsoleSelection.h"
+#include "console/core/ConsoleDamage.h"
 #include "console/core/ConsoleSettings.h"
 #include "console/core/ConsoleView.h"
 #include "console/core/ImagePack.h"
@@ -285,9 +287,12 @@ public:
     TCanvas* ConsoleCanvas();
     ConsoleViewport Viewport();
     void PaintConsoleRows(const KeptRange& kept);
-    // Repaints lines first..last where they are on view (the terminal's RepaintRect), and
-    // what is drawn over them.
+    // Repaints lines first..last where they are on view, and what is drawn over them.
     void PaintLines(int firstLine, int lastLine);
+    // Brings the picture up to date with what changed since it was last painted (the
+    // caret and the syllable follow the cursor after received text). Everything that draws
+    // on the console, or moves its pixels, paints what waits first.
+    void PaintPending();
     // Makes the cursor cell visible; true when the view moved.
     bool ScrollCursorIntoView();
     void UpdateScrollBars();
@@ -536,6 +541,31 @@ private:
     std::array<TSpeedButton*, 5> FQuickConnect{};
     std::unique_ptr<TCaret> FCaret;  // in the console panel
     PixelPoint FCompositionSpot;      // where the syllable in progress is shown
+    // Painting paced by the display (MainView.cpp): while a received block is taken the
+    // terminal's changes gather in the damage; the picture follows once per frame.
+    void MarkLines(int firstLine, int lastLine);
+    void SyncDamageRows();
+    void PaintWhenDue();
+    void PaintIfDue(const MSG& msg);
+    void WireViewEvents();
+    void ArmPaintTimer(int64_t waitMicros);
+    ViewChange PlanViewChange(const std::function<ViewChange(bool pixelMoves)>& plan);
+    // Draws rows first..last of the view (list lines from the first displayed one) into the
+    // picture buffer, the view's background under them.
+    void PaintRowsIntoBuffer(int first, int last);
+    ConsoleDamage FDamage;
+    FrameClock FFrameClock;
+    bool FFrameRateKnown = false;
+    std::unique_ptr<TBitmap> FPictureBuffer;  // rows are drawn here, then put on the console at once
+    std::unique_ptr<TTimer> FPaintTimer;
+    int FDeferPaint = 0;             // received blocks being taken (their painting waits)
+    bool FPainting = false;          // the picture is being painted
+    bool FCaretAfterPaint = false;   // received text moved the cursor: the caret follows
+    bool FScrollBarsAfterPaint = false;  // and the scroll bars
+    int64_t FDamageSince = 0;        // when the picture started to lag (microseconds)
+    int64_t FLongestPaintWait = 0;   // the longest it lagged, for the probe
+    int64_t FFramesPainted = 0;
+    int64_t FScrollBarsShown = 0;    // when the scroll bars were last drawn during a flood
     TSystemKeyboard FSystemKeyboard;
     std::unique_ptr<TIniFile> FKeyMap;
     std::unique_ptr<ConsoleKeyboard> FKeyboard;

@@ -216,7 +216,10 @@ void TConsoleForm::WireKeyEvents() {
     // ask for them again).
     events->SetUpdateFormatSettings(false);
     events->SetUpdateMetricSettings(false);
-    events->OnMessage = [this](MSG& msg, bool& handled) { MAIN_AppEventsMessage(msg, handled); };
+    events->OnMessage = [this](MSG& msg, bool& handled) {
+        PaintIfDue(msg);
+        MAIN_AppEventsMessage(msg, handled);
+    };
     events->OnActivate = [this](TComponent*) { MAIN_AppEventsActivate(); };
     events->OnDeactivate = [this](TComponent*) { MAIN_AppEventsDeactivate(); };
     events->OnActiveFormChange = [this](TComponent*) { MAIN_AppEventsActiveFormChange(); };

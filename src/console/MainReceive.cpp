@@ -68,39 +68,53 @@ int TConsoleForm::ConsoleDataReceived(const uint8_t* data, int length, bool echo
         if (plan.sendAbort) SendString(ZModemAbortString());
         return 0;
     }
-    if (ConsoleHasFocus && AppActive) HideConsoleCaret();
-    FHanguel->HideComposition();
-    DropSelection();
-    // Into the capture editor while the main window's and the editor's switches are on.
-    FTerminal->CaptureOn = 0;
-    if (MAIN_BTN_Capture->Down() && FEditor && FEditor->CaptureOn()) {
-        FTerminal->CaptureOn = 1;
-        FTerminal->HexCapture = FEditor->HexCaptureOn() ? 1 : 0;
-    }
-    if (ScrollBackReturnLine >= 0) {
-        if (ScrollBackReturnLine != FScreen.FirstDisplayedLine) {
-            FScreen.FirstDisplayedLine = ScrollBackReturnLine;
-            MAIN_PB_Console->Invalidate();
+    int result = 0;
+    {
+        // The block's picture comes with the display's next frame: the caret and the
+        // syllable in progress stay where they are until then, and the text under the
+        // syllable is painted again with it.
+        ++FDeferPaint;
+        struct Deferred {
+            int& depth;
+            ~Deferred() { --depth; }
+        } deferred{FDeferPaint};
+        if (FHanguel->IsComposing() && FHanguel->GetCompositionCanvas() && FScreen.CellHeight > 0) {
+            const int line = FScreen.FirstDisplayedLine + FCompositionSpot.y / FScreen.CellHeight;
+            MarkLines(line, line);
         }
-        ScrollBackReturnLine = -1;
-    }
-    int result = FTerminal->ProcessReceived(plan.rzDetect, data, size_t(length));
-    UpdateScrollBars();
-    ScrollCursorIntoView();
-    bool imageData = FTerminal->ImagePackArmed != 0;
-    switch (ImageStepAfterBlock(imageData, Settings.ShowImagePack && ImageViewerAvailable(), echoed)) {
-    case ImageStep::None:
-        if (ConsoleHasFocus && AppActive) {
-            FHanguel->ShowComposition();
-            PlaceConsoleCaret();
+        DropSelection();
+        // Into the capture editor while the main window's and the editor's switches are on.
+        FTerminal->CaptureOn = 0;
+        if (MAIN_BTN_Capture->Down() && FEditor && FEditor->CaptureOn()) {
+            FTerminal->CaptureOn = 1;
+            FTerminal->HexCapture = FEditor->HexCaptureOn() ? 1 : 0;
         }
-        break;
-    case ImageStep::Ignore:
-        FTerminal->ImageCell.PositionFlag = 0;
-        FTerminal->ImagePackArmed = 0;
-        break;
-    case ImageStep::Start: StartImagePack(); break;
+        if (ScrollBackReturnLine >= 0) {
+            if (ScrollBackReturnLine != FScreen.FirstDisplayedLine) {
+                FScreen.FirstDisplayedLine = ScrollBackReturnLine;
+                EverythingChanged();
+            }
+            ScrollBackReturnLine = -1;
+        }
+        result = FTerminal->ProcessReceived(plan.rzDetect, data, size_t(length));
+        ScrollCursorIntoView();
+        FScrollBarsAfterPaint = true;
+        bool imageData = FTerminal->ImagePackArmed != 0;
+        const ImageStep step =
+            ImageStepAfterBlock(imageData, Settings.ShowImagePack && ImageViewerAvailable(), echoed);
+        // Only text goes on with the caret and the syllable at the cursor cell.
+        FCaretAfterPaint = step == ImageStep::None;
+        if (step != ImageStep::None && ConsoleHasFocus && AppActive) HideConsoleCaret();
+        switch (step) {
+        case ImageStep::None: break;
+        case ImageStep::Ignore:
+            FTerminal->ImageCell.PositionFlag = 0;
+            FTerminal->ImagePackArmed = 0;
+            break;
+        case ImageStep::Start: StartImagePack(); break;
+        }
     }
+    PaintWhenDue();
     return result;
 }
 

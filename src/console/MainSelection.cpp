@@ -1,7 +1,7 @@
 // The mouse on the console: the word under the pointer (highlighted, sent by a click), the
 // drag selection over the scroll-back, Copy, Select All and Paste, and the console's pop-up
-// menu. Both selections are drawn by inverting cells; MainView.cpp keeps them on the
-// picture when it moves or repaints.
+// menu. Both selections are drawn by inverting cells, on a picture brought up to date
+// first; MainView.cpp keeps them on the picture when it moves or repaints.
 #include <windows.h>
 
 #include "console/Main.h"
@@ -26,8 +26,10 @@ bool TConsoleForm::HasOverlays() const {
 // ---- The highlighted word ---------------------------------------------------------------
 
 void TConsoleForm::DropWordHighlight() {
-    if (SelectionRect.right > SelectionRect.left && MAIN_PANEL_Console->HandleAllocated())
+    if (SelectionRect.right > SelectionRect.left && MAIN_PANEL_Console->HandleAllocated()) {
+        PaintPending();
         InvertRect(MAIN_PB_Console->Canvas()->Handle(), &SelectionRect);
+    }
     SelectedText.clear();
     SelectionRect = RECT{-1, -1, -1, -1};
 }
@@ -39,6 +41,7 @@ void TConsoleForm::HighlightWordAt(int x, int y) {
     if (!word) return;
     SelectedText = WordText(FScreen, *word);
     const PixelRect r = WordRect(*word, g);
+    PaintPending();
     SelectionRect = RECT{r.left, r.top, r.right, r.bottom};
     InvertRect(MAIN_PB_Console->Canvas()->Handle(), &SelectionRect);
 }
@@ -49,6 +52,7 @@ void TConsoleForm::HighlightWordAt(int x, int y) {
 // drag's end, so that the picture shows the selection from the anchor to the end.
 void TConsoleForm::DrawDragSelection() {
     if (DragAnchor.line < 0 || DragEnd.line < 0 || !MAIN_PANEL_Console->HandleAllocated()) return;
+    PaintPending();
     const CellPoint from = DragShown.line >= 0 ? DragShown : DragAnchor;
     std::vector<LineSpan> spans;
     SelectionSpans(FScreen, from, DragEnd, spans);

@@ -2,12 +2,21 @@
 // renderer, the view kept on the cursor, moved by copying pixels where it can, the scroll
 // bars, the caret, the syllable in progress, and the console panel's focus.
 //
+// What received text changes is painted at the display's pace: the terminal's damage and
+// the view's moves gather in FDamage while a block is taken, and the picture is brought up
+// to date once a frame (at the end of a block when a frame's time has passed, else by a
+// timer), with the caret and the syllable in progress placed after it. Everything else
+// that draws on the console paints what waits first, so it always draws on a picture that
+// matches the screen model.
+//
 // What is drawn over the text by inverting (the highlighted word, the drag selection) is
 // taken off before the picture moves and put back after it; a repaint of some lines puts
 // it back on those lines, so that the screen always shows the text and the selection as
 // they are.
 #include <windows.h>
 #include <imm.h>
+
+#include <utility>
 
 #include "console/Main.h"
 #include "engines/core/ConsolePalette.h"
@@ -67,7 +76,52 @@ private:
     bool had_ = false;
 };
 
+int64_t MicrosNow() {
+    static const int64_t frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return c.QuadPart / frequency * 1000000 + c.QuadPart % frequency * 1000000 / frequency;
+}
+
+// Top-level windows come from the top of the Z order down: one above `self` that is
+// visible and meets `box` covers it.
+struct WindowsAbove {
+    HWND self;
+    RECT box;
+    bool covered = false;
+};
+
+BOOL CALLBACK CoversBox(HWND w, LPARAM data) {
+    auto* above = reinterpret_cast<WindowsAbove*>(data);
+    if (w == above->self) return FALSE;
+    RECT r, overlap;
+    if (IsWindowVisible(w) && GetWindowRect(w, &r) && IntersectRect(&overlap, &r, &above->box)) {
+        above->covered = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+constexpr int64_t kScrollBarsDrawnEvery = 250000;  // microseconds
+
+// The display's refresh rate (0 when the system does not say).
+int DisplayRate() {
+    HDC screen = GetDC(nullptr);
+    const int hz = screen ? GetDeviceCaps(screen, VREFRESH) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return hz;
+}
+
 }  // namespace
+
+void TConsoleForm::WireViewEvents() {
+    MAIN_VSCR_Console->SetDrawLater(true);
+    MAIN_HSCR_Console->SetDrawLater(true);
+}
 
 ConsoleViewport TConsoleForm::Viewport() {
     return ConsoleViewport{MAIN_PB_Console->Width(), MAIN_PB_Console->Height(), TextLeftMargin};
@@ -109,19 +163,168 @@ void TConsoleForm::PaintConsoleRows(const KeptRange& kept) {
                      run.foreground, run.background);
 }
 
-// The terminal's damage, the lines under the syllable in progress, a status line: the
-// terminal repaints them, and the selection goes back on them.
+// The lines under the syllable in progress, a status line: painted now, with the
+// selection back on them (while a received block is taken, with the block's picture).
 void TConsoleForm::PaintLines(int firstLine, int lastLine) {
-    if (!MAIN_PANEL_Console->HandleAllocated() || FScreen.LineCount() == 0) return;
-    PaintGeometry g = ViewGeometry(FScreen, Viewport(), HorizontalOffset);
-    int top = std::max(0, LineY(g, std::max(firstLine, g.firstDisplayedLine)));
-    int bottom = std::min(g.viewHeight, LineY(g, lastLine + 1));
-    if (top >= bottom) return;
-    CaretOff caret(*FCaret);
-    TCanvas* canvas = ConsoleCanvas();
-    FTerminal->RepaintRect(firstLine, lastLine);
-    ClipTo clip(canvas->Handle(), RECT{0, top, g.viewWidth, bottom});
-    DrawOverlays();
+    MarkLines(firstLine, lastLine);
+    if (!FDeferPaint) PaintPending();
+}
+
+// ---- The picture at the display's pace ----------------------------------------------------
+
+void TConsoleForm::SyncDamageRows() {
+    if (!FDamage.Pending()) FDamageSince = MicrosNow();  // the picture may start to lag now
+    const int height = std::max(MAIN_PB_Console->Height(), 0), cell = FScreen.CellHeight;
+    if (cell <= 0) {
+        FDamage.SetRows(0, false);
+        return;
+    }
+    FDamage.SetRows((height + cell - 1) / cell, height % cell != 0);
+}
+
+void TConsoleForm::MarkLines(int firstLine, int lastLine) {
+    SyncDamageRows();
+    FDamage.MarkRows(firstLine - FScreen.FirstDisplayedLine, lastLine - FScreen.FirstDisplayedLine);
+}
+
+void TConsoleForm::PaintPending() {
+    // Drawing what is laid over the rows asks for the picture again while it is painted
+    // (here, or by the system's paint, which draws only inside what it was asked for).
+    if (FPainting) {
+        if (FDamage.Pending()) ArmPaintTimer(FFrameClock.PeriodMicros());
+        return;
+    }
+    if (FPaintTimer && FPaintTimer->Enabled()) FPaintTimer->SetEnabled(false);
+    SyncDamageRows();
+    if (!FDamage.Pending() && !FCaretAfterPaint && !FScrollBarsAfterPaint) return;
+    FPainting = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{FPainting};
+    if (FDamage.Pending()) {
+        const int64_t now = MicrosNow();
+        FFrameClock.Painted(now);
+        FLongestPaintWait = std::max(FLongestPaintWait, now - FDamageSince);
+        ++FFramesPainted;
+        const bool canPaint = MAIN_PANEL_Console->HandleAllocated() && FScreen.LineCount() > 0;
+        const bool copy = canPaint && FDamage.MoveWaits() && PixelMovesAllowed() && !HasOverlays();
+        const ConsoleDamage::Plan plan = FDamage.Take(copy);
+        if (canPaint) {
+            CaretOff caret(*FCaret);
+            const PaintGeometry g = ViewGeometry(FScreen, Viewport(), HorizontalOffset);
+            const int cell = g.cellHeight;
+            TCanvas* canvas = ConsoleCanvas();
+            if (plan.dy != 0) {
+                RECT dest{0, plan.top * cell, g.viewWidth, std::min((plan.bottom + 1) * cell, g.viewHeight)};
+                RECT source = dest;
+                if (plan.dy < 0) {
+                    source.top -= plan.dy * cell;
+                    dest.bottom += plan.dy * cell;
+                } else {
+                    source.bottom -= plan.dy * cell;
+                    dest.top += plan.dy * cell;
+                }
+                canvas->SetCopyMode(SRCCOPY);
+                canvas->CopyRect(dest, canvas, source);
+            }
+            for (const auto& [first, last] : plan.rows) {
+                // Drawn off the screen and put there in one transfer: the system then
+                // shows the rows once, not run by run.
+                const int top = first * cell, bottom = std::min((last + 1) * cell, g.viewHeight);
+                PaintRowsIntoBuffer(first, last);
+                const RECT rows{0, top, g.viewWidth, bottom};
+                canvas->SetCopyMode(SRCCOPY);
+                canvas->CopyRect(rows, FPictureBuffer->Canvas(), rows);
+                if (HasOverlays()) {
+                    ClipTo clip(canvas->Handle(), RECT{0, top, g.viewWidth, bottom});
+                    DrawOverlays();
+                }
+            }
+        }
+    }
+    // After received text: the scroll bars, the syllable in progress and the caret at the
+    // cursor cell. The scroll bars draw themselves when the program is idle; while text
+    // floods in, a few times a second.
+    if (std::exchange(FScrollBarsAfterPaint, false)) {
+        UpdateScrollBars();
+        const int64_t now = MicrosNow();
+        if (now - FScrollBarsShown >= kScrollBarsDrawnEvery) {
+            FScrollBarsShown = now;
+            UpdateWindow(MAIN_VSCR_Console->Handle());
+            UpdateWindow(MAIN_HSCR_Console->Handle());
+        }
+    }
+    if (std::exchange(FCaretAfterPaint, false) && ConsoleHasFocus && AppActive) {
+        FHanguel->ShowComposition();
+        PlaceConsoleCaret();
+    }
+}
+
+void TConsoleForm::PaintRowsIntoBuffer(int first, int last) {
+    const PaintGeometry g = ViewGeometry(FScreen, Viewport(), HorizontalOffset);
+    if (!FPictureBuffer) {
+        FPictureBuffer = std::make_unique<TBitmap>();
+        FPictureBuffer->SetPixelFormat(pf32bit);
+    }
+    if (FPictureBuffer->Width() != g.viewWidth || FPictureBuffer->Height() != g.viewHeight)
+        FPictureBuffer->SetSize(g.viewWidth, g.viewHeight);
+    TCanvas* canvas = FPictureBuffer->Canvas();
+    canvas->Font()->Assign(ConsoleFont);
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Colour(FScreen.ViewBackground));
+    canvas->FillRect(RECT{0, first * g.cellHeight, g.viewWidth, std::min((last + 1) * g.cellHeight, g.viewHeight)});
+    FHanguel->SetCellWidth(FScreen.CellWidth);
+    std::vector<PaintRun> runs;
+    PlanLinesPaint(FScreen, g, g.firstDisplayedLine + first, g.firstDisplayedLine + last, KeptRange{}, runs);
+    for (const PaintRun& run : runs) {
+        canvas->Brush()->SetColor(Colour(run.background));
+        canvas->Font()->SetColor(Colour(run.foreground));
+        FHanguel->PaintText(canvas, run.x, run.y, FScreen.Text(run.line).substr(run.column, run.length));
+    }
+}
+
+// Any message but the user's keys and mouse: the picture is painted when its frame is due.
+// The timer alone would wait behind every notice a flooding host's socket has posted.
+void TConsoleForm::PaintIfDue(const MSG& msg) {
+    if (FDeferPaint || FPainting || (msg.message >= WM_KEYFIRST && msg.message <= WM_MOUSELAST)) return;
+    if (!FDamage.Pending() && !FCaretAfterPaint && !FScrollBarsAfterPaint) return;
+    if (FFrameClock.Wait(MicrosNow()) == 0) PaintPending();
+}
+
+// The end of a received block: the picture is painted when a frame's time has passed since
+// the last one, else when it has.
+void TConsoleForm::PaintWhenDue() {
+    if (!FDamage.Pending() && !FCaretAfterPaint && !FScrollBarsAfterPaint) return;
+    if (!FFrameRateKnown) {
+        FFrameClock.SetRate(DisplayRate());
+        FFrameRateKnown = true;
+    }
+    const int64_t wait = FFrameClock.Wait(MicrosNow());
+    if (wait == 0)
+        PaintPending();
+    else
+        ArmPaintTimer(wait);
+}
+
+void TConsoleForm::ArmPaintTimer(int64_t waitMicros) {
+    if (!FPaintTimer) {
+        FPaintTimer = std::make_unique<TTimer>(nullptr);
+        FPaintTimer->SetEnabled(false);
+        FPaintTimer->SetOnTimer([this](TComponent*) { PaintPending(); });
+    }
+    if (!FPaintTimer->Enabled()) {
+        FPaintTimer->SetInterval(static_cast<unsigned>(std::max<int64_t>((waitMicros + 999) / 1000, 1)));
+        FPaintTimer->SetEnabled(true);
+    }
+}
+
+// A view change planned as if pixels may move; whether they may is the system's to say
+// (it costs), asked only when the picture moves now.
+ViewChange TConsoleForm::PlanViewChange(const std::function<ViewChange(bool pixelMoves)>& plan) {
+    ViewChange change = plan(true);
+    if (!FDeferPaint && change.move.kind == ViewMove::Pixels && !PixelMovesAllowed()) change = plan(false);
+    return change;
 }
 
 void TConsoleForm::MAIN_PB_ConsolePaint() {
@@ -129,6 +332,19 @@ void TConsoleForm::MAIN_PB_ConsolePaint() {
         PlaceLogo();
         return;
     }
+    // A copy still to come would move what this paint draws: the rows are painted instead.
+    // What waits is painted with the next frame, as this paint draws only where the
+    // system asks.
+    if (FDamage.MoveWaits()) FDamage.MarkAll();
+    const bool outer = !FPainting;
+    FPainting = true;
+    struct Done {
+        bool& flag;
+        bool outer;
+        ~Done() {
+            if (outer) flag = false;
+        }
+    } done{FPainting, outer};
     // The system clips this to what needs painting; the selection outside it is drawn
     // already, and inside it the repaint took it off.
     if (AppActive && ConsoleHasFocus) HideConsoleCaret();
@@ -138,33 +354,24 @@ void TConsoleForm::MAIN_PB_ConsolePaint() {
     if (Connected && !TransferRunning) PlaceConsoleCaret();
 }
 
-// The terminal's damage. The view repaints what changed where it is on view; a scrolled
-// region is moved by copying its pixels when nothing covers the console.
+// The terminal's damage: what changed where it is on view, and a scrolled region whose
+// pixels move by copying when nothing covers the console.
 void TConsoleForm::LinesChanged(int firstLine, int lastLine) { PaintLines(firstLine, lastLine); }
 
 void TConsoleForm::RegionScrolled(int topLine, int bottomLine, int count) {
-    if (!MAIN_PANEL_Console->HandleAllocated()) return;
-    PaintGeometry g = ViewGeometry(FScreen, Viewport(), HorizontalOffset);
-    RegionMove m = PlanRegionScroll(topLine, bottomLine, count, g, PixelMovesAllowed() && !HasOverlays());
-    if (m.copy) {
-        CaretOff caret(*FCaret);
-        TCanvas* canvas = MAIN_PB_Console->Canvas();
-        RECT dest{m.clip.left, m.clip.top, m.clip.right, m.clip.bottom};
-        RECT source = dest;
-        if (m.dy < 0) {
-            source.top -= m.dy;
-            dest.bottom += m.dy;
-        } else {
-            source.bottom -= m.dy;
-            dest.top += m.dy;
-        }
-        canvas->SetCopyMode(SRCCOPY);
-        canvas->CopyRect(dest, canvas, source);
-    }
-    PaintLines(m.repaintFirst, m.repaintLast);
+    SyncDamageRows();
+    FDamage.MoveBand(topLine - FScreen.FirstDisplayedLine, bottomLine - FScreen.FirstDisplayedLine, -count);
+    if (!FDeferPaint) PaintPending();
 }
 
-void TConsoleForm::EverythingChanged() { MAIN_PB_Console->Invalidate(); }
+void TConsoleForm::EverythingChanged() {
+    if (!FDeferPaint) {
+        MAIN_PB_Console->Invalidate();
+        return;
+    }
+    SyncDamageRows();
+    FDamage.MarkAll();
+}
 
 bool TConsoleForm::PixelMovesAllowed() {
     // The syllable in progress is drawn over the cells: a copy would take it along.
@@ -178,11 +385,10 @@ bool TConsoleForm::PixelMovesAllowed() {
     screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
     RECT inside;
     if (!IntersectRect(&inside, &box, &screen) || !EqualRect(&inside, &box)) return false;
-    for (HWND w = GetWindow(Handle(), GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
-        RECT r, overlap;
-        if (IsWindowVisible(w) && GetWindowRect(w, &r) && IntersectRect(&overlap, &r, &box)) return false;
-    }
-    return true;
+    // The windows above this one, taken from the system's list in one go.
+    WindowsAbove above{Handle(), box};
+    EnumWindows(&CoversBox, reinterpret_cast<LPARAM>(&above));
+    return !above.covered;
 }
 
 // Moves the view to `change`: the selection comes off, the picture moves (pixels copied
@@ -190,6 +396,22 @@ bool TConsoleForm::PixelMovesAllowed() {
 // the syllable follow the cursor cell.
 void TConsoleForm::CarryViewChange(const ViewChange& change) {
     if (!change.Changed()) return;
+    if (FDeferPaint) {
+        // Received text moved the view: the picture follows with the block's frame.
+        DropWordHighlight();
+        EraseDragSelection();
+        FScreen.FirstDisplayedLine = change.firstDisplayedLine;
+        HorizontalOffset = change.horizontalOffset;
+        FTerminal->SetHorizontalOffset(HorizontalOffset);
+        SyncDamageRows();
+        if (change.move.kind == ViewMove::Pixels && change.move.dx == 0 && FScreen.CellHeight > 0)
+            FDamage.MoveBand(0, FDamage.Rows() - 1, change.move.dy / FScreen.CellHeight);
+        else
+            FDamage.MarkAll();
+        PlaceComposition();
+        return;  // (the block's end sets the scroll bars)
+    }
+    PaintPending();
     const bool caret = Connected && !TransferRunning && FCaret->Visible();
     if (caret) HideConsoleCaret();
     DropWordHighlight();
@@ -221,11 +443,14 @@ void TConsoleForm::CarryViewChange(const ViewChange& change) {
 }
 
 void TConsoleForm::JumpToScreen() {
-    CarryViewChange(::JumpToScreen(FScreen, FTerminal->Rows(), Viewport(), HorizontalOffset, PixelMovesAllowed()));
+    CarryViewChange(PlanViewChange([this](bool pixelMoves) {
+        return ::JumpToScreen(FScreen, FTerminal->Rows(), Viewport(), HorizontalOffset, pixelMoves);
+    }));
 }
 
 bool TConsoleForm::ScrollCursorIntoView() {
-    ViewChange change = ::ScrollCursorIntoView(FScreen, Viewport(), HorizontalOffset, PixelMovesAllowed());
+    ViewChange change = PlanViewChange(
+        [this](bool pixelMoves) { return ::ScrollCursorIntoView(FScreen, Viewport(), HorizontalOffset, pixelMoves); });
     CarryViewChange(change);
     if (FKeyboard && FKeyboard->ShownMode() == 1) PlaceComposition();
     return change.Changed();
@@ -292,6 +517,7 @@ void TConsoleForm::HideComposition() {
 }
 
 void TConsoleForm::ShowComposition() {
+    PaintPending();
     CaretOff caret(*FCaret);
     FHanguel->ShowComposition();
 }

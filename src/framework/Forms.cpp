@@ -1,6 +1,7 @@
 #include "framework/Forms.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "framework/Hints.h"
@@ -570,8 +571,16 @@ void TApplication::Terminate() {
     if (!FTerminated) PostQuitMessage(0);
 }
 
+bool TApplication::NextMessage(MSG& msg) {
+    const bool keysFirst = std::exchange(FKeyTranslated, false) || HIWORD(GetQueueStatus(QS_INPUT)) != 0;
+    if (keysFirst && (PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_QS_POSTMESSAGE) ||
+                      PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)))
+        return true;
+    return PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+}
+
 bool TApplication::ProcessMessage(MSG& msg) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!NextMessage(msg)) return false;
     if (msg.message == WM_QUIT) {
         FTerminated = true;
         ExitCode = static_cast<int>(msg.wParam);
@@ -588,7 +597,8 @@ bool TApplication::ProcessMessage(MSG& msg) {
             handled = IsKeyMsg(msg);
         }
         if (!handled) {
-            TranslateMessage(&msg);
+            if (TranslateMessage(&msg) && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN))
+                FKeyTranslated = true;
             DispatchMessageA(&msg);
         } else if (msg.message == WM_SYSKEYDOWN && (msg.lParam & KF_ALTDOWN << 16) &&
                    msg.wParam != VK_MENU) {

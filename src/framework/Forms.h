@@ -255,6 +255,10 @@ private:
     // (OnMinimize, OnRestore). True when a hook handled the message.
     bool MainWindowMessage(TMessage& message);
     bool ProcessMessage(MSG& msg);
+    // Takes the next message: the user's keys and mouse before messages posted meanwhile
+    // (the notices of a socket that a host floods come one after another and would keep
+    // them waiting), the characters a key made before the next key.
+    bool NextMessage(MSG& msg);
     // A key message goes first to the focused control as CN_KEYDOWN, CN_CHAR, … for its
     // shortcuts and dialog keys; true when it was used there.
     bool IsKeyMsg(MSG& msg);
@@ -266,6 +270,7 @@ private:
     std::string FTitle;
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
+    bool FKeyTranslated = false;  // characters of the last key may wait in the queue
     bool FActive = false;
     std::unique_ptr<THintController> FHints;
 };

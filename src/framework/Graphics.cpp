@@ -107,7 +107,11 @@ void TFont::SetStyle(TFontStyles style) {
 }
 
 void TFont::SetColor(TColor color) {
-    Change(FColor, color);
+    // The colour is the context's text colour, not part of the font: the handle stays (a
+    // font made anew for each colour costs as much as the text drawn in it).
+    if (color == FColor) return;
+    FColor = color;
+    if (OnChange) OnChange(this);
 }
 
 void TFont::SetCharset(TFontCharset charset) {
@@ -124,6 +128,11 @@ void TFont::SetPixelsPerInch(int ppi) {
 
 void TFont::Assign(const TFont& source) {
     if (&source == this) return;
+    if (FName == source.FName && FPixelsPerInch == source.FPixelsPerInch && FHeight == source.FHeight &&
+        FStyle == source.FStyle && FCharset == source.FCharset && FPitch == source.FPitch) {
+        SetColor(source.FColor);
+        return;
+    }
     FName = source.FName;
     FPixelsPerInch = source.FPixelsPerInch;
     FHeight = source.FHeight;
@@ -277,7 +286,17 @@ void TCanvas::DeselectTools() {
     FSelFont = FSelBrush = FSelPen = nullptr;
 }
 
-void TCanvas::ToolChanging(TGraphicsObject*) { DeselectTools(); }
+// Only the changing tool leaves the context (its handle is about to go): selecting a font
+// again costs the system a lookup of the font, and a brush changes with every colour.
+void TCanvas::ToolChanging(TGraphicsObject* tool) {
+    auto deselect = [this](HGDIOBJ& old, HGDIOBJ& selected) {
+        if (FHandle && old) SelectObject(FHandle, old);
+        old = selected = nullptr;
+    };
+    if (tool == &FFont) deselect(FOldFont, FSelFont);
+    if (tool == &FBrush) deselect(FOldBrush, FSelBrush);
+    if (tool == &FPen) deselect(FOldPen, FSelPen);
+}
 
 void TCanvas::RequireTools() {
     HDC dc = Handle();

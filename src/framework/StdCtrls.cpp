@@ -1408,11 +1408,20 @@ void TScrollBar::CreateParams(TCreateParams& params) {
 }
 
 void TScrollBar::CreateHandleDone() {
+    FApplied = false;  // a new window
     ApplyToWindow();
 }
 
 void TScrollBar::ApplyToWindow() {
     if (!FHandle) return;
+    if (FApplied && FAppliedMin == FMin && FAppliedMax == FMax && FAppliedPosition == FPosition &&
+        FAppliedPageSize == FPageSize)
+        return;
+    FApplied = true;
+    FAppliedMin = FMin;
+    FAppliedMax = FMax;
+    FAppliedPosition = FPosition;
+    FAppliedPageSize = FPageSize;
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
@@ -1420,7 +1429,8 @@ void TScrollBar::ApplyToWindow() {
     si.nMax = FMax;
     si.nPage = static_cast<UINT>(FPageSize);
     si.nPos = FPosition;
-    SetScrollInfo(FHandle, SB_CTL, &si, TRUE);
+    SetScrollInfo(FHandle, SB_CTL, &si, FDrawLater ? FALSE : TRUE);
+    if (FDrawLater) InvalidateRect(FHandle, nullptr, FALSE);
 }
 
 void TScrollBar::SetKind(TScrollBarKind kind) {

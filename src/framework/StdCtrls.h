@@ -509,6 +509,9 @@ public:
     void SetParams(int position, int min, int max);
     int PageSize() const { return FPageSize; }
     void SetPageSize(int size);
+    // Changes reach the window at once but show with the window's next paint (drawing a
+    // scroll bar can cost more than what the program does around it).
+    void SetDrawLater(bool later) { FDrawLater = later; }
     int SmallChange = 1;
     int LargeChange = 1;
 
@@ -527,4 +530,9 @@ private:
     void DoScroll(TScrollCode code);
     TScrollBarKind FKind = sbHorizontal;
     int FMin = 0, FMax = 100, FPosition = 0, FPageSize = 0;
+    // What the window was given last (a window redraws itself at every change, also when
+    // nothing changed); no window has been given anything yet when false.
+    bool FApplied = false;
+    bool FDrawLater = false;
+    int FAppliedMin = 0, FAppliedMax = 0, FAppliedPosition = 0, FAppliedPageSize = 0;
 };

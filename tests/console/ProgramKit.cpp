@@ -155,6 +155,8 @@ bool QuiroProgram::WaitFor(const std::function<bool(const ProbeState&)>& done, D
 
 void QuiroProgram::Connect(const std::string& address) { CopyData(ConsoleProbeConnect, address); }
 
+bool QuiroProgram::TimePainting(int n) { return CopyData(ConsoleProbePaintTimes, std::to_string(n)); }
+
 void QuiroProgram::Send(const std::string& bytes) { CopyData(ConsoleProbeSend, bytes); }
 
 void QuiroProgram::Click(const std::string& name) { CopyData(ConsoleProbeClick, name); }

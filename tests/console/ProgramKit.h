@@ -86,6 +86,8 @@ public:
                      FormState* last);
     // The transfer engine's clock runs `scale` times as fast from now on.
     void SetClockScale(int scale);
+    // Times the console's own painting n times (the state's paintMicros, scrollLineMicros).
+    bool TimePainting(int n);
     // The picture viewer's Save As to `fileName` (the state's viewerSaveResult tells).
     void SavePicture(const std::string& fileName);
     // Visible top-level windows of the process besides the main window (message boxes).

@@ -175,6 +175,7 @@ TEST_F(Forms, WindowlessControlsTakeTheirMouseEventsAndHintsShowAfterThePause) {
     SendMessageA(console->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(console->Handle()),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+    Pump();  // the real pointer's move (input goes before posted messages)
 
     // The logo has no hint of its own: its panel's, shown because the panel shows hints.
     console->SetHint("Console|The session's screen");

@@ -98,11 +98,16 @@ int WholeRows(const PaintGeometry& g) {
 
 void PlanConsolePaint(const ScreenModel& screen, const PaintGeometry& g, const KeptRange& kept,
                       std::vector<PaintRun>& runs) {
+    PlanLinesPaint(screen, g, g.firstDisplayedLine, LastLineOnView(screen, g), kept, runs);
+}
+
+void PlanLinesPaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
+                    const KeptRange& kept, std::vector<PaintRun>& runs) {
     runs.clear();
     if (!HasCells(g)) return;
     std::vector<ColourRun> scratch;
-    const int last = LastLineOnView(screen, g);
-    for (int line = std::max(g.firstDisplayedLine, 0); line <= last; ++line) {
+    const int last = std::min(lastLine, LastLineOnView(screen, g));
+    for (int line = std::max({firstLine, g.firstDisplayedLine, 0}); line <= last; ++line) {
         const int length = static_cast<int>(screen.Text(line).size());
         if (length == 0) continue;
         if (kept.topLine >= 0 && kept.bottomLine >= 0 && kept.topLine <= line &&

@@ -57,6 +57,9 @@ struct PaintRun {
 // are not painted: the background fill has cleared them.
 void PlanConsolePaint(const ScreenModel& screen, const PaintGeometry& g, const KeptRange& kept,
                       std::vector<PaintRun>& runs);
+// The same for lines firstLine..lastLine only (those of them on view).
+void PlanLinesPaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
+                    const KeptRange& kept, std::vector<PaintRun>& runs);
 
 // How the picture gets from one view position to another.
 struct ViewMove {
