@@ -71,6 +71,7 @@ public:
         put("autoDisconnect", f.MAIN_ZCB_AutoDisconnect->Checked());
         put("keyMode", f.ShownHanguelMode());
         put("composing", f.FHanguel->IsComposing());
+        put("composingText", Hex(f.FHanguel->GetComposingText()));
         for (TImage* image : {f.MAIN_IMG_KeyModeHan2, f.MAIN_IMG_KeyModeHan3, f.MAIN_IMG_KeyModeHan390,
                               f.MAIN_IMG_KeyModeEng, f.MAIN_IMG_KeyModeNone})
             if (image->Visible()) put("keyModeImage", image->Name());

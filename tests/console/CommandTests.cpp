@@ -323,7 +323,8 @@ TEST(Mends, TheMenusZModemStartSendsTheSyllableFirst) {
     Press('H', kAlt);
     const size_t mark = host.Received().size();
     TypeLetters("gks");  // 2-set: the syllable HAN, still open
-    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("composing") == 1; }, 5000, &s));
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return FromHex(st.Str("composingText")) == "\xC7\xD1"; },
+                          5000, &s));
     q.Click("MAIN_PMENU_StartZModemDownload");
     // (The telnet options for the binary transfer come between.)
     ASSERT_TRUE(PumpUntil([&] { return host.Received().find("**\x18" "B01", mark) != std::string::npos; }, 10000));
