@@ -141,6 +141,7 @@ private:
     void ControlByte(uint8_t b);
     void PutChar(uint8_t b);
     void PutAsciiRun(const uint8_t* p, size_t n);
+    void PutPairRun(const uint8_t* p, size_t pairs);
     void LineFeed();
     void Reanchor();
     void EnsureLine(int line);

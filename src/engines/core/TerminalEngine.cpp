@@ -14,6 +14,8 @@ constexpr char LineGraphics[31] = {
     '-', '-', '-', '-', '-', '+', '+', '+', '+', '|', ' ', ' ', ' ', ' ', ' ',
 };
 
+inline bool IsPairByte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
+
 } // namespace
 
 TDravelTerminal::TDravelTerminal(ScreenModel& screen, ColorValue fontColor,
@@ -122,6 +124,17 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
                 for (size_t k = i + 1; k < j; ++k)
                     capture->CaptureRawByte(data[k]);
             PutAsciiRun(data + i, j - i);
+            i = j - 1;
+        } else if (receiveMode_ == ModeNormal && rzDetect != 1 && DoubleByteOn && IsPairByte(b) && !heldLead_ &&
+                   !shifted_ && i + 1 < length && IsPairByte(data[i + 1])) {
+            // So do runs of double-byte characters (both bytes 0xA1..0xFE).
+            size_t j = i + 2;
+            while (j + 1 < length && IsPairByte(data[j]) && IsPairByte(data[j + 1]))
+                j += 2;
+            if (hex)
+                for (size_t k = i + 1; k < j; ++k)
+                    capture->CaptureRawByte(data[k]);
+            PutPairRun(data + i, (j - i) / 2);
             i = j - 1;
         } else {
             if (receiveMode_ == ModeNormal && rzDetect != 1)
@@ -427,6 +440,35 @@ void TDravelTerminal::PutAsciiRun(const uint8_t* p, size_t n)
             CaptureText(reinterpret_cast<const char*>(p), take);
         p += take;
         n -= take;
+        if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_)
+            wrapPending_ = 1;
+    }
+}
+
+void TDravelTerminal::PutPairRun(const uint8_t* p, size_t pairs)
+{
+    // PutChar's steps for a lead byte and its trail, without the dispatch of each byte.
+    const char fg = ForegroundLetter(currentFg_);
+    const char bg = BackgroundLetter(currentBg_);
+    for (; pairs > 0; --pairs, p += 2) {
+        if (AutoWrap && wrapPending_) {
+            FlushPendingLine(0);
+            screen_.CursorColumn = 0;
+            LineFeed();
+        }
+        if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_ - 1) {
+            // The lead alone sets the wrap: the pair goes to the next line.
+            FlushPendingLine(0);
+            screen_.CursorColumn = 0;
+            LineFeed();
+        }
+        const uint16_t code = ReceivedPairToKsc(p[0], p[1]);
+        const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        pendingText_.append(pair, 2);
+        pendingFg_.append(2, fg);
+        pendingBg_.append(2, bg);
+        if (captureText_)
+            CaptureText(pair, 2);
         if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_)
             wrapPending_ = 1;
     }
