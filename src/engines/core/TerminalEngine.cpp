@@ -366,6 +366,18 @@ uint16_t TDravelTerminal::ReceivedPairToKsc(uint8_t lead, uint8_t trail) const
     return static_cast<uint16_t>(lead << 8 | trail);
 }
 
+// A received double-byte pair onto the pending text, as its KS C 5601 code.
+void TDravelTerminal::AppendPair(uint8_t lead, uint8_t trail, char fg, char bg)
+{
+    const uint16_t code = ReceivedPairToKsc(lead, trail);
+    const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    pendingText_.append(pair, 2);
+    pendingFg_.append(2, fg);
+    pendingBg_.append(2, bg);
+    if (captureText_)
+        CaptureText(pair, 2);
+}
+
 void TDravelTerminal::PutChar(uint8_t b)
 {
     if (AutoWrap && wrapPending_) {
@@ -378,13 +390,7 @@ void TDravelTerminal::PutChar(uint8_t b)
     const char fg = ForegroundLetter(currentFg_);
     const char bg = BackgroundLetter(currentBg_);
     if (heldLead_) {
-        const uint16_t code = ReceivedPairToKsc(heldLead_, b);
-        const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-        pendingText_.append(pair, 2);
-        pendingFg_.append(2, fg);
-        pendingBg_.append(2, bg);
-        if (captureText_)
-            CaptureText(pair, 2);
+        AppendPair(heldLead_, b, fg, bg);
         heldLead_ = 0;
     } else if (b >= 0x81 && DoubleByteOn) {
         heldLead_ = b;
@@ -462,13 +468,7 @@ void TDravelTerminal::PutPairRun(const uint8_t* p, size_t pairs)
             screen_.CursorColumn = 0;
             LineFeed();
         }
-        const uint16_t code = ReceivedPairToKsc(p[0], p[1]);
-        const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-        pendingText_.append(pair, 2);
-        pendingFg_.append(2, fg);
-        pendingBg_.append(2, bg);
-        if (captureText_)
-            CaptureText(pair, 2);
+        AppendPair(p[0], p[1], fg, bg);
         if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_)
             wrapPending_ = 1;
     }
