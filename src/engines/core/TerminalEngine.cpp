@@ -549,9 +549,16 @@ void TDravelTerminal::FlushPendingLine(int repaint)
         l.Background.append(c - len, BackgroundLetter(screen_.ViewBackground));
     }
     const size_t over = std::min(n, l.Text.size() - c);
-    l.Text.replace(c, over, pendingText_);
-    l.Foreground.replace(c, over, pendingFg_);
-    l.Background.replace(c, over, pendingBg_);
+    if (over == n && l.Foreground.size() >= c + n && l.Background.size() >= c + n) {
+        // Cells written over in place (the line keeps its length).
+        std::memcpy(&l.Text[c], pendingText_.data(), n);
+        std::memcpy(&l.Foreground[c], pendingFg_.data(), n);
+        std::memcpy(&l.Background[c], pendingBg_.data(), n);
+    } else {
+        l.Text.replace(c, over, pendingText_);
+        l.Foreground.replace(c, over, pendingFg_);
+        l.Background.replace(c, over, pendingBg_);
+    }
     screen_.CursorColumn += static_cast<int>(n);
     ClearPendingLine();
     screen_.NoteLineLength(line);
