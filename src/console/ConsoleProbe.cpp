@@ -50,6 +50,7 @@ public:
         put("longestPaintWait", f.FLongestPaintWait / 1000.0);
         put("paintMicros", PaintMicros());
         put("scrollLineMicros", ScrollMicros());
+        put("processorMillis", ProcessorMillis());
         POINT origin = f.MAIN_PB_Console->ClientToScreen(POINT{0, 0});
         put("paintBoxLeft", origin.x);
         put("paintBoxTop", origin.y);
@@ -316,6 +317,13 @@ public:
     static double& ScrollMicros() {
         static double micros = -1;
         return micros;
+    }
+    // The processor time the program has used, user and kernel (for the benchmarks).
+    static long long ProcessorMillis() {
+        FILETIME created, exited, kernel, user;
+        if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
+        auto ticks = [](FILETIME f) { return (static_cast<long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+        return (ticks(kernel) + ticks(user)) / 10000;
     }
 
 private:

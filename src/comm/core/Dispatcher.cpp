@@ -962,6 +962,15 @@ bool TLinkBaseDispatcher::CheckReceiveTriggers() {
     std::lock_guard d(DispSection);
     std::lock_guard l(DataSection);
     if (DBuffer.empty()) return false;
+    // With no pattern to look for, the new bytes are passed over in one step.
+    bool watching = false;
+    for (const auto& t : DataTriggers)
+      if (t.Matcher.Length() != 0 && !t.Matched) watching = true;
+    if (!watching) {
+      LastTailData = (LastTailData + Unscanned) % kRing;
+      SinceAvail += Unscanned;
+      Unscanned = 0;
+    }
     while (Unscanned > 0 && !matched) {
       uint8_t c = DBuffer[LastTailData];
       for (auto& t : DataTriggers) {

@@ -141,6 +141,8 @@ private:
     void ControlByte(uint8_t b);
     void PutChar(uint8_t b);
     void PutAsciiRun(const uint8_t* p, size_t n);
+    void PutPairRun(const uint8_t* p, size_t pairs);
+    void AppendPair(uint8_t lead, uint8_t trail, char fg, char bg);
     void LineFeed();
     void Reanchor();
     void EnsureLine(int line);

@@ -14,6 +14,8 @@ constexpr char LineGraphics[31] = {
     '-', '-', '-', '-', '-', '+', '+', '+', '+', '|', ' ', ' ', ' ', ' ', ' ',
 };
 
+inline bool IsPairByte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
+
 } // namespace
 
 TDravelTerminal::TDravelTerminal(ScreenModel& screen, ColorValue fontColor,
@@ -122,6 +124,17 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
                 for (size_t k = i + 1; k < j; ++k)
                     capture->CaptureRawByte(data[k]);
             PutAsciiRun(data + i, j - i);
+            i = j - 1;
+        } else if (receiveMode_ == ModeNormal && rzDetect != 1 && DoubleByteOn && IsPairByte(b) && !heldLead_ &&
+                   !shifted_ && i + 1 < length && IsPairByte(data[i + 1])) {
+            // So do runs of double-byte characters (both bytes 0xA1..0xFE).
+            size_t j = i + 2;
+            while (j + 1 < length && IsPairByte(data[j]) && IsPairByte(data[j + 1]))
+                j += 2;
+            if (hex)
+                for (size_t k = i + 1; k < j; ++k)
+                    capture->CaptureRawByte(data[k]);
+            PutPairRun(data + i, (j - i) / 2);
             i = j - 1;
         } else {
             if (receiveMode_ == ModeNormal && rzDetect != 1)
@@ -353,6 +366,18 @@ uint16_t TDravelTerminal::ReceivedPairToKsc(uint8_t lead, uint8_t trail) const
     return static_cast<uint16_t>(lead << 8 | trail);
 }
 
+// A received double-byte pair onto the pending text, as its KS C 5601 code.
+void TDravelTerminal::AppendPair(uint8_t lead, uint8_t trail, char fg, char bg)
+{
+    const uint16_t code = ReceivedPairToKsc(lead, trail);
+    const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    pendingText_.append(pair, 2);
+    pendingFg_.append(2, fg);
+    pendingBg_.append(2, bg);
+    if (captureText_)
+        CaptureText(pair, 2);
+}
+
 void TDravelTerminal::PutChar(uint8_t b)
 {
     if (AutoWrap && wrapPending_) {
@@ -365,13 +390,7 @@ void TDravelTerminal::PutChar(uint8_t b)
     const char fg = ForegroundLetter(currentFg_);
     const char bg = BackgroundLetter(currentBg_);
     if (heldLead_) {
-        const uint16_t code = ReceivedPairToKsc(heldLead_, b);
-        const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-        pendingText_.append(pair, 2);
-        pendingFg_.append(2, fg);
-        pendingBg_.append(2, bg);
-        if (captureText_)
-            CaptureText(pair, 2);
+        AppendPair(heldLead_, b, fg, bg);
         heldLead_ = 0;
     } else if (b >= 0x81 && DoubleByteOn) {
         heldLead_ = b;
@@ -427,6 +446,29 @@ void TDravelTerminal::PutAsciiRun(const uint8_t* p, size_t n)
             CaptureText(reinterpret_cast<const char*>(p), take);
         p += take;
         n -= take;
+        if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_)
+            wrapPending_ = 1;
+    }
+}
+
+void TDravelTerminal::PutPairRun(const uint8_t* p, size_t pairs)
+{
+    // PutChar's steps for a lead byte and its trail, without the dispatch of each byte.
+    const char fg = ForegroundLetter(currentFg_);
+    const char bg = BackgroundLetter(currentBg_);
+    for (; pairs > 0; --pairs, p += 2) {
+        if (AutoWrap && wrapPending_) {
+            FlushPendingLine(0);
+            screen_.CursorColumn = 0;
+            LineFeed();
+        }
+        if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_ - 1) {
+            // The lead alone sets the wrap: the pair goes to the next line.
+            FlushPendingLine(0);
+            screen_.CursorColumn = 0;
+            LineFeed();
+        }
+        AppendPair(p[0], p[1], fg, bg);
         if (AutoWrap && static_cast<int>(pendingText_.size()) + screen_.CursorColumn >= columns_)
             wrapPending_ = 1;
     }
@@ -507,9 +549,16 @@ void TDravelTerminal::FlushPendingLine(int repaint)
         l.Background.append(c - len, BackgroundLetter(screen_.ViewBackground));
     }
     const size_t over = std::min(n, l.Text.size() - c);
-    l.Text.replace(c, over, pendingText_);
-    l.Foreground.replace(c, over, pendingFg_);
-    l.Background.replace(c, over, pendingBg_);
+    if (over == n && l.Foreground.size() >= c + n && l.Background.size() >= c + n) {
+        // Cells written over in place (the line keeps its length).
+        std::memcpy(&l.Text[c], pendingText_.data(), n);
+        std::memcpy(&l.Foreground[c], pendingFg_.data(), n);
+        std::memcpy(&l.Background[c], pendingBg_.data(), n);
+    } else {
+        l.Text.replace(c, over, pendingText_);
+        l.Foreground.replace(c, over, pendingFg_);
+        l.Background.replace(c, over, pendingBg_);
+    }
     screen_.CursorColumn += static_cast<int>(n);
     ClearPendingLine();
     screen_.NoteLineLength(line);
