@@ -82,7 +82,13 @@ int ProbeState::Find(const std::string& text) const {
     return -1;
 }
 
+namespace {
+// The program a test runs now: the pointer's moves are settled with it.
+QuiroProgram* runningProgram = nullptr;
+}  // namespace
+
 QuiroProgram::QuiroProgram(const std::string& arguments, bool telephonyDouble, const std::string& copyIn) {
+    runningProgram = this;
     std::string exe = std::string(QUIRO_BINARY_DIR) +
                       (telephonyDouble ? "/tapi-double/quiro_probe.exe" : "/src/console/quiro_probe.exe");
     if (!copyIn.empty()) {
@@ -106,6 +112,7 @@ QuiroProgram::QuiroProgram(const std::string& arguments, bool telephonyDouble, c
 }
 
 QuiroProgram::~QuiroProgram() {
+    if (runningProgram == this) runningProgram = nullptr;
     if (!pi_.hProcess) return;
     if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
         TerminateProcess(pi_.hProcess, 99);
@@ -310,6 +317,11 @@ INPUT Key(WORD vk, bool up) {
     return in;
 }
 
+// A button event that says where it happens. Under Wine a button event without a place
+// happens where the pointer is when the event is read, and the display's own report of an
+// earlier pointer move, read late, can have put it back there meanwhile.
+constexpr DWORD kAt = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+
 INPUT Mouse(DWORD flags, int x = 0, int y = 0) {
     INPUT in{};
     in.type = INPUT_MOUSE;
@@ -361,21 +373,30 @@ void TypeText(const std::wstring& text) {
     Inject(events);
 }
 
-void MouseTo(int x, int y) { Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y)}); }
+void MouseTo(int x, int y) {
+    Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y)});
+    // The display hears of the move (asking it where the pointer is waits for that), and
+    // the program takes in what the display said of it: the pointer entering a window
+    // brings the display's idea of the keyboard with it, which would let go of a modifier
+    // pressed after the move if the program read it later.
+    POINT p;
+    GetCursorPos(&p);
+    if (runningProgram) runningProgram->SettleDisplay();
+}
 
 void Click(int x, int y, int modifiers) {
+    MouseTo(x, y);
     std::vector<INPUT> events = Modifiers(modifiers, false);
-    events.push_back(Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y));
-    events.push_back(Mouse(MOUSEEVENTF_LEFTDOWN));
-    events.push_back(Mouse(MOUSEEVENTF_LEFTUP));
+    events.push_back(Mouse(MOUSEEVENTF_LEFTDOWN | kAt, x, y));
+    events.push_back(Mouse(MOUSEEVENTF_LEFTUP | kAt, x, y));
     for (const INPUT& in : Modifiers(modifiers, true)) events.push_back(in);
     Inject(events);
 }
 
 void Drag(int fromX, int fromY, int toX, int toY) {
-    Inject({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, fromX, fromY), Mouse(MOUSEEVENTF_LEFTDOWN),
-            Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, toX, toY - 1),
-            Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, toX, toY), Mouse(MOUSEEVENTF_LEFTUP)});
+    MouseTo(fromX, fromY);
+    Inject({Mouse(MOUSEEVENTF_LEFTDOWN | kAt, fromX, fromY), Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, toX, toY - 1),
+            Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, toX, toY), Mouse(MOUSEEVENTF_LEFTUP | kAt, toX, toY)});
 }
 
 RECT ControlRect(const ProbeState& state, const std::string& name) {
