@@ -299,10 +299,14 @@ public:
     // Whether the picture may move by copying its pixels: nothing covers the paint box and
     // no syllable in progress is drawn over the cells.
     bool PixelMovesAllowed();
+    // The virtual screen, asked of the system once per display change (asking costs).
+    RECT FScreenBox{};
+    bool FScreenBoxKnown = false;
     // Takes the view to a new position (the selection, caret and syllable follow).
     void CarryViewChange(const ViewChange& change);
     void HideConsoleCaret();
     void PlaceConsoleCaret();
+    PixelPoint FCaretSize{};  // the console caret's size when it was made
     // The syllable in progress: its spot at the cursor cell; the text under it shown
     // again; the syllable drawn there.
     void PlaceComposition();

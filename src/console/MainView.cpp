@@ -121,6 +121,11 @@ int DisplayRate() {
 void TConsoleForm::WireViewEvents() {
     MAIN_VSCR_Console->SetDrawLater(true);
     MAIN_HSCR_Console->SetDrawLater(true);
+    if (Application)
+        Application->HookMainWindow(&FScreenBox, [this](TMessage& m) {
+            if (m.Msg == WM_DISPLAYCHANGE) FScreenBoxKnown = false;
+            return false;
+        });
 }
 
 ConsoleViewport TConsoleForm::Viewport() {
@@ -380,11 +385,15 @@ bool TConsoleForm::PixelMovesAllowed() {
     POINT origin = MAIN_PB_Console->ClientToScreen(POINT{0, 0});
     RECT box{origin.x, origin.y, origin.x + MAIN_PB_Console->Width(), origin.y + MAIN_PB_Console->Height()};
     // Pixels off the screen have nothing to copy.
-    RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
-    screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (!FScreenBoxKnown) {
+        FScreenBox.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        FScreenBox.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        FScreenBox.right = FScreenBox.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        FScreenBox.bottom = FScreenBox.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        FScreenBoxKnown = true;
+    }
     RECT inside;
-    if (!IntersectRect(&inside, &box, &screen) || !EqualRect(&inside, &box)) return false;
+    if (!IntersectRect(&inside, &box, &FScreenBox) || !EqualRect(&inside, &box)) return false;
     // The windows above this one, taken from the system's list in one go.
     WindowsAbove above{Handle(), box};
     EnumWindows(&CoversBox, reinterpret_cast<LPARAM>(&above));
@@ -413,7 +422,14 @@ void TConsoleForm::CarryViewChange(const ViewChange& change) {
     }
     PaintPending();
     const bool caret = Connected && !TransferRunning && FCaret->Visible();
-    if (caret) HideConsoleCaret();
+    // A caret of the cells' size is only hidden while the picture moves, and then moved
+    // (made again, it would cost the system's round trips twice over).
+    const bool keepCaret = caret && AppActive && ConsoleHasFocus && FCaretSize.x == FScreen.CellWidth &&
+                           FCaretSize.y == FScreen.CellHeight;
+    if (keepCaret)
+        FCaret->Hide();
+    else if (caret)
+        HideConsoleCaret();
     DropWordHighlight();
     EraseDragSelection();
     FScreen.FirstDisplayedLine = change.firstDisplayedLine;
@@ -438,7 +454,13 @@ void TConsoleForm::CarryViewChange(const ViewChange& change) {
     }
     PlaceComposition();
     FHanguel->ShowComposition();
-    if (caret) PlaceConsoleCaret();
+    if (keepCaret) {
+        const PixelPoint at = CursorCellPosition(FScreen, HorizontalOffset);
+        FCaret->MoveTo(MAIN_PB_Console->Left() + at.x, MAIN_PB_Console->Top() + at.y);
+        FCaret->Show();
+    } else if (caret) {
+        PlaceConsoleCaret();
+    }
     UpdateScrollBars();
 }
 
@@ -499,6 +521,7 @@ void TConsoleForm::PlaceConsoleCaret() {
     if (!AppActive || !ConsoleHasFocus) return;
     PixelPoint at = CursorCellPosition(FScreen, HorizontalOffset);
     FCaret->Create(FScreen.CellWidth, FScreen.CellHeight);
+    FCaretSize = PixelPoint{FScreen.CellWidth, FScreen.CellHeight};
     FCaret->MoveTo(MAIN_PB_Console->Left() + at.x, MAIN_PB_Console->Top() + at.y);
     FCaret->Show();
 }

@@ -26,14 +26,16 @@ void TCaret::Destroy() {
     FVisible = false;
 }
 
+// Showing and hiding ask the system nothing first: both act only on a caret the window
+// holds, and say so (asking would cost a round trip to the system each).
 void TCaret::Show() {
-    if (FVisible || !Created()) return;
+    if (FVisible || !FControl->HandleAllocated()) return;
     if (ShowCaret(FControl->Handle())) FVisible = true;
 }
 
 void TCaret::Hide() {
-    if (!FVisible || !Created()) return;
-    HideCaret(FControl->Handle());
+    if (!FVisible) return;
+    if (FControl->HandleAllocated()) HideCaret(FControl->Handle());
     FVisible = false;
 }
 

@@ -58,6 +58,17 @@ TEST(Caret, FollowsItsControlAndLeavesAnotherControlsCaretAlone) {
     TCaret other(b);
     other.Create(2, 10);
     EXPECT_FALSE(caret.Visible());
+    // Hiding and showing a caret another window took leaves that one as it is.
+    b->SetBounds(0, 60, 100, 50);
+    HDC bdc = GetDC(b->Handle());
+    FillRect(bdc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    other.Show();
+    caret.Hide();
+    EXPECT_EQ(GetPixel(bdc, 1, 5), RGB(0, 0, 0));
+    other.Hide();
+    caret.Show();
+    EXPECT_EQ(GetPixel(bdc, 1, 5), RGB(255, 255, 255));
+    ReleaseDC(b->Handle(), bdc);
     caret.Destroy();
     caret.MoveTo(1, 1);
     EXPECT_TRUE(other.Created());
