@@ -42,9 +42,7 @@ ScrollCode ToScrollCode(TScrollCode code) {
 // caret drawn over would be inverted back onto the new pixels).
 class CaretOff {
 public:
-    explicit CaretOff(TCaret& caret) : caret_(caret), shown_(caret.Visible()) {
-        if (shown_) caret_.Hide();
-    }
+    explicit CaretOff(TCaret& caret) : caret_(caret), shown_(caret.Hide()) {}
     ~CaretOff() {
         if (shown_) caret_.Show();
     }
@@ -421,15 +419,12 @@ void TConsoleForm::CarryViewChange(const ViewChange& change) {
         return;  // (the block's end sets the scroll bars)
     }
     PaintPending();
-    const bool caret = Connected && !TransferRunning && FCaret->Visible();
+    const bool caret = Connected && !TransferRunning && FCaret->Hide();
     // A caret of the cells' size is only hidden while the picture moves, and then moved
     // (made again, it would cost the system's round trips twice over).
     const bool keepCaret = caret && AppActive && ConsoleHasFocus && FCaretSize.x == FScreen.CellWidth &&
                            FCaretSize.y == FScreen.CellHeight;
-    if (keepCaret)
-        FCaret->Hide();
-    else if (caret)
-        HideConsoleCaret();
+    if (caret && !keepCaret) HideConsoleCaret();
     DropWordHighlight();
     EraseDragSelection();
     FScreen.FirstDisplayedLine = change.firstDisplayedLine;

@@ -33,10 +33,10 @@ void TCaret::Show() {
     if (ShowCaret(FControl->Handle())) FVisible = true;
 }
 
-void TCaret::Hide() {
-    if (!FVisible) return;
-    if (FControl->HandleAllocated()) HideCaret(FControl->Handle());
+bool TCaret::Hide() {
+    if (!FVisible) return false;
     FVisible = false;
+    return FControl->HandleAllocated() && HideCaret(FControl->Handle());
 }
 
 void TCaret::MoveTo(int x, int y) {

@@ -20,13 +20,14 @@ public:
     void Create(int width, int height);
     void Destroy();
     void Show();
-    void Hide();
+    // True when the caret was shown (and is hidden now).
+    bool Hide();
     // Moves the caret to a client point of the control.
     void MoveTo(int x, int y);
 
     // Whether the control's window holds the thread's caret.
     bool Created() const;
-    bool Visible() const { return Created() && FVisible; }
+    bool Visible() const { return FVisible && Created(); }
 
 private:
     TWinControl* FControl;

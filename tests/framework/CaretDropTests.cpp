@@ -48,8 +48,8 @@ TEST(Caret, FollowsItsControlAndLeavesAnotherControlsCaretAlone) {
     // Hiding twice and showing once shows it: the system counts, the helper does not.
     caret.Show();
     EXPECT_TRUE(shown());
-    caret.Hide();
-    caret.Hide();
+    EXPECT_TRUE(caret.Hide());  // it was shown
+    EXPECT_FALSE(caret.Hide());
     EXPECT_FALSE(shown());
     caret.Show();
     EXPECT_TRUE(shown());
@@ -63,7 +63,7 @@ TEST(Caret, FollowsItsControlAndLeavesAnotherControlsCaretAlone) {
     HDC bdc = GetDC(b->Handle());
     FillRect(bdc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     other.Show();
-    caret.Hide();
+    EXPECT_FALSE(caret.Hide());
     EXPECT_EQ(GetPixel(bdc, 1, 5), RGB(0, 0, 0));
     other.Hide();
     caret.Show();
