@@ -8,12 +8,43 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engines/core/ZModemFrames.h"
 #include "engines/core/ZModemLinks.h"
+
+namespace quiro::engines {
+
+// Leaves the bytes that a resize adds uninitialised: the receive buffer grows by the most
+// that a block can add and is cut back to what was decoded.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept
+    {
+    }
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+}  // namespace quiro::engines
 
 // The engine's status word.
 enum ZModemStatus : int16_t {
@@ -155,7 +186,7 @@ private:
     int direction_ = DirectionReceive;
     // The subpacket being received; while a file comes in, the good subpackets not yet
     // written (pendingWrite_ bytes) stand before it.
-    std::vector<uint8_t> rxBuffer_;
+    std::vector<uint8_t, quiro::engines::UninitialisedAllocator<uint8_t>> rxBuffer_;
     size_t pendingWrite_ = 0;
     int fileHandle_ = -1;
     int zrinitReceived_ = 0;
