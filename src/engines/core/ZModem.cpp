@@ -207,6 +207,7 @@ void IDravelZModem::Start(ByteChannel* port, int direction, const std::string& d
     padSeen_ = padBeforeZdle_ = false;
     cancelCount_ = 0;
     ffPair_ = 0;
+    closingOs_ = 0;
     imagePack_ = 0;
     attention_.clear();
     winsock_ = port && port->IsWinsock() ? 1 : 0;
@@ -371,8 +372,10 @@ int IDravelZModem::ProcessByte(uint8_t b)
     if (state_ == StateFinished) {
         // The sender's closing "OO" is ours; on a telnet line so is a command the server
         // puts before it (a Data Mark when the sender's side flushed its line).
-        if (b == 'O')
+        if (b == 'O') {
+            ++closingOs_;
             return 1;
+        }
         if (winsock_ && (b == 0xFF || ffPair_)) {
             ffPair_ = b == 0xFF && !ffPair_;
             return 1;

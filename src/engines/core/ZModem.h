@@ -139,6 +139,12 @@ public:
     int Retries() const { return retries_; }
     int SkippedFiles() const { return skippedFiles_; }
     int IncompleteFiles() const { return incompleteFiles_; }
+    // Receiver: the session has ended and the sender's closing "OO" has come; nothing
+    // after it belongs to the transfer.
+    bool SenderSignedOff() const
+    {
+        return direction_ == DirectionReceive && state_ == StateFinished && closingOs_ >= 2;
+    }
 
 private:
     uint32_t Now();
@@ -181,6 +187,7 @@ private:
 
     int winsock_ = 0;
     int ffPair_ = 0;
+    int closingOs_ = 0;  // 'O's taken after the session's end
     uint8_t state_ = StateFinished;
     uint8_t frameKind_ = 0;
     int direction_ = DirectionReceive;

@@ -84,8 +84,13 @@ TEST_F(Receiver, ReceivesABatchInEveryFrameKind)
     EXPECT_EQ(files.files["down\\a.bin"], a);
     EXPECT_EQ(files.files["down\\b.txt"], b);
     EXPECT_EQ(label.texts.size(), 0u);
-    // "OO" is swallowed; the next byte belongs to the terminal.
-    EXPECT_EQ(Feed(B("OOx")), 2);
+    // "OO" is swallowed, and with it the sender has signed off; the next byte belongs to
+    // the terminal.
+    EXPECT_EQ(Feed(B("O")), -1);
+    EXPECT_FALSE(zm.SenderSignedOff());
+    EXPECT_EQ(Feed(B("O")), -1);
+    EXPECT_TRUE(zm.SenderSignedOff());
+    EXPECT_EQ(Feed(B("x")), 0);
 }
 
 TEST_F(Receiver, CancelNeedsFiveCans)
