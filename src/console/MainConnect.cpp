@@ -45,6 +45,11 @@ void TConsoleForm::MAIN_COMBO_AddressKeyPress(char& key) {
     key = 0;
 }
 
+namespace {
+constexpr uint16_t kSocketInSize = 32768;
+constexpr uint16_t kLineInSize = 4096;
+}  // namespace
+
 void TConsoleForm::StartConnection() {
     AddressScheme scheme = ::ParseAddressScheme(Address);
     Address = scheme.address;
@@ -60,6 +65,9 @@ void TConsoleForm::StartConnection() {
     MAIN_CommPort->SetDeviceLayer(ConnectionKind == ConnectionWinsock ? dlWinsock : dlWin32);
     MAIN_CommPort->AutoOpen = false;
     MAIN_CommPort->SetOpen(false);
+    // A socket's reads take up to this much of what has arrived (a ring of 4 KB took a
+    // read, a notice and a message for every 4 KB of a download); the lines keep their own.
+    MAIN_CommPort->SetInSize(ConnectionKind == ConnectionWinsock ? kSocketInSize : kLineInSize);
     MAIN_CommPort->TapiMode = ConnectionKind == ConnectionTelephony ? TTapiMode::tmOn : TTapiMode::tmOff;
     ResetConsole();
     ApplySessionFlags();

@@ -34,31 +34,73 @@ constexpr std::array<bool, 256> MakePlainTable(bool winsock)
 }
 constexpr std::array<bool, 256> PlainBytes[2] = {MakePlainTable(false), MakePlainTable(true)};
 
-// How many bytes at the start of `data` stand for themselves. Eight at a time where the
-// byte order allows: a byte of the word is special when it equals ZDLE, when it equals a
-// flow-control character with bits 1 and 7 ignored, or (telnet) when it is 0xFF. The
-// lowest flagged byte of each test is exact, so the first special byte is found.
-size_t PlainRun(const uint8_t* data, size_t len, bool winsock)
+// The scans' machine word: 64 bits where the registers hold them, 32 on a 32-bit target
+// (there the 64-bit arithmetic is done in halves and a 64-bit trailing-zero count is a
+// library call).
+using ScanWord = std::conditional_t<(sizeof(void*) >= 8), uint64_t, uint32_t>;
+
+// The bytes of `x` that do not stand for themselves, flagged by their top bit: ZDLE, a
+// flow-control character with bits 1 and 7 ignored, or (telnet) 0xFF. The lowest flagged
+// byte is exact (borrows run only upwards), so it is the first special byte.
+inline ScanWord SpecialBytes(ScanWord x, bool winsock)
 {
-    size_t n = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr uint64_t ones = 0x0101010101010101ull;
-        const auto zeroBytes = [](uint64_t v) { return (v - ones) & ~v & (ones * 0x80); };
-        for (; n + 8 <= len; n += 8) {
-            uint64_t x;
-            std::memcpy(&x, data + n, 8);
-            uint64_t special =
-                zeroBytes(x ^ (ones * ZDLE)) | zeroBytes((x & (ones * 0x7D)) ^ (ones * XON));
-            if (winsock)
-                special |= zeroBytes(~x);
-            if (special)
-                return n + static_cast<size_t>(std::countr_zero(special) / 8);
-        }
-    }
+    constexpr ScanWord ones = ScanWord(~ScanWord(0)) / 0xFF;
+    const auto zeroBytes = [](ScanWord v) { return (v - ones) & ~v & (ones * 0x80); };
+    ScanWord special = zeroBytes(x ^ (ones * ZDLE)) | zeroBytes((x & (ones * 0x7D)) ^ (ones * XON));
+    if (winsock)
+        special |= zeroBytes(~x);
+    return special;
+}
+
+// Decodes the start of a subpacket's bytes into `out` as ProcessByte would, up to `room`
+// decoded bytes: the bytes that stand for themselves (a word at a time where the byte
+// order allows), the plain escapes (ZDLE and a byte of 0x40..0x5F or 0xC0..0xDF) and, on a
+// telnet line, a doubled 0xFF. Stops before anything else (a frame end, a flow-control
+// character, a telnet command, a ZDLE or 0xFF whose partner is not in the block). Returns
+// the bytes taken; `produced` gets the bytes decoded.
+size_t DecodeRun(const uint8_t* data, size_t count, uint8_t* out, size_t room, bool winsock,
+                 size_t& produced)
+{
     const auto& plain = PlainBytes[winsock ? 1 : 0];
-    while (n < len && plain[data[n]])
-        ++n;
-    return n;
+    size_t i = 0, o = 0;
+    while (i < count && o < room) {
+        const size_t limit = std::min(count - i, room - o);
+        const uint8_t* in = data + i;
+        uint8_t* to = out + o;
+        size_t n = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            for (; n + sizeof(ScanWord) <= limit; n += sizeof(ScanWord)) {
+                ScanWord x;
+                std::memcpy(&x, in + n, sizeof x);
+                // The whole word goes out (it lies within `limit`); from a special byte
+                // on it is written over.
+                std::memcpy(to + n, &x, sizeof x);
+                if (const ScanWord special = SpecialBytes(x, winsock)) {
+                    n += static_cast<size_t>(std::countr_zero(special) / 8);
+                    goto stop;
+                }
+            }
+        }
+        while (n < limit && plain[in[n]]) {
+            to[n] = in[n];
+            ++n;
+        }
+    stop:
+        i += n;
+        o += n;
+        if (o == room || i + 1 >= count)
+            break;
+        const uint8_t next = data[i + 1];
+        if (data[i] == ZDLE && (next & 0x60) == 0x40)
+            out[o++] = static_cast<uint8_t>(next ^ 0x40);
+        else if (winsock && data[i] == 0xFF && next == 0xFF)
+            out[o++] = 0xFF;
+        else
+            break;
+        i += 2;
+    }
+    produced = o;
+    return i;
 }
 
 bool IsHexDigit(uint8_t c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
@@ -165,6 +207,7 @@ void IDravelZModem::Start(ByteChannel* port, int direction, const std::string& d
     padSeen_ = padBeforeZdle_ = false;
     cancelCount_ = 0;
     ffPair_ = 0;
+    closingOs_ = 0;
     imagePack_ = 0;
     attention_.clear();
     winsock_ = port && port->IsWinsock() ? 1 : 0;
@@ -329,8 +372,10 @@ int IDravelZModem::ProcessByte(uint8_t b)
     if (state_ == StateFinished) {
         // The sender's closing "OO" is ours; on a telnet line so is a command the server
         // puts before it (a Data Mark when the sender's side flushed its line).
-        if (b == 'O')
+        if (b == 'O') {
+            ++closingOs_;
             return 1;
+        }
         if (winsock_ && (b == 0xFF || ffPair_)) {
             ffPair_ = b == 0xFF && !ffPair_;
             return 1;
@@ -384,20 +429,17 @@ size_t IDravelZModem::TakeDataRun(const uint8_t* data, size_t count)
         checksumPhase_ >= 0 || escapeArmed_ || ffPair_)
         return 0;
     const size_t used = rxBuffer_.size() - pendingWrite_;
-    size_t room = used < MaxSubpacket ? MaxSubpacket - used : 0;
-    size_t i = 0;
-    while (i < count && room > 0) {
-        const size_t n = PlainRun(data + i, std::min(count - i, room), winsock_ != 0);
-        rxBuffer_.insert(rxBuffer_.end(), data + i, data + i + n);
-        i += n;
-        room -= n;
-        if (room == 0 || i + 1 >= count || data[i] != ZDLE || (data[i + 1] & 0x60) != 0x40)
-            break;
-        rxBuffer_.push_back(static_cast<uint8_t>(data[i + 1] ^ 0x40));
-        i += 2;
-        --room;
-    }
-    return i;
+    // A block never decodes to more bytes than it holds.
+    const size_t room = std::min(used < MaxSubpacket ? MaxSubpacket - used : 0, count);
+    if (room == 0)
+        return 0;
+    const size_t start = rxBuffer_.size();
+    rxBuffer_.resize(start + room);
+    size_t produced = 0;
+    const size_t taken =
+        DecodeRun(data, count, rxBuffer_.data() + start, room, winsock_ != 0, produced);
+    rxBuffer_.resize(start + produced);
+    return taken;
 }
 
 int IDravelZModem::DecodeByte(uint8_t c, bool data)

@@ -8,12 +8,43 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engines/core/ZModemFrames.h"
 #include "engines/core/ZModemLinks.h"
+
+namespace quiro::engines {
+
+// Leaves the bytes that a resize adds uninitialised: the receive buffer grows by the most
+// that a block can add and is cut back to what was decoded.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept
+    {
+    }
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+}  // namespace quiro::engines
 
 // The engine's status word.
 enum ZModemStatus : int16_t {
@@ -108,6 +139,12 @@ public:
     int Retries() const { return retries_; }
     int SkippedFiles() const { return skippedFiles_; }
     int IncompleteFiles() const { return incompleteFiles_; }
+    // Receiver: the session has ended and the sender's closing "OO" has come; nothing
+    // after it belongs to the transfer.
+    bool SenderSignedOff() const
+    {
+        return direction_ == DirectionReceive && state_ == StateFinished && closingOs_ >= 2;
+    }
 
 private:
     uint32_t Now();
@@ -150,12 +187,13 @@ private:
 
     int winsock_ = 0;
     int ffPair_ = 0;
+    int closingOs_ = 0;  // 'O's taken after the session's end
     uint8_t state_ = StateFinished;
     uint8_t frameKind_ = 0;
     int direction_ = DirectionReceive;
     // The subpacket being received; while a file comes in, the good subpackets not yet
     // written (pendingWrite_ bytes) stand before it.
-    std::vector<uint8_t> rxBuffer_;
+    std::vector<uint8_t, quiro::engines::UninitialisedAllocator<uint8_t>> rxBuffer_;
     size_t pendingWrite_ = 0;
     int fileHandle_ = -1;
     int zrinitReceived_ = 0;

@@ -84,8 +84,13 @@ TEST_F(Receiver, ReceivesABatchInEveryFrameKind)
     EXPECT_EQ(files.files["down\\a.bin"], a);
     EXPECT_EQ(files.files["down\\b.txt"], b);
     EXPECT_EQ(label.texts.size(), 0u);
-    // "OO" is swallowed; the next byte belongs to the terminal.
-    EXPECT_EQ(Feed(B("OOx")), 2);
+    // "OO" is swallowed, and with it the sender has signed off; the next byte belongs to
+    // the terminal.
+    EXPECT_EQ(Feed(B("O")), -1);
+    EXPECT_FALSE(zm.SenderSignedOff());
+    EXPECT_EQ(Feed(B("O")), -1);
+    EXPECT_TRUE(zm.SenderSignedOff());
+    EXPECT_EQ(Feed(B("x")), 0);
 }
 
 TEST_F(Receiver, CancelNeedsFiveCans)
@@ -446,6 +451,14 @@ TEST_F(Receiver, BlocksAreTakenAsByteByByte)
     Bytes iac = Sub32(Cat({Bytes(50, 'a'), {0xF1}, Bytes(50, 'b'), {0xF1}}), ZCRCG, telnet);
     iac.insert(iac.begin() + 50, 0xFF);
     iac.insert(iac.begin() + 102, 0xFF);
+    // Plain runs of every length up to two words and more, each ended by an escape, a
+    // doubled 0xFF or a flow-control character: a special byte at every place in a word.
+    const uint8_t ends[] = {ZDLE, 0xFF, XON};
+    Bytes runs;
+    for (size_t n = 0; n < 20; ++n) {
+        runs.insert(runs.end(), n, uint8_t('a' + n));
+        runs.push_back(ends[n % 3]);
+    }
     struct Row {
         const char* what;
         bool winsock;
@@ -461,6 +474,10 @@ TEST_F(Receiver, BlocksAreTakenAsByteByByte)
         {"telnet line", true,
          Cat({Offer("c", 1382), Bin32(ZDATA, 0, telnet), Sub32(allFf, ZCRCG, telnet), iac,
               Sub32(allFf, ZCRCE, telnet), Hex(ZEOF, 1382)}),
+         0},
+        {"runs between escapes", true,
+         Cat({Offer("d", 2 * uint32_t(runs.size())), Bin32(ZDATA, 0, telnet), Sub32(runs, ZCRCG, telnet),
+              Sub32(runs, ZCRCE, telnet), Hex(ZEOF, 2 * uint32_t(runs.size()))}),
          0},
         {"damage, flow control, overlong, cancel", false,
          Cat({Offer("e", 5000), Bin32(ZDATA, 0), flipped, Bin32(ZDATA, 0), withFlow, Bin32(ZDATA, 652),
