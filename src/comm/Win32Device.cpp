@@ -226,15 +226,14 @@ void TLinkWin32Dispatcher::StartReadingAhead() {
   ReadingAhead_ = true;
 }
 
+// Issued under the lock, so that a purge either finds the read under way (and breaks it
+// off) or comes before it.
 bool TLinkWin32Dispatcher::IssueAheadRead() {
-  uint32_t want;
-  {
-    std::lock_guard l(AheadLock_);
-    want = std::min(AheadCapacity() - AheadUsed(), kAheadRead);
-    AheadTakenWanted_ = want < kAheadRead / 2;
-    if (AheadTakenWanted_) return false;
-    AheadReadPurges_ = AheadPurges_;
-  }
+  std::lock_guard l(AheadLock_);
+  uint32_t want = std::min(AheadCapacity() - AheadUsed(), kAheadRead);
+  AheadTakenWanted_ = want < kAheadRead / 2;
+  if (AheadTakenWanted_) return false;
+  AheadReadPurges_ = AheadPurges_;
   AheadOv_ = {};
   AheadOv_.hEvent = InputEvent_;
   ResetEvent(InputEvent_);
@@ -361,6 +360,12 @@ int32_t TLinkWin32Dispatcher::DevicePurge(bool output) {
     AheadFrom_ = 0;
     ++AheadPurges_;
     if (TakenEvent_) SetEvent(TakenEvent_);
+    // A read ahead under way keeps what it took before the purge: it is broken off (a
+    // purge does not reach it), and its bytes are dropped.
+    using TCancelIoEx = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED);
+    static const auto cancelIoEx =
+        reinterpret_cast<TCancelIoEx>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelIoEx")));
+    if (ReadingAhead_ && cancelIoEx) cancelIoEx(Device_, &AheadOv_);
   }
   if (PurgeComm(Device_, what)) return 0;
   return LinkErrorFromSystem(GetLastError());
