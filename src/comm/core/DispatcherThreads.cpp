@@ -94,7 +94,9 @@ void TDispThread::Execute() {
                           ? 1
                           : TLinkThreadedDispatcher::kTickMs;
       std::unique_lock l(d.EventLock_);
-      got = d.EventSignal_.wait_for(l, std::chrono::milliseconds(wait), [&] { return d.EventWaiting_ || d.Kill_; });
+      auto ready = [&] { return d.EventWaiting_ || d.Kill_; };
+      // No wait at all after a busy round (a wait of 0 ms still costs a system call).
+      got = wait == 0 ? ready() : d.EventSignal_.wait_for(l, std::chrono::milliseconds(wait), ready);
       events = d.CurrentEvent;
     }
     if (d.Kill_) break;
