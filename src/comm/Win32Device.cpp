@@ -281,8 +281,8 @@ TLinkDeviceWait TLinkWin32Dispatcher::ReadAhead(uint32_t& events) {
     }
     DWORD got = 0, error = 0;
     if (!FinishAheadRead(got, error)) return {TLinkDeviceWait::Failed, ERROR_OPERATION_ABORTED};
-    if (error != 0 && error != ERROR_OPERATION_ABORTED && got == 0) {
-      // The device failed: what was read before goes to the dispatcher first.
+    if (got == 0 && ClassifyDeviceError(error) == TLinkDeviceError::Gone) {
+      // The device went away: what was read before goes to the dispatcher first.
       for (;;) {
         {
           std::lock_guard l(AheadLock_);
@@ -294,7 +294,7 @@ TLinkDeviceWait TLinkWin32Dispatcher::ReadAhead(uint32_t& events) {
       }
       return {TLinkDeviceWait::Failed, error};
     }
-    if (got == 0) {  // a purge broke the read off, or nothing came: read again, not at once
+    if (got == 0) {  // a purge broke the read off, it failed, or nothing came: again, not at once
       if (WaitForSingleObject(CancelWait_, 1) == WAIT_OBJECT_0) return {TLinkDeviceWait::Failed, ERROR_OPERATION_ABORTED};
       continue;
     }
