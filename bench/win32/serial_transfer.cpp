@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -79,8 +80,13 @@ void Report(const char* what, const Sample& s, const Sample* base) {
 
 }  // namespace
 
-int main() {
+// With arguments, one direction through one end only, for a profiler or a call count:
+// `plain-in|layer-in|plain-out|layer-out [rounds]`.
+int main(int argc, char** argv) {
   InitLinkLibrary();
+  std::string only = argc > 1 ? argv[1] : "";
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : kRounds;
+  auto want = [&](const char* what) { return only.empty() || only == what; };
   TSerialPair pair(61, 62);
   if (!pair.Ready()) {
     std::fprintf(stderr, "no socat pair (run under the Wine harness)\n");
@@ -88,48 +94,58 @@ int main() {
   }
   std::string payload = PatternBytes(kBytes, 1);
   std::vector<Sample> plainIn, plainOut, layerIn, layerOut;
-  for (int r = 0; r < kRounds; ++r) {
+  for (int r = 0; r < rounds; ++r) {
     {
       TPlainPort nearEnd(pair.Near()), farEnd(pair.Far());
-      plainIn.push_back(Measure([&] {
-        std::thread writer([&] { farEnd.WriteAll(payload); });
-        nearEnd.ReadAll(payload.size());
-        writer.join();
-      }));
-      plainOut.push_back(Measure([&] {
-        std::thread reader([&] { farEnd.ReadAll(payload.size()); });
-        nearEnd.WriteAll(payload);
-        reader.join();
-      }));
+      if (want("plain-in"))
+        plainIn.push_back(Measure([&] {
+          std::thread writer([&] { farEnd.WriteAll(payload); });
+          nearEnd.ReadAll(payload.size());
+          writer.join();
+        }));
+      if (want("plain-out"))
+        plainOut.push_back(Measure([&] {
+          std::thread reader([&] { farEnd.ReadAll(payload.size()); });
+          nearEnd.WriteAll(payload);
+          reader.join();
+        }));
     }
+    if (!want("layer-in") && !want("layer-out")) continue;
     TLinkWin32Dispatcher d;
     d.InitPort(pair.Near().c_str(), 115200, parNone, 8, 1, 8192, 32768, true, true);
     TLineWindow window(d);
     TPlainPort farEnd(pair.Far());
-    layerIn.push_back(Measure([&] {
-      std::thread writer([&] { farEnd.WriteAll(payload); });
-      PumpUntil([&] { return window.got.size() >= payload.size(); }, 600000);
-      writer.join();
-    }));
-    if (window.got != payload) std::fprintf(stderr, "received bytes differ\n");
-    layerOut.push_back(Measure([&] {
+    if (want("layer-in")) {
+      layerIn.push_back(Measure([&] {
+        std::thread writer([&] { farEnd.WriteAll(payload); });
+        PumpUntil([&] { return window.got.size() >= payload.size(); }, 600000);
+        writer.join();
+      }));
+      if (window.got != payload) std::fprintf(stderr, "received bytes differ\n");
+    }
+    if (want("layer-out"))
+      layerOut.push_back(Measure([&] {
       std::thread reader([&] { farEnd.ReadAll(payload.size()); });
-      for (size_t i = 0; i < payload.size();) {
-        uint32_t n = uint32_t(std::min<size_t>(4096, payload.size() - i));
-        if (d.PutBlock(reinterpret_cast<const uint8_t*>(payload.data() + i), n) == 0)
-          i += n;
-        else
-          Sleep(1);  // the output ring is full: let the output thread write
-      }
-      reader.join();
-    }));
+        for (size_t i = 0; i < payload.size();) {
+          uint32_t n = uint32_t(std::min<size_t>(4096, payload.size() - i));
+          if (d.PutBlock(reinterpret_cast<const uint8_t*>(payload.data() + i), n) == 0)
+            i += n;
+          else
+            Sleep(1);  // the output ring is full: let the output thread write
+        }
+        reader.join();
+      }));
     d.DonePort();
   }
-  std::printf("%zu MB each way over a socat pseudo-terminal pair, median of %d\n", kBytes >> 20, kRounds);
-  Sample pi = Median(plainIn), po = Median(plainOut), li = Median(layerIn), lo = Median(layerOut);
-  Report("plain ReadFile loop, receiving", pi, nullptr);
-  Report("serial layer, receiving", li, &pi);
-  Report("plain WriteFile loop, sending", po, nullptr);
-  Report("serial layer, sending", lo, &po);
+  std::printf("%zu MB each way over a socat pseudo-terminal pair, median of %d\n", kBytes >> 20, rounds);
+  auto report = [&](const char* what, const std::vector<Sample>& runs, const std::vector<Sample>& base) {
+    if (runs.empty()) return;
+    Sample s = Median(runs), b = base.empty() ? Sample{} : Median(base);
+    Report(what, s, base.empty() ? nullptr : &b);
+  };
+  report("plain ReadFile loop, receiving", plainIn, {});
+  report("serial layer, receiving", layerIn, plainIn);
+  report("plain WriteFile loop, sending", plainOut, {});
+  report("serial layer, sending", layerOut, plainOut);
   return 0;
 }

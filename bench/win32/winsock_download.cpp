@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -69,9 +70,24 @@ size_t PortDownload(uint16_t p, uint16_t inSize) {
 
 }  // namespace
 
-int main() {
+// With arguments, one kind of download only, for a profiler or a call count:
+// `plain [rounds]` or `<InSize> [rounds]`.
+int main(int argc, char** argv) {
   InitLinkLibrary();
   std::string payload = PatternBytes(kBytes, 1);
+  double mb = double(kBytes) / (1 << 20);
+  if (argc > 1) {
+    std::string what = argv[1];
+    int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : kRounds;
+    std::vector<Sample> runs;
+    for (int r = 0; r < rounds; ++r)
+      runs.push_back(what == "plain" ? Measure(PlainDownload, payload)
+                                     : Measure([&](uint16_t p) { return PortDownload(p, uint16_t(std::atoi(what.c_str()))); }, payload));
+    Sample m = Median(runs);
+    std::printf("10 MB download from 127.0.0.1, %s, median of %d: %8.1f MB/s  cpu %.3f s\n", what.c_str(), rounds,
+                mb / m.seconds, m.cpu);
+    return 0;
+  }
   // The port as the main window has it (InSize 4096), and with a larger input queue.
   const uint16_t sizes[] = {4096, 32768};
   std::vector<Sample> plain, port[2];
@@ -81,7 +97,6 @@ int main() {
       port[i].push_back(Measure([&](uint16_t p) { return PortDownload(p, sizes[i]); }, payload));
   }
   Sample a = Median(plain);
-  double mb = double(kBytes) / (1 << 20);
   std::printf("10 MB download from 127.0.0.1, median of %d\n", kRounds);
   std::printf("  plain socket                %8.1f MB/s  cpu %.3f s\n", mb / a.seconds, a.cpu);
   for (int i = 0; i < 2; ++i) {

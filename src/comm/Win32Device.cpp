@@ -1,5 +1,6 @@
 #include "comm/Win32Device.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "comm/core/CommErrors.h"
@@ -37,11 +38,18 @@ TLinkWin32Dispatcher::~TLinkWin32Dispatcher() {
 }
 
 bool TLinkWin32Dispatcher::MakeEvents() {
-  for (HANDLE* h : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &CancelWait_, &CancelWrite_}) {
-    *h = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  {
+    std::lock_guard l(AheadLock_);
+    ReadingAhead_ = false;
+    Ahead_.clear();
+    AheadFrom_ = 0;
+  }
+  for (HANDLE* h : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &InputEvent_, &CancelWait_, &CancelWrite_, &TakenEvent_}) {
+    *h = CreateEventA(nullptr, h != &TakenEvent_, FALSE, nullptr);
     if (!*h) {
       KeepError();
-      for (HANDLE* e : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &CancelWait_, &CancelWrite_}) CloseEvent(*e);
+      for (HANDLE* e : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &InputEvent_, &CancelWait_, &CancelWrite_, &TakenEvent_})
+        CloseEvent(*e);
       return false;
     }
   }
@@ -72,7 +80,8 @@ bool TLinkWin32Dispatcher::SetupCom(int32_t inSize, int32_t outSize) {
 void TLinkWin32Dispatcher::DeviceClose() {
   if (Device_ != INVALID_HANDLE_VALUE) CloseHandle(Device_);
   Device_ = INVALID_HANDLE_VALUE;
-  for (HANDLE* e : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &CancelWait_, &CancelWrite_}) CloseEvent(*e);
+  for (HANDLE* e : {&ReadEvent_, &WaitEvent_, &WriteEvent_, &InputEvent_, &CancelWait_, &CancelWrite_, &TakenEvent_})
+    CloseEvent(*e);
 }
 
 int32_t TLinkWin32Dispatcher::EscapeComFunction(int32_t func) {
@@ -103,6 +112,18 @@ uint8_t TLinkWin32Dispatcher::GetCommModemStatus() {
 }
 
 int32_t TLinkWin32Dispatcher::ReadCom(uint8_t* buf, int32_t size) {
+  std::lock_guard l(AheadLock_);
+  if (ReadingAhead_) {
+    uint32_t n = std::min(uint32_t(std::max(size, 0)), AheadUsed());
+    std::memcpy(buf, Ahead_.data() + AheadFrom_, n);
+    AheadFrom_ += n;
+    if (AheadFrom_ == Ahead_.size()) Ahead_.clear(), AheadFrom_ = 0;
+    if (n > 0 && AheadTakenWanted_) {
+      AheadTakenWanted_ = false;
+      SetEvent(TakenEvent_);
+    }
+    return int32_t(n);
+  }
   OVERLAPPED ov{};
   ov.hEvent = ReadEvent_;
   ResetEvent(ReadEvent_);
@@ -132,15 +153,25 @@ bool TLinkWin32Dispatcher::WaitComEvent(uint32_t& mask, void* overlapped) {
   return ok;
 }
 
+// Bytes read ahead count as the device's input; they are offered before a failure of the
+// device is.
 int32_t TLinkWin32Dispatcher::DeviceStatus(TLinkComStat& stat) {
   DWORD errors = 0;
   COMSTAT cs{};
+  uint32_t ahead = 0;
+  {
+    std::lock_guard l(AheadLock_);
+    if (ReadingAhead_) ahead = AheadUsed();
+  }
   if (!ClearCommError(Device_, &errors, &cs)) {
     DWORD error = GetLastError();
-    return error ? -int32_t(error) : -1;
+    if (ahead == 0) return error ? -int32_t(error) : -1;
+    stat = {};
+    stat.cbInQue = ahead;
+    return 0;
   }
   std::memcpy(&stat.Flags, &cs, sizeof stat.Flags);  // the hold bits, as the system lays them out
-  stat.cbInQue = cs.cbInQue;
+  stat.cbInQue = cs.cbInQue + ahead;
   stat.cbOutQue = cs.cbOutQue;
   return int32_t(errors & 0x7FFFFFFF);
 }
@@ -151,8 +182,10 @@ uint32_t TLinkWin32Dispatcher::DeviceSetMask(uint32_t mask) {
 
 // The overlapped wait ends with a device event, a failure, or the cancel event; a
 // cancelled wait is taken back (CancelIo, on this thread that started it) before its
-// OVERLAPPED and event word go.
+// OVERLAPPED and event word go. A wait that the device gave up by itself turns to reading
+// ahead.
 TLinkDeviceWait TLinkWin32Dispatcher::DeviceWait(uint32_t& events) {
+  if (ReadingAhead_) return ReadAhead(events);  // only this thread changes it
   OVERLAPPED ov{};
   ov.hEvent = WaitEvent_;
   ResetEvent(WaitEvent_);
@@ -170,9 +203,118 @@ TLinkDeviceWait TLinkWin32Dispatcher::DeviceWait(uint32_t& events) {
     GetOverlappedResult(Device_, &ov, &n, TRUE);
     return {TLinkDeviceWait::Failed, ERROR_OPERATION_ABORTED};
   }
-  if (!GetOverlappedResult(Device_, &ov, &n, FALSE)) return {TLinkDeviceWait::Failed, GetLastError()};
+  if (!GetOverlappedResult(Device_, &ov, &n, FALSE)) {
+    DWORD error = GetLastError();
+    DWORD lines = 0;
+    if (error != ERROR_OPERATION_ABORTED || WaitForSingleObject(CancelWait_, 0) == WAIT_OBJECT_0 ||
+        ::GetCommModemStatus(Device_, &lines))
+      return {TLinkDeviceWait::Failed, error};
+    StartReadingAhead();
+    return ReadAhead(events);
+  }
   events = mask;
   return {};
+}
+
+void TLinkWin32Dispatcher::StartReadingAhead() {
+  std::lock_guard l(AheadLock_);
+  COMMTIMEOUTS t{};
+  t.ReadIntervalTimeout = 1;  // a read waits for the first byte, and ends when the bytes pause
+  SetCommTimeouts(Device_, &t);
+  Ahead_.reserve(AheadCapacity());
+  AheadRead_.resize(kAheadRead);
+  ReadingAhead_ = true;
+}
+
+// Issued under the lock, so that a purge either finds the read under way (and breaks it
+// off) or comes before it.
+bool TLinkWin32Dispatcher::IssueAheadRead() {
+  std::lock_guard l(AheadLock_);
+  uint32_t want = std::min(AheadCapacity() - AheadUsed(), kAheadRead);
+  AheadTakenWanted_ = want < kAheadRead / 2;
+  if (AheadTakenWanted_) return false;
+  AheadReadPurges_ = AheadPurges_;
+  AheadOv_ = {};
+  AheadOv_.hEvent = InputEvent_;
+  ResetEvent(InputEvent_);
+  AheadGot_ = AheadError_ = 0;
+  if (ReadFile(Device_, AheadRead_.data(), want, &AheadGot_, &AheadOv_)) {
+    AheadState_ = TAheadRead::Done;
+    return true;
+  }
+  AheadError_ = GetLastError();
+  AheadState_ = AheadError_ == ERROR_IO_PENDING ? TAheadRead::Pending : TAheadRead::Done;
+  return true;
+}
+
+bool TLinkWin32Dispatcher::FinishAheadRead(DWORD& got, DWORD& error) {
+  if (AheadState_ == TAheadRead::Pending) {
+    HANDLE both[2] = {InputEvent_, CancelWait_};
+    if (WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0) {
+      CancelAheadRead();
+      return false;
+    }
+    AheadError_ = GetOverlappedResult(Device_, &AheadOv_, &AheadGot_, FALSE) ? 0 : GetLastError();
+  }
+  AheadState_ = TAheadRead::None;
+  got = AheadGot_;
+  error = AheadError_;
+  return true;
+}
+
+void TLinkWin32Dispatcher::CancelAheadRead() {
+  if (AheadState_ == TAheadRead::Pending) {
+    DWORD n = 0;
+    CancelIo(Device_);
+    GetOverlappedResult(Device_, &AheadOv_, &n, TRUE);
+  }
+  AheadState_ = TAheadRead::None;
+}
+
+TLinkDeviceWait TLinkWin32Dispatcher::ReadAhead(uint32_t& events) {
+  for (;;) {
+    if (AheadState_ == TAheadRead::None && !IssueAheadRead()) {
+      // The queue is full: wait until the dispatcher takes some.
+      HANDLE both[2] = {TakenEvent_, CancelWait_};
+      if (WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0) return {TLinkDeviceWait::Failed, ERROR_OPERATION_ABORTED};
+      continue;
+    }
+    DWORD got = 0, error = 0;
+    if (!FinishAheadRead(got, error)) return {TLinkDeviceWait::Failed, ERROR_OPERATION_ABORTED};
+    if (got == 0 && ClassifyDeviceError(error) == TLinkDeviceError::Gone) {
+      // The device went away: what was read before goes to the dispatcher first.
+      for (;;) {
+        {
+          std::lock_guard l(AheadLock_);
+          AheadTakenWanted_ = AheadUsed() != 0;
+          if (!AheadTakenWanted_) break;
+        }
+        HANDLE both[2] = {TakenEvent_, CancelWait_};
+        if (WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0) break;
+      }
+      return {TLinkDeviceWait::Failed, error};
+    }
+    if (got == 0) {  // a purge broke the read off, it failed, or nothing came: again, not at once
+      if (WaitForSingleObject(CancelWait_, 1) == WAIT_OBJECT_0) return {TLinkDeviceWait::Failed, ERROR_OPERATION_ABORTED};
+      continue;
+    }
+    bool wasEmpty;
+    {
+      std::lock_guard l(AheadLock_);
+      if (AheadReadPurges_ != AheadPurges_) continue;  // read before a purge
+      wasEmpty = AheadUsed() == 0;
+      if (AheadFrom_ > 0) {
+        Ahead_.erase(Ahead_.begin(), Ahead_.begin() + ptrdiff_t(AheadFrom_));
+        AheadFrom_ = 0;
+      }
+      Ahead_.insert(Ahead_.end(), AheadRead_.data(), AheadRead_.data() + got);
+    }
+    if (wasEmpty) {
+      IssueAheadRead();  // under way while the dispatcher thread is told
+      events = evRxChar;
+      return {};
+    }
+  }
 }
 
 void TLinkWin32Dispatcher::DeviceCancelWait() {
@@ -212,6 +354,19 @@ void TLinkWin32Dispatcher::DeviceCancelWrite(bool cancel) {
 
 int32_t TLinkWin32Dispatcher::DevicePurge(bool output) {
   DWORD what = output ? PURGE_TXABORT | PURGE_TXCLEAR : PURGE_RXABORT | PURGE_RXCLEAR;
+  if (!output) {
+    std::lock_guard l(AheadLock_);
+    Ahead_.clear();
+    AheadFrom_ = 0;
+    ++AheadPurges_;
+    if (TakenEvent_) SetEvent(TakenEvent_);
+    // A read ahead under way keeps what it took before the purge: it is broken off (a
+    // purge does not reach it), and its bytes are dropped.
+    using TCancelIoEx = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED);
+    static const auto cancelIoEx =
+        reinterpret_cast<TCancelIoEx>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelIoEx")));
+    if (ReadingAhead_ && cancelIoEx) cancelIoEx(Device_, &AheadOv_);
+  }
   if (PurgeComm(Device_, what)) return 0;
   return LinkErrorFromSystem(GetLastError());
 }
@@ -234,6 +389,10 @@ void TLinkWin32Dispatcher::ThreadStarted(TLinkThreadKind kind) {
     Threads_[int(kind)] = self;
   }
   ApplyPriority(kind);
+}
+
+void TLinkWin32Dispatcher::ThreadEnding(TLinkThreadKind kind) {
+  if (kind == TLinkThreadKind::Com) CancelAheadRead();
 }
 
 void TLinkWin32Dispatcher::ApplyPriority(TLinkThreadKind kind) {

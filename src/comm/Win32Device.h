@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 #include "comm/core/DispatcherThreads.h"
 
@@ -14,6 +16,8 @@ class TLinkWin32Dispatcher : public TLinkThreadedDispatcher {
   // How long a read that the driver did not complete at once may take (reads ask only
   // for what the driver holds; a pseudo-terminal under Wine still leaves some pending).
   static constexpr DWORD kReadWaitMs = 200;
+  // The largest read ahead (see ReadAhead), and the least room its queue keeps.
+  static constexpr uint32_t kAheadRead = 8192, kAheadQueue = 16384;
 
   explicit TLinkWin32Dispatcher(void* owner = nullptr);
   ~TLinkWin32Dispatcher() override;
@@ -46,9 +50,11 @@ class TLinkWin32Dispatcher : public TLinkThreadedDispatcher {
   void DevicePrepare() override;
   void DeviceClose() override;
   void ThreadStarted(TLinkThreadKind kind) override;
+  void ThreadEnding(TLinkThreadKind kind) override;
   void ServeWhileWaiting() override;
 
-  // Makes the events of an open handle; false (everything closed) when one is missing.
+  // Makes the events of an open handle (and empties the input read ahead); false
+  // (everything closed) when one is missing.
   bool MakeEvents();
   void KeepError() { LastError_ = GetLastError(); }
 
@@ -56,11 +62,43 @@ class TLinkWin32Dispatcher : public TLinkThreadedDispatcher {
 
  private:
   void ApplyPriority(TLinkThreadKind kind);
+  // A device without modem lines that gives up its event waits by itself cannot tell
+  // when input comes (a pseudo-terminal under Wine): the com thread then reads it
+  // instead, with reads that wait for the first byte, into Ahead_, which stands in for
+  // the driver's input queue (InQue bytes, at least kAheadQueue). ReadCom and the input
+  // count take from it, so the device is read while the dispatcher thread hands on what
+  // came before. A read into an empty queue is told as received input (evRxChar), with
+  // the next read already under way.
+  void StartReadingAhead();
+  TLinkDeviceWait ReadAhead(uint32_t& events);
+  // Starts the next read ahead when the queue has room for it; false when it has not.
+  bool IssueAheadRead();
+  // Waits for the read under way; false when the wait was cancelled (the read is taken
+  // back).
+  bool FinishAheadRead(DWORD& got, DWORD& error);
+  void CancelAheadRead();
+  uint32_t AheadUsed() const { return uint32_t(Ahead_.size() - AheadFrom_); }
+  uint32_t AheadCapacity() const { return std::max<uint32_t>(uint32_t(std::max(InQue, 0)), kAheadQueue); }
 
-  // Manual-reset events: one per overlapped operation, and the two that cancel a wait
-  // for device events and a write.
-  HANDLE ReadEvent_ = nullptr, WaitEvent_ = nullptr, WriteEvent_ = nullptr;
-  HANDLE CancelWait_ = nullptr, CancelWrite_ = nullptr;
+  // Manual-reset events: one per overlapped operation (InputEvent_ for the read ahead),
+  // and the two that cancel a wait for device events (or a read ahead) and a write;
+  // TakenEvent_ (auto-reset) tells the read ahead that bytes were taken from its queue.
+  HANDLE ReadEvent_ = nullptr, WaitEvent_ = nullptr, WriteEvent_ = nullptr, InputEvent_ = nullptr;
+  HANDLE CancelWait_ = nullptr, CancelWrite_ = nullptr, TakenEvent_ = nullptr;
+  // The read ahead, under AheadLock_ (which ReadCom also holds while it reads the device
+  // itself, so that no read of its own overlaps the first read ahead).
+  std::mutex AheadLock_;
+  bool ReadingAhead_ = false;
+  std::vector<uint8_t> Ahead_;  // bytes read ahead, from AheadFrom_ on
+  size_t AheadFrom_ = 0;
+  uint32_t AheadPurges_ = 0;  // input purges: a read that a purge overtook is dropped
+  bool AheadTakenWanted_ = false;  // the read ahead waits for room: ReadCom tells it
+  // The read under way (com thread only): issued, or done at once with its result.
+  enum class TAheadRead : uint8_t { None, Pending, Done } AheadState_ = TAheadRead::None;
+  OVERLAPPED AheadOv_{};
+  DWORD AheadGot_ = 0, AheadError_ = 0;
+  uint32_t AheadReadPurges_ = 0;
+  std::vector<uint8_t> AheadRead_;
   uint32_t LastError_ = 0;
   std::mutex ThreadLock_;
   HANDLE Threads_[3] = {};  // for priority changes while they run

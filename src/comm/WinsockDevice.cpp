@@ -312,12 +312,14 @@ int32_t TLinkWinsockDispatcher::FlushCom(int32_t queue) {
 }
 
 // Reading the counts reads the socket: the bytes it holds move into the connection's ring,
-// and waiting output is pushed on.
+// and waiting output is pushed on. The socket is read only once the ring holds less than
+// the receive ring takes in one step: each read then fills most of the ring, instead of
+// topping it up by one step's worth after every step (a system call and a socket notice each).
 int32_t TLinkWinsockDispatcher::GetComError(TLinkComStat& stat) {
   stat = {};
   if (TWsConnection* c = connection_) {
     if (c->State() == wcsConnected) {
-      c->Buffers.Pull(*c);
+      if (c->Buffers.InChars() < kRingSize) c->Buffers.Pull(*c);
       c->Buffers.Flush(*c);
     }
     stat.cbInQue = c->Buffers.InChars();

@@ -84,6 +84,32 @@ TEST_F(Win32Device, TenMegabytesEachWay) {
   EXPECT_EQ(d.ActiveThreadCount(), 0);
 }
 
+// Input the port holds and has not handed on yet, in its ring or still queued below it,
+// is gone after a flush: what the far end sends next arrives alone.
+TEST_F(Win32Device, FlushedInputIsGoneWhereverItWaited) {
+  TSerialPair pair(35, 36);
+  ASSERT_TRUE(pair.Ready());
+  TLinkWin32Dispatcher d;
+  ASSERT_EQ(Open(d, pair), 0);
+  TFarEnd peer(pair.Far());
+  ASSERT_TRUE(peer.Open());
+  const uint32_t kSent = 20000;  // more than the ring holds
+  ASSERT_TRUE(peer.Write(PatternBytes(kSent, 5)));
+  TLinkComStat stat;
+  ASSERT_TRUE(PumpUntil([&] {
+    d.GetComError(stat);
+    return d.InBuffUsed() == int32_t(TLinkBaseDispatcher::kRingSize) &&
+           stat.cbInQue == kSent - TLinkBaseDispatcher::kRingSize;
+  })) << d.InBuffUsed() << " in the ring, " << stat.cbInQue << " below it";
+  ASSERT_EQ(d.FlushInBuffer(), 0);
+  EXPECT_EQ(d.InBuffUsed(), 0);
+  TLineWindow window(d);
+  ASSERT_TRUE(peer.Write("fresh"));
+  ASSERT_TRUE(PumpUntil([&] { return window.got.size() >= 5; })) << window.got.size();
+  EXPECT_EQ(window.got, "fresh");
+  d.DonePort();
+}
+
 TEST_F(Win32Device, LineSettingsReadBack) {
   TSerialPair pair(23, 24);
   ASSERT_TRUE(pair.Ready());

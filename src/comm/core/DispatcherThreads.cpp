@@ -32,6 +32,7 @@ void TLinkDispatcherThread::Start() {
     } catch (...) {
       Dispatcher.ThreadFailed(Kind_, std::current_exception());
     }
+    Dispatcher.ThreadEnding(Kind_);
     Dispatcher.ThreadGone(this);
   });
 }
@@ -93,24 +94,32 @@ void TDispThread::Execute() {
                           ? 1
                           : TLinkThreadedDispatcher::kTickMs;
       std::unique_lock l(d.EventLock_);
-      got = d.EventSignal_.wait_for(l, std::chrono::milliseconds(wait), [&] { return d.EventWaiting_ || d.Kill_; });
+      auto ready = [&] { return d.EventWaiting_ || d.Kill_; };
+      // No wait at all after a busy round (a wait of 0 ms still costs a system call).
+      got = wait == 0 ? ready() : d.EventSignal_.wait_for(l, std::chrono::milliseconds(wait), ready);
       events = d.CurrentEvent;
     }
     if (d.Kill_) break;
     if (got) {
       d.ProcessComEvent(events & ~evRxChar);
-      d.Signal([&] { d.EventWaiting_ = false; });  // releases the com thread
+      // Releases the com thread (the output thread has no part in device events).
+      {
+        std::lock_guard l(d.EventLock_);
+        d.EventWaiting_ = false;
+      }
+      d.EventSignal_.notify_all();
     }
     // Only bytes that went into the ring count: a device that says it holds input it
-    // cannot give (a line that went away) is not asked again at once.
+    // cannot give (a line that went away) is not asked again at once. A round that filled
+    // the ring is busy too: the notice empties it, and more is likely to wait.
     auto takeIn = [&] {
       int32_t held = d.InBuffUsed();
       d.ExtractData();
-      return !d.DBufFull() && d.InBuffUsed() > held;
+      return d.InBuffUsed() > held;
     };
     busy = takeIn();
     // What keeps coming is taken in while there is room, and announced in one notice.
-    for (int i = 0; busy && i < 8 && takeIn(); ++i) {
+    for (int i = 0; busy && i < 8 && !d.DBufFull() && takeIn(); ++i) {
     }
     if (busy) lastInput = Clock::now();
     if (d.Kill_) break;
@@ -162,7 +171,7 @@ void TOutThread::Execute() {
     bool flush;
     {
       std::unique_lock l(d.EventLock_);
-      d.EventSignal_.wait(l, [&] {
+      d.OutSignal_.wait(l, [&] {
         return d.Kill_ || (d.FlushAsked_ && !d.FlushAcked_) || (d.OutputWaiting_ && !d.FlushAsked_);
       });
       if (d.Kill_) break;
@@ -185,6 +194,7 @@ void TLinkThreadedDispatcher::Signal(const std::function<void()>& change) {
     change();
   }
   EventSignal_.notify_all();
+  OutSignal_.notify_all();
 }
 
 void TLinkThreadedDispatcher::Started(TLinkThreadKind kind) {

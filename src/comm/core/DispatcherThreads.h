@@ -152,6 +152,9 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
 
   // ---- Hooks ------------------------------------------------------------------------------
   virtual void ThreadStarted(TLinkThreadKind) {}
+  // On the thread itself, once its work is over (also after an error): what it still has
+  // in flight with the device is taken back here.
+  virtual void ThreadEnding(TLinkThreadKind) {}
   // Called while this thread waits for the threads to end: the Win32 layer lets messages
   // sent to this thread's windows through (a notification may be on its way).
   virtual void ServeWhileWaiting() {}
@@ -182,6 +185,9 @@ class TLinkThreadedDispatcher : public TLinkBaseDispatcher {
   // Hand-offs between the threads, each for one purpose, under EventLock_.
   std::mutex EventLock_;
   std::condition_variable EventSignal_;
+  // The output thread waits on a signal of its own, which the device-event hand-off
+  // between the com and dispatcher threads does not wake.
+  std::condition_variable OutSignal_;
   bool EventWaiting_ = false;   // com -> dispatcher thread: CurrentEvent holds a device event
   bool OutputWaiting_ = false;  // writers -> output thread
   bool FlushAsked_ = false;     // flusher -> output thread
