@@ -44,6 +44,35 @@ LRESULT CALLBACK DispatchWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   return 0;
 }
 
+// Keys go out as they are typed: a small write held until the peer acknowledged the last
+// one waited for the peer's delayed acknowledgement (tens of milliseconds while a host
+// floods the console). Where the option is refused, writes are merely held as before.
+void SendAtOnce(SOCKET s) {
+  BOOL on = TRUE;
+  LinkWinsock().setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+}
+
+// Whether the user pressed a key or a mouse button meanwhile: asked at most once a
+// millisecond, since each question is a round trip to the system.
+class InputWatch {
+public:
+  InputWatch() {
+    QueryPerformanceFrequency(&perSecond_);
+    QueryPerformanceCounter(&next_);
+    next_.QuadPart += perSecond_.QuadPart / 1000;
+  }
+  bool Waits() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    if (now.QuadPart < next_.QuadPart) return false;
+    next_.QuadPart = now.QuadPart + perSecond_.QuadPart / 1000;
+    return GetInputState() != FALSE;
+  }
+
+private:
+  LARGE_INTEGER perSecond_, next_;
+};
+
 bool IsNetworkBreak(int32_t error) { return error == WSAENETRESET || error == WSAECONNABORTED || error == WSAECONNRESET; }
 
 }  // namespace
@@ -169,6 +198,7 @@ void TLinkDeviceSocket::DoAccept(SOCKET s) {
         LinkWinsock().closesocket(a);
         if (c) d->Remote.sin_addr.s_addr = 0;
       } else {
+        SendAtOnce(a);
         c->Socket = a;
         c->SetState(wcsConnected);
       }
@@ -272,6 +302,7 @@ bool TLinkWinsockDispatcher::SetupCom(int32_t, int32_t) {
   };
   BOOL reuse = TRUE;
   if (ds.SetSocketOptions(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0) return fail();
+  SendAtOnce(s);
   if (ds.BindSocket(s, Local) != 0) return fail();
   if (ds.SetAsyncStyles(s, kSocketEvents) != 0) return fail();
   int rc = IsClient ? ds.ConnectSocket(s, Remote) : ds.ListenSocket(s, 1);
@@ -393,8 +424,12 @@ void TLinkWinsockDispatcher::Dispatch(bool checkTriggers) {
     // A few rounds while data keeps coming saves a read notice for each ring's worth.
     // After the peer closed no more read notices come: read on to the end while the
     // port's handlers keep taking what arrives.
+    // A key or a click of the user's ends the rounds early, so that it waits for one round
+    // rather than for all: what the socket still holds brings its own notice.
     bool progress = DrainRound(checkTriggers);
-    for (int round = 1; progress && connection_ && !ClosePending() && (connection_->CloseSeen || round < kBusyRounds);
+    InputWatch input;
+    for (int round = 1; progress && connection_ && !ClosePending() &&
+                        (connection_->CloseSeen || (round < kBusyRounds && !input.Waits()));
          ++round)
       progress = DrainRound(checkTriggers);
     TWsConnection* c = ClosePending() ? nullptr : connection_;

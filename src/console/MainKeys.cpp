@@ -71,9 +71,12 @@ void TConsoleForm::MAIN_AppEventsMessage(MSG& msg, bool& handled) {
     key.kind = kind;
     key.code = static_cast<int>(msg.wParam);
     key.extended = (msg.lParam & (1 << 24)) != 0;
-    key.ctrl = GetKeyState(VK_CONTROL) < 0;
-    key.shift = GetKeyState(VK_SHIFT) < 0;
-    key.alt = GetKeyState(VK_MENU) < 0;
+    // The modifiers in one question to the system (each is a round trip).
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    key.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
+    key.shift = (keys[VK_SHIFT] & 0x80) != 0;
+    key.alt = (keys[VK_MENU] & 0x80) != 0;
     handled = FKeyboard->HandleKeyMessage(key, CurrentKeyContext());
 }
 

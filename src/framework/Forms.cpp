@@ -572,7 +572,15 @@ void TApplication::Terminate() {
 }
 
 bool TApplication::NextMessage(MSG& msg) {
-    const bool keysFirst = std::exchange(FKeyTranslated, false) || HIWORD(GetQueueStatus(QS_INPUT)) != 0;
+    // Each look into the queue is a round trip to the system. When only keys wait, one look
+    // in the keys' range takes the characters a key made (posted, so they come first) or
+    // else the first key.
+    bool keysFirst = std::exchange(FKeyTranslated, false);
+    if (!keysFirst) {
+        const UINT input = HIWORD(GetQueueStatus(QS_INPUT)) & QS_INPUT;
+        if (input == QS_KEY && PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) return true;
+        keysFirst = input != 0;
+    }
     if (keysFirst && (PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_QS_POSTMESSAGE) ||
                       PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)))
         return true;

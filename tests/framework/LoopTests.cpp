@@ -62,6 +62,42 @@ TEST_F(Loop, OnMessageSeesPostedMessagesFirstAndCanSwallowThem) {
     EXPECT_TRUE(app.Terminated());
 }
 
+// Keys typed while posted messages wait go first, each key's character right after it;
+// a character posted before the keys comes before them.
+TEST_F(Loop, WaitingKeysAndTheirCharactersGoBeforePostedMessages) {
+    auto* form = new ProbeForm(&app);
+    HWND h = form->Handle();
+    form->Show();
+    SetForegroundWindow(h);
+    SetFocus(h);
+    ASSERT_EQ(GetFocus(), h);
+    std::vector<std::pair<UINT, WPARAM>> order;
+    app.OnMessage = [&](MSG& msg, bool&) {
+        if (msg.hwnd == h && (msg.message == kPing || msg.message == kStop ||
+                              (msg.message >= WM_KEYDOWN && msg.message <= WM_CHAR)))
+            order.emplace_back(msg.message, msg.wParam);
+    };
+    PostMessageA(h, kPing, 0, 0);
+    PostMessageA(h, WM_CHAR, 'x', 0);
+    PostMessageA(h, kStop, 0, 0);
+    std::vector<INPUT> keys;
+    for (WORD vk : {WORD('A'), WORD('B')})
+        for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = up;
+            keys.push_back(in);
+        }
+    ASSERT_EQ(SendInput(UINT(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
+    ASSERT_NE(HIWORD(GetQueueStatus(QS_KEY)) & QS_KEY, 0u);
+    app.Run();
+    const std::vector<std::pair<UINT, WPARAM>> expected{
+        {WM_CHAR, 'x'}, {WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}, {WM_KEYUP, 'A'}, {WM_KEYDOWN, 'B'},
+        {WM_CHAR, 'b'}, {WM_KEYUP, 'B'},   {kPing, 0},      {kStop, 0}};
+    EXPECT_EQ(order, expected);
+}
+
 TEST_F(Loop, OnIdleRunsOnceTheQueueIsEmpty) {
     auto* form = new ProbeForm(&app);
     HWND h = form->Handle();
