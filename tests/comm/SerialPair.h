@@ -70,11 +70,17 @@ class TSerialPair {
   int NearNumber() const { return near_; }
   // The far end as the host system names it, for a host program to hold instead of TFarEnd.
   const std::string& FarDevice() const { return farDevice_; }
-  // Ends socat at once, as a far end that dies.
+  // Ends socat at once, as a far end that dies. Returns once the host command has run (its
+  // last step removes the pid file): left to run later, it could outlive the test program or
+  // take the next pair of these ports with it.
   void Kill() {
     if (pidFile_.empty() || killed_) return;
     killed_ = true;
     RunHost("kill -9 $(cat " + pidFile_ + "); rm -f " + links_ + " " + pidFile_);
+    const std::string pidFile = "Z:" + pidFile_;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (GetFileAttributesA(pidFile.c_str()) != INVALID_FILE_ATTRIBUTES && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 
  private:
