@@ -21,6 +21,7 @@ constexpr int MaxRetries = 11;
 constexpr int MaxStartRetries = 6;
 constexpr uint32_t IdleSeconds = 10;
 constexpr uint32_t MaxInfoBlock = 1024;
+constexpr uint8_t TelnetDataMark = 0xF2;  // after the telnet command byte 0xFF
 
 // Bytes that stand for themselves inside a subpacket: all but ZDLE, the flow-control
 // characters (dropped) and, on a telnet line, 0xFF (the first of a doubled pair).
@@ -208,6 +209,7 @@ void IDravelZModem::Start(ByteChannel* port, int direction, const std::string& d
     cancelCount_ = 0;
     ffPair_ = 0;
     closingOs_ = 0;
+    closingMarks_ = 0;
     imagePack_ = 0;
     attention_.clear();
     winsock_ = port && port->IsWinsock() ? 1 : 0;
@@ -370,13 +372,17 @@ void IDravelZModem::PeerCancelled()
 int IDravelZModem::ProcessByte(uint8_t b)
 {
     if (state_ == StateFinished) {
-        // The sender's closing "OO" is ours; on a telnet line so is a command the server
-        // puts before it (a Data Mark when the sender's side flushed its line).
+        // The sender's closing "OO" is ours; on a telnet line so are the commands the server
+        // puts before it or instead of it. A Data Mark there says the sender's side flushed
+        // its line on the way out, which it does twice: an "OO" that outlives the first
+        // flush comes right behind the first mark, one that does not is gone.
         if (b == 'O') {
             ++closingOs_;
             return 1;
         }
         if (winsock_ && (b == 0xFF || ffPair_)) {
+            if (ffPair_ && b == TelnetDataMark)
+                ++closingMarks_;
             ffPair_ = b == 0xFF && !ffPair_;
             return 1;
         }

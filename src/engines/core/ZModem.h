@@ -139,11 +139,13 @@ public:
     int Retries() const { return retries_; }
     int SkippedFiles() const { return skippedFiles_; }
     int IncompleteFiles() const { return incompleteFiles_; }
-    // Receiver: the session has ended and the sender's closing "OO" has come; nothing
-    // after it belongs to the transfer.
+    // Receiver: the session has ended and the sender's closing "OO" has come, or on a
+    // telnet line the server's second Data Mark (the sender's side flushed its line again,
+    // with no "OO" between); nothing after it belongs to the transfer.
     bool SenderSignedOff() const
     {
-        return direction_ == DirectionReceive && state_ == StateFinished && closingOs_ >= 2;
+        return direction_ == DirectionReceive && state_ == StateFinished &&
+               (closingOs_ >= 2 || closingMarks_ >= 2);
     }
 
 private:
@@ -188,6 +190,7 @@ private:
     int winsock_ = 0;
     int ffPair_ = 0;
     int closingOs_ = 0;  // 'O's taken after the session's end
+    int closingMarks_ = 0;  // telnet Data Marks taken after the session's end
     uint8_t state_ = StateFinished;
     uint8_t frameKind_ = 0;
     int direction_ = DirectionReceive;

@@ -295,14 +295,32 @@ TEST_F(Receiver, TelnetDoubledFfSplitAcrossBlocks)
     Bytes d = {0xFF, 0x00, 0xFF, 0xFF, 0x41};
     Bytes stream = Cat({Offer("f", 5), Bin32(ZDATA, 0, {false, true}), Sub32(d, ZCRCE, {false, true}),
                         Hex(ZEOF, 5), Hex(ZFIN)});
-    // Byte by byte is how the blocks may split, including between the two 0xFF.
-    for (uint8_t b : stream)
-        zm.ProcessByte(b);
-    EXPECT_EQ(zm.Status(), ZModemRunning);
-    EXPECT_EQ(files.files["down\\f"], d);
-    // The server's Data Mark after the sender flushed its line may come before "OO": both
-    // are the transfer's; the prompt after them is the terminal's.
-    EXPECT_EQ(Feed(Bytes{0xFF, 0xF2, 'O', 'O', '$'}), 4);
+    // What comes after the session's end: the telnet server's Data Mark when the sender's
+    // side flushed its line stands before "OO", or twice instead of it; after one mark the
+    // "OO" may still come. A doubled 0xFF is data, not a mark.
+    struct Row {
+        Bytes after;
+        int consoleFrom;  // -1: all of it is the transfer's
+        bool signedOff;
+    } rows[] = {
+        {{'O', 'O', '$'}, 2, true},
+        {{0xFF, 0xF2, 'O', 'O', '$'}, 4, true},
+        {{0xFF, 0xF2}, -1, false},
+        {{0xFF, 0xF2, 0xFF, 0xF2}, -1, true},
+        {{0xFF, 0xF2, 0xFF, 0xF2, '$'}, 4, true},
+        {{0xFF, 0xFF, 0xFF, 0xFF}, -1, false},
+    };
+    for (const Row& r : rows) {
+        const int row = int(&r - rows);
+        Restart();
+        // Byte by byte is how the blocks may split, including between the two 0xFF.
+        for (uint8_t b : stream)
+            zm.ProcessByte(b);
+        EXPECT_EQ(zm.Status(), ZModemRunning);
+        EXPECT_EQ(files.files["down\\f"], d);
+        EXPECT_EQ(Feed(r.after), r.consoleFrom) << row;
+        EXPECT_EQ(zm.SenderSignedOff(), r.signedOff) << row;
+    }
 }
 
 TEST_F(Receiver, AttentionStringFromZsinitPrecedesEveryZrpos)
