@@ -899,12 +899,15 @@ bool TLinkBaseDispatcher::CheckStatusTriggers() {
   uint16_t count = 0;
   // The output counts are read before DataSection is taken: writers hold OutputSection
   // while they look at the data lock's state.
+  // Both read the whole status, as a device's input count too tops its ring up between
+  // the rounds of a busy line (a download slows without).
   int32_t outFree, outUsed;
   {
     std::lock_guard o(OutputSection);
-    RefreshOutputCounts();
+    RefreshComError();
+    outFree = std::max<int32_t>(OutQue - int32_t(ComStatus.cbOutQue), 0);
+    RefreshComError();
     outUsed = int32_t(ComStatus.cbOutQue);
-    outFree = std::max<int32_t>(OutQue - outUsed, 0);
   }
   {
     std::lock_guard l(DataSection);
