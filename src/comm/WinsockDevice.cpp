@@ -352,9 +352,9 @@ int32_t TLinkWinsockDispatcher::GetComError(TLinkComStat& stat) {
   return GetOutputStatus(stat);
 }
 
-// The output counts push waiting output on but leave the socket unread: a key sent, or the
-// output triggers checked between the read rounds, would each cost a read that finds
-// nothing or only moves bytes that the next round takes anyway.
+// The output counts push waiting output on but leave the socket unread: a key sent cost
+// two reads first (the room asked, then the write's own check), each a round trip to the
+// system that mostly found nothing.
 int32_t TLinkWinsockDispatcher::GetOutputStatus(TLinkComStat& stat) {
   stat = {};
   if (TWsConnection* c = connection_) {
