@@ -347,12 +347,18 @@ int32_t TLinkWinsockDispatcher::FlushCom(int32_t queue) {
 // the receive ring takes in one step: each read then fills most of the ring, instead of
 // topping it up by one step's worth after every step (a system call and a socket notice each).
 int32_t TLinkWinsockDispatcher::GetComError(TLinkComStat& stat) {
+  TWsConnection* c = connection_;
+  if (c && c->State() == wcsConnected && c->Buffers.InChars() < kRingSize) c->Buffers.Pull(*c);
+  return GetOutputStatus(stat);
+}
+
+// The output counts push waiting output on but leave the socket unread: a key sent cost
+// two reads first (the room asked, then the write's own check), each a round trip to the
+// system that mostly found nothing.
+int32_t TLinkWinsockDispatcher::GetOutputStatus(TLinkComStat& stat) {
   stat = {};
   if (TWsConnection* c = connection_) {
-    if (c->State() == wcsConnected) {
-      if (c->Buffers.InChars() < kRingSize) c->Buffers.Pull(*c);
-      c->Buffers.Flush(*c);
-    }
+    if (c->State() == wcsConnected) c->Buffers.Flush(*c);
     stat.cbInQue = c->Buffers.InChars();
     stat.cbOutQue = c->Buffers.OutChars();
   }

@@ -99,6 +99,7 @@ class TLinkWinsockDispatcher : public TLinkBaseDispatcher {
   int32_t EscapeComFunction(int32_t) override { return 0; }
   int32_t FlushCom(int32_t queue) override;
   int32_t GetComError(TLinkComStat& stat) override;
+  int32_t GetOutputStatus(TLinkComStat& stat) override;
   uint32_t GetComEventMask(int32_t) override { return 0; }
   int32_t GetComState(TLinkDCB& dcb) override;
   int32_t ReadCom(uint8_t* buf, int32_t size) override;

@@ -339,6 +339,12 @@ uint32_t TLinkBaseDispatcher::RefreshComError() {
   return bits > 0 ? uint32_t(bits) : 0;
 }
 
+void TLinkBaseDispatcher::RefreshOutputCounts() {
+  std::lock_guard o(OutputSection);
+  int32_t bits = GetOutputStatus(ComStatus);
+  if (bits > 0) LastError |= uint32_t(bits) & kErrorBits;
+}
+
 TLinkComStat TLinkBaseDispatcher::FreshComStat() {
   std::lock_guard o(OutputSection);
   RefreshComError();
@@ -515,7 +521,7 @@ int32_t TLinkBaseDispatcher::PutBlock(const uint8_t* buf, uint32_t len) {
   if (len == 0) return 0;
   {
     std::lock_guard o(OutputSection);
-    RefreshComError();
+    RefreshOutputCounts();
     int64_t room = int64_t(OutQue) - int64_t(ComStatus.cbOutQue);
     if (int64_t(len) > room) return ecOutputBufferTooSmall;
     if (RS485Mode && !LinkPlatform().IsWindowsNT()) {
@@ -559,13 +565,13 @@ uint32_t TLinkBaseDispatcher::OutputRingUsed() {
 
 int32_t TLinkBaseDispatcher::OutBuffUsed() {
   std::lock_guard o(OutputSection);
-  RefreshComError();
+  RefreshOutputCounts();
   return int32_t(ComStatus.cbOutQue);
 }
 
 int32_t TLinkBaseDispatcher::OutBuffFree() {
   std::lock_guard o(OutputSection);
-  RefreshComError();
+  RefreshOutputCounts();
   return std::max<int32_t>(OutQue - int32_t(ComStatus.cbOutQue), 0);
 }
 
@@ -893,7 +899,16 @@ bool TLinkBaseDispatcher::CheckStatusTriggers() {
   uint16_t count = 0;
   // The output counts are read before DataSection is taken: writers hold OutputSection
   // while they look at the data lock's state.
-  const int32_t outFree = OutBuffFree(), outUsed = OutBuffUsed();
+  // Both read the whole status, as a device's input count too tops its ring up between
+  // the rounds of a busy line (a download slows without).
+  int32_t outFree, outUsed;
+  {
+    std::lock_guard o(OutputSection);
+    RefreshComError();
+    outFree = std::max<int32_t>(OutQue - int32_t(ComStatus.cbOutQue), 0);
+    RefreshComError();
+    outUsed = int32_t(ComStatus.cbOutQue);
+  }
   {
     std::lock_guard l(DataSection);
     bool fired = false;

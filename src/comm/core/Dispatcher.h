@@ -148,6 +148,9 @@ class TLinkBaseDispatcher {
   virtual int32_t SetComState(TLinkDCB& dcb) = 0;
   virtual int32_t WriteCom(const uint8_t* buf, int32_t size) = 0;
   virtual bool WaitComEvent(uint32_t& mask, void* overlapped) = 0;
+  // GetComError for the output counts alone, where a device can give them without taking
+  // in what arrived (a socket's read is a round trip to the system).
+  virtual int32_t GetOutputStatus(TLinkComStat& stat) { return GetComError(stat); }
   virtual bool SetupCom(int32_t inSize, int32_t outSize) = 0;
   virtual void DonePortPrim();  // stops the dispatcher when active, frees both rings
   virtual void StartDispatcher() = 0;
@@ -361,6 +364,7 @@ class TLinkBaseDispatcher {
   uint8_t GetModemStatusPrim(uint8_t clearMask);
   uint32_t RefreshComError();  // GetComError into ComStatus, its error bits into LastError
   TLinkComStat FreshComStat();  // RefreshComError, and a copy of ComStatus taken under its lock
+  void RefreshOutputCounts();  // GetOutputStatus into ComStatus, its error bits into LastError
   uint32_t RingUsedRaw() const;
   uint32_t ReadStart() const;  // Tail, or past what the handlers of a notification took
   void AdvanceTail(uint32_t n);
