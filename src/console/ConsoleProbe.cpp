@@ -43,6 +43,17 @@ public:
         put("cursorColumn", s.CursorColumn);
         put("cursorRow", s.CursorRow);
         put("horizontalOffset", f.HorizontalOffset);
+        // The thread's caret, on the screen, and whether the console shows it.
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        POINT caret{-1, -1};
+        if (GetGUIThreadInfo(GetCurrentThreadId(), &gui) && gui.hwndCaret) {
+            caret = POINT{gui.rcCaret.left, gui.rcCaret.top};
+            ClientToScreen(gui.hwndCaret, &caret);
+        }
+        put("caretLeft", caret.x);
+        put("caretTop", caret.y);
+        put("caretShown", f.FCaret->Visible());
         put("viewBackground", int(s.ViewBackground));
         put("defaultForeground", int(f.FTerminal->DefaultForeground()));
         // Pictures painted for received text, and the longest a change waited for one (ms).

@@ -306,6 +306,7 @@ public:
     void CarryViewChange(const ViewChange& change);
     void HideConsoleCaret();
     void PlaceConsoleCaret();
+    void ReturnConsoleCaret();
     PixelPoint FCaretSize{};  // the console caret's size when it was made
     // The syllable in progress: its spot at the cursor cell; the text under it shown
     // again; the syllable drawn there.

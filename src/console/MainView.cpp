@@ -42,10 +42,12 @@ ScrollCode ToScrollCode(TScrollCode code) {
 // caret drawn over would be inverted back onto the new pixels).
 class CaretOff {
 public:
-    explicit CaretOff(TCaret& caret) : caret_(caret), shown_(caret.Hide()) {}
+    explicit CaretOff(TCaret& caret, bool hide = true) : caret_(caret), shown_(hide && caret.Hide()) {}
     ~CaretOff() {
         if (shown_) caret_.Show();
     }
+    // Whether it was shown; it stays hidden, for the caller to show.
+    bool Release() { return std::exchange(shown_, false); }
     CaretOff(const CaretOff&) = delete;
     CaretOff& operator=(const CaretOff&) = delete;
 
@@ -205,16 +207,19 @@ void TConsoleForm::PaintPending() {
         bool& flag;
         ~Done() { flag = false; }
     } done{FPainting};
+    const bool canPaint = MAIN_PANEL_Console->HandleAllocated() && FScreen.LineCount() > 0;
+    // The caret is off the picture while it is drawn; when it follows the cursor after the
+    // frame, it is shown once, at its new cell.
+    const bool caretFollows = FCaretAfterPaint && ConsoleHasFocus && AppActive;
+    CaretOff caret(*FCaret, caretFollows || (canPaint && FDamage.Pending()));
     if (FDamage.Pending()) {
         const int64_t now = MicrosNow();
         FFrameClock.Painted(now);
         FLongestPaintWait = std::max(FLongestPaintWait, now - FDamageSince);
         ++FFramesPainted;
-        const bool canPaint = MAIN_PANEL_Console->HandleAllocated() && FScreen.LineCount() > 0;
         const bool copy = canPaint && FDamage.MoveWaits() && PixelMovesAllowed() && !HasOverlays();
         const ConsoleDamage::Plan plan = FDamage.Take(copy);
         if (canPaint) {
-            CaretOff caret(*FCaret);
             const PaintGeometry g = ViewGeometry(FScreen, Viewport(), HorizontalOffset);
             const int cell = g.cellHeight;
             TCanvas* canvas = ConsoleCanvas();
@@ -258,9 +263,13 @@ void TConsoleForm::PaintPending() {
             UpdateWindow(MAIN_HSCR_Console->Handle());
         }
     }
-    if (std::exchange(FCaretAfterPaint, false) && ConsoleHasFocus && AppActive) {
+    FCaretAfterPaint = false;
+    if (caretFollows) {
         FHanguel->ShowComposition();
-        PlaceConsoleCaret();
+        if (caret.Release())
+            ReturnConsoleCaret();
+        else
+            PlaceConsoleCaret();
     }
 }
 
@@ -420,11 +429,6 @@ void TConsoleForm::CarryViewChange(const ViewChange& change) {
     }
     PaintPending();
     const bool caret = Connected && !TransferRunning && FCaret->Hide();
-    // A caret of the cells' size is only hidden while the picture moves, and then moved
-    // (made again, it would cost the system's round trips twice over).
-    const bool keepCaret = caret && AppActive && ConsoleHasFocus && FCaretSize.x == FScreen.CellWidth &&
-                           FCaretSize.y == FScreen.CellHeight;
-    if (caret && !keepCaret) HideConsoleCaret();
     DropWordHighlight();
     EraseDragSelection();
     FScreen.FirstDisplayedLine = change.firstDisplayedLine;
@@ -449,13 +453,7 @@ void TConsoleForm::CarryViewChange(const ViewChange& change) {
     }
     PlaceComposition();
     FHanguel->ShowComposition();
-    if (keepCaret) {
-        const PixelPoint at = CursorCellPosition(FScreen, HorizontalOffset);
-        FCaret->MoveTo(MAIN_PB_Console->Left() + at.x, MAIN_PB_Console->Top() + at.y);
-        FCaret->Show();
-    } else if (caret) {
-        PlaceConsoleCaret();
-    }
+    if (caret) ReturnConsoleCaret();
     UpdateScrollBars();
 }
 
@@ -519,6 +517,19 @@ void TConsoleForm::PlaceConsoleCaret() {
     FCaretSize = PixelPoint{FScreen.CellWidth, FScreen.CellHeight};
     FCaret->MoveTo(MAIN_PB_Console->Left() + at.x, MAIN_PB_Console->Top() + at.y);
     FCaret->Show();
+}
+
+// The caret, hidden here just now (it was shown), at the cursor cell again: one of the
+// cells' size is moved (made again, it would cost the system's round trips twice over).
+void TConsoleForm::ReturnConsoleCaret() {
+    if (AppActive && ConsoleHasFocus && FCaretSize.x == FScreen.CellWidth && FCaretSize.y == FScreen.CellHeight) {
+        const PixelPoint at = CursorCellPosition(FScreen, HorizontalOffset);
+        FCaret->MoveHeldTo(MAIN_PB_Console->Left() + at.x, MAIN_PB_Console->Top() + at.y);
+        FCaret->Show();
+        return;
+    }
+    HideConsoleCaret();
+    PlaceConsoleCaret();
 }
 
 // The syllable in progress is shown at the cursor cell.

@@ -42,3 +42,5 @@ bool TCaret::Hide() {
 void TCaret::MoveTo(int x, int y) {
     if (Created()) SetCaretPos(x, y);
 }
+
+void TCaret::MoveHeldTo(int x, int y) { SetCaretPos(x, y); }

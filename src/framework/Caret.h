@@ -24,6 +24,9 @@ public:
     bool Hide();
     // Moves the caret to a client point of the control.
     void MoveTo(int x, int y);
+    // The same for a caret that Hide has just said was shown (so the window holds it):
+    // the system is not asked.
+    void MoveHeldTo(int x, int y);
 
     // Whether the control's window holds the thread's caret.
     bool Created() const;

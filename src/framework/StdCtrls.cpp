@@ -1413,10 +1413,20 @@ void TScrollBar::CreateHandleDone() {
 }
 
 void TScrollBar::ApplyToWindow() {
-    if (!FHandle) return;
-    if (FApplied && FAppliedMin == FMin && FAppliedMax == FMax && FAppliedPosition == FPosition &&
-        FAppliedPageSize == FPageSize)
+    if (!FHandle || !ValuesWait()) return;
+    if (FDrawLater && FApplied) {
+        InvalidateRect(FHandle, nullptr, FALSE);  // the paint gives the window the values
         return;
+    }
+    GiveToWindow();
+}
+
+bool TScrollBar::ValuesWait() const {
+    return !FApplied || FAppliedMin != FMin || FAppliedMax != FMax || FAppliedPosition != FPosition ||
+           FAppliedPageSize != FPageSize;
+}
+
+void TScrollBar::GiveToWindow() {
     FApplied = true;
     FAppliedMin = FMin;
     FAppliedMax = FMax;
@@ -1430,7 +1440,6 @@ void TScrollBar::ApplyToWindow() {
     si.nPage = static_cast<UINT>(FPageSize);
     si.nPos = FPosition;
     SetScrollInfo(FHandle, SB_CTL, &si, FDrawLater ? FALSE : TRUE);
-    if (FDrawLater) InvalidateRect(FHandle, nullptr, FALSE);
 }
 
 void TScrollBar::SetKind(TScrollBarKind kind) {
@@ -1501,6 +1510,10 @@ void TScrollBar::WndProc(TMessage& message) {
             if (LOWORD(message.WParam) <= SB_ENDSCROLL)
                 DoScroll(static_cast<TScrollCode>(LOWORD(message.WParam)));
             message.Result = 0;
+            return;
+        case WM_PAINT:
+            if (FApplied && ValuesWait()) GiveToWindow();
+            TWinControl::WndProc(message);
             return;
         case CN_CTLCOLORSCROLLBAR:
             // The system's own look (a dithered track), not a flat fill.

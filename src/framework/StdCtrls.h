@@ -509,8 +509,8 @@ public:
     void SetParams(int position, int min, int max);
     int PageSize() const { return FPageSize; }
     void SetPageSize(int size);
-    // Changes reach the window at once but show with the window's next paint (drawing a
-    // scroll bar can cost more than what the program does around it).
+    // Changes reach the window with its next paint, and show then (giving them to a scroll
+    // bar and drawing it can cost more than what the program does around it).
     void SetDrawLater(bool later) { FDrawLater = later; }
     int SmallChange = 1;
     int LargeChange = 1;
@@ -527,6 +527,8 @@ protected:
 
 private:
     void ApplyToWindow();
+    bool ValuesWait() const;
+    void GiveToWindow();
     void DoScroll(TScrollCode code);
     TScrollBarKind FKind = sbHorizontal;
     int FMin = 0, FMax = 100, FPosition = 0, FPageSize = 0;

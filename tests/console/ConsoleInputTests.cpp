@@ -165,10 +165,19 @@ TEST(ConsoleView, ScrollBackMovesByACellAndFollowsTheCursorSideways) {
     EXPECT_EQ(onScreen.Differences(expected), 0);
     onScreen.SaveBmp("console-scrolled-back.bmp");
 
+    // The caret shown at the cursor cell after the view jumped back and after received text.
+    auto caretAtCursor = [](const ProbeState& st) {
+        return st.Int("caretShown") == 1 &&
+               st.Int("caretLeft") ==
+                   st.Int("paintBoxLeft") + st.Int("horizontalOffset") + st.Int("cursorColumn") * st.Int("cellWidth") &&
+               st.Int("caretTop") == st.Int("paintBoxTop") + (st.Int("screenTop") + st.Int("cursorRow") -
+                                                              st.Int("firstDisplayedLine")) * st.Int("cellHeight");
+    };
     const size_t mark = host.Received().size();
     ASSERT_TRUE(q.Focus(q.Window()));
     TypeLetters("x");
     EXPECT_TRUE(q.WaitFor([&](const ProbeState& st) { return st.Int("firstDisplayedLine") == first; }, 5000, &s));
+    EXPECT_TRUE(q.WaitFor(caretAtCursor, 5000, &s));
     TypeLetters("y");
     EXPECT_TRUE(host.Gets(mark, "y"));
 
@@ -177,6 +186,7 @@ TEST(ConsoleView, ScrollBackMovesByACellAndFollowsTheCursorSideways) {
     SetWindowPos(q.Window(), nullptr, 0, 0, 400, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
     host.Send("\x1B[5;120Hfar right");
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("cursorColumn") == 128; }, 5000, &s));
+    EXPECT_TRUE(q.WaitFor(caretAtCursor, 5000, &s));
     const int cursorX = s.Int("horizontalOffset") + 128 * s.Int("cellWidth");
     EXPECT_GE(cursorX, 0);
     EXPECT_LE(cursorX + s.Int("cellWidth"), s.Int("paintBoxWidth"));

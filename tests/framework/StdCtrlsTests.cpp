@@ -546,3 +546,25 @@ TEST(FormBuilder, RowsNamingUnknownParentsOrTwiceTheSameNameAreRefused) {
 }
 
 }  // namespace
+
+// A scroll bar drawn later gives the window its values with its next paint; before that
+// the control already says them.
+TEST_F(Controls, AScrollBarDrawnLaterTakesItsValuesWithItsPaint) {
+    auto* scroll = Get<TScrollBar>("Scroll");
+    scroll->SetDrawLater(true);
+    form->Show();
+    Pump();
+    scroll->SetParams(30, 0, 50);
+    EXPECT_EQ(scroll->Position(), 30);
+    UpdateWindow(scroll->Handle());
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_POS;
+    ASSERT_TRUE(GetScrollInfo(scroll->Handle(), SB_CTL, &si));
+    EXPECT_EQ(si.nPos, 30);
+    EXPECT_EQ(si.nMax, 50);
+    scroll->SetPosition(40);
+    scroll->RecreateWnd();  // a new window takes them at once
+    ASSERT_TRUE(GetScrollInfo(scroll->Handle(), SB_CTL, &si));
+    EXPECT_EQ(si.nPos, 40);
+}
