@@ -1512,6 +1512,8 @@ void TScrollBar::WndProc(TMessage& message) {
             message.Result = 0;
             return;
         case WM_PAINT:
+        case WM_LBUTTONDOWN:  // a click or a drag starts from the values of now
+        case WM_LBUTTONDBLCLK:
             if (FApplied && ValuesWait()) GiveToWindow();
             TWinControl::WndProc(message);
             return;

@@ -567,4 +567,12 @@ TEST_F(Controls, AScrollBarDrawnLaterTakesItsValuesWithItsPaint) {
     scroll->RecreateWnd();  // a new window takes them at once
     ASSERT_TRUE(GetScrollInfo(scroll->Handle(), SB_CTL, &si));
     EXPECT_EQ(si.nPos, 40);
+    // A click before the paint starts from the values of now (the button's release is
+    // queued first, so that the bar's own tracking ends at once).
+    scroll->SetParams(20, 0, 60);
+    PostMessageA(scroll->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    SendMessageA(scroll->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    ASSERT_TRUE(GetScrollInfo(scroll->Handle(), SB_CTL, &si));
+    EXPECT_EQ(si.nMax, 60);
+    EXPECT_LE(std::abs(scroll->Position() - 20), 1) << "a line back from 20 at most";
 }
