@@ -31,9 +31,7 @@ void TConsoleForm::MAIN_CommPortTriggerAvail(uint16_t count) {
         size_t end = ZModemEngine ? ZModemEngine->ProcessBytes(block, count) : 0;
         // The transfer ends at byte `end` (it and the rest are the console's), or once the
         // sender has signed off: then nothing more is on its way.
-        const bool signedOff = end == count && ZModemEngine && ZModemEngine->SenderSignedOff();
-        if (end == count && !signedOff) break;
-        if (signedOff) ZModemEngine->Cleanup();
+        if (end == count && !(ZModemEngine && ZModemEngine->SenderSignedOff())) break;
         ZModemFinished();
         ConsoleDataReceived(block + end, static_cast<int>(count - end));
         if (MAIN_ZCB_AutoDisconnect->Checked() && MAIN_CommPort->Open()) MAIN_BTN_DisconnectClick();

@@ -378,16 +378,17 @@ int IDravelZModem::ProcessByte(uint8_t b)
         // flush comes right behind the first mark, one that does not is gone.
         if (b == 'O') {
             ++closingOs_;
-            return 1;
-        }
-        if (winsock_ && (b == 0xFF || ffPair_)) {
+        } else if (winsock_ && (b == 0xFF || ffPair_)) {
             if (ffPair_ && b == TelnetDataMark)
                 ++closingMarks_;
             ffPair_ = b == 0xFF && !ffPair_;
-            return 1;
+        } else {
+            Cleanup();
+            return 0;
         }
-        Cleanup();
-        return 0;
+        if (SenderSignedOff())
+            Cleanup();  // nothing more of the transfer is on its way
+        return 1;
     }
     if (state_ != StateHeader && state_ != StateFileInfo && state_ != StateFileData &&
         state_ != StateAttention) {

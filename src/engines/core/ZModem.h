@@ -141,7 +141,8 @@ public:
     int IncompleteFiles() const { return incompleteFiles_; }
     // Receiver: the session has ended and the sender's closing "OO" has come, or on a
     // telnet line the server's second Data Mark (the sender's side flushed its line again,
-    // with no "OO" between); nothing after it belongs to the transfer.
+    // with no "OO" between); nothing after it belongs to the transfer, and the engine has
+    // let go of its buffers and timer.
     bool SenderSignedOff() const
     {
         return direction_ == DirectionReceive && state_ == StateFinished &&
