@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     }
     if (want("layer-out"))
       layerOut.push_back(Measure([&] {
-      std::thread reader([&] { farEnd.ReadAll(payload.size()); });
+        std::thread reader([&] { farEnd.ReadAll(payload.size()); });
         for (size_t i = 0; i < payload.size();) {
           uint32_t n = uint32_t(std::min<size_t>(4096, payload.size() - i));
           if (d.PutBlock(reinterpret_cast<const uint8_t*>(payload.data() + i), n) == 0)
