@@ -16,8 +16,10 @@ class TLinkWin32Dispatcher : public TLinkThreadedDispatcher {
   // How long a read that the driver did not complete at once may take (reads ask only
   // for what the driver holds; a pseudo-terminal under Wine still leaves some pending).
   static constexpr DWORD kReadWaitMs = 200;
-  // The largest read ahead (see ReadAhead), and the least room its queue keeps.
-  static constexpr uint32_t kAheadRead = 8192, kAheadQueue = 16384;
+  // The largest read ahead (see ReadAhead), and the least room its queue keeps. Each read
+  // costs about as much as a notice to the main thread, so a read takes up to four rings'
+  // worth: with reads of one ring the line was read no faster than it was announced.
+  static constexpr uint32_t kAheadRead = 32768, kAheadQueue = 65536;
 
   explicit TLinkWin32Dispatcher(void* owner = nullptr);
   ~TLinkWin32Dispatcher() override;
