@@ -39,6 +39,9 @@ class TPlainPort {
  public:
   explicit TPlainPort(const std::string& name) : h_(OpenRawPort(name)) {
     event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = 1;
+    SetCommTimeouts(h_, &t);
   }
   ~TPlainPort() {
     CloseHandle(event_);
@@ -48,7 +51,7 @@ class TPlainPort {
     for (size_t i = 0; i < data.size(); i += 8192) Io(false, const_cast<char*>(data.data() + i), DWORD(std::min<size_t>(8192, data.size() - i)));
   }
   size_t ReadAll(size_t want) {
-    std::vector<char> buf(8192);
+    std::vector<char> buf(32768);
     size_t total = 0;
     while (total < want) {
       DWORD n = Io(true, buf.data(), DWORD(buf.size()));
