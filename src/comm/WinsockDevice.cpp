@@ -31,7 +31,10 @@ TLinkWinsockDispatcher* FindDispatcher(bool (*match)(TLinkWinsockDispatcher*, ui
 void CALLBACK DispatchTimer(HWND, UINT, UINT_PTR id, DWORD) {
   GuardCallback([id] {
     auto byTimer = [](TLinkWinsockDispatcher* d, uintptr_t k) { return d->TimerId == k; };
-    if (TLinkWinsockDispatcher* d = FindDispatcher(byTimer, id)) d->Dispatch();
+    if (TLinkWinsockDispatcher* d = FindDispatcher(byTimer, id)) {
+      if (TWsConnection* c = d->Connection()) c->ReadDue = true;  // a notice may have been lost
+      d->Dispatch();
+    }
   });
 }
 
@@ -163,6 +166,7 @@ LRESULT TLinkDeviceSocket::TellPort(TLinkWinsockDispatcher* d, WPARAM wParam, LP
 void TLinkDeviceSocket::DoRead(SOCKET s) {
   if (TWsConnection* c = FindConnection(s)) {
     TLinkWinsockDispatcher* d = c->Dispatcher;
+    c->ReadDue = true;
     SendMessageA(AsHwnd(d->DispatcherWindow), LinkMsgSocketEvent, WPARAM(d->ComHandle), 0);
   }
   TLinkSocket::DoRead(s);
@@ -229,6 +233,7 @@ void TLinkDeviceSocket::AnnounceClose(TWsConnection* c) {
     LinkWinsock().closesocket(s);
     c->Buffers.Restart();
     c->CloseSeen = false;
+    c->ReadDue = true;
     TellPort(d, wsNoteClientGone, 0);
   } else {
     c->CloseAnnounced = true;
@@ -247,6 +252,7 @@ void TLinkDeviceSocket::DoError(SOCKET s, int32_t error) {
   c->ReportedError = error;
   // What arrived before a reset still goes to the port.
   if (IsNetworkBreak(error) && c->State() == wcsConnected) {
+    c->ReadDue = true;
     c->Dispatcher->Dispatch();
     c = FindConnection(s);
   }
@@ -346,9 +352,13 @@ int32_t TLinkWinsockDispatcher::FlushCom(int32_t queue) {
 // and waiting output is pushed on. The socket is read only once the ring holds less than
 // the receive ring takes in one step: each read then fills most of the ring, instead of
 // topping it up by one step's worth after every step (a system call and a socket notice each).
+// It is read once for each read notice, and to its end once the peer has closed.
 int32_t TLinkWinsockDispatcher::GetComError(TLinkComStat& stat) {
   TWsConnection* c = connection_;
-  if (c && c->State() == wcsConnected && c->Buffers.InChars() < kRingSize) c->Buffers.Pull(*c);
+  if (c && c->State() == wcsConnected && c->Buffers.InChars() < kRingSize && (c->ReadDue || c->CloseSeen)) {
+    c->ReadDue = false;
+    c->Buffers.Pull(*c);
+  }
   return GetOutputStatus(stat);
 }
 

@@ -37,6 +37,10 @@ class TWsConnection : public TComponent, public ILinkSocketIO {
   bool IsClient = true, IsTelnet = false;
   TWsBuffers Buffers;
   bool CloseSeen = false;       // the peer closed; what it sent is still being read
+  // A read notice (or a tick) came since the socket was last read. Each read that leaves
+  // bytes waiting brings a notice of its own, so reading only on one keeps the notices
+  // from piling up in the queue (a dispatch of several reads left the rest behind it).
+  bool ReadDue = true;
   bool CloseAnnounced = false;  // the port was told
   int32_t ReportedError = 0;    // the last error the port was told of
   uint64_t Received = 0;        // bytes taken from the socket

@@ -93,6 +93,32 @@ TEST_F(WinsockPortTest, AClosingHostsLastScreenArrivesWhole) {
   }
 }
 
+// A host that floods and then closes: the read notices do not pile up in the queue
+// behind the reads, so the close is told as soon as the last byte is in. (A dispatch that
+// read the socket several times left a notice queued for each read that found more
+// waiting, hundreds for a few MB, and the close waited behind them all.)
+TEST_F(WinsockPortTest, ReadNoticesDoNotPileUpBehindAFlood) {
+  std::string flood = PatternBytes(4 << 20, 4);
+  server.emplace([&](SOCKET s) { SendAll(s, flood); });
+  Connect(server->Port());
+  int afterLastByte = 0;
+  DWORD start = GetTickCount();
+  while (!Closed() && GetTickCount() - start < 30000) {
+    MSG m;
+    if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    if (m.hwnd == LinkDeviceSocket().Handle() && m.message == LinkMsgSocketEvent &&
+        WSAGETSELECTEVENT(m.lParam) == FD_READ && received.size() == flood.size())
+      ++afterLastByte;
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  EXPECT_EQ(std::tuple(Closed(), received == flood), std::tuple(true, true));
+  EXPECT_LE(afterLastByte, 2);
+}
+
 TEST_F(WinsockPortTest, RefusalIsAnErrorEventResetIsAClose) {
   Connect(RefusingPort());
   ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
