@@ -209,8 +209,9 @@ void TConsoleForm::PaintPending() {
     } done{FPainting};
     const bool canPaint = MAIN_PANEL_Console->HandleAllocated() && FScreen.LineCount() > 0;
     // The caret is off the picture while it is drawn; when it follows the cursor after the
-    // frame, it is shown once, at its new cell.
-    const bool caretFollows = FCaretAfterPaint && ConsoleHasFocus && AppActive;
+    // frame, it is shown once, at its new cell. A session that ended before the frame of its
+    // last text has no caret any more (the status lines move the picture under it).
+    const bool caretFollows = FCaretAfterPaint && Connected && ConsoleHasFocus && AppActive;
     CaretOff caret(*FCaret, caretFollows || (canPaint && FDamage.Pending()));
     if (FDamage.Pending()) {
         const int64_t now = MicrosNow();

@@ -163,6 +163,40 @@ TEST(Program, KoreanColourScreenFromAScriptedHost) {
     EXPECT_EQ(q.Close(), 0);
 }
 
+// A host that floods the console and closes: its last text, read within a frame of the
+// picture before it, is painted as the session ends, and the console shows the cells as
+// they are then, with no caret left on them (the caret belongs to a session, and one drawn
+// as the session's last frame went on while the status lines scrolled the picture).
+TEST(Program, HostClosingRightAfterAFloodLeavesTheConsoleClean) {
+    DeleteSettings();
+    Settings()->WriteInteger("UseInternalFont", 1);
+    std::string flood;
+    for (int i = 0; flood.size() < 48000; ++i) flood += "flood line " + std::to_string(i) + "\r\n";
+    flood += "last line\r\n";
+    std::atomic<bool> go{false};
+    TestServer host([&](SOCKET s) {
+        std::string offers;
+        Receive(s, offers, [&] { return offers.find("\xFF\xFB\x1F") != std::string::npos; }, 20000);
+        SendAll(s, "ready\r\n");
+        Receive(s, offers, [&] { return go.load(); }, 20000);
+        SendAll(s, flood);
+    });
+    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "ready", s));
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("caretShown") == 1; }, 5000, &s));
+    go = true;
+    ASSERT_TRUE(q.WaitFor(Ended, 20000, &s));
+    EXPECT_EQ(s.lines[size_t(s.Find("last line")) + 4].text, "Connection closed...");
+    Picture expected = RenderConsole(s), onScreen;
+    const RECT box{s.Int("paintBoxLeft"), s.Int("paintBoxTop"), s.Int("paintBoxLeft") + expected.width,
+                   s.Int("paintBoxTop") + expected.height};
+    PumpUntil([&] { return (onScreen = CaptureScreen(box)).Differences(expected) == 0; }, 5000);
+    EXPECT_EQ(onScreen.Differences(expected), 0);
+    onScreen.SaveBmp("console-after-flood-and-close.bmp");
+    EXPECT_EQ(q.Close(), 0);
+}
+
 // The inetutils telnet server reached by a name from the hosts file: the lookup's lines,
 // the telnet negotiation (the server learns the terminal type), Korean text; closing the
 // window during the session ends it cleanly and remembers the address.
