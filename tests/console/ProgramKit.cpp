@@ -482,4 +482,12 @@ Picture RenderConsole(const ProbeState& state) {
     return ReadPixels(b);
 }
 
+Picture ConsoleOnScreen(const ProbeState& state, const Picture& expected) {
+    const RECT box{state.Int("paintBoxLeft"), state.Int("paintBoxTop"), state.Int("paintBoxLeft") + expected.width,
+                   state.Int("paintBoxTop") + expected.height};
+    Picture onScreen;
+    comm::test::PumpUntil([&] { return (onScreen = CaptureScreen(box)).Differences(expected) == 0; }, 5000);
+    return onScreen;
+}
+
 }  // namespace quiro::console::test

@@ -180,5 +180,8 @@ Picture CaptureScreen(const RECT& r);
 // The console's paint box in `state` as the renderer draws it with the built-in fonts:
 // the view's background, then every visible row.
 Picture RenderConsole(const ProbeState& state);
+// The console's paint box on the screen, once it is `expected` (the program paints at its
+// own pace), or as it is after 5 s.
+Picture ConsoleOnScreen(const ProbeState& state, const Picture& expected);
 
 }  // namespace quiro::console::test

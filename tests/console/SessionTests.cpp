@@ -136,10 +136,7 @@ TEST(Program, KoreanColourScreenFromAScriptedHost) {
     }
 
     // The console on the screen is the renderer's picture of the same cells.
-    Picture expected = RenderConsole(s), onScreen;
-    RECT box{s.Int("paintBoxLeft"), s.Int("paintBoxTop"), s.Int("paintBoxLeft") + expected.width,
-             s.Int("paintBoxTop") + expected.height};
-    PumpUntil([&] { return (onScreen = CaptureScreen(box)).Differences(expected) == 0; }, 5000);
+    Picture expected = RenderConsole(s), onScreen = ConsoleOnScreen(s, expected);
     EXPECT_EQ(onScreen.Differences(expected), 0);
     RECT window;
     GetWindowRect(q.Window(), &window);
@@ -188,10 +185,7 @@ TEST(Program, HostClosingRightAfterAFloodLeavesTheConsoleClean) {
     go = true;
     ASSERT_TRUE(q.WaitFor(Ended, 20000, &s));
     EXPECT_EQ(s.lines[size_t(s.Find("last line")) + 4].text, "Connection closed...");
-    Picture expected = RenderConsole(s), onScreen;
-    const RECT box{s.Int("paintBoxLeft"), s.Int("paintBoxTop"), s.Int("paintBoxLeft") + expected.width,
-                   s.Int("paintBoxTop") + expected.height};
-    PumpUntil([&] { return (onScreen = CaptureScreen(box)).Differences(expected) == 0; }, 5000);
+    Picture expected = RenderConsole(s), onScreen = ConsoleOnScreen(s, expected);
     EXPECT_EQ(onScreen.Differences(expected), 0);
     onScreen.SaveBmp("console-after-flood-and-close.bmp");
     EXPECT_EQ(q.Close(), 0);
