@@ -155,10 +155,11 @@ bool RunStream(const HostStream& h, bool bitmapFonts, double seconds) {
             expected.SaveBmp(std::string("throughput-") + h.Name + "-expected.bmp");
         }
     }
-    std::printf("  %-16s %8.2f MB/s  %7.1f MB in %5.2f s  screen %s  picture %s  frames %s, longest wait %s ms\n",
+    std::printf("  %-16s %8.2f MB/s  %7.1f MB in %5.2f s  screen %s  picture %s  frames %s (%s late), longest wait %s ms\n",
                 h.Name, double(run.sent) / run.seconds / 1e6, double(run.sent) / 1e6, run.seconds,
                 rows == 0 ? "same" : (std::to_string(rows) + " rows differ").c_str(), picture.c_str(),
                 s.fields.count("framesPainted") ? s.Str("framesPainted").c_str() : "?",
+                s.fields.count("lateFrames") ? s.Str("lateFrames").c_str() : "?",
                 s.fields.count("longestPaintWait") ? s.Str("longestPaintWait").c_str() : "?");
     std::fflush(stdout);
     q.Close();

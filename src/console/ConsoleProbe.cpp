@@ -59,6 +59,7 @@ public:
         // Pictures painted for received text, and the longest a change waited for one (ms).
         put("framesPainted", f.FFramesPainted);
         put("longestPaintWait", f.FLongestPaintWait / 1000.0);
+        put("lateFrames", f.FLateFrames);
         put("paintMicros", PaintMicros());
         put("scrollLineMicros", ScrollMicros());
         put("processorMillis", ProcessorMillis());

@@ -38,6 +38,7 @@
 #include "console/PictureViewer.h"
 #include "console/CharTableLink.h"
 #include "console/EditorLink.h"
+#include "console/FrameAlarm.h"
 #include "console/MemoLink.h"
 #include "console/PortChannel.h"
 #include "console/core/AddressScheme.h"
@@ -553,7 +554,8 @@ private:
     void PaintWhenDue();
     void PaintIfDue(const MSG& msg);
     void WireViewEvents();
-    void ArmPaintTimer(int64_t waitMicros);
+    void ArmFrameAlarm(int64_t waitMicros);
+    void FrameAlarmRang(WPARAM id);
     ViewChange PlanViewChange(const std::function<ViewChange(bool pixelMoves)>& plan);
     // Draws rows first..last of the view (list lines from the first displayed one) into the
     // picture buffer, the view's background under them.
@@ -562,7 +564,8 @@ private:
     FrameClock FFrameClock;
     bool FFrameRateKnown = false;
     std::unique_ptr<TBitmap> FPictureBuffer;  // rows are drawn here, then put on the console at once
-    std::unique_ptr<TTimer> FPaintTimer;
+    TFrameAlarm FPaintAlarm;
+    std::unique_ptr<TTimer> FPaintTimer;  // when the system has no alarm to give
     int FDeferPaint = 0;             // received blocks being taken (their painting waits)
     bool FPainting = false;          // the picture is being painted
     bool FCaretAfterPaint = false;   // received text moved the cursor: the caret follows
@@ -570,6 +573,7 @@ private:
     int64_t FDamageSince = 0;        // when the picture started to lag (microseconds)
     int64_t FLongestPaintWait = 0;   // the longest it lagged, for the probe
     int64_t FFramesPainted = 0;
+    int64_t FLateFrames = 0;         // pictures that lagged more than a frame
     int64_t FScrollBarsShown = 0;    // when the scroll bars were last drawn during a flood
     TSystemKeyboard FSystemKeyboard;
     std::unique_ptr<TIniFile> FKeyMap;

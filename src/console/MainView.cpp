@@ -108,6 +108,11 @@ BOOL CALLBACK CoversBox(HWND w, LPARAM data) {
 
 constexpr int64_t kScrollBarsDrawnEvery = 250000;  // microseconds
 
+UINT FrameAlarmMessage() {
+    static const UINT message = RegisterWindowMessageA("Quiro2.FrameAlarm");
+    return message;
+}
+
 // The display's refresh rate (0 when the system does not say).
 int DisplayRate() {
     HDC screen = GetDC(nullptr);
@@ -123,6 +128,10 @@ void TConsoleForm::WireViewEvents() {
     MAIN_HSCR_Console->SetDrawLater(true);
     if (Application)
         Application->HookMainWindow(&FScreenBox, [this](TMessage& m) {
+            if (m.Msg == FrameAlarmMessage()) {
+                FrameAlarmRang(m.WParam);
+                return true;
+            }
             if (m.Msg == WM_DISPLAYCHANGE) FScreenBoxKnown = false;
             return false;
         });
@@ -196,10 +205,9 @@ void TConsoleForm::PaintPending() {
     // Drawing what is laid over the rows asks for the picture again while it is painted
     // (here, or by the system's paint, which draws only inside what it was asked for).
     if (FPainting) {
-        if (FDamage.Pending()) ArmPaintTimer(FFrameClock.PeriodMicros());
+        if (FDamage.Pending()) ArmFrameAlarm(FFrameClock.PeriodMicros());
         return;
     }
-    if (FPaintTimer && FPaintTimer->Enabled()) FPaintTimer->SetEnabled(false);
     SyncDamageRows();
     if (!FDamage.Pending() && !FCaretAfterPaint && !FScrollBarsAfterPaint) return;
     FPainting = true;
@@ -217,6 +225,7 @@ void TConsoleForm::PaintPending() {
         const int64_t now = MicrosNow();
         FFrameClock.Painted(now);
         FLongestPaintWait = std::max(FLongestPaintWait, now - FDamageSince);
+        if (now - FDamageSince > FFrameClock.PeriodMicros()) ++FLateFrames;
         ++FFramesPainted;
         const bool copy = canPaint && FDamage.MoveWaits() && PixelMovesAllowed() && !HasOverlays();
         const ConsoleDamage::Plan plan = FDamage.Take(copy);
@@ -317,19 +326,37 @@ void TConsoleForm::PaintWhenDue() {
     if (wait == 0)
         PaintPending();
     else
-        ArmPaintTimer(wait);
+        ArmFrameAlarm(wait);
 }
 
-void TConsoleForm::ArmPaintTimer(int64_t waitMicros) {
+// Nothing else may come to paint the picture before its frame (the host pauses): the
+// alarm does, then.
+void TConsoleForm::ArmFrameAlarm(int64_t waitMicros) {
+    if (!HandleAllocated() || FPaintAlarm.Set(Handle(), FrameAlarmMessage(), waitMicros)) return;
+    // No alarm to be had: a window timer, later than the frame.
     if (!FPaintTimer) {
         FPaintTimer = std::make_unique<TTimer>(nullptr);
         FPaintTimer->SetEnabled(false);
-        FPaintTimer->SetOnTimer([this](TComponent*) { PaintPending(); });
+        FPaintTimer->SetOnTimer([this](TComponent*) {
+            FPaintTimer->SetEnabled(false);
+            PaintPending();
+        });
     }
     if (!FPaintTimer->Enabled()) {
         FPaintTimer->SetInterval(static_cast<unsigned>(std::max<int64_t>((waitMicros + 999) / 1000, 1)));
         FPaintTimer->SetEnabled(true);
     }
+}
+
+void TConsoleForm::FrameAlarmRang(WPARAM id) {
+    FPaintAlarm.Rang(id);
+    if (!FDamage.Pending() && !FCaretAfterPaint && !FScrollBarsAfterPaint) return;
+    // (An alarm set for an earlier frame than the one now due sets itself again.)
+    const int64_t wait = FFrameClock.Wait(MicrosNow());
+    if (wait == 0 || FPainting)
+        PaintPending();
+    else
+        ArmFrameAlarm(wait);
 }
 
 // A view change planned as if pixels may move; whether they may is the system's to say
