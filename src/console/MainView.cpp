@@ -348,15 +348,10 @@ void TConsoleForm::ArmFrameAlarm(int64_t waitMicros) {
     }
 }
 
+// (An alarm set for an earlier frame than the one now due sets itself again.)
 void TConsoleForm::FrameAlarmRang(WPARAM id) {
     FPaintAlarm.Rang(id);
-    if (!FDamage.Pending() && !FCaretAfterPaint && !FScrollBarsAfterPaint) return;
-    // (An alarm set for an earlier frame than the one now due sets itself again.)
-    const int64_t wait = FFrameClock.Wait(MicrosNow());
-    if (wait == 0 || FPainting)
-        PaintPending();
-    else
-        ArmFrameAlarm(wait);
+    PaintWhenDue();
 }
 
 // A view change planned as if pixels may move; whether they may is the system's to say
