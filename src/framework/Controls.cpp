@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
+#include <unordered_map>
 
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -11,7 +13,35 @@
 
 namespace {
 
-const char kControlProp[] = "QuiroControl";
+// The controls by their windows' handles. The window procedure asks for every message; a
+// window property would answer too, but on some systems each look at one is a round trip
+// to a server process. Windows may be made on any thread.
+class ControlsByHandle {
+public:
+    void Bind(HWND handle, TWinControl* control) {
+        std::lock_guard lock(FLock);
+        FControls[handle] = control;
+    }
+    void Unbind(HWND handle, const TWinControl* control) {
+        std::lock_guard lock(FLock);
+        auto it = FControls.find(handle);
+        if (it != FControls.end() && it->second == control) FControls.erase(it);
+    }
+    TWinControl* Find(HWND handle) {
+        std::lock_guard lock(FLock);
+        auto it = FControls.find(handle);
+        return it == FControls.end() ? nullptr : it->second;
+    }
+
+private:
+    std::mutex FLock;
+    std::unordered_map<HWND, TWinControl*> FControls;
+};
+
+ControlsByHandle& Bound() {
+    static ControlsByHandle controls;
+    return controls;
+}
 
 // The control whose window is being created on this thread: the first message of the new
 // window binds the two.
@@ -62,19 +92,19 @@ LRESULT CALLBACK QuiroInitWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
     if (!control) return DefWindowProcA(hwnd, msg, wparam, lparam);
     gCreating = nullptr;
     control->FHandle = hwnd;
-    SetPropA(hwnd, kControlProp, reinterpret_cast<HANDLE>(control));
+    Bound().Bind(hwnd, control);
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&QuiroStdWndProc));
     return QuiroStdWndProc(hwnd, msg, wparam, lparam);
 }
 
 LRESULT CALLBACK QuiroStdWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    auto* control = reinterpret_cast<TWinControl*>(GetPropA(hwnd, kControlProp));
+    TWinControl* control = Bound().Find(hwnd);
     if (!control) return DefWindowProcA(hwnd, msg, wparam, lparam);
     TMessage m{msg, wparam, lparam, 0};
     if (msg == WM_NCDESTROY) {
         // The last message: let the system clean up, then unbind.
         GuardCallback([&] { control->WndProc(m); });
-        RemovePropA(hwnd, kControlProp);
+        Bound().Unbind(hwnd, control);
         control->FHandle = nullptr;
         return m.Result;
     }
@@ -91,21 +121,24 @@ void GuardCallback(const std::function<void()>& fn) {
     }
 }
 
-TShiftState KeyDataToShiftState(LPARAM keyData) {
+// The keys held, in one question to the system (each is a round trip on some systems).
+static TShiftState HeldKeys(bool alt) {
+    BYTE keys[256] = {};
+    if (!GetKeyboardState(keys)) return 0;
     TShiftState s = 0;
-    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    if (keys[VK_SHIFT] & 0x80) s |= ssShift;
+    if (keys[VK_CONTROL] & 0x80) s |= ssCtrl;
+    if (alt && (keys[VK_MENU] & 0x80)) s |= ssAlt;
+    return s;
+}
+
+TShiftState KeyDataToShiftState(LPARAM keyData) {
+    TShiftState s = HeldKeys(false);
     if (keyData & 0x20000000) s |= ssAlt;
     return s;
 }
 
-TShiftState KeyboardShiftState() {
-    TShiftState s = 0;
-    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-    return s;
-}
+TShiftState KeyboardShiftState() { return HeldKeys(true); }
 
 TShiftState MouseFlagsToShiftState(WPARAM flags) {
     TShiftState s = 0;
@@ -454,8 +487,7 @@ void TWinControl::RecreateWnd() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND handle) {
-    if (!handle) return nullptr;
-    return reinterpret_cast<TWinControl*>(GetPropA(handle, kControlProp));
+    return handle ? Bound().Find(handle) : nullptr;
 }
 
 TWinControl* TWinControl::FindControl(HWND handle) {
@@ -536,8 +568,10 @@ void TWinControl::DestroyWnd() {
     }
     FCaption = Caption();
     FDestroyingHandle = true;
-    DestroyWindow(FHandle);
+    const HWND handle = FHandle;
+    DestroyWindow(handle);
     FDestroyingHandle = false;
+    Bound().Unbind(handle, this);  // (its last message did, unless someone kept it from us)
     FHandle = nullptr;
     if (FControlId) {
         ControlIds().Remove(FControlId);

@@ -66,6 +66,9 @@ TEST(WinControl, SuperclassedSystemControlUsesTheSystemProcedure) {
     EXPECT_GT(SendMessageA(edit->Handle(), EM_GETLIMITTEXT, 0, 0), 0);
 }
 
+// A control is found by its window's handle only while that window is its own: not by the
+// window it had before it was made again, nor by one destroyed behind its back, nor once
+// it is freed.
 TEST(WinControl, RecreateKeepsTextAndFreeingTheParentFreesChildren) {
     TApplication app;
     auto* form = app.CreateForm<TForm>();
@@ -76,10 +79,20 @@ TEST(WinControl, RecreateKeepsTextAndFreeingTheParentFreesChildren) {
     edit->RecreateWnd();
     EXPECT_NE(edit->Handle(), before);
     EXPECT_FALSE(IsWindow(before));
+    EXPECT_EQ(TWinControl::FromHandle(before), nullptr);
+    EXPECT_EQ(TWinControl::FromHandle(edit->Handle()), edit);
     EXPECT_EQ(edit->Text(), "kept");
+
+    HWND gone = edit->Handle();
+    DestroyWindow(gone);
+    EXPECT_FALSE(edit->HandleAllocated());
+    EXPECT_EQ(TWinControl::FromHandle(gone), nullptr);
     HWND child = edit->Handle();
+    EXPECT_EQ(TWinControl::FindControl(child), edit);
+    EXPECT_EQ(TWinControl::FindControl(GetDesktopWindow()), nullptr);
     delete form;
     EXPECT_FALSE(IsWindow(child));
+    EXPECT_EQ(TWinControl::FromHandle(child), nullptr);
     EXPECT_EQ(app.ComponentCount(), 0);
 }
 
