@@ -1409,13 +1409,16 @@ void TScrollBar::CreateParams(TCreateParams& params) {
 
 void TScrollBar::CreateHandleDone() {
     FApplied = false;  // a new window
+    FPaintAsked = false;
     ApplyToWindow();
 }
 
 void TScrollBar::ApplyToWindow() {
     if (!FHandle || !ValuesWait()) return;
     if (FDrawLater && FApplied) {
-        InvalidateRect(FHandle, nullptr, FALSE);  // the paint gives the window the values
+        // The paint gives the window the values.
+        if (!FPaintAsked) InvalidateRect(FHandle, nullptr, FALSE);
+        FPaintAsked = true;
         return;
     }
     GiveToWindow();
@@ -1512,6 +1515,8 @@ void TScrollBar::WndProc(TMessage& message) {
             message.Result = 0;
             return;
         case WM_PAINT:
+            FPaintAsked = false;
+            [[fallthrough]];
         case WM_LBUTTONDOWN:  // a click or a drag starts from the values of now
         case WM_LBUTTONDBLCLK:
             if (FApplied && ValuesWait()) GiveToWindow();

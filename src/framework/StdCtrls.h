@@ -536,5 +536,7 @@ private:
     // nothing changed); no window has been given anything yet when false.
     bool FApplied = false;
     bool FDrawLater = false;
+    // A paint is asked for and has not come yet: asking again would change nothing.
+    bool FPaintAsked = false;
     int FAppliedMin = 0, FAppliedMax = 0, FAppliedPosition = 0, FAppliedPageSize = 0;
 };

@@ -575,4 +575,16 @@ TEST_F(Controls, AScrollBarDrawnLaterTakesItsValuesWithItsPaint) {
     ASSERT_TRUE(GetScrollInfo(scroll->Handle(), SB_CTL, &si));
     EXPECT_EQ(si.nMax, 60);
     EXPECT_LE(std::abs(scroll->Position() - 20), 1) << "a line back from 20 at most";
+    // Values back to the window's own before its paint change nothing; a change after that
+    // paint still reaches the window with the next one.
+    Pump();
+    UpdateWindow(scroll->Handle());
+    const int at = scroll->Position();
+    scroll->SetPosition(at + 5);
+    scroll->SetPosition(at);
+    UpdateWindow(scroll->Handle());
+    scroll->SetPosition(at + 7);
+    UpdateWindow(scroll->Handle());
+    ASSERT_TRUE(GetScrollInfo(scroll->Handle(), SB_CTL, &si));
+    EXPECT_EQ(si.nPos, at + 7);
 }
