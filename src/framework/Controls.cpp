@@ -38,9 +38,10 @@ private:
     std::unordered_map<HWND, TWinControl*> FControls;
 };
 
+// Never destroyed: a window may still get its last message while the program's statics go.
 ControlsByHandle& Bound() {
-    static ControlsByHandle controls;
-    return controls;
+    static auto* controls = new ControlsByHandle;
+    return *controls;
 }
 
 // The control whose window is being created on this thread: the first message of the new
