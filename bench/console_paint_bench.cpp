@@ -41,7 +41,7 @@ void BM_WholeView(benchmark::State& state) {
     const PaintGeometry g = ViewGeometry(s, view, 4);
     std::vector<PaintRun> runs;
     for (auto _ : state) {
-        PlanConsolePaint(s, g, {}, runs);
+        PlanLinesPaint(s, g, g.firstDisplayedLine, s.LineCount() - 1, {}, runs);
         benchmark::DoNotOptimize(runs.data());
     }
     state.SetItemsProcessed(state.iterations() * columns * rows);  // cells
@@ -56,7 +56,7 @@ void BM_OneLineScrolled(benchmark::State& state) {
     const ViewMove move = PlanVerticalMove(11, after, true);
     std::vector<PaintRun> runs;
     for (auto _ : state) {
-        PlanConsolePaint(s, after, move.kept, runs);
+        PlanLinesPaint(s, after, after.firstDisplayedLine, s.LineCount() - 1, move.kept, runs);
         benchmark::DoNotOptimize(runs.data());
     }
 }

@@ -279,13 +279,17 @@ public:
     void RegionScrolled(int topLine, int bottomLine, int count) override;
     void EverythingChanged() override;
     void JumpToScreen() override;
-    // The console paint box as the terminal's canvas (TerminalCanvas).
+    // The console as the terminal's canvas (TerminalCanvas): the paint box, or the picture
+    // buffer while a frame is drawn.
     int CanvasWidth() override;
     int CanvasHeight() override;
     void FillCanvas(const PixelRect& area, int color) override;
     void PaintRunText(int x, int y, std::string_view text, int foreground, int background) override;
-    // The paint box's canvas in the console font with a solid brush.
+    // The paint box's canvas in the console font with a solid brush; the terminal paints
+    // on it from now on.
     TCanvas* ConsoleCanvas();
+    // The same for another canvas of the view's size.
+    TCanvas* PaintOn(TCanvas* canvas);
     ConsoleViewport Viewport();
     void PaintConsoleRows(const KeptRange& kept);
     // Repaints lines first..last where they are on view, and what is drawn over them.
@@ -564,6 +568,7 @@ private:
     FrameClock FFrameClock;
     bool FFrameRateKnown = false;
     std::unique_ptr<TBitmap> FPictureBuffer;  // rows are drawn here, then put on the console at once
+    TCanvas* FPaintTarget = nullptr;          // where the terminal paints (ConsoleCanvas, PaintOn)
     TFrameAlarm FPaintAlarm;
     std::unique_ptr<TTimer> FPaintTimer;  // when the system has no alarm to give
     int FDeferPaint = 0;             // received blocks being taken (their painting waits)

@@ -141,11 +141,17 @@ ConsoleViewport TConsoleForm::Viewport() {
     return ConsoleViewport{MAIN_PB_Console->Width(), MAIN_PB_Console->Height(), TextLeftMargin};
 }
 
+// The terminal paints on the canvas of the paint in progress: the picture buffer while a
+// frame is drawn, else the paint box itself.
 TCanvas* TConsoleForm::ConsoleCanvas() {
-    TCanvas* canvas = MAIN_PB_Console->Canvas();
+    return PaintOn(MAIN_PB_Console->Canvas());
+}
+
+TCanvas* TConsoleForm::PaintOn(TCanvas* canvas) {
     canvas->Font()->Assign(ConsoleFont);
     canvas->Brush()->SetStyle(bsSolid);
     FHanguel->SetCellWidth(FScreen.CellWidth);
+    FPaintTarget = canvas;
     return canvas;
 }
 
@@ -154,27 +160,23 @@ int TConsoleForm::CanvasWidth() { return MAIN_PB_Console->Width(); }
 int TConsoleForm::CanvasHeight() { return MAIN_PB_Console->Height(); }
 
 void TConsoleForm::FillCanvas(const PixelRect& area, int color) {
-    TCanvas* canvas = MAIN_PB_Console->Canvas();
-    canvas->Brush()->SetStyle(bsSolid);
+    TCanvas* canvas = FPaintTarget ? FPaintTarget : ConsoleCanvas();
     canvas->Brush()->SetColor(Colour(color));
     canvas->FillRect(RECT{area.left, area.top, area.right, area.bottom});
 }
 
 void TConsoleForm::PaintRunText(int x, int y, std::string_view text, int foreground, int background) {
-    TCanvas* canvas = MAIN_PB_Console->Canvas();
+    TCanvas* canvas = FPaintTarget ? FPaintTarget : ConsoleCanvas();
     canvas->Brush()->SetColor(Colour(background));
     canvas->Font()->SetColor(Colour(foreground));
     FHanguel->PaintText(canvas, x, y, std::string(text));
 }
 
+// The lines on view, but the cells a move of the picture kept, straight on the paint box.
 void TConsoleForm::PaintConsoleRows(const KeptRange& kept) {
     if (FScreen.LineCount() == 0) return;
-    std::vector<PaintRun> runs;
-    PlanConsolePaint(FScreen, ViewGeometry(FScreen, Viewport(), HorizontalOffset), kept, runs);
     ConsoleCanvas();
-    for (const PaintRun& run : runs)
-        PaintRunText(run.x, run.y, std::string_view(FScreen.Text(run.line)).substr(run.column, run.length),
-                     run.foreground, run.background);
+    FTerminal->PaintRegion(FScreen.FirstDisplayedLine, FScreen.LineCount() - 1, kept);
 }
 
 // The lines under the syllable in progress, a status line: painted now, with the
@@ -284,26 +286,14 @@ void TConsoleForm::PaintPending() {
 }
 
 void TConsoleForm::PaintRowsIntoBuffer(int first, int last) {
-    const PaintGeometry g = ViewGeometry(FScreen, Viewport(), HorizontalOffset);
+    const int width = MAIN_PB_Console->Width(), height = MAIN_PB_Console->Height();
     if (!FPictureBuffer) {
         FPictureBuffer = std::make_unique<TBitmap>();
         FPictureBuffer->SetPixelFormat(pf32bit);
     }
-    if (FPictureBuffer->Width() != g.viewWidth || FPictureBuffer->Height() != g.viewHeight)
-        FPictureBuffer->SetSize(g.viewWidth, g.viewHeight);
-    TCanvas* canvas = FPictureBuffer->Canvas();
-    canvas->Font()->Assign(ConsoleFont);
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(Colour(FScreen.ViewBackground));
-    canvas->FillRect(RECT{0, first * g.cellHeight, g.viewWidth, std::min((last + 1) * g.cellHeight, g.viewHeight)});
-    FHanguel->SetCellWidth(FScreen.CellWidth);
-    std::vector<PaintRun> runs;
-    PlanLinesPaint(FScreen, g, g.firstDisplayedLine + first, g.firstDisplayedLine + last, KeptRange{}, runs);
-    for (const PaintRun& run : runs) {
-        canvas->Brush()->SetColor(Colour(run.background));
-        canvas->Font()->SetColor(Colour(run.foreground));
-        FHanguel->PaintText(canvas, run.x, run.y, FScreen.Text(run.line).substr(run.column, run.length));
-    }
+    if (FPictureBuffer->Width() != width || FPictureBuffer->Height() != height) FPictureBuffer->SetSize(width, height);
+    PaintOn(FPictureBuffer->Canvas());
+    FTerminal->RepaintRect(FScreen.FirstDisplayedLine + first, FScreen.FirstDisplayedLine + last);
 }
 
 // Any message but the user's keys and mouse: the picture is painted when its frame is due.

@@ -465,7 +465,8 @@ Picture RenderConsole(const ProbeState& state) {
     screen.FirstDisplayedLine = state.Int("firstDisplayedLine");
     ConsoleViewport view{state.Int("paintBoxWidth"), state.Int("paintBoxHeight"), 0};
     std::vector<PaintRun> runs;
-    PlanConsolePaint(screen, ViewGeometry(screen, view, state.Int("horizontalOffset")), KeptRange{}, runs);
+    const PaintGeometry g = ViewGeometry(screen, view, state.Int("horizontalOffset"));
+    PlanLinesPaint(screen, g, g.firstDisplayedLine, screen.LineCount() - 1, KeptRange{}, runs);
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(view.width, view.height);

@@ -15,26 +15,6 @@ void LinesInRows(const PaintGeometry& g, int top, int bottom, int& first, int& l
     last = g.firstDisplayedLine + (bottom - 1) / g.cellHeight;
 }
 
-// Appends the runs of cells [from, to) of a line, leaving out those outside the view.
-void AddLineRuns(const ScreenModel& screen, const PaintGeometry& g, int line, int from, int to,
-                 std::vector<ColourRun>& scratch, std::vector<PaintRun>& runs) {
-    const ScreenModel::Line& l = screen.At(line);
-    scratch.clear();
-    AppendColourRuns(l.Text, l.Foreground, l.Background, from, to, scratch);
-    const int y = LineY(g, line);
-    for (const ColourRun& r : scratch) {
-        const int x = RunX(g, r.column);
-        if (x >= g.viewWidth || x + r.length * g.cellWidth <= 0) continue;
-        runs.push_back({line, r.column, r.length, x, y, r.foreground, r.background});
-    }
-}
-
-// The lines on view: from the first displayed one while its top is inside the view.
-int LastLineOnView(const ScreenModel& screen, const PaintGeometry& g) {
-    const int rows = g.viewHeight <= 0 ? 0 : (g.viewHeight + g.cellHeight - 1) / g.cellHeight;
-    return std::min(screen.LineCount(), g.firstDisplayedLine + rows) - 1;
-}
-
 ViewChange Unchanged(const PaintGeometry& g) {
     return {g.firstDisplayedLine, g.horizontalOffset, {}};
 }
@@ -94,33 +74,6 @@ PaintGeometry ViewGeometry(const ScreenModel& screen, const ConsoleViewport& vie
 
 int WholeRows(const PaintGeometry& g) {
     return g.cellHeight > 0 && g.viewHeight > 0 ? g.viewHeight / g.cellHeight : 0;
-}
-
-void PlanConsolePaint(const ScreenModel& screen, const PaintGeometry& g, const KeptRange& kept,
-                      std::vector<PaintRun>& runs) {
-    PlanLinesPaint(screen, g, g.firstDisplayedLine, LastLineOnView(screen, g), kept, runs);
-}
-
-void PlanLinesPaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
-                    const KeptRange& kept, std::vector<PaintRun>& runs) {
-    runs.clear();
-    if (!HasCells(g)) return;
-    std::vector<ColourRun> scratch;
-    const int last = std::min(lastLine, LastLineOnView(screen, g));
-    for (int line = std::max({firstLine, g.firstDisplayedLine, 0}); line <= last; ++line) {
-        const int length = static_cast<int>(screen.Text(line).size());
-        if (length == 0) continue;
-        if (kept.topLine >= 0 && kept.bottomLine >= 0 && kept.topLine <= line &&
-            line <= kept.bottomLine)
-            continue;
-        if (kept.leftColumn < 0 && kept.rightColumn < 0) {
-            AddLineRuns(screen, g, line, 0, length, scratch, runs);
-            continue;
-        }
-        if (kept.leftColumn > 0) AddLineRuns(screen, g, line, 0, kept.leftColumn, scratch, runs);
-        if (kept.rightColumn >= 0)
-            AddLineRuns(screen, g, line, kept.rightColumn, length, scratch, runs);
-    }
 }
 
 PixelRect UncoveredStrip(const ViewMove& move, const PaintGeometry& g) {

@@ -1,7 +1,7 @@
-// The console view's arithmetic: which colour runs a repaint draws, how the view follows
-// the cursor and the scroll bars, and whether the picture can be moved by copying pixels
-// or must be repainted. The console paint box does the drawing and copying these
-// functions describe; nothing here touches a window.
+// The console view's arithmetic: how the view follows the cursor and the scroll bars, and
+// whether the picture can be moved by copying pixels (and which cells the move keeps right)
+// or must be repainted. The console paint box does the copying these functions describe,
+// and the terminal paints the rest; nothing here touches a window.
 //
 // Lines are indices into the screen model's line lists, columns are 0-based cells, pixels
 // are paint-box coordinates. The horizontal offset is the x of column 0: the margin at the
@@ -25,41 +25,6 @@ PaintGeometry ViewGeometry(const ScreenModel& screen, const ConsoleViewport& vie
                            int horizontalOffset);
 // Lines that fit whole in the view (a page).
 int WholeRows(const PaintGeometry& g);
-
-// Cells that are already right on the screen after a move of the picture; a repaint skips
-// them. Lines topLine..bottomLine are kept whole (both -1: none). On the other lines the
-// columns [leftColumn, rightColumn) are kept, leftColumn -1 meaning from column 0 and
-// rightColumn -1 up to the line end (both -1: none).
-struct KeptRange {
-    int leftColumn = -1;
-    int topLine = -1;
-    int rightColumn = -1;
-    int bottomLine = -1;
-};
-
-// One call of the text painter: cells [column, column + length) of a line at (x, y), in a
-// foreground and background ColorIndex.
-struct PaintRun {
-    int line;
-    int column;
-    int length;
-    int x;
-    int y;
-    int foreground;
-    int background;
-};
-
-// The runs a repaint of the view draws (replacing `runs`): every line from the first
-// displayed one whose top lies inside the view, except empty lines and the kept lines;
-// on each, the cells outside the kept columns, in colour runs that never cut a
-// double-byte character (a repaint starting on a pair's second byte starts one column
-// earlier). Runs wholly outside the view's width are left out. Lines below the last one
-// are not painted: the background fill has cleared them.
-void PlanConsolePaint(const ScreenModel& screen, const PaintGeometry& g, const KeptRange& kept,
-                      std::vector<PaintRun>& runs);
-// The same for lines firstLine..lastLine only (those of them on view).
-void PlanLinesPaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
-                    const KeptRange& kept, std::vector<PaintRun>& runs);
 
 // How the picture gets from one view position to another.
 struct ViewMove {

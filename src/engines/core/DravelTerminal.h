@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TDravelTerminal {
 public:
@@ -68,15 +69,18 @@ public:
     int HorizontalOffset() const { return horizontalOffset_; }
 
     // Painting on the canvas outlet (nothing without one), at the view position of the
-    // screen model (cell size, first displayed line) and the horizontal offset.
+    // screen model (cell size, first displayed line) and the horizontal offset. The picture
+    // is painted from the lines as they are when it is painted, not as the bytes arrive:
+    // every coloured cell is in the lines, and what lies beside them is the view's
+    // background.
     // Lines firstLine..lastLine from the first displayed line on, while a line's top lies
-    // inside the view, in runs of equal colours; runs wholly beside the view are left out.
-    void PaintRegion(int firstLine, int lastLine);
-    // Fills DirtyRect with the current background.
+    // inside the view, in runs of equal colours; runs wholly beside the view and the cells
+    // of the kept range are left out.
+    void PaintRegion(int firstLine, int lastLine, const KeptRange& kept = {});
+    // Fills DirtyRect with the view's background.
     void FillDirtyRect();
     // Lines firstLine..lastLine again: the dirty rectangle becomes those lines across the
-    // view's width while the current background is the default one, else across the
-    // screen's columns only; it is filled, then the lines are painted.
+    // view's width; it is filled, then the lines are painted.
     void RepaintRect(int firstLine, int lastLine);
     // The area the next fill covers: columns and list lines, -1 = to the view's edge.
     CellRect DirtyRect;
@@ -184,6 +188,7 @@ private:
     SavedCursor saved_;
     int scrollTop_ = 0, scrollBottom_ = 23;
     int horizontalOffset_ = 0;
+    std::vector<PaintRun> paintRuns_;  // the last paint's runs (their storage is reused)
     int rzState_ = -1;
     int g1Graphics_ = 0, shifted_ = 0;
     int columns_ = 80, rows_ = 24;

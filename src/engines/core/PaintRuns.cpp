@@ -2,11 +2,27 @@
 
 #include <algorithm>
 
+#include "engines/core/ScreenModel.h"
+
 namespace {
 
 int Colour(char letter, char base) {
     const int index = static_cast<unsigned char>(letter) - static_cast<unsigned char>(base);
     return index >= 0 && index < 16 ? index : 0;
+}
+
+// Appends the runs of cells [from, to) of a line, leaving out those outside the view.
+void AddLineRuns(const ScreenModel& screen, const PaintGeometry& g, int line, int from, int to,
+                 std::vector<ColourRun>& scratch, std::vector<PaintRun>& runs) {
+    const ScreenModel::Line& l = screen.At(line);
+    scratch.clear();
+    AppendColourRuns(l.Text, l.Foreground, l.Background, from, to, scratch);
+    const int y = LineY(g, line);
+    for (const ColourRun& r : scratch) {
+        const int x = RunX(g, r.column);
+        if (x >= g.viewWidth || x + r.length * g.cellWidth <= 0) continue;
+        runs.push_back({line, r.column, r.length, x, y, r.foreground, r.background});
+    }
 }
 
 }  // namespace
@@ -56,4 +72,26 @@ PixelRect DirtyRectToPixels(const CellRect& cells, const PaintGeometry& g) {
     r.right = cells.right == -1 ? g.viewWidth : RunX(g, cells.right);
     r.bottom = cells.bottom == -1 ? g.viewHeight : LineY(g, cells.bottom + 1);
     return r;
+}
+
+void PlanLinesPaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
+                    const KeptRange& kept, std::vector<PaintRun>& runs) {
+    runs.clear();
+    if (g.cellWidth <= 0 || g.cellHeight <= 0 || g.viewHeight <= 0) return;
+    // The lines on view: from the first displayed one while its top is inside the view.
+    const int rows = (g.viewHeight + g.cellHeight - 1) / g.cellHeight;
+    const int last = std::min({lastLine, screen.LineCount() - 1, g.firstDisplayedLine + rows - 1});
+    std::vector<ColourRun> scratch;
+    for (int line = std::max({firstLine, g.firstDisplayedLine, 0}); line <= last; ++line) {
+        const int length = static_cast<int>(screen.Text(line).size());
+        if (length == 0) continue;
+        if (kept.topLine >= 0 && kept.bottomLine >= 0 && kept.topLine <= line && line <= kept.bottomLine)
+            continue;
+        if (kept.leftColumn < 0 && kept.rightColumn < 0) {
+            AddLineRuns(screen, g, line, 0, length, scratch, runs);
+            continue;
+        }
+        if (kept.leftColumn > 0) AddLineRuns(screen, g, line, 0, kept.leftColumn, scratch, runs);
+        if (kept.rightColumn >= 0) AddLineRuns(screen, g, line, kept.rightColumn, length, scratch, runs);
+    }
 }

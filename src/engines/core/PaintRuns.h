@@ -1,10 +1,13 @@
-// What the console painter needs from a screen line: its runs of equal colours, where each
-// run and the area to clear land in the view, in pixels.
+// What the console painter needs from the screen model: the runs of equal colours of its
+// lines, where each run and the area to clear land in the view, in pixels, and which runs
+// a repaint of some lines draws.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 #include <vector>
+
+class ScreenModel;
 
 struct ColourRun {
     int column;      // first cell of the run
@@ -71,3 +74,35 @@ inline int LineY(const PaintGeometry& g, int line) {
 
 // The view area of a dirty rectangle, for filling it with the background.
 PixelRect DirtyRectToPixels(const CellRect& cells, const PaintGeometry& g);
+
+// Cells that are already right on the screen after a move of the picture; a repaint skips
+// them. Lines topLine..bottomLine are kept whole (both -1: none). On the other lines the
+// columns [leftColumn, rightColumn) are kept, leftColumn -1 meaning from column 0 and
+// rightColumn -1 up to the line end (both -1: none).
+struct KeptRange {
+    int leftColumn = -1;
+    int topLine = -1;
+    int rightColumn = -1;
+    int bottomLine = -1;
+};
+
+// One call of the text painter: cells [column, column + length) of a line at (x, y), in a
+// foreground and background ColorIndex.
+struct PaintRun {
+    int line;
+    int column;
+    int length;
+    int x;
+    int y;
+    int foreground;
+    int background;
+};
+
+// The runs a repaint of lines firstLine..lastLine draws (replacing `runs`): those of the
+// lines from the first displayed one on whose top lies inside the view, except empty lines
+// and the kept lines; on each, the cells outside the kept columns, in colour runs that
+// never cut a double-byte character (a repaint starting on a pair's second byte starts one
+// column earlier). Runs wholly outside the view's width are left out. Lines past the last
+// one of the model are not painted: the background fill has cleared them.
+void PlanLinesPaint(const ScreenModel& screen, const PaintGeometry& g, int firstLine, int lastLine,
+                    const KeptRange& kept, std::vector<PaintRun>& runs);

@@ -87,7 +87,7 @@ struct Canvas {
 Canvas FullPaint(const ScreenModel& s, const PaintGeometry& g) {
     Canvas c(g.viewWidth, g.viewHeight);
     std::vector<PaintRun> runs;
-    PlanConsolePaint(s, g, {}, runs);
+    PlanLinesPaint(s, g, g.firstDisplayedLine, s.LineCount() - 1, {}, runs);
     c.Draw(s, runs);
     return c;
 }
@@ -103,7 +103,7 @@ void Apply(Canvas& c, const ScreenModel& s, PaintGeometry g, const ViewChange& c
     std::vector<PaintRun> runs;
     c.Move(change.move.dx, change.move.dy, {0, 0, c.width, c.height});
     c.Fill(UncoveredStrip(change.move, g));
-    PlanConsolePaint(s, g, change.move.kept, runs);
+    PlanLinesPaint(s, g, g.firstDisplayedLine, s.LineCount() - 1, change.move.kept, runs);
     c.Draw(s, runs);
 }
 

@@ -122,9 +122,9 @@ TEST(TerminalView, TrimMovesTheViewOnlyWhenItFallsOffTheTop)
     EXPECT_EQ(rig.screen.Foreground(199), std::string(20, 'p'));
 }
 
-// The terminal repaints lines on the console's canvas: the fill first (the view's width
-// in the default background, the screen's columns in a coloured one), then the colour
-// runs of the lines on view.
+// The terminal repaints lines on the console's canvas: the fill first (the view's width in
+// the view's background, whatever colour the host has just chosen: the lines hold every
+// coloured cell), then the colour runs of the lines on view.
 TEST(TerminalPaint, RepaintFillsThenPaintsTheLinesOnView)
 {
     Rig rig;
@@ -153,7 +153,7 @@ TEST(TerminalPaint, RepaintFillsThenPaintsTheLinesOnView)
     rig.Feed("\x1b[41m");
     rig.term.RepaintRect(2, 3);
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{
-                                "fill 4,32,84,64 in 1",
+                                "fill 0,32,100,64 in 4",
                                 "text 4,32 zzz 1/0",
                                 "text 4,48 q 15/4",
                             }));
@@ -163,7 +163,6 @@ TEST(TerminalPaint, RepaintFillsThenPaintsTheLinesOnView)
     canvas.calls.clear();
     rig.screen.FirstDisplayedLine = 1;
     rig.term.SetHorizontalOffset(-36);
-    rig.Feed("\x1b[44m");
     rig.term.RepaintRect(0, 2);
     EXPECT_EQ(canvas.calls, (std::vector<std::string>{
                                 "fill 0,-16,100,32 in 4",
