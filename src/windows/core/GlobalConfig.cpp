@@ -192,9 +192,18 @@ void GlobalConfigModel::LoadFromConsole() {
 
     ShowKeyMapping();
 
+    // A printer that is not installed (or none stored) shows the first one, and the first
+    // one is what OK saves; with no printers at all the stored name is kept.
     printers = host_.Printers();
     const auto it = std::find(printers.begin(), printers.end(), values.PrinterName);
-    printerIndex = it != printers.end() ? static_cast<int>(it - printers.begin()) : printers.empty() ? -1 : 0;
+    if (it != printers.end()) {
+        printerIndex = static_cast<int>(it - printers.begin());
+    } else if (!printers.empty()) {
+        printerIndex = 0;
+        values.PrinterName = printers.front();
+    } else {
+        printerIndex = -1;
+    }
 }
 
 void GlobalConfigModel::ReadBack(ConsoleSettings& s) const {
