@@ -396,14 +396,14 @@ void GlobalConfigModel::PrintTypeClick(int type) {
 
 // ---- "Keyboard" ------------------------------------------------------------------------
 
+std::string GlobalConfigModel::ReadKeyMapping(int column) const {
+    return ReadKeyMapText(host_.KeyMap(), currentKey, column, KeyMapReader::Editor);
+}
+
 void GlobalConfigModel::ShowKeyMapping() {
     const KeyBoxes boxes = KeyBoxesFor(currentKey);
-    const IIniStore& file = host_.KeyMap();
-    auto read = [&](int column) {
-        return column < 0 ? std::string() : ReadKeyMapText(file, currentKey, column, KeyMapReader::Editor);
-    };
-    keyFirst = read(boxes.firstColumn);
-    keySecond = read(boxes.secondColumn);
+    keyFirst = boxes.firstColumn < 0 ? std::string() : ReadKeyMapping(boxes.firstColumn);
+    keySecond = boxes.secondColumn < 0 ? std::string() : ReadKeyMapping(boxes.secondColumn);
 }
 
 void GlobalConfigModel::StoreKeyMapping() {
