@@ -126,9 +126,9 @@ const TComponentRow kRows[] = {
      "Remote Server Uses Johab Hanguel Code", bfDisabled, 0},
     {Make<TGroupBox>, "GSET_GB_Proxy", "GSET_TS_Advanced", 8, 120, 424, 142, " Proxy / Firewall ", 0, 0},
     {Make<TRadioButton>, "GSET_RB_ProxyTypeNone", "GSET_GB_Proxy", 10, 18, 80, 18, "None", bfChecked, 0},
-    {Make<TRadioButton>, "GSET_RB_ProxyTypeTIS", "GSET_GB_Proxy", 94, 18, 110, 18, "TIS Standard", 0, 1},
-    {Make<TRadioButton>, "GSET_RB_ProxyTypeSocks4", "GSET_GB_Proxy", 208, 18, 90, 18, "SOCKS 4", 0, 2},
-    {Make<TRadioButton>, "GSET_RB_ProxyTypeSocks5", "GSET_GB_Proxy", 302, 18, 90, 18, "SOCKS 5", 0, 3},
+    {Make<TRadioButton>, "GSET_RB_ProxyTypeTIS", "GSET_GB_Proxy", 94, 18, 110, 18, "TIS Standard", 0, 0},
+    {Make<TRadioButton>, "GSET_RB_ProxyTypeSocks4", "GSET_GB_Proxy", 208, 18, 90, 18, "SOCKS 4", 0, 0},
+    {Make<TRadioButton>, "GSET_RB_ProxyTypeSocks5", "GSET_GB_Proxy", 302, 18, 90, 18, "SOCKS 5", 0, 0},
     {Make<TLabel>, "GSET_LABEL_ProxyHost", "GSET_GB_Proxy", 10, 46, 86, 14, "Host Address", bfDisabled, 0},
     {Make<TEdit>, "GSET_ED_ProxyHost", "GSET_GB_Proxy", 100, 42, 180, 21, "", bfDisabled, 0},
     {Make<TLabel>, "GSET_LABEL_ProxyPort", "GSET_GB_Proxy", 290, 46, 36, 14, "Port", bfDisabled, 0},
@@ -238,6 +238,7 @@ TGlobalConfigForm::TGlobalConfigForm(TComponent* owner, GlobalConfigHost& host, 
     SetClientWidth(460);
     SetClientHeight(340);
     FindControls();
+    FormCreate();
     DrawGlyphs();
     WireEvents();
     GSET_PageControl->SetActivePageIndex(0);
@@ -283,23 +284,6 @@ void TGlobalConfigForm::FindControls() {
     }
     for (int i = 0; i < 5; ++i) FProxyLabels[i] = FindAs<TLabel>(this, kProxyLabels[i]);
 
-    // The key buttons, each carrying its key code; "NUM" has none and stays disabled.
-    auto* keyboard = FindAs<TTabSheet>(this, "GSET_TS_Keyboard");
-    for (const KeyPlace& place : kKeyPlaces) {
-        auto* button = new TSpeedButton(this);
-        const KeyButton* key = nullptr;
-        for (const KeyButton& k : KeyButtons())
-            if (k.code == place.code) key = &k;
-        button->SetName(key ? std::string(key->name) : "GSET_BTN_KeyNum");
-        button->SetCaption(key ? std::string(key->caption) : "NUM");
-        button->Tag = place.code;
-        button->SetBounds(place.left, place.top, place.width, place.height);
-        button->SetParent(keyboard);
-        if (!key)
-            button->SetEnabled(false);
-        else
-            FKeyButtons.push_back(button);
-    }
     GSET_LABEL_KeyName = FindAs<TXcLabel>(this, "GSET_LABEL_KeyName");
     GSET_LABEL_KeyName->SetAlignment(taRightJustify);
     GSET_LABEL_KeyName->SetShadowPos(spRightBottom);
@@ -366,6 +350,28 @@ void TGlobalConfigForm::FindControls() {
     }
 }
 
+// The proxy radio buttons carry their proxy types, the key buttons their key codes
+// ("NUM" has none and stays disabled); the model starts on F1.
+void TGlobalConfigForm::FormCreate() {
+    for (int i = 0; i < 4; ++i) FProxyRadios[i]->Tag = i;
+    auto* keyboard = FindAs<TTabSheet>(this, "GSET_TS_Keyboard");
+    for (const KeyPlace& place : kKeyPlaces) {
+        auto* button = new TSpeedButton(this);
+        const KeyButton* key = nullptr;
+        for (const KeyButton& k : KeyButtons())
+            if (k.code == place.code) key = &k;
+        button->SetName(key ? std::string(key->name) : "GSET_BTN_KeyNum");
+        button->SetCaption(key ? std::string(key->caption) : "NUM");
+        button->Tag = place.code;
+        button->SetBounds(place.left, place.top, place.width, place.height);
+        button->SetParent(keyboard);
+        if (!key)
+            button->SetEnabled(false);
+        else
+            FKeyButtons.push_back(button);
+    }
+}
+
 void TGlobalConfigForm::DrawGlyphs() {
     for (TSpeedButton* b : FKeyButtons)
         if (b->Tag >= 21 && b->Tag <= 24) DrawArrow(b->Glyph(), static_cast<int>(b->Tag));
@@ -390,9 +396,7 @@ void TGlobalConfigForm::WireEvents() {
     };
 
     // "Font && Directories" and "Editor".
-    GSET_CB_UseInternalFont->OnClick = [this, m](TComponent*) {
-        Act([&] { m->UseInternalFontClick(GSET_CB_UseInternalFont->Checked()); });
-    };
+    GSET_CB_UseInternalFont->OnClick = [this](TComponent*) { GSET_CB_UseInternalFontClick(); };
     GSET_CB_Font->OnChange = [this, m](TComponent*) { Act([&] { m->ConsoleFontChange(GSET_CB_Font->FontName()); }); };
     GSET_CB_EditorFont->OnChange = [this, m](TComponent*) {
         Act([&] { m->EditorFontChange(GSET_CB_EditorFont->FontName()); });
@@ -452,19 +456,12 @@ void TGlobalConfigForm::WireEvents() {
     }
 
     // "Keyboard".
-    for (TSpeedButton* b : FKeyButtons)
-        b->OnClick = [this, m, b](TComponent*) { Act([&] { m->KeyClick(static_cast<int>(b->Tag)); }); };
+    for (TSpeedButton* b : FKeyButtons) b->OnClick = [this](TComponent* sender) { GSET_BTN_KeyClick(sender); };
     GSET_EDIT_KeyNorm->OnChange = [this, m](TComponent*) { Act([&] { m->keyFirst = GSET_EDIT_KeyNorm->Caption(); }); };
     GSET_EDIT_KeyAlt->OnChange = [this, m](TComponent*) { Act([&] { m->keySecond = GSET_EDIT_KeyAlt->Caption(); }); };
-    FindAs<TButton>(this, "GSET_BTN_FKeyDefVT100")->OnClick = [this, m](TComponent*) {
-        Act([&] { m->LoadKeySet(KeyMapSet::VT100); });
-    };
-    FindAs<TButton>(this, "GSET_BTN_FKeyDefVT220")->OnClick = [this, m](TComponent*) {
-        Act([&] { m->LoadKeySet(KeyMapSet::VT220); });
-    };
-    GSET_CB_EmulateTerminalKeypad->OnClick = [this, m](TComponent*) {
-        Act([&] { m->EmulateTerminalKeypadClick(GSET_CB_EmulateTerminalKeypad->Checked()); });
-    };
+    FindAs<TButton>(this, "GSET_BTN_FKeyDefVT100")->OnClick = [this](TComponent*) { GSET_BTN_FKeyDefVT100Click(); };
+    FindAs<TButton>(this, "GSET_BTN_FKeyDefVT220")->OnClick = [this](TComponent*) { GSET_BTN_FKeyDefVT220Click(); };
+    GSET_CB_EmulateTerminalKeypad->OnClick = [this](TComponent*) { GSET_CB_EmulateTerminalKeypadClick(); };
 
     // "Printing".
     for (int i = 0; i < 3; ++i)
@@ -482,9 +479,7 @@ void TGlobalConfigForm::WireEvents() {
     };
 
     // "Advanced...".
-    GSET_CB_CustomScreenSize->OnClick = [this, m](TComponent*) {
-        Act([&] { m->CustomScreenSizeClick(GSET_CB_CustomScreenSize->Checked()); });
-    };
+    GSET_CB_CustomScreenSize->OnClick = [this](TComponent*) { GSET_CB_CustomScreenSizeClick(); };
     GSET_ED_ScreenRows->OnChange = [this, m](TComponent*) {
         Act([&] { m->values.ScreenSizeHeight = GSET_ED_ScreenRows->AsInteger(); });
     };
@@ -500,10 +495,7 @@ void TGlobalConfigForm::WireEvents() {
                    Flag{GSET_CB_ZModemAutoDetect, &ConsoleSettings::ZModemAutoDetect},
                    Flag{GSET_CB_ConvertToKSC5601, &ConsoleSettings::ConvertToKSC5601}})
         f.box->OnClick = [this, m, f](TComponent*) { Act([&] { m->values.*f.field = f.box->Checked(); }); };
-    for (int i = 0; i < 4; ++i)
-        FProxyRadios[i]->OnClick = [this, m, i](TComponent*) {
-            if (FProxyRadios[i]->Checked()) Act([&] { m->ProxyTypeClick(i); });
-        };
+    for (TRadioButton* r : FProxyRadios) r->OnClick = [this](TComponent* sender) { GSET_RB_ProxyTypeClick(sender); };
     struct Text {
         TEdit* edit;
         std::string ConsoleSettings::*field;
@@ -514,9 +506,39 @@ void TGlobalConfigForm::WireEvents() {
                    Text{GSET_ED_ProxyPassword, &ConsoleSettings::ProxyPassword},
                    Text{GSET_ED_ProxyTISConnectCommand, &ConsoleSettings::ProxyConnectCommand}})
         t.edit->OnChange = [this, m, t](TComponent*) { Act([&] { m->values.*t.field = t.edit->Caption(); }); };
-    GSET_CB_ProxySocks5UserPswd->OnClick = [this, m](TComponent*) {
-        Act([&] { m->ProxySocks5UserPswdClick(GSET_CB_ProxySocks5UserPswd->Checked()); });
-    };
+    GSET_CB_ProxySocks5UserPswd->OnClick = [this](TComponent*) { GSET_CB_ProxySocks5UserPswdClick(); };
+}
+
+void TGlobalConfigForm::GSET_CB_UseInternalFontClick() {
+    Act([&] { Model.UseInternalFontClick(GSET_CB_UseInternalFont->Checked()); });
+}
+
+// The key that was current is stored, the clicked one shown.
+void TGlobalConfigForm::GSET_BTN_KeyClick(TComponent* sender) {
+    if (auto* button = dynamic_cast<TSpeedButton*>(sender))
+        Act([&] { Model.KeyClick(static_cast<int>(button->Tag)); });
+}
+
+void TGlobalConfigForm::GSET_BTN_FKeyDefVT100Click() { Act([&] { Model.LoadKeySet(KeyMapSet::VT100); }); }
+
+void TGlobalConfigForm::GSET_BTN_FKeyDefVT220Click() { Act([&] { Model.LoadKeySet(KeyMapSet::VT220); }); }
+
+void TGlobalConfigForm::GSET_CB_EmulateTerminalKeypadClick() {
+    Act([&] { Model.EmulateTerminalKeypadClick(GSET_CB_EmulateTerminalKeypad->Checked()); });
+}
+
+void TGlobalConfigForm::GSET_CB_CustomScreenSizeClick() {
+    Act([&] { Model.CustomScreenSizeClick(GSET_CB_CustomScreenSize->Checked()); });
+}
+
+// The radio button that became checked gives its proxy type.
+void TGlobalConfigForm::GSET_RB_ProxyTypeClick(TComponent* sender) {
+    auto* radio = dynamic_cast<TRadioButton*>(sender);
+    if (radio && radio->Checked()) Act([&] { Model.ProxyTypeClick(static_cast<int>(radio->Tag)); });
+}
+
+void TGlobalConfigForm::GSET_CB_ProxySocks5UserPswdClick() {
+    Act([&] { Model.ProxySocks5UserPswdClick(GSET_CB_ProxySocks5UserPswd->Checked()); });
 }
 
 void TGlobalConfigForm::LoadFromConsole() {

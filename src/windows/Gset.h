@@ -56,6 +56,7 @@ public:
 
 private:
     void FindControls();
+    void FormCreate();
     void WireEvents();
     void DrawGlyphs();
     // Runs a model handler (not while the controls are being set) and shows the result.
@@ -68,6 +69,16 @@ private:
     void ReflectAdvancedPage();
     void PaintConsoleSample();
     void OpenDirectory(const std::string& dir);
+
+    // Handlers by their controls' names (the rest are lambdas in WireEvents).
+    void GSET_CB_UseInternalFontClick();
+    void GSET_BTN_KeyClick(TComponent* sender);
+    void GSET_BTN_FKeyDefVT100Click();
+    void GSET_BTN_FKeyDefVT220Click();
+    void GSET_CB_EmulateTerminalKeypadClick();
+    void GSET_CB_CustomScreenSizeClick();
+    void GSET_RB_ProxyTypeClick(TComponent* sender);
+    void GSET_CB_ProxySocks5UserPswdClick();
 
     TDravelHanguel* FRenderer;
     TLinkCustomTapiDevice* FDevice;

@@ -192,9 +192,18 @@ void GlobalConfigModel::LoadFromConsole() {
 
     ShowKeyMapping();
 
+    // A printer that is not installed (or none stored) shows the first one, and the first
+    // one is what OK saves; with no printers at all the stored name is kept.
     printers = host_.Printers();
     const auto it = std::find(printers.begin(), printers.end(), values.PrinterName);
-    printerIndex = it != printers.end() ? static_cast<int>(it - printers.begin()) : printers.empty() ? -1 : 0;
+    if (it != printers.end()) {
+        printerIndex = static_cast<int>(it - printers.begin());
+    } else if (!printers.empty()) {
+        printerIndex = 0;
+        values.PrinterName = printers.front();
+    } else {
+        printerIndex = -1;
+    }
 }
 
 void GlobalConfigModel::ReadBack(ConsoleSettings& s) const {
@@ -387,14 +396,14 @@ void GlobalConfigModel::PrintTypeClick(int type) {
 
 // ---- "Keyboard" ------------------------------------------------------------------------
 
+std::string GlobalConfigModel::ReadKeyMapping(int column) const {
+    return ReadKeyMapText(host_.KeyMap(), currentKey, column, KeyMapReader::Editor);
+}
+
 void GlobalConfigModel::ShowKeyMapping() {
     const KeyBoxes boxes = KeyBoxesFor(currentKey);
-    const IIniStore& file = host_.KeyMap();
-    auto read = [&](int column) {
-        return column < 0 ? std::string() : ReadKeyMapText(file, currentKey, column, KeyMapReader::Editor);
-    };
-    keyFirst = read(boxes.firstColumn);
-    keySecond = read(boxes.secondColumn);
+    keyFirst = boxes.firstColumn < 0 ? std::string() : ReadKeyMapping(boxes.firstColumn);
+    keySecond = boxes.secondColumn < 0 ? std::string() : ReadKeyMapping(boxes.secondColumn);
 }
 
 void GlobalConfigModel::StoreKeyMapping() {

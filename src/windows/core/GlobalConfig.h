@@ -191,6 +191,9 @@ private:
     void ConsoleHangulState();
     void EditorHangulState();
     void FontChange(bool console, const std::string& fontName);
+    // The current key's value in a column (0 normal, 1 application mode, 2 with Shift),
+    // or its VT100 default when the file lacks it.
+    std::string ReadKeyMapping(int column) const;
     void ShowKeyMapping();
     void StoreKeyMapping();
     void KeyMapWritten(bool ok);

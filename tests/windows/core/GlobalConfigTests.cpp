@@ -121,7 +121,9 @@ TEST(GlobalConfig, FillingTheDialogFromTheMainWindow) {
     EXPECT_EQ(i.printRadio, 2);
     EXPECT_TRUE(i.printFileEnabled && !i.printerListEnabled);
     EXPECT_EQ(i.printerIndex, 0) << "an unknown printer selects the first";
-    EXPECT_EQ(i.values.PrinterName, "Gone");
+    ConsoleSettings saved;
+    i.ReadBack(saved);
+    EXPECT_EQ(saved.PrinterName, "Ink") << "OK saves the printer shown";
 
     // Fonts that cannot be loaded: the box unchecks itself and the font probe runs.
     Dialog failing;
@@ -131,7 +133,7 @@ TEST(GlobalConfig, FillingTheDialogFromTheMainWindow) {
     EXPECT_FALSE(f.internalFontChecked || f.values.UseInternalFont);
     EXPECT_TRUE(f.consoleFontEnabled);
     EXPECT_EQ(f.printerIndex, -1) << "no printers: an empty list";
-    EXPECT_EQ(f.values.PrinterName, "Gone");
+    EXPECT_EQ(f.values.PrinterName, "Gone") << "and the stored name kept";
 }
 
 // Each proxy radio button empties the five edits, puts its port in, clears the SOCKS 5
