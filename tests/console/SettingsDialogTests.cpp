@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "HarnessCheck.h"
 #include "ProgramKit.h"
 #include "SessionKit.h"
 #include "comm/CommTestKit.h"
@@ -329,10 +330,7 @@ TEST(SettingsDialog, KeyMapPage) {
 // The modem button opens the device selection on the main window's telephony device
 // (the telephony double lists its line); closing it leaves the settings dialog open.
 TEST(TelephoneSettings, ModemButtonOpensTheDeviceSelection) {
-    char overrides[512] = {};
-    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    if (std::string(overrides).find("tapi32=n") == std::string::npos)
-        GTEST_SKIP() << "the telephony double is not in place";
+    QUIRO_NEEDS_HARNESS(TelephonyDoubleInPlace(), "the telephony test double");
     DeleteSettings();
     QuiroProgram q("", true);
     ASSERT_TRUE(q.Window());
