@@ -427,6 +427,25 @@ TEST_F(TapiDevice, TheModemItselfAndTheLinesSettings) {
   EXPECT_EQ(device->GetDevConfig(), config);
 }
 
+// A copy takes the settings and the port; the call history stays with the device it serves.
+TEST_F(TapiDevice, AssignTakesTheSettingsAndThePort) {
+  auto* history = new TLinkTapiLog(&owner);
+  device->SetTapiLog(history);
+  device->MaxAttempts = 5;
+  device->AnswerOnRing = 4;
+  device->ShowTapiDevices = false;
+  device->ShowPorts = false;
+  device->EnableVoice = true;
+  TComponent other;  // no port of its own
+  auto* copy = new TLinkTapiDevice(&other);
+  copy->Assign(*device);
+  EXPECT_EQ(std::tuple(copy->SelectedDevice(), copy->ComPort(), int(copy->RetryWait), int(copy->MaxAttempts),
+                       int(copy->AnswerOnRing), copy->ShowTapiDevices, copy->ShowPorts, copy->EnableVoice),
+            std::tuple(std::string("Quiro Test Modem"), port, 1, 5, 4, false, false, true));
+  EXPECT_EQ(copy->TapiLog(), nullptr);
+  EXPECT_EQ(history->TapiDevice, device);
+}
+
 struct SeenMessage {
   UINT msg;
   WPARAM wParam;
