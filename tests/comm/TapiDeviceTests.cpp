@@ -367,12 +367,12 @@ TEST_F(TapiDevice, AnOfferedCallIsAnsweredAfterItsRings) {
   device->AnswerOnRing = 2;
   device->AutoAnswer();
   EXPECT_EQ(log.Count("lineOpen 0 4 16"), 1);  // the line owns the data calls offered on it
-  offer(" 0212345678 ", "Hong Gildong", LINEMEDIAMODE_DATAMODEM);
+  offer(" 0212345678 ", "Maru Byeol", LINEMEDIAMODE_DATAMODEM);
   ASSERT_TRUE(PumpUntil([&] { return !callers.empty(); }));
   EXPECT_EQ(log.Count("lineAccept"), 1);
-  EXPECT_EQ(callers, std::vector<std::string>{"0212345678/Hong Gildong"});
+  EXPECT_EQ(callers, std::vector<std::string>{"0212345678/Maru Byeol"});
   EXPECT_EQ(std::tuple(device->GetCallerID(), device->GetCallerIDName()),
-            std::tuple(std::string("0212345678"), std::string("Hong Gildong")));
+            std::tuple(std::string("0212345678"), std::string("Maru Byeol")));
   ring(1);
   ASSERT_TRUE(PumpUntil([&] { return rings == 1; }));
   EXPECT_EQ(log.Count("lineAnswer"), 0);
