@@ -27,3 +27,10 @@ inline bool InWinePrefix() {
   const char* prefix = std::getenv("WINEPREFIX");
   return prefix && *prefix;
 }
+
+// The telephony test double is loaded in place of the system's "tapi32.dll" (the ctest
+// entries that want it set the override, which scripts/wine-run hands to Wine).
+inline bool TelephonyDoubleInPlace() {
+  const char* overrides = std::getenv("WINEDLLOVERRIDES");
+  return overrides && std::string(overrides).find("tapi32=n") != std::string::npos;
+}

@@ -245,6 +245,18 @@ void TLinkCustomTapiDevice::SetTapiLog(TLinkTapiLog* log) {
   }
 }
 
+void TLinkCustomTapiDevice::Assign(const TLinkCustomTapiDevice& source) {
+  SetSelectedDevice(source.SelectedDevice_);
+  SetComPort(source.ComPort_);
+  AnswerOnRing = source.AnswerOnRing;
+  RetryWait = source.RetryWait;
+  MaxAttempts = source.MaxAttempts;
+  ShowTapiDevices = source.ShowTapiDevices;
+  ShowPorts = source.ShowPorts;
+  EnableVoice = source.EnableVoice;
+  Tag = source.Tag;
+}
+
 void TLinkCustomTapiDevice::Notification(TComponent* component, TOperation operation) {
   TLinkBaseComponent::Notification(component, operation);
   if (operation != opRemove) return;

@@ -109,6 +109,10 @@ class TLinkCustomTapiDevice : public TLinkBaseComponent {
   // The line told who calls.
   TTapiCallerIDEvent OnTapiCallerID;
 
+  // Takes the other device's settings and its port; its status display and log, each of
+  // which serves one device, stay with it.
+  virtual void Assign(const TLinkCustomTapiDevice& source);
+
   // ---- Operations ------------------------------------------------------------------------
   // The device selection dialog (lines, and "Direct to COM" ports with ShowPorts); OK sets
   // SelectedDevice, or for a port the port's TapiMode tmOff and its ComNumber. True after OK.

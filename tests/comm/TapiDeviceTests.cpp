@@ -367,12 +367,12 @@ TEST_F(TapiDevice, AnOfferedCallIsAnsweredAfterItsRings) {
   device->AnswerOnRing = 2;
   device->AutoAnswer();
   EXPECT_EQ(log.Count("lineOpen 0 4 16"), 1);  // the line owns the data calls offered on it
-  offer(" 0212345678 ", "Hong Gildong", LINEMEDIAMODE_DATAMODEM);
+  offer(" 0212345678 ", "Maru Byeol", LINEMEDIAMODE_DATAMODEM);
   ASSERT_TRUE(PumpUntil([&] { return !callers.empty(); }));
   EXPECT_EQ(log.Count("lineAccept"), 1);
-  EXPECT_EQ(callers, std::vector<std::string>{"0212345678/Hong Gildong"});
+  EXPECT_EQ(callers, std::vector<std::string>{"0212345678/Maru Byeol"});
   EXPECT_EQ(std::tuple(device->GetCallerID(), device->GetCallerIDName()),
-            std::tuple(std::string("0212345678"), std::string("Hong Gildong")));
+            std::tuple(std::string("0212345678"), std::string("Maru Byeol")));
   ring(1);
   ASSERT_TRUE(PumpUntil([&] { return rings == 1; }));
   EXPECT_EQ(log.Count("lineAnswer"), 0);
@@ -425,6 +425,25 @@ TEST_F(TapiDevice, TheModemItselfAndTheLinesSettings) {
   const std::string config("\0\1AT&F", 6);
   device->SetDevConfig(config);
   EXPECT_EQ(device->GetDevConfig(), config);
+}
+
+// A copy takes the settings and the port; the call history stays with the device it serves.
+TEST_F(TapiDevice, AssignTakesTheSettingsAndThePort) {
+  auto* history = new TLinkTapiLog(&owner);
+  device->SetTapiLog(history);
+  device->MaxAttempts = 5;
+  device->AnswerOnRing = 4;
+  device->ShowTapiDevices = false;
+  device->ShowPorts = false;
+  device->EnableVoice = true;
+  TComponent other;  // no port of its own
+  auto* copy = new TLinkTapiDevice(&other);
+  copy->Assign(*device);
+  EXPECT_EQ(std::tuple(copy->SelectedDevice(), copy->ComPort(), int(copy->RetryWait), int(copy->MaxAttempts),
+                       int(copy->AnswerOnRing), copy->ShowTapiDevices, copy->ShowPorts, copy->EnableVoice),
+            std::tuple(std::string("Quiro Test Modem"), port, 1, 5, 4, false, false, true));
+  EXPECT_EQ(copy->TapiLog(), nullptr);
+  EXPECT_EQ(history->TapiDevice, device);
 }
 
 struct SeenMessage {

@@ -107,17 +107,17 @@ TEST(AddressBook, KoreanTypedIntoTheAddressBoxAndTheHostName) {
     const RECT box = ControlRect(s, "MAIN_COMBO_Address");
     ASSERT_TRUE(q.Focus(q.Window()));
     Click(box.left + 20, (box.top + box.bottom) / 2);
-    TypeText(L"\xCC9C\xB9AC\xC548 bbs");
-    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("addressText") == ToCp949("천리안 bbs"); },
+    TypeText(L"\xC740\xD558\xC218 bbs");
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Str("addressText") == ToCp949("은하수 bbs"); },
                           5000, &s))
         << s.Str("addressText");
 
     s = p.OpenBook();
     q.Click("HOST_BTN_NewHost");  // the host name edit takes the focus
     ASSERT_TRUE(q.Focus(WindowOn(RectOf(s.Str("windowRect")))));
-    TypeText(L"\xB098\xC6B0\xB204\xB9AC");
+    TypeText(L"\xBCC4\xBE5B\xB9C8\xC744");
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) {
-        return FromHex(st.Str("HOST_Edit_Hostname")) == ToCp949("나우누리");
+        return FromHex(st.Str("HOST_Edit_Hostname")) == ToCp949("별빛마을");
     }, 5000, &s)) << s.Str("HOST_Edit_Hostname");
     q.Click("GSET_BTN_Close");
 }
@@ -129,32 +129,32 @@ TEST(AddressBook, EditsReachTheFileByteForByte) {
     ASSERT_TRUE(p.q->Window());
     QuiroProgram& q = *p.q;
     ProbeState s = p.OpenBook();
-    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("*하이텔,나우누리"));
-    EXPECT_EQ(FromHex(s.Str("HOST_Edit_Address")), "telnet://hitel.example");
+    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("*푸른숲,별빛마을"));
+    EXPECT_EQ(FromHex(s.Str("HOST_Edit_Address")), "telnet://greenwood.example");
 
     q.Click("HOST_BTN_NewHost");
-    q.Set("HOST_Edit_Hostname", ToCp949("천리안"));
-    q.Set("HOST_Edit_Address", "telnet://chollian.example:2323");
+    q.Set("HOST_Edit_Hostname", ToCp949("은하수"));
+    q.Set("HOST_Edit_Address", "telnet://milkyway.example:2323");
     q.Set("HOST_Memo", ToCp949("첫 줄\r\n둘째 줄"));
     q.Click("HOST_CB_EnableLocalEcho");
     q.Click("HOST_BTN_SaveHost");
     EXPECT_EQ(p.File(), BookFile("created.ini"));
 
     q.Set("HOST_LB_HostList", "0");
-    q.Set("HOST_Edit_Hostname", ToCp949("하이텔 플러스"));
+    q.Set("HOST_Edit_Hostname", ToCp949("푸른숲 플러스"));
     q.Click("HOST_BTN_SaveHost");
     EXPECT_EQ(p.File(), BookFile("renamed.ini"));
     s = q.State();
-    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("나우누리,천리안,*하이텔 플러스"));
+    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("별빛마을,은하수,*푸른숲 플러스"));
 
     q.Set("HOST_LB_HostList", "1");
     q.Click("HOST_BTN_DeleteHost");
     EXPECT_EQ(p.File(), BookFile("deleted.ini"));
     s = q.State();
-    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("나우누리,*하이텔 플러스"));
+    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("별빛마을,*푸른숲 플러스"));
 
     // Edits, then New: the edits are saved to their entry before the new one starts.
-    q.Set("HOST_Edit_Address", "telnet://hitel.example:23");
+    q.Set("HOST_Edit_Address", "telnet://greenwood.example:23");
     q.Click("HOST_BTN_NewHost");
     q.Set("HOST_Edit_Hostname", ToCp949("새 BBS"));
     q.Set("HOST_Edit_Address", "10.0.0.1");
@@ -194,31 +194,31 @@ TEST(AddressBook, EditsReachTheFileByteForByte) {
 // order, nothing connects, and the bar shows the new order with the entries as they are
 // now (one has a new address).
 TEST(AddressBook, ReorderedFavouritesAreSavedOnCancel) {
-    BookProgram p(BookFile("start.ini"), {"하이텔", "나우누리"});
+    BookProgram p(BookFile("start.ini"), {"푸른숲", "별빛마을"});
     ASSERT_TRUE(p.q->Window());
     QuiroProgram& q = *p.q;
     ProbeState s = q.State();
-    EXPECT_EQ(BarShown(s), ToCp949("하이텔 telnet://hitel.example, 나우누리 01420"));
+    EXPECT_EQ(BarShown(s), ToCp949("푸른숲 telnet://greenwood.example, 별빛마을 5550123"));
     s = p.OpenBook();
-    EXPECT_EQ(ListShown(s, "HOST_LB_Favorites"), ToCp949("하이텔,나우누리"));
+    EXPECT_EQ(ListShown(s, "HOST_LB_Favorites"), ToCp949("푸른숲,별빛마을"));
     Painted(RectOf(s.Str("windowRect"))).SaveBmp("address_book.bmp");
 
     q.Set("HOST_LB_Favorites", "1");
     q.Click("HOST_BTN_FavMoveUp");
     s = q.State();
-    EXPECT_EQ(ListShown(s, "HOST_LB_Favorites"), ToCp949("*나우누리,하이텔"));
-    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("하이텔,*나우누리"));
+    EXPECT_EQ(ListShown(s, "HOST_LB_Favorites"), ToCp949("*별빛마을,푸른숲"));
+    EXPECT_EQ(ListShown(s, "HOST_LB_HostList"), ToCp949("푸른숲,*별빛마을"));
     q.Set("HOST_LB_HostList", "0");
-    q.Set("HOST_Edit_Address", "telnet://hitel.example:23");
+    q.Set("HOST_Edit_Address", "telnet://greenwood.example:23");
     q.Click("HOST_BTN_SaveHost");
     q.Click("GSET_BTN_Close");
     ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return !BookOpen(st); }, 10000, &s));
     EXPECT_EQ(s.Int("connected"), 0);
     EXPECT_EQ(q.OtherWindows(), 0);
-    EXPECT_EQ(Settings()->ReadString("Favorites1"), ToCp949("나우누리"));
-    EXPECT_EQ(Settings()->ReadString("Favorites2"), ToCp949("하이텔"));
+    EXPECT_EQ(Settings()->ReadString("Favorites1"), ToCp949("별빛마을"));
+    EXPECT_EQ(Settings()->ReadString("Favorites2"), ToCp949("푸른숲"));
     EXPECT_EQ(Settings()->ReadString("Favorites3"), "");
-    EXPECT_EQ(BarShown(s), ToCp949("나우누리 01420, 하이텔 telnet://hitel.example:23"));
+    EXPECT_EQ(BarShown(s), ToCp949("별빛마을 5550123, 푸른숲 telnet://greenwood.example:23"));
     Painted(RectOf(s.Str("MAIN_PANEL_Favorites"))).SaveBmp("quick_connect_bar.bmp");
     EXPECT_EQ(q.Close(), 0);
 }
@@ -251,8 +251,8 @@ void ExpectSession(QuiroProgram& q, HeldHost& host, const std::string& caption) 
 // window and beside the one before it, in the favourites' order.
 TEST(AddressBook, EveryQuickConnectButtonIsOnTheBar) {
     std::string book;
-    const char* const names[] = {"하이텔 플러스", "나우누리 서버", "천리안 접속", "유니텔 BBS",
-                                 "넷츠고 게시판"};
+    const char* const names[] = {"푸른숲 플러스", "별빛마을 서버", "은하수 접속", "바람결 BBS",
+                                 "들꽃길 게시판"};
     for (const char* name : names)
         book += ToCp949(std::string("[") + name + "]\r\nAddress=telnet://bbs.example\r\n");
     BookProgram p(book, {names[0], names[1], names[2], names[3], names[4]}, true);
@@ -280,19 +280,19 @@ TEST(AddressBook, EveryQuickConnectButtonIsOnTheBar) {
 // An entry picked in the book with the keyboard (Down, then Enter for Connect) is
 // connected to; so is a quick-connect button's.
 TEST(AddressBook, ConnectFromTheBookAndFromTheBar) {
-    HeldHost hitel, nownuri;
-    BookProgram p(ToCp949("[하이텔]\r\nAddress=" + hitel.Address() + "\r\n[나우누리]\r\nAddress=telnet://" +
-                          nownuri.Address() + "/\r\n"),
-                  {"하이텔"});
+    HeldHost greenwood, starlight;
+    BookProgram p(ToCp949("[푸른숲]\r\nAddress=" + greenwood.Address() + "\r\n[별빛마을]\r\nAddress=telnet://" +
+                          starlight.Address() + "/\r\n"),
+                  {"푸른숲"});
     ASSERT_TRUE(p.q->Window());
     QuiroProgram& q = *p.q;
     ProbeState s = p.OpenBook();
     ASSERT_TRUE(q.Focus(WindowOn(RectOf(s.Str("windowRect")))));
     Press(VK_DOWN);
     Press(VK_RETURN);
-    ExpectSession(q, nownuri, ToCp949("Quiro 2 [ 나우누리: ") + nownuri.Address() + " ]");
+    ExpectSession(q, starlight, ToCp949("Quiro 2 [ 별빛마을: ") + starlight.Address() + " ]");
     q.Click("MAIN_BTN_QuickConnect1");
-    ExpectSession(q, hitel, ToCp949("Quiro 2 [ 하이텔: ") + hitel.Address() + " ]");
+    ExpectSession(q, greenwood, ToCp949("Quiro 2 [ 푸른숲: ") + greenwood.Address() + " ]");
     EXPECT_EQ(q.Close(), 0);
 }
 

@@ -112,9 +112,7 @@ bool LastLine(const ProbeState& s, const std::string& text) { return !s.lines.em
 // does, see tests/comm/tapi32); a connected call's data goes over a socat line, the far end
 // held here. A call answered, one cancelled while it rings, one busy at every attempt.
 TEST(Telephone, CallsThroughTheTelephonyDouble) {
-    char overrides[512] = {};
-    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    QUIRO_NEEDS_HARNESS(std::string(overrides).find("tapi32=n") != std::string::npos, "the telephony test double");
+    QUIRO_NEEDS_HARNESS(TelephonyDoubleInPlace(), "the telephony test double");
     TSerialPair pair(7, 8);
     ASSERT_TRUE(pair.Ready());
     TFarEnd remote(pair.Far());

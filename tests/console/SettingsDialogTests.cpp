@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "HarnessCheck.h"
 #include "ProgramKit.h"
 #include "SessionKit.h"
 #include "comm/CommTestKit.h"
@@ -185,7 +186,7 @@ TEST(SettingsDialog, OkAppliesAndSaves) {
     EXPECT_TRUE(q.SetText(In("GSET_ED_ProxyHost"), "127.0.0.1"));
     EXPECT_TRUE(q.SetText(In("GSET_ED_ProxyPort"), std::to_string(proxy.Port())));
     q.Click(In("GSET_CB_ProxySocks5UserPswd"));
-    EXPECT_TRUE(q.SetText(In("GSET_ED_ProxyUsername"), "kim"));
+    EXPECT_TRUE(q.SetText(In("GSET_ED_ProxyUsername"), "guest"));
     EXPECT_TRUE(q.SetText(In("GSET_ED_ProxyPassword"), "pw"));
     const size_t mark = host.Received().size();
     ASSERT_TRUE(CloseSettings(q, "GSET_BTN_OK"));
@@ -199,7 +200,7 @@ TEST(SettingsDialog, OkAppliesAndSaves) {
         EXPECT_EQ(key->ReadInteger("ProxyType"), 3);
         EXPECT_EQ(key->ReadString("ProxyHostAddress") + ":" + key->ReadString("ProxyPort"),
                   "127.0.0.1:" + std::to_string(proxy.Port()));
-        EXPECT_EQ(key->ReadString("ProxyUserID") + "/" + key->ReadString("ProxyPassword"), "kim/pw");
+        EXPECT_EQ(key->ReadString("ProxyUserID") + "/" + key->ReadString("ProxyPassword"), "guest/pw");
         EXPECT_EQ(key->ReadInteger("ProxyUseSocks5UserPswd"), 1);
     }
     const std::string naws("\xFF\xFA\x1F\x00\x64\x00\x1E\xFF\xF0", 9);
@@ -215,7 +216,7 @@ TEST(SettingsDialog, OkAppliesAndSaves) {
     q.Connect("10.9.8.7:2323");
     EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Find("through the proxy") >= 0; }, 20000, &s))
         << ::testing::PrintToString(s.Texts());
-    EXPECT_EQ(wire.substr(0, 12), std::string("\x05\x02\x00\x02\x01\x03kim\x02pw", 12));
+    EXPECT_EQ(wire.substr(0, 14), std::string("\x05\x02\x00\x02\x01\x05guest\x02pw", 14));
     EXPECT_EQ(q.Close(), 0);
 }
 
@@ -329,10 +330,7 @@ TEST(SettingsDialog, KeyMapPage) {
 // The modem button opens the device selection on the main window's telephony device
 // (the telephony double lists its line); closing it leaves the settings dialog open.
 TEST(TelephoneSettings, ModemButtonOpensTheDeviceSelection) {
-    char overrides[512] = {};
-    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    if (std::string(overrides).find("tapi32=n") == std::string::npos)
-        GTEST_SKIP() << "the telephony double is not in place";
+    QUIRO_NEEDS_HARNESS(TelephonyDoubleInPlace(), "the telephony test double");
     DeleteSettings();
     QuiroProgram q("", true);
     ASSERT_TRUE(q.Window());

@@ -41,6 +41,15 @@ uint8_t SWFlowBits(TSWFlowOptions o) {
   }
 }
 
+TSWFlowOptions SWFlowOptionsOf(uint8_t bits) {
+  switch (bits & 3) {
+    case 2: return swfReceive;
+    case 1: return swfTransmit;
+    case 3: return swfBoth;
+    default: return swfNone;
+  }
+}
+
 char UpCase(char c) { return char(LinkUpCase(uint8_t(c))); }
 
 TDispatchLogHeader LinkDispatchLogHeader() {
@@ -257,16 +266,11 @@ void TLinkCustomComPort::ReadBackTapiSettings() {
   Parity_ = dcb.Parity <= pSpace ? TParity(dcb.Parity) : pNone;
   DataBits_ = dcb.ByteSize;
   StopBits_ = dcb.StopBits == sbOne ? 1 : 2;
-  THWFlowOptionSet hw = 0;
-  if (DcbDtrControl(dcb) == dtrHandshake) hw |= hwfUseDTR;
-  if (DcbRtsControl(dcb) == rtsHandshake) hw |= hwfUseRTS;
-  if (dcb.Flags & dcbOutxDsrFlow) hw |= hwfRequireDSR;
-  if (dcb.Flags & dcbOutxCtsFlow) hw |= hwfRequireCTS;
-  HWFlowOptions_ = hw;
-  bool in = dcb.Flags & dcbInX, out = dcb.Flags & dcbOutX;
-  SWFlowOptions_ = in && out ? swfBoth : in ? swfReceive : out ? swfTransmit : swfNone;
-  XOnChar_ = dcb.XonChar;
-  XOffChar_ = dcb.XoffChar;
+  const TLinkFlowOptions flow = DcbFlowOptions(dcb, InSize_);
+  HWFlowOptions_ = flow.Hardware;  // the same bits as THWFlowOptionSet
+  SWFlowOptions_ = SWFlowOptionsOf(flow.Software);
+  XOnChar_ = flow.XonChar;
+  XOffChar_ = flow.XoffChar;
 }
 
 void TLinkCustomComPort::InitPort() {

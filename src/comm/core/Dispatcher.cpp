@@ -260,6 +260,20 @@ int32_t TLinkBaseDispatcher::GetLine(int32_t& baud, uint8_t& parity, uint8_t& da
 
 int32_t TLinkBaseDispatcher::ChangeBaud(int32_t baud) { return SetLine(baud, 5, 9, 3); }
 
+int32_t TLinkBaseDispatcher::SetDataPointer(void* p, uint32_t index) {
+  if (index >= kDataPointers) return ecBadArgument;
+  std::lock_guard l(DataSection);
+  DataPointers[index] = p;
+  return 0;
+}
+
+int32_t TLinkBaseDispatcher::GetDataPointer(void*& p, uint32_t index) {
+  if (index >= kDataPointers) return ecBadArgument;
+  std::lock_guard l(DataSection);
+  p = DataPointers[index];
+  return 0;
+}
+
 void TLinkBaseDispatcher::WaitTxSent() {
   ILinkPlatform& p = LinkPlatform();
   for (int i = 0; i < 5000 && OutBuffUsed() >= 1; ++i) p.SleepMs(2);
@@ -650,6 +664,7 @@ int32_t TLinkBaseDispatcher::SWFlowEnable(uint16_t bufferFull, uint16_t bufferRe
     std::lock_guard l(DataSection);
     if (bufferFull < bufferResume || bufferFull > InQue) return ecBadArgument;
     dcb = DCB;
+    dcb.Flags &= ~(dcbInX | dcbOutX);  // a direction not asked for any more stops
     if (options & 2) {
       dcb.Flags |= dcbInX;
       dcb.XoffLim = uint16_t(InQue - bufferFull);
@@ -684,6 +699,27 @@ int32_t TLinkBaseDispatcher::SWFlowChars(char xon, char xoff) {
   dcb.XonChar = xon;
   dcb.XoffChar = xoff;
   return SetCommStateFix(dcb);
+}
+
+TLinkFlowOptions DcbFlowOptions(const TLinkDCB& dcb, int32_t inQue) {
+  TLinkFlowOptions flow;
+  if (DcbDtrControl(dcb) == dtrHandshake) flow.Hardware |= 1;
+  if (DcbRtsControl(dcb) == rtsHandshake) flow.Hardware |= 2;
+  if (dcb.Flags & dcbOutxDsrFlow) flow.Hardware |= 4;
+  if (dcb.Flags & dcbOutxCtsFlow) flow.Hardware |= 8;
+  if (dcb.Flags & dcbOutX) flow.Software |= 1;
+  if (dcb.Flags & dcbInX) flow.Software |= 2;
+  flow.BufferFull = uint16_t(std::max<int32_t>(inQue - dcb.XoffLim, 0));
+  flow.BufferResume = dcb.XonLim;
+  flow.XonChar = dcb.XonChar;
+  flow.XoffChar = dcb.XoffChar;
+  return flow;
+}
+
+int32_t TLinkBaseDispatcher::GetFlowOptions(TLinkFlowOptions& flow) {
+  std::lock_guard l(DataSection);
+  flow = DcbFlowOptions(DCB, InQue);
+  return 0;
 }
 
 // ---- Triggers ----------------------------------------------------------------------------------

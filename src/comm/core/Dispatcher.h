@@ -88,6 +88,17 @@ enum : uint8_t { msDCTS = 0x01, msDDSR = 0x02, msTERI = 0x04, msDDCD = 0x08, msC
 
 int32_t MapBaudCode(int32_t code);
 
+// The flow settings of a line, as HWFlowOptions, SWFlowEnable and SWFlowChars take them.
+struct TLinkFlowOptions {
+  uint8_t Hardware = 0;  // 1 use DTR, 2 use RTS, 4 require DSR, 8 require CTS
+  uint8_t Software = 0;  // 1 transmit, 2 receive
+  uint16_t BufferFull = 0, BufferResume = 0;
+  char XonChar = 0, XoffChar = 0;
+  bool operator==(const TLinkFlowOptions&) const = default;
+};
+// What a DCB holds of them, on a device whose input queue is inQue bytes.
+TLinkFlowOptions DcbFlowOptions(const TLinkDCB& dcb, int32_t inQue);
+
 // ---- Notification --------------------------------------------------------------------------
 
 using TLinkWindow = uintptr_t;
@@ -223,6 +234,12 @@ class TLinkBaseDispatcher {
   void OptionsOff(uint32_t bits) { Options &= ~bits; }
   bool OptionsAreOn(uint32_t bits) const { return (Options & bits) == bits; }
 
+  // Pointers that users of the line keep with it, by index (0 to kDataPointers - 1); an
+  // index out of range is refused (-1002).
+  static constexpr uint32_t kDataPointers = 16;
+  int32_t SetDataPointer(void* p, uint32_t index);
+  int32_t GetDataPointer(void*& p, uint32_t index);
+
   // Flow control.
   int32_t HWFlowOptions(uint16_t bufferFull, uint16_t bufferResume, uint8_t options);
   int32_t HWFlowState();
@@ -230,6 +247,7 @@ class TLinkBaseDispatcher {
   int32_t SWFlowDisable();
   int32_t SWFlowState();
   int32_t SWFlowChars(char xon, char xoff);
+  int32_t GetFlowOptions(TLinkFlowOptions& flow);
 
   // RS-485.
   // Threaded layers give the output thread a higher priority in this mode.
@@ -389,6 +407,7 @@ class TLinkBaseDispatcher {
   uint32_t NextHandleCounter = 1;
   uint16_t LenTrigger_ = 0;
   TLinkDCB DCB;
+  void* DataPointers[kDataPointers] = {};
 
   // Receive ring. Unscanned counts the bytes before Head that the data triggers have not
   // seen (they start at LastTailData); SinceAvail counts the scanned bytes that arrived

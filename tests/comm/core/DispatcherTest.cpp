@@ -430,6 +430,27 @@ TEST_F(DispatcherTest, FlowControlSettings) {
   EXPECT_EQ(dev.escapes.back(), escClrDtr);
 }
 
+// The flow settings read back as they were set, whatever came before them (software flow
+// in one direction after both leaves the other off).
+TEST_F(DispatcherTest, FlowOptionsReadBackAsSet) {
+  Open();
+  const struct {
+    uint8_t hardware, software;
+    uint16_t full, resume;
+  } rows[] = {{1 | 8, 0, 3000, 1000}, {2 | 4, 3, 3686, 409}, {0, 2, 3072, 1024}, {0, 1, 4096, 0}, {0, 0, 100, 100}};
+  for (const auto& r : rows) {
+    ASSERT_EQ(dev.HWFlowOptions(r.full, r.resume, r.hardware), 0);
+    ASSERT_EQ(r.software ? dev.SWFlowEnable(r.full, r.resume, r.software) : dev.SWFlowDisable(), 0);
+    TLinkFlowOptions flow;
+    ASSERT_EQ(dev.GetFlowOptions(flow), 0);
+    EXPECT_EQ(flow, (TLinkFlowOptions{r.hardware, r.software, r.full, r.resume, 17, 19})) << int(r.hardware);
+  }
+  ASSERT_EQ(dev.SWFlowChars('a', 'b'), 0);
+  TLinkFlowOptions flow;
+  dev.GetFlowOptions(flow);
+  EXPECT_EQ(std::pair(flow.XonChar, flow.XoffChar), std::pair('a', 'b'));
+}
+
 TEST_F(DispatcherTest, CloseFromInsideANotificationIsFinishedAfterIt) {
   Open();
   Recorder first(dev), second(dev);

@@ -16,16 +16,16 @@ std::string Shown(const QuickConnectButton& b) {
 // their case.
 TEST(QuickConnect, OneButtonPerFavouriteWithAnAddress) {
     const MemIniStore book = MemIniStore::Parse(
-        "[Hitel]\nAddress=telnet://hitel.example\n[Modem]\nAddress=01410\n"
+        "[Woods]\nAddress=telnet://woods.example\n[Modem]\nAddress=5550100\n"
         "[Empty]\nAddress=\n[Serial]\nAddress=com://1,9600\n[Plain]\n[Dial]\nAddress=phone://bbs\n");
-    const std::array<std::string, 5> favourites{"hitel", "Modem", "Gone", "Serial", "Dial"};
+    const std::array<std::string, 5> favourites{"woods", "Modem", "Gone", "Serial", "Dial"};
     std::vector<std::string> shown;
     for (const QuickConnectButton& b : PlanQuickConnectButtons(
              book, favourites, 92, 16, [](std::string_view caption) { return int(caption.size()) * 8; }))
         shown.push_back(Shown(b));
     EXPECT_EQ(shown, (std::vector<std::string>{
-                         "0 hitel telnet://hitel.example lan 92+72",
-                         "1 Modem 01410 phone 164+72",
+                         "0 woods telnet://woods.example lan 92+72",
+                         "1 Modem 5550100 phone 164+72",
                          "3 Serial com://1,9600 lan 236+80",
                          "4 Dial phone://bbs phone 316+64",
                      }));

@@ -78,13 +78,13 @@ TEST(RichEditLinks, OnlyWebAndMailLinksAreOpened) {
         const char* target;
     } rows[] = {
         {"http://bbs.example.kr/\xB0\xA1", "http://bbs.example.kr/\xB0\xA1"},
-        {" HTTPS://x.kr \r\n", "HTTPS://x.kr"},
-        {"ftp://files.kr/a.zip", "ftp://files.kr/a.zip"},
-        {"mailto:sysop@bbs.kr", "mailto:sysop@bbs.kr"},
-        {"WWW.bbs.kr", "http://WWW.bbs.kr"},
+        {" HTTPS://x.example \r\n", "HTTPS://x.example"},
+        {"ftp://files.example/a.zip", "ftp://files.example/a.zip"},
+        {"mailto:sysop@bbs.example", "mailto:sysop@bbs.example"},
+        {"WWW.bbs.example", "http://WWW.bbs.example"},
         {"file:///C:/windows/notepad.exe", ""},
         {"file://server/share", ""},
-        {"telnet://bbs.kr", ""},
+        {"telnet://bbs.example", ""},
         {"javascript:alert(1)", ""},
         {"http://", ""},
         {"http://a\x01"

@@ -175,7 +175,7 @@ TEST(GlobalConfig, StoredProxyIsShownAsStored) {
     s.ProxyType = 3;
     s.ProxyHostAddress = "socks.example";
     s.ProxyPort = "1081";
-    s.ProxyUserID = "kim";
+    s.ProxyUserID = "guest";
     s.ProxyPassword = "secret";
     s.ProxyUseSocks5UserPswd = true;
     GlobalConfigModel& m = d.Open(s);
@@ -188,7 +188,7 @@ TEST(GlobalConfig, StoredProxyIsShownAsStored) {
     ConsoleSettings back;
     m.ReadBack(back);
     EXPECT_EQ(back.ProxyType, 3);
-    EXPECT_EQ(back.ProxyUserID, "kim");
+    EXPECT_EQ(back.ProxyUserID, "guest");
     EXPECT_FALSE(back.ProxyUseSocks5UserPswd);
 }
 
