@@ -163,6 +163,9 @@ private:
     size_t EscapeRun(const uint8_t* data, size_t i, size_t length);
     void SyncTelnet();
     void CaptureText(const char* p, size_t n);
+    // The end of a received block: its capture (text or dump) is finished and handed to the
+    // capture editor, which appends it to its text and scrolls to it.
+    void AppendCaptureToWindow(TerminalCaptureSink& capture);
 
     ScreenModel& screen_;
     TerminalOutlets outlets_;

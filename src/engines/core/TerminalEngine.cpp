@@ -161,9 +161,14 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
     }
     TrimLineBuffer();
     if (capture)
-        capture->CaptureBlockEnd();
-    captureText_ = false;
+        AppendCaptureToWindow(*capture);
     return rzFired ? 1 : 0;
+}
+
+void TDravelTerminal::AppendCaptureToWindow(TerminalCaptureSink& capture)
+{
+    capture.CaptureBlockEnd();
+    captureText_ = false;
 }
 
 size_t TDravelTerminal::EscapeRun(const uint8_t* data, size_t i, size_t length)
