@@ -1,6 +1,6 @@
 // The terminal's printer controller: after CSI 5 i the received data goes to a file, byte
-// for byte, until ESC [ 4 i; the file is then closed and, in temporary-file mode, printed
-// and deleted.
+// for byte and a run at a time, until ESC [ 4 i; the file is then closed and, in
+// temporary-file mode, printed and deleted.
 #pragma once
 
 #include <cstddef>
@@ -45,13 +45,8 @@ public:
     // Received bytes while the file is open. Returns how many bytes were taken: all n, or
     // fewer when ESC [ 4 i ended the printing within them (the bytes after it belong to the
     // screen again). *finished tells whether it ended.
+    // Plain data up to the next ESC is written in one piece.
     size_t Feed(const uint8_t* data, size_t n, bool* finished);
-    // One byte; true when it completed ESC [ 4 i.
-    bool Byte(uint8_t byte) {
-        bool finished = false;
-        Feed(&byte, 1, &finished);
-        return finished;
-    }
 
     // The terminal is reset (or goes away) while printing: the bytes held back as a
     // possible terminator are written, the file is closed, and a temporary file is printed

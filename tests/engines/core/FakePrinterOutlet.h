@@ -19,6 +19,7 @@ public:
     int CreatePrintFile(const std::string& name) override { return Create(name); }
     void WritePrintFile(int handle, const uint8_t* data, size_t size) override {
         ASSERT_TRUE(open.count(handle)) << "write to a closed handle";
+        ++writes;
         files[open[handle]].append(reinterpret_cast<const char*>(data), size);
     }
     void ClosePrintFile(int handle) override {
@@ -39,6 +40,7 @@ public:
     std::map<std::string, std::string> files;
     std::map<int, std::string> open;
     std::vector<std::string> log;
+    size_t writes = 0;
     bool failCreate = false;
     bool printFails = false;
 

@@ -78,7 +78,9 @@ TEST(PrinterController, StartNeedsAModeAndAFileWithoutQuotes) {
     EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, "\"\""));
     outlet.failCreate = true;
     EXPECT_FALSE(pc.Start(PrinterController::kTemporaryFile, ""));
-    EXPECT_EQ(pc.Byte('a'), false);  // nothing open: nothing written
+    bool finished = true;
+    EXPECT_EQ(pc.Feed(reinterpret_cast<const uint8_t*>("a"), 1, &finished), 0u);  // nothing open: nothing taken
+    EXPECT_FALSE(finished);
 
     EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\My Files\\out.prn\""),
               "C:\\My Files\\out.prn");
