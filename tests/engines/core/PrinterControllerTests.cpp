@@ -130,4 +130,24 @@ TEST(PrinterController, ARefusedJobKeepsItsFile) {
     EXPECT_EQ(outlet.files.at(first), "kept");
 }
 
+// A full disk: the file keeps what it took and nothing after the failed write (not even
+// once there is room again, which would leave a gap); the job still ends at its terminator,
+// and its temporary file is kept, not printed. The next job starts afresh.
+TEST(PrinterController, AFailedWriteKeepsWhatWasWritten) {
+    FakePrinterOutlet outlet;
+    PrinterController pc(outlet);
+    ASSERT_TRUE(pc.Start(PrinterController::kTemporaryFile, ""));
+    outlet.room = 5;
+    FeedBlocks(pc, {"abc", "defgh"});
+    outlet.room = SIZE_MAX;
+    EXPECT_EQ(FeedBlocks(pc, {"ij\x1B[4", "xk\x1B[4i!"}), "!");
+    const std::string first = "C:\\TEMP\\Q2@1.tmp";
+    EXPECT_EQ(outlet.files.at(first), "abcde");
+    EXPECT_EQ(outlet.log, std::vector<std::string>{"close " + first});
+
+    ASSERT_TRUE(pc.Start(PrinterController::kTemporaryFile, ""));
+    FeedBlocks(pc, {"ok\x1B[4i"});
+    EXPECT_EQ(outlet.log.back(), "delete C:\\TEMP\\Q2@2.tmp");
+}
+
 }  // namespace
