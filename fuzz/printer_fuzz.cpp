@@ -1,6 +1,8 @@
 // The printer controller's terminator matcher and the image command collector on random
 // streams cut into random blocks. The controller is checked against the plain rule: the
-// file gets everything before the first ESC [ 4 i, the screen everything after it.
+// file gets everything before the first ESC [ 4 i (on a file that fills up, as much of it
+// as fits, and the job is then not printed), the screen everything after it.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,9 +21,13 @@ public:
         return 7;
     }
     int CreatePrintFile(const std::string&) override { return 7; }
-    void WritePrintFile(int handle, const uint8_t* data, size_t size) override {
-        if (handle != 7 || closed) std::abort();
-        file.append(reinterpret_cast<const char*>(data), size);
+    bool WritePrintFile(int handle, const uint8_t* data, size_t size) override {
+        if (handle != 7 || closed || size == 0 || failed) std::abort();
+        const size_t taken = std::min(size, room);
+        file.append(reinterpret_cast<const char*>(data), taken);
+        room -= taken;
+        failed = taken < size;
+        return !failed;
     }
     void ClosePrintFile(int handle) override {
         if (handle != 7 || closed) std::abort();
@@ -31,6 +37,8 @@ public:
     void DeletePrintFile(const std::string&) override { ++deleted; }
 
     std::string file;
+    size_t room = SIZE_MAX;
+    bool failed = false;
     bool closed = false;
     int printed = 0;
     int deleted = 0;
@@ -46,6 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t n = size - 2;
 
     MemoryOutlet outlet;
+    const size_t room = data[1] & 2 ? cut : SIZE_MAX;
+    outlet.room = room;
     std::string screen;
     {
         PrinterController pc(outlet);
@@ -76,8 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view wantFile = end == std::string_view::npos ? all : all.substr(0, end);
     const std::string_view wantScreen =
         end == std::string_view::npos ? std::string_view() : all.substr(end + 4);
-    if (outlet.file != wantFile || screen != wantScreen || !outlet.closed) std::abort();
-    if (outlet.printed != (temporary ? 1 : 0) || outlet.deleted != outlet.printed) std::abort();
+    const bool fits = wantFile.size() <= room;
+    if (outlet.file != wantFile.substr(0, std::min(wantFile.size(), room)) || outlet.failed == fits ||
+        screen != wantScreen || !outlet.closed)
+        std::abort();
+    if (outlet.printed != (temporary && fits ? 1 : 0) || outlet.deleted != outlet.printed) std::abort();
 
     // The image command never overflows and always yields a cell inside its limits.
     ImageCommand cmd;

@@ -33,12 +33,21 @@ struct Outlets : TerminalSender, TerminalView,
     void CaptureText(const char*, size_t n) override { captured += n; }
     void CaptureBlockEnd() override {}
     bool OpenPrintFile(int) override { return true; }
-    bool PrinterControllerByte(uint8_t b) override
+    size_t PrinterControllerData(const uint8_t* d, size_t n, bool* finished) override
     {
-        printTail += static_cast<char>(b);
-        if (printTail.size() > 4)
-            printTail.erase(0, 1);
-        return printTail == "\x1b[4i";
+        if (n == 0)
+            std::abort();
+        for (size_t i = 0; i < n; ++i) {
+            printTail += static_cast<char>(d[i]);
+            if (printTail.size() > 4)
+                printTail.erase(0, 1);
+            if (printTail == "\x1b[4i") {
+                *finished = true;
+                return i + 1;
+            }
+        }
+        *finished = false;
+        return n;
     }
     void ResetPrinterController() override { printTail.clear(); }
     bool MemoWindowEnabled() const override { return true; }

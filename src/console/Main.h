@@ -449,6 +449,10 @@ public:
     void MAIN_BTN_HelpClick();
     void MAIN_BTN_AboutClick();
     void OpenWebLink();
+    // The printer controller's finished temporary file as one raw job on the printer of
+    // the settings; true when it went out whole. Otherwise the console tells the step that
+    // failed and the file that keeps the data.
+    bool PrintRawFile(const std::string& fileName);
 
     // ---- Telephone and serial roads (MainLines.cpp) ----
     // Before a call: false when no telephony device can be used (the connection does not start).
@@ -615,9 +619,10 @@ private:
     TForm* TargetWindow(int target) override;
     OnLineMemo* FMemo = nullptr;              // owned as a component
     CharacterTable* FCharTable = nullptr;     // owned as a component
-    // Menus, and the reports of print jobs that did not go out (shown once the terminal
-    // has finished the block).
+    // Menus, and the reports of print jobs that did not go out or whose file refused the
+    // data (shown once the terminal has finished the block).
     void WireMenuEvents();
+    void PostPrintReport(std::vector<std::string> lines);
     std::deque<std::string> FPrintReports;
     // The capture editor.
     void WireEditorEvents();

@@ -12,11 +12,13 @@
 #include "controls/CtlUtils.h"
 #include "controls/XcRichEd.h"
 #include "framework/FormBuilder.h"
+#include "framework/Printers.h"
 #include "framework/core/SysUtils.h"
 
 namespace {
 
-// A print job's report waits for the terminal to finish the block that ended it.
+// A print job's report waits for the terminal to finish the block that ended it (or in which
+// its file failed).
 UINT PrintReportMessage() {
     static const UINT message = RegisterWindowMessageA("Quiro2.PrintReport");
     return message;
@@ -56,12 +58,9 @@ void TConsoleForm::WireMenuEvents() {
     MAIN_BTN_Help->OnClick = [this](TComponent*) { MAIN_BTN_HelpClick(); };
     MAIN_BTN_About->OnClick = [this](TComponent*) { MAIN_BTN_AboutClick(); };
 
-    FPrintOutlet.OnRawPrintFailed = [this](const RawPrintOutcome& outcome, const std::string& fileName) {
-        std::string reason = outcome.error ? Win32ErrorText(outcome.error) : std::string();
-        if (reason.empty() && outcome.failed == RawPrintStep::PrinterWrite) reason = "the printer took no data";
-        for (std::string& line : PrintFailedLines(RawPrintStepText(outcome.failed), reason, fileName))
-            FPrintReports.push_back(std::move(line));
-        PostMessageA(Handle(), PrintReportMessage(), 0, 0);
+    FPrintOutlet.OnPrintRawFile = [this](const std::string& fileName) { return PrintRawFile(fileName); };
+    FPrintOutlet.OnWriteFailed = [this](uint32_t error, const std::string& fileName) {
+        PostPrintReport(PrintFileWriteFailedLines(error ? Win32ErrorText(error) : std::string(), fileName));
     };
     if (Application) {
         Application->HookMainWindow(&FPrintReports, [this](TMessage& m) {
@@ -75,6 +74,20 @@ void TConsoleForm::WireMenuEvents() {
             return true;
         });
     }
+}
+
+void TConsoleForm::PostPrintReport(std::vector<std::string> lines) {
+    for (std::string& line : lines) FPrintReports.push_back(std::move(line));
+    PostMessageA(Handle(), PrintReportMessage(), 0, 0);
+}
+
+bool TConsoleForm::PrintRawFile(const std::string& fileName) {
+    const RawPrintOutcome outcome = ::PrintRawFile(Settings.PrinterName, fileName, "Quiro 2 [Print]");
+    if (outcome.Ok()) return true;
+    std::string reason = outcome.error ? Win32ErrorText(outcome.error) : std::string();
+    if (reason.empty() && outcome.failed == RawPrintStep::PrinterWrite) reason = "the printer took no data";
+    PostPrintReport(PrintFailedLines(RawPrintStepText(outcome.failed), reason, fileName));
+    return false;
 }
 
 // ---- The terminal toggles ----------------------------------------------------------------

@@ -250,7 +250,6 @@ void TConsoleForm::ApplyTerminalSettings() {
     FTerminal->PrintMode = Settings.PrintType;
     FSideChannels.SetPrintFileName(Settings.PrintFileName);
     FSideChannels.SetShowOnLineMemoWindow(Settings.ShowOnLineMemoWindow);
-    FPrintOutlet.SetPrinterName(Settings.PrinterName);
 }
 
 void TConsoleForm::MAIN_BTN_SetSizeClick() {

@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdint>
 
-#include "framework/Printers.h"
+int TPrintFileOutlet::Open(const std::string& name) {
+    const int handle = FFiles.Create(name);
+    if (handle >= 0) FNames[handle] = name;
+    return handle;
+}
 
 int TPrintFileOutlet::CreateTemporaryPrintFile(std::string* name) {
     char folder[MAX_PATH + 1] = {};
@@ -14,7 +17,7 @@ int TPrintFileOutlet::CreateTemporaryPrintFile(std::string* name) {
     char path[MAX_PATH + 1] = {};
     // With 0 for the number the system picks one that is free and creates the file.
     if (GetTempFileNameA(folder, "Q2@", 0, path) == 0) return -1;
-    const int handle = FFiles.Create(path);
+    const int handle = Open(path);
     if (handle < 0) {
         FFiles.Remove(path);
         return -1;
@@ -24,28 +27,32 @@ int TPrintFileOutlet::CreateTemporaryPrintFile(std::string* name) {
 }
 
 int TPrintFileOutlet::CreatePrintFile(const std::string& name) {
-    return FFiles.Create(name);
+    return Open(name);
 }
 
-void TPrintFileOutlet::WritePrintFile(int handle, const uint8_t* data, size_t size) {
-    if (data == nullptr) return;
+bool TPrintFileOutlet::WritePrintFile(int handle, const uint8_t* data, size_t size) {
+    const auto file = FNames.find(handle);
+    if (file == FNames.end() || (data == nullptr && size > 0)) return false;
     while (size > 0) {
         const uint32_t part = static_cast<uint32_t>(std::min<size_t>(size, UINT32_MAX));
-        // A failure is not reported: the rest of the job is lost, the session goes on.
-        if (!FFiles.Write(handle, data, part)) return;
+        if (!FFiles.Write(handle, data, part)) {
+            const DWORD error = GetLastError();
+            if (OnWriteFailed) OnWriteFailed(error, file->second);
+            return false;
+        }
         data += part;
         size -= part;
     }
+    return true;
 }
 
 void TPrintFileOutlet::ClosePrintFile(int handle) {
     FFiles.Close(handle);
+    FNames.erase(handle);
 }
 
 bool TPrintFileOutlet::PrintRawFile(const std::string& name) {
-    const RawPrintOutcome outcome = ::PrintRawFile(FPrinterName, name, kDocumentName);
-    if (!outcome.Ok() && OnRawPrintFailed) OnRawPrintFailed(outcome, name);
-    return outcome.Ok();
+    return OnPrintRawFile && OnPrintRawFile(name);
 }
 
 void TPrintFileOutlet::DeletePrintFile(const std::string& name) {

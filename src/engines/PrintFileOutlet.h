@@ -1,45 +1,42 @@
-// The printer controller's files and printer on Win32: the temporary print file ("Q2@"
-// and a unique number in the system's temporary folder), the configured print file, and
-// the raw print job that sends a finished temporary file to the configured printer.
+// The printer controller's files on Win32: the temporary print file ("Q2@" and a unique
+// number in the system's temporary folder) and the configured print file. Sending a
+// finished temporary file to the printer is the owner's (OnPrintRawFile).
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
-#include <utility>
 
 #include "engines/Win32FileStore.h"
 #include "engines/core/PrinterController.h"
-#include "framework/core/RawPrintJob.h"
 
 class TPrintFileOutlet : public PrinterOutlet {
 public:
-    // The name the print jobs carry in the spooler.
-    static constexpr const char* kDocumentName = "Quiro 2 [Print]";
-
-    explicit TPrintFileOutlet(std::string printerName = {})
-        : FPrinterName(std::move(printerName)) {}
+    TPrintFileOutlet() = default;
     // Every file still open is closed with the outlet.
     TPrintFileOutlet(const TPrintFileOutlet&) = delete;
     TPrintFileOutlet& operator=(const TPrintFileOutlet&) = delete;
 
-    // The printer of PrintRawFile (the setting "PrinterName").
-    void SetPrinterName(const std::string& name) { FPrinterName = name; }
-    const std::string& PrinterName() const { return FPrinterName; }
-
     int CreateTemporaryPrintFile(std::string* name) override;
     int CreatePrintFile(const std::string& name) override;
-    void WritePrintFile(int handle, const uint8_t* data, size_t size) override;
+    // False when the file did not take it all (what it took stays in it); OnWriteFailed then
+    // hears of it with the system's error and the file's name.
+    bool WritePrintFile(int handle, const uint8_t* data, size_t size) override;
+    std::function<void(uint32_t error, const std::string& fileName)> OnWriteFailed;
     void ClosePrintFile(int handle) override;
-    // One "RAW" job; true when it was written whole. Otherwise OnRawPrintFailed hears of
-    // it, with the file that still holds the data.
+    // The owner's raw print job; true when it went out whole. Without one nothing is printed
+    // and the file stays.
     bool PrintRawFile(const std::string& name) override;
-    std::function<void(const RawPrintOutcome& outcome, const std::string& fileName)> OnRawPrintFailed;
+    std::function<bool(const std::string& fileName)> OnPrintRawFile;
     void DeletePrintFile(const std::string& name) override;
 
     // How many files are open (for the owner's checks and the tests).
     size_t OpenFileCount() const { return FFiles.OpenCount(); }
 
 private:
-    std::string FPrinterName;
+    int Open(const std::string& name);
+
     TWin32FileStore FFiles;
+    std::map<int, std::string> FNames;  // of the open files, for the report of a failed write
 };

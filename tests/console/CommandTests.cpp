@@ -1,8 +1,9 @@
 // The console's smaller commands end to end, against hosts that record what they get: the
 // one-shot commands and their dialog, the pop-up menu's toggles, the help file, the about
-// box, a second copy of the program, raw printing into a Wine printer, the keep-alive (the
-// one slow test), and the main window's mends: the menu's ZModem start sends the syllable
-// being typed first, and a restored window shows the transfer's progress at once.
+// box, a second copy of the program, raw printing into a Wine printer and a print file that
+// fails, the keep-alive (the one slow test), and the main window's mends: the menu's ZModem
+// start sends the syllable being typed first, and a restored window shows the transfer's
+// progress at once.
 #include <gtest/gtest.h>
 
 #include "InputKit.h"
@@ -308,6 +309,25 @@ TEST(Printing, RawJobsIntoAWinePrinter) {
     in.close();
     DeleteFileA(kept.c_str());
     quiro::test::RemovePrinter(printerName);
+    EXPECT_EQ(q.Close(), 0);
+}
+
+// A print file on a full disk (the host's device that refuses every write): the console
+// says so and names the file, and the screen goes on after the job.
+TEST(Printing, AFullPrintFileIsTold) {
+    DeleteSettings();
+    Settings()->WriteInteger("PrintType", 2);
+    Settings()->WriteString("PrintFileName", "Z:\\dev\\full");
+    RecordingHost host("ready\r\n");
+    QuiroProgram q(Address(host));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "ready", s));
+    host.Send("\x1B[5i" + std::string(5000, 'p') + "\x1B[4iafter\r\n");
+    ASSERT_TRUE(q.WaitFor([](const ProbeState& st) { return Shows(st, "[ Writing the print file failed: "); }, 20000,
+                          &s))
+        << ::testing::PrintToString(s.Texts());
+    EXPECT_TRUE(Shows(s, "[ What was written before is kept in Z:\\dev\\full;")) << ::testing::PrintToString(s.Texts());
+    EXPECT_GE(s.Find("after"), 0);
     EXPECT_EQ(q.Close(), 0);
 }
 

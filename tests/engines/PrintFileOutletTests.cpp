@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engines/PrintFileOutlet.h"
 #include "engines/core/PrinterController.h"
@@ -32,13 +34,10 @@ size_t Feed(PrinterController& c, const std::string& bytes, bool* finished) {
     return c.Feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), finished);
 }
 
-// No printer of this name exists: every raw job fails.
-constexpr const char* kNoPrinter = "Quiro test printer that does not exist";
-
 }  // namespace
 
 TEST(PrintFileOutlet, TemporaryFileHasThePrefixInTheTemporaryFolder) {
-    TPrintFileOutlet outlet(kNoPrinter);
+    TPrintFileOutlet outlet;
     std::string a, b;
     const int ha = outlet.CreateTemporaryPrintFile(&a);
     const int hb = outlet.CreateTemporaryPrintFile(&b);
@@ -59,17 +58,6 @@ TEST(PrintFileOutlet, TemporaryFileHasThePrefixInTheTemporaryFolder) {
     EXPECT_EQ(Contents(a), data);
     outlet.DeletePrintFile(a);
     EXPECT_FALSE(Exists(a));
-
-    // The printer cannot be opened: the failure is told with the file that keeps the data.
-    std::string reported;
-    RawPrintStep step = RawPrintStep::None;
-    outlet.OnRawPrintFailed = [&](const RawPrintOutcome& outcome, const std::string& fileName) {
-        reported = fileName;
-        step = outcome.failed;
-    };
-    EXPECT_FALSE(outlet.PrintRawFile(b));
-    EXPECT_EQ(reported, b);
-    EXPECT_EQ(step, RawPrintStep::PrinterOpen);
     outlet.ClosePrintFile(hb);
     outlet.DeletePrintFile(b);
     EXPECT_FALSE(Exists(b));
@@ -79,7 +67,7 @@ TEST(PrintFileOutlet, TemporaryFileHasThePrefixInTheTemporaryFolder) {
 // The controller joined to the real files; how it finds its terminator is its own table
 // (PrinterControllerTests), with files in memory.
 TEST(PrintFileOutlet, ControllerReplacesTheConfiguredFile) {
-    TPrintFileOutlet outlet(kNoPrinter);
+    TPrintFileOutlet outlet;
     const std::string name = TempFolder() + "quiro print test.prn";
     {
         std::ofstream old(name, std::ios::binary);
@@ -98,5 +86,22 @@ TEST(PrintFileOutlet, ControllerReplacesTheConfiguredFile) {
     EXPECT_FALSE(
         controller.Start(PrinterController::kNamedFile, TempFolder() + "no such folder\\x.prn"));
     EXPECT_FALSE(controller.IsOpen());
+    EXPECT_EQ(outlet.OpenFileCount(), 0u);
+}
+
+// A full disk (the host's device that refuses every write): told once, with the system's
+// error and the file's name, and the job still ends at its terminator.
+TEST(PrintFileOutlet, AFullDiskIsToldOnceWithTheFile) {
+    TPrintFileOutlet outlet;
+    std::vector<std::pair<uint32_t, std::string>> told;
+    outlet.OnWriteFailed = [&](uint32_t error, const std::string& name) { told.emplace_back(error, name); };
+    PrinterController controller(outlet);
+    const std::string full = "Z:\\dev\\full";
+    ASSERT_TRUE(controller.Start(PrinterController::kNamedFile, full));
+    bool finished = false;
+    Feed(controller, "abc", &finished);
+    EXPECT_EQ(Feed(controller, "d\x1b[4xe\x1b[4iafter", &finished), 10u);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(told, (std::vector<std::pair<uint32_t, std::string>>{{ERROR_DISK_FULL, full}}));
     EXPECT_EQ(outlet.OpenFileCount(), 0u);
 }

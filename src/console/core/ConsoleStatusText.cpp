@@ -94,3 +94,10 @@ std::vector<std::string> PrintFailedLines(std::string_view step, std::string_vie
     if (!reason.empty()) first += ": " + std::string(reason);
     return {first + " ]", "[ The print data is kept in " + std::string(fileName) + " ]"};
 }
+
+std::vector<std::string> PrintFileWriteFailedLines(std::string_view reason, std::string_view fileName) {
+    std::string first = "[ Writing the print file failed";
+    if (!reason.empty()) first += ": " + std::string(reason);
+    return {first + " ]",
+            "[ What was written before is kept in " + std::string(fileName) + "; the rest of the print data is lost ]"};
+}

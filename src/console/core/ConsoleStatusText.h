@@ -47,3 +47,6 @@ std::string SendingStoppedLine(size_t sent, size_t total);
 // A print job that did not go out whole: the step that failed with the system's reason,
 // and the file that keeps the data.
 std::vector<std::string> PrintFailedLines(std::string_view step, std::string_view reason, std::string_view fileName);
+// A print file that did not take the data (a full disk): the system's reason, and the file
+// that keeps what was written before; the rest of the job is lost.
+std::vector<std::string> PrintFileWriteFailedLines(std::string_view reason, std::string_view fileName);

@@ -165,8 +165,14 @@ private:
     // Feeds data[i..length) to the escape parser until the sequence ends; returns the index
     // of the first byte after it.
     size_t EscapeRun(const uint8_t* data, size_t i, size_t length);
+    // Receive mode 4: hands data[i..length) to the printer controller; returns the index of
+    // the first byte it did not take (the receive mode is 0 again when it ended).
+    size_t PrinterRun(const uint8_t* data, size_t i, size_t length, TerminalCaptureSink* hexCapture);
     void SyncTelnet();
     void CaptureText(const char* p, size_t n);
+    // The end of a received block: its capture (text or dump) is finished and handed to the
+    // capture editor, which appends it to its text and scrolls to it.
+    void AppendCaptureToWindow(TerminalCaptureSink& capture);
 
     ScreenModel& screen_;
     TerminalOutlets outlets_;

@@ -42,11 +42,12 @@ bool PrinterController::Start(int printMode, const std::string& configuredName) 
     }
     mode_ = printMode;
     held_ = 0;
+    writeFailed_ = false;
     return true;
 }
 
 void PrinterController::Write(const uint8_t* data, size_t n) {
-    if (n > 0) outlet_.WritePrintFile(handle_, data, n);
+    if (n > 0 && !writeFailed_ && !outlet_.WritePrintFile(handle_, data, n)) writeFailed_ = true;
 }
 
 size_t PrinterController::Feed(const uint8_t* data, size_t n, bool* finished) {
@@ -90,8 +91,9 @@ void PrinterController::Finish() {
     handle_ = -1;
     held_ = 0;
     outlet_.ClosePrintFile(handle);
-    // A job that did not go out whole keeps its data in the file (the outlet tells where).
-    if (mode_ == kTemporaryFile && !temporaryName_.empty() && outlet_.PrintRawFile(temporaryName_))
+    // A job that did not reach its file whole, or did not go out whole, keeps its data in
+    // the file (the outlet tells where).
+    if (mode_ == kTemporaryFile && !temporaryName_.empty() && !writeFailed_ && outlet_.PrintRawFile(temporaryName_))
         outlet_.DeletePrintFile(temporaryName_);
     temporaryName_.clear();
 }

@@ -1,6 +1,6 @@
 // The terminal's printer controller: after CSI 5 i the received data goes to a file, byte
-// for byte, until ESC [ 4 i; the file is then closed and, in temporary-file mode, printed
-// and deleted.
+// for byte and a run at a time, until ESC [ 4 i; the file is then closed and, in
+// temporary-file mode, printed and deleted.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +17,9 @@ public:
     virtual int CreateTemporaryPrintFile(std::string* name) = 0;
     // Creates (or replaces) the named file; -1 when it cannot.
     virtual int CreatePrintFile(const std::string& name) = 0;
-    // Write failures are not reported.
-    virtual void WritePrintFile(int handle, const uint8_t* data, size_t size) = 0;
+    // False when the file did not take all of it (a full disk): what it took stays in the
+    // file, and the failure is the outlet's to report, naming the file.
+    virtual bool WritePrintFile(int handle, const uint8_t* data, size_t size) = 0;
     virtual void ClosePrintFile(int handle) = 0;
     // Sends the file's bytes to the configured printer as one raw job; true when the job
     // was written whole. A failure is the outlet's to report.
@@ -45,13 +46,11 @@ public:
     // Received bytes while the file is open. Returns how many bytes were taken: all n, or
     // fewer when ESC [ 4 i ended the printing within them (the bytes after it belong to the
     // screen again). *finished tells whether it ended.
+    // Plain data up to the next ESC is written in one piece. After a write that failed
+    // nothing more of the job is written (the file keeps what came before, without a gap),
+    // but the data is still taken until the terminator, and a temporary file is neither
+    // printed nor deleted.
     size_t Feed(const uint8_t* data, size_t n, bool* finished);
-    // One byte; true when it completed ESC [ 4 i.
-    bool Byte(uint8_t byte) {
-        bool finished = false;
-        Feed(&byte, 1, &finished);
-        return finished;
-    }
 
     // The terminal is reset (or goes away) while printing: the bytes held back as a
     // possible terminator are written, the file is closed, and a temporary file is printed
@@ -76,4 +75,5 @@ private:
     int mode_ = kOff;
     std::string temporaryName_;
     int held_ = 0;  // bytes of ESC [ 4 i matched so far
+    bool writeFailed_ = false;
 };

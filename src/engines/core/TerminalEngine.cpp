@@ -109,6 +109,16 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
 
     bool rzFired = false;
     for (size_t i = 0; i < length && !rzFired; ++i) {
+        if (receiveMode_ == ModePrinter) {
+            // Print data goes to the printer controller a run at a time; it leaves the
+            // cursor where it is.
+            const size_t next = PrinterRun(data, i, length, hex ? capture : nullptr);
+            if (next > i) {
+                i = next - 1;
+                continue;
+            }
+            // Nothing taken: no file was open, and the byte is the screen's.
+        }
         const uint8_t b = data[i];
         if (hex)
             capture->CaptureRawByte(b);
@@ -161,9 +171,26 @@ int TDravelTerminal::ProcessReceived(int rzDetect, const uint8_t* data, size_t l
     }
     TrimLineBuffer();
     if (capture)
-        capture->CaptureBlockEnd();
-    captureText_ = false;
+        AppendCaptureToWindow(*capture);
     return rzFired ? 1 : 0;
+}
+
+void TDravelTerminal::AppendCaptureToWindow(TerminalCaptureSink& capture)
+{
+    capture.CaptureBlockEnd();
+    captureText_ = false;
+}
+
+size_t TDravelTerminal::PrinterRun(const uint8_t* data, size_t i, size_t length, TerminalCaptureSink* hexCapture)
+{
+    bool finished = true;
+    const size_t taken = outlets_.Printer ? outlets_.Printer->PrinterControllerData(data + i, length - i, &finished) : 0;
+    if (hexCapture)
+        for (size_t k = i; k < i + taken; ++k)
+            hexCapture->CaptureRawByte(data[k]);
+    if (finished)
+        receiveMode_ = ModeNormal;
+    return i + taken;
 }
 
 size_t TDravelTerminal::EscapeRun(const uint8_t* data, size_t i, size_t length)
@@ -212,10 +239,6 @@ void TDravelTerminal::DispatchByte(uint8_t b, int rzDetect, bool& rzFired)
     case ModeImage:
         if (!outlets_.Image || outlets_.Image->ImageCommandByte(b, ImageCell))
             receiveMode_ = outlets_.Image ? savedReceiveMode_ : ModeNormal;
-        return;
-    case ModePrinter:
-        if (!outlets_.Printer || outlets_.Printer->PrinterControllerByte(b))
-            receiveMode_ = ModeNormal;
         return;
     case ModeTelnet:
         if (telnet_) {

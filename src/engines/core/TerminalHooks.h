@@ -92,9 +92,11 @@ public:
     // Opens the print file for the given print mode (1 temporary file, 2 named file);
     // true when the data can be taken (the engine then enters receive mode 4).
     virtual bool OpenPrintFile(int printMode) = 0;
-    // One byte in receive mode 4; true when the controller ended (the engine returns to
-    // receive mode 0).
-    virtual bool PrinterControllerByte(uint8_t byte) = 0;
+    // Received bytes in receive mode 4, the rest of a block at a time: returns how many
+    // were taken (all, or those up to and including ESC [ 4 i when it ended within them);
+    // *finished tells that the controller ended (the engine returns to receive mode 0 and
+    // the bytes after it are the screen's). Nothing taken and finished: no file is open.
+    virtual size_t PrinterControllerData(const uint8_t* data, size_t n, bool* finished) = 0;
     // The terminal was reset: drop an open print file.
     virtual void ResetPrinterController() = 0;
 };

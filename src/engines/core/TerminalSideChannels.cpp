@@ -37,12 +37,14 @@ bool TerminalSideChannels::OpenPrintFile(int printMode)
     return printer_ && printer_->Start(printMode, printFileName_);
 }
 
-bool TerminalSideChannels::PrinterControllerByte(uint8_t byte)
+size_t TerminalSideChannels::PrinterControllerData(const uint8_t* data, size_t n, bool* finished)
 {
     // Without an open file (the outlet went away) the engine must leave the mode at once.
-    if (!printer_ || !printer_->IsOpen())
-        return true;
-    return printer_->Byte(byte);
+    if (!printer_ || !printer_->IsOpen()) {
+        *finished = true;
+        return 0;
+    }
+    return printer_->Feed(data, n, finished);
 }
 
 void TerminalSideChannels::ResetPrinterController()

@@ -51,7 +51,7 @@ public:
 
     // TerminalPrinterOutlet
     bool OpenPrintFile(int printMode) override;
-    bool PrinterControllerByte(uint8_t byte) override;
+    size_t PrinterControllerData(const uint8_t* data, size_t n, bool* finished) override;
     void ResetPrinterController() override;
 
     // TerminalMemoOutlet

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,9 +19,14 @@ public:
         return Create(*name);
     }
     int CreatePrintFile(const std::string& name) override { return Create(name); }
-    void WritePrintFile(int handle, const uint8_t* data, size_t size) override {
-        ASSERT_TRUE(open.count(handle)) << "write to a closed handle";
-        files[open[handle]].append(reinterpret_cast<const char*>(data), size);
+    // A full disk after `room` bytes: a write takes what fits and fails.
+    bool WritePrintFile(int handle, const uint8_t* data, size_t size) override {
+        EXPECT_TRUE(open.count(handle)) << "write to a closed handle";
+        ++writes;
+        const size_t taken = std::min(size, room);
+        files[open[handle]].append(reinterpret_cast<const char*>(data), taken);
+        room -= taken;
+        return taken == size;
     }
     void ClosePrintFile(int handle) override {
         ASSERT_TRUE(open.count(handle)) << "close of a closed handle";
@@ -39,6 +46,8 @@ public:
     std::map<std::string, std::string> files;
     std::map<int, std::string> open;
     std::vector<std::string> log;
+    size_t writes = 0;
+    size_t room = SIZE_MAX;
     bool failCreate = false;
     bool printFails = false;
 

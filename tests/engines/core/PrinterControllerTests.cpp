@@ -78,7 +78,9 @@ TEST(PrinterController, StartNeedsAModeAndAFileWithoutQuotes) {
     EXPECT_FALSE(pc.Start(PrinterController::kNamedFile, "\"\""));
     outlet.failCreate = true;
     EXPECT_FALSE(pc.Start(PrinterController::kTemporaryFile, ""));
-    EXPECT_EQ(pc.Byte('a'), false);  // nothing open: nothing written
+    bool finished = true;
+    EXPECT_EQ(pc.Feed(reinterpret_cast<const uint8_t*>("a"), 1, &finished), 0u);  // nothing open: nothing taken
+    EXPECT_FALSE(finished);
 
     EXPECT_EQ(PrinterController::NamedFileFor("\"C:\\My Files\\out.prn\""),
               "C:\\My Files\\out.prn");
@@ -126,6 +128,26 @@ TEST(PrinterController, ARefusedJobKeepsItsFile) {
     EXPECT_EQ(outlet.log, (std::vector<std::string>{"close " + first, "refused " + first + ": kept", "close " + second,
                                                     "print " + second + ": sent", "delete " + second}));
     EXPECT_EQ(outlet.files.at(first), "kept");
+}
+
+// A full disk: the file keeps what it took and nothing after the failed write (not even
+// once there is room again, which would leave a gap); the job still ends at its terminator,
+// and its temporary file is kept, not printed. The next job starts afresh.
+TEST(PrinterController, AFailedWriteKeepsWhatWasWritten) {
+    FakePrinterOutlet outlet;
+    PrinterController pc(outlet);
+    ASSERT_TRUE(pc.Start(PrinterController::kTemporaryFile, ""));
+    outlet.room = 5;
+    FeedBlocks(pc, {"abc", "defgh"});
+    outlet.room = SIZE_MAX;
+    EXPECT_EQ(FeedBlocks(pc, {"ij\x1B[4", "xk\x1B[4i!"}), "!");
+    const std::string first = "C:\\TEMP\\Q2@1.tmp";
+    EXPECT_EQ(outlet.files.at(first), "abcde");
+    EXPECT_EQ(outlet.log, std::vector<std::string>{"close " + first});
+
+    ASSERT_TRUE(pc.Start(PrinterController::kTemporaryFile, ""));
+    FeedBlocks(pc, {"ok\x1B[4i"});
+    EXPECT_EQ(outlet.log.back(), "delete C:\\TEMP\\Q2@2.tmp");
 }
 
 }  // namespace

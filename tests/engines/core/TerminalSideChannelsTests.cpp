@@ -108,6 +108,22 @@ TEST(TerminalSideChannels, PrinterControllerTakesTheDataByteForByte)
     }
 }
 
+TEST(TerminalSideChannels, PrintDataGoesToTheFileAsOneWrite)
+{
+    // A block of plain print data is one write, not one per byte; a hex capture still dumps
+    // every byte of it.
+    Session s;
+    s.term.PrintMode = 2;
+    s.term.CaptureOn = 1;
+    s.term.HexCapture = 1;
+    const std::string data(3000, 'p');
+    s.Feed({"\x1b[5i" + data + "\x1b[4i"});
+    EXPECT_EQ(s.files.files["C:\\out.prn"], data);
+    EXPECT_EQ(s.files.writes, 1u);
+    ASSERT_EQ(s.editor.inserts.size(), 1u);
+    EXPECT_EQ(s.editor.inserts[0].size(), 40 + 188 * 70 + 1u);  // 3008 bytes: 188 whole rows
+}
+
 TEST(TerminalSideChannels, PrinterControllerThatCannotStartOrIsReset)
 {
     // Printing off, or a print file that cannot be made: the data shows on the screen.
