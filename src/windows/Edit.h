@@ -158,6 +158,8 @@ private:
     TPrintAreaRule PageArea();
     bool WriteFile(const std::string& name);
     HeadTail CurrentHeadTail();
+    // The text of a range in the editor's code page (the system's may be another).
+    std::string EditorText(int start, int end);
     void UpdateBatchButton();
 
     EditorHost& FHost;

@@ -110,6 +110,24 @@ TEST_F(EditorFixture, EnterSendsTheLineAndCtrlEnterTheSelection) {
     EXPECT_EQ(Text(), "hello\r world\rsecond line\rthird");
 }
 
+// Also run under code page 1252: the editor's text goes out in the editor's code page, not
+// the system's, and its Tab stops count that code page's bytes.
+TEST_F(EditorFixture, KoreanGoesOutInTheEditorsCodePage) {
+    host.open = true;
+    Key(VK_SPACE, ssShift);
+    Letters("gksrmf");
+    Key(VK_SPACE, ssShift);
+    Key(VK_TAB);  // four bytes before it: one blank
+    Letters("x");
+    editor->SetSendByLine(true);
+    Key(VK_RETURN);
+    EXPECT_EQ(host.sent, K("한글") + " x\r");
+    host.sent.clear();
+    edit->SetSelection(0, 2, false);
+    editor->CED_BTN_BatchSendClick();
+    EXPECT_EQ(host.sent, K("한글"));
+}
+
 TEST_F(EditorFixture, TextAndRtfFilesRoundTrip) {
     const std::string text = K("한글 줄\r둘째 {줄}");
     edit->SetText(text);
