@@ -85,6 +85,9 @@ public:
     bool SaveFile(const std::string& name);
     // The pages of the text on `target`, with the margins; the count of pages.
     int PrintTo(TRichPrintTarget& target);
+    // The text on the printer `copies` times: as whole copies one after the other when
+    // collated, else as one job of that many copies.
+    void PrintCopies(int copies, bool collate);
 
     // ---- Components ----
     TPanel* CED_PANEL_Buttons = nullptr;

@@ -3,10 +3,13 @@
 #include <richedit.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "EditKit.h"
+#include "framework/Printers.h"
+#include "framework/WinePrinterKit.h"
 
 namespace {
 
@@ -244,6 +247,44 @@ TEST_F(EditorFixture, PrintingRendersThePageLessTheMargins) {
     EXPECT_EQ(asked[0].top, 566);
     EXPECT_EQ(asked[0].right, target.width * 1440 / logX);
     EXPECT_EQ(asked[0].bottom, target.height * 1440 / logY);
+}
+
+// The copies each job of a PostScript printer's output asks of the spooler.
+std::vector<int> CopiesOfEachJob(const std::string& ps) {
+    std::vector<int> jobs;
+    for (size_t at = ps.find("%!PS-Adobe"); at != std::string::npos; at = ps.find("%!PS-Adobe", at + 1)) {
+        const size_t next = ps.find("%!PS-Adobe", at + 1);
+        const size_t copies = ps.find("%cupsJobTicket: copies=", at);
+        jobs.push_back(copies < next ? std::atoi(ps.c_str() + copies + 23) : 1);
+    }
+    return jobs;
+}
+
+TEST_F(EditorFixture, CopiesComeOutAsOftenAsAsked) {
+    const std::string out = "/tmp/quiro-copies-" + std::to_string(GetCurrentProcessId()) + ".ps";
+    quiro::test::PostScriptPrinter printer("|cat >> " + out);
+    ASSERT_TRUE(printer.handle) << "no printer could be added to the Wine prefix";
+    edit->SetText("page text");
+    struct Case {
+        bool collate;
+        int settingsCopies;  // what the print dialog left in the printer's settings
+        std::vector<int> jobs;
+    } cases[] = {{true, 3, {1, 1, 1}}, {false, 1, {3}}};
+    for (const Case& c : cases) {
+        Printer()->SelectPrinter(printer.name);
+        Printer()->SetCopies(c.settingsCopies);
+        editor->PrintCopies(3, c.collate);
+        std::string ps;
+        uitest::PumpUntil([&] {
+            ps = ReadFile("Z:" + out);
+            const size_t end = ps.rfind("%%EOF");
+            return CopiesOfEachJob(ps).size() >= c.jobs.size() && end != std::string::npos &&
+                   end > ps.rfind("%!PS-Adobe");
+        });
+        EXPECT_EQ(CopiesOfEachJob(ps), c.jobs) << "collate " << c.collate;
+        DeleteFileA(("Z:" + out).c_str());
+    }
+    Printer()->SelectPrinter("");
 }
 
 TEST_F(EditorFixture, LinksInCapturedTextNeverStartPrograms) {
