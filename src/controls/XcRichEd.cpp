@@ -1227,6 +1227,7 @@ std::string TXcCustomRichEdit::GetTextRange(int startPos, int endPos) const {
 }
 
 std::string TXcCustomRichEdit::GetTextRange(int startPos, int endPos, UINT codePage) const {
+    endPos = std::min(endPos, TextLength());  // as the range message: not the closing paragraph mark
     if (startPos < 0 || endPos <= startPos) return std::string();
     // The window is an ANSI one, whose own range message converts with the system's code
     // page; its text object model hands the range out as UTF-16.

@@ -126,9 +126,9 @@ TEST_F(EditorFixture, KoreanGoesOutInTheEditorsCodePage) {
     Key(VK_RETURN);
     EXPECT_EQ(host.sent, K("한글") + " x\r");
     host.sent.clear();
-    edit->SetSelection(0, 2, false);
+    edit->SetSelection(0, -1, false);  // all of it: without the closing paragraph mark
     editor->CED_BTN_BatchSendClick();
-    EXPECT_EQ(host.sent, K("한글"));
+    EXPECT_EQ(host.sent, K("한글") + " x");
 }
 
 TEST_F(EditorFixture, TextAndRtfFilesRoundTrip) {
