@@ -26,6 +26,8 @@ public:
     virtual void SendUserText(const std::string& bytes) = 0;
     // The main window's capture button follows the editor's visibility.
     virtual void SetCaptureButton(bool down) = 0;
+    // Received blocks are captured as a hex dump instead of text (the editor's hex switch).
+    virtual void SetHexCapture(bool on) = 0;
     virtual TForm* MainWindow() = 0;
     // The character table, serving the editor, opened on the Hanja of `syllable` (the
     // KS C 5601 code of the syllable in progress, 0 for none).
@@ -57,10 +59,9 @@ public:
     virtual void InsertPicked(std::string_view text) = 0;
     // Captured text: at the end of the text, which then shows.
     virtual void AppendCapture(std::string_view text) = 0;
-    // The editor's own capture switch ("REC"), its hex dump switch and "Send By Line".
+    // The editor's own capture switch ("REC") and "Send By Line".
     virtual bool CaptureOn() = 0;
     virtual void SetCaptureOn(bool on) = 0;
-    virtual bool HexCaptureOn() = 0;
     virtual bool SendByLineOn() = 0;
     virtual void SetSendByLine(bool on) = 0;
     virtual void ApplySettings(const EditorSettings& settings) = 0;

@@ -23,6 +23,7 @@ public:
         f.KeepAliveStamp = GetTickCount();
     }
     void SetCaptureButton(bool down) override { f.MAIN_BTN_Capture->SetDown(down); }
+    void SetHexCapture(bool on) override { f.FTerminal->HexCapture = on ? 1 : 0; }
     TForm* MainWindow() override { return &f; }
     void ShowCharacterTable(uint16_t syllable) override { f.OpenCharacterTable(1, syllable); }
     unsigned char MapKeyToUSLayout(unsigned char ch, bool shift) override {

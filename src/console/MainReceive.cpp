@@ -86,10 +86,7 @@ int TConsoleForm::ConsoleDataReceived(const uint8_t* data, int length, bool echo
         DropSelection();
         // Into the capture editor while the main window's and the editor's switches are on.
         FTerminal->CaptureOn = 0;
-        if (MAIN_BTN_Capture->Down() && FEditor && FEditor->CaptureOn()) {
-            FTerminal->CaptureOn = 1;
-            FTerminal->HexCapture = FEditor->HexCaptureOn() ? 1 : 0;
-        }
+        if (MAIN_BTN_Capture->Down() && FEditor && FEditor->CaptureOn()) FTerminal->CaptureOn = 1;
         if (ScrollBackReturnLine >= 0) {
             if (ScrollBackReturnLine != FScreen.FirstDisplayedLine) {
                 FScreen.FirstDisplayedLine = ScrollBackReturnLine;

@@ -1,6 +1,7 @@
 #include "controls/XcRichEd.h"
 
 #include <shellapi.h>
+#include <tom.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "controls/XcRichOle.h"
+#include "framework/Clipbrd.h"
 #include "framework/Graphics.h"
 #include "framework/Libraries.h"
 #include "framework/Printers.h"
@@ -19,6 +21,9 @@ using quiro::controls::LinkButton;
 using quiro::controls::LinkMouse;
 
 namespace {
+
+// The text object model's document (the import libraries do not define it).
+constexpr IID kIIDTextDocument = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
 
 int Version() {
     return RichEditVersion();
@@ -1219,6 +1224,28 @@ std::string TXcCustomRichEdit::GetTextRange(int startPos, int endPos) const {
     TEXTRANGEA range{{startPos, endPos}, buffer.data()};
     Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
+std::string TXcCustomRichEdit::GetTextRange(int startPos, int endPos, UINT codePage) const {
+    endPos = std::min(endPos, TextLength());  // as the range message: not the closing paragraph mark
+    if (startPos < 0 || endPos <= startPos) return std::string();
+    // The window is an ANSI one, whose own range message converts with the system's code
+    // page; its text object model hands the range out as UTF-16.
+    IRichEditOle* ole = nullptr;
+    ITextDocument* document = nullptr;
+    ITextRange* range = nullptr;
+    BSTR text = nullptr;
+    Finally release([&] {
+        SysFreeString(text);
+        if (range) range->Release();
+        if (document) document->Release();
+        if (ole) ole->Release();
+    });
+    if (!Send(EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) || !ole ||
+        FAILED(ole->QueryInterface(kIIDTextDocument, reinterpret_cast<void**>(&document))) ||
+        FAILED(document->Range(startPos, endPos, &range)) || FAILED(range->GetText(&text)))
+        return WideToAnsi(AnsiToWide(GetTextRange(startPos, endPos)), codePage);  // the first generation's
+    return WideToAnsi(std::wstring(text ? text : L"", text ? SysStringLen(text) : 0), codePage);
 }
 
 int TXcCustomRichEdit::TextLength() const {

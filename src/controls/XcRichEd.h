@@ -348,6 +348,8 @@ public:
     int GetSelTextBuf(char* buffer, int bufSize);
     // The text from startPos up to endPos; "" for an empty or inverted range.
     std::string GetTextRange(int startPos, int endPos) const;
+    // ... in `codePage` whatever the system's: read as UTF-16 and converted.
+    std::string GetTextRange(int startPos, int endPos, UINT codePage) const;
     // The count of characters.
     int TextLength() const;
     // Line (Y) and column (X) of the selection's end.

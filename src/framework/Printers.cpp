@@ -2,6 +2,7 @@
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -41,6 +42,30 @@ void TPrinter::SelectPrinter(const std::string& name, const DEVMODEA* devMode) {
         const auto* bytes = reinterpret_cast<const char*>(devMode);
         FDevMode.assign(bytes, bytes + devMode->dmSize + devMode->dmDriverExtra);
     }
+}
+
+void TPrinter::SetCopies(int copies) {
+    if (FPrinting) throw EPrinter("Printing in progress");
+    if (FDevMode.empty() && !FName.empty()) {
+        HANDLE printer = nullptr;
+        if (OpenPrinterA(const_cast<char*>(FName.c_str()), &printer, nullptr)) {
+            const LONG size = DocumentPropertiesA(nullptr, printer, const_cast<char*>(FName.c_str()), nullptr,
+                                                  nullptr, 0);
+            if (size >= static_cast<LONG>(sizeof(DEVMODEA))) {
+                FDevMode.assign(static_cast<size_t>(size), '\0');
+                if (DocumentPropertiesA(nullptr, printer, const_cast<char*>(FName.c_str()),
+                                        reinterpret_cast<DEVMODEA*>(FDevMode.data()), nullptr,
+                                        DM_OUT_BUFFER) != IDOK)
+                    FDevMode.clear();
+            }
+            ClosePrinter(printer);
+        }
+    }
+    if (FDevMode.empty()) return;  // no settings to ask in: the printer's own count
+    auto* dm = reinterpret_cast<DEVMODEA*>(FDevMode.data());
+    dm->dmCopies = static_cast<short>(std::clamp(copies, 1, 0x7FFF));
+    dm->dmFields |= DM_COPIES;
+    FreeDC();  // the next context is made with them
 }
 
 HDC TPrinter::Handle() {

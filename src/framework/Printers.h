@@ -33,6 +33,10 @@ public:
     const DEVMODEA* DevMode() const {
         return FDevMode.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(FDevMode.data());
     }
+    // The copies the printer makes of each job from now on (in its settings, which start
+    // as the printer's defaults when none were selected). EPrinter "Printing in progress"
+    // during a job.
+    void SetCopies(int copies);
 
     std::string Title;
     // Starts a job named Title on its first page. EPrinter "Printer selected is not

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "console/Main.h"
 #include "console/TextPicture.h"
 #include "console/core/ConsoleSettings.h"
 #include "framework/Clipbrd.h"
@@ -21,9 +22,6 @@ namespace {
 
 constexpr uint32_t kCtrl = ssCtrl, kAlt = ssAlt, kShift = ssShift;
 uint32_t Key(WORD vk, uint32_t shift = 0) { return bfShortCut(ShortCut(vk, shift)); }
-
-// The Korean UI font, "Gulim" in code page 949.
-const char* const kKoreanUiFont = "\xB1\xBC\xB8\xB2";
 
 const TComponentRow kLayout[] = {
     {Make<TPanel>, "CED_PANEL_Buttons", "", 0, 0, 640, 28, "", bfAlignTop, 0},
@@ -113,6 +111,16 @@ TEditMainForm::TEditMainForm(TComponent* owner, EditorHost& host) : TForm(owner)
     SetBounds(0, 0, 640, 220);
     BuildComponents();
     WireEvents();
+    FormCreate();
+}
+
+void TEditMainForm::FormCreate() {
+    if (GetSystemDefaultLangID() == 1042) {
+        for (TComboBox* box : {CED_CB_Head, CED_CB_Tail}) {
+            box->Font()->SetName(KoreanUiFont);
+            box->Font()->SetSize(9);
+        }
+    }
     UpdateCaption();
     UpdateHanguelMode();
     AcceptFiles(Handle(), true);  // one dropped file is taken
@@ -204,23 +212,17 @@ void TEditMainForm::BuildComponents() {
     for (TOpenDialog* d : {static_cast<TOpenDialog*>(CED_OPNDLG), static_cast<TOpenDialog*>(CED_SAVEDLG)})
         d->Filter = kFileFilter;
     CED_SAVEDLG->Options |= ofOverwritePrompt;
-    if (GetSystemDefaultLangID() == 1042) {
-        for (TComboBox* box : {CED_CB_Head, CED_CB_Tail}) {
-            box->Font()->SetName(kKoreanUiFont);
-            box->Font()->SetSize(9);
-        }
-    }
 }
 
 void TEditMainForm::WireEvents() {
     OnClose = [this](TComponent*, TCloseAction& action) { FormClose(action); };
-    OnResize = [this](TComponent*) { FormResize(); };
     CED_BTN_New->OnClick = [this](TComponent*) { CED_BTN_NewClick(); };
     CED_BTN_Open->OnClick = [this](TComponent*) { CED_BTN_OpenClick(); };
     CED_BTN_Save->OnClick = [this](TComponent*) { CED_BTN_SaveClick(); };
     CED_BTN_Print->OnClick = [this](TComponent*) { CED_BTN_PrintClick(); };
     CED_BTN_BatchSend->OnClick = [this](TComponent*) { CED_BTN_BatchSendClick(); };
     CED_BTN_SendHeadTail->OnClick = [this](TComponent*) { CED_BTN_SendHeadTailClick(); };
+    CED_BTN_CaptureHEX->OnClick = [this](TComponent*) { CED_BTN_CaptureHEXClick(); };
     for (TImage* image : {IMG_Hanguel2, IMG_Hanguel390, IMG_Hanguel3, IMG_English})
         image->OnClick = [this](TComponent*) { ToggleInputMode(); };
     CED_PANEL_Bottom->OnDblClick = [this](TComponent*) { GlueEditorToConsole(); };
@@ -467,7 +469,6 @@ void TEditMainForm::FormClose(TCloseAction& action) {
     FHost.SetCaptureButton(false);
 }
 
-void TEditMainForm::FormResize() {}
 
 void TEditMainForm::CED_REDIT_EditorSelectionChange() {
     // A selection the user moved leaves the syllable in progress as text.
@@ -515,6 +516,8 @@ void TEditMainForm::CED_BTN_SendHeadTailClick() {
     CED_PANEL_Header->SetTop(CED_PANEL_Buttons->Height());
     SetHeight(Height() + (show ? header : -header));
 }
+
+void TEditMainForm::CED_BTN_CaptureHEXClick() { FHost.SetHexCapture(CED_BTN_CaptureHEX->Down()); }
 
 void TEditMainForm::CED_CB_HeadTailKeyPress(TComboBox* box, char& key) {
     if (key != '\r') return;

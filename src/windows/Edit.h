@@ -45,7 +45,6 @@ public:
     void AppendCapture(std::string_view text) override;
     bool CaptureOn() override { return CED_BTN_Capture->Down(); }
     void SetCaptureOn(bool on) override { CED_BTN_Capture->SetDown(on); }
-    bool HexCaptureOn() override { return CED_BTN_CaptureHEX->Down(); }
     bool SendByLineOn() override { return CED_BTN_SendByLine->Down(); }
     void SetSendByLine(bool on) override { CED_BTN_SendByLine->SetDown(on); }
     void ApplySettings(const EditorSettings& settings) override;
@@ -85,6 +84,9 @@ public:
     bool SaveFile(const std::string& name);
     // The pages of the text on `target`, with the margins; the count of pages.
     int PrintTo(TRichPrintTarget& target);
+    // The text on the printer `copies` times: as whole copies one after the other when
+    // collated, else as one job of that many copies.
+    void PrintCopies(int copies, bool collate);
 
     // ---- Components ----
     TPanel* CED_PANEL_Buttons = nullptr;
@@ -121,6 +123,7 @@ public:
     void CED_BTN_PrintClick();
     void CED_BTN_BatchSendClick();
     void CED_BTN_SendHeadTailClick();
+    void CED_BTN_CaptureHEXClick();
     void CED_REDIT_EditorSelectionChange();
     // A left click on a detected link: whether it was handed to the system to open.
     bool CED_REDIT_EditorURLClick(const std::string& url, TMouseButton button);
@@ -128,8 +131,8 @@ public:
     void CED_CB_HeadTailKeyPress(TComboBox* box, char& key);
     void CED_CB_HeadTailExit(TComboBox* box);
     void XcEditorWindowHookBeforeMessage(TMessage& msg, bool& handled);
+    void FormCreate();
     void FormClose(TCloseAction& action);
-    void FormResize();
     void FilesDropped(const std::vector<std::string>& names);
     void ToggleInputMode();
     void ShowCharacterTable();
@@ -158,6 +161,8 @@ private:
     TPrintAreaRule PageArea();
     bool WriteFile(const std::string& name);
     HeadTail CurrentHeadTail();
+    // The text of a range in the editor's code page (the system's may be another).
+    std::string EditorText(int start, int end);
     void UpdateBatchButton();
 
     EditorHost& FHost;

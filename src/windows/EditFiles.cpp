@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/Printers.h"
 #include "framework/core/SysUtils.h"
 #include "windows/Edit.h"
 
@@ -199,13 +200,19 @@ int TEditMainForm::PrintTo(TRichPrintTarget& target) {
     return CED_REDIT_Editor->PrintPages(target, PageArea());
 }
 
+void TEditMainForm::PrintCopies(int copies, bool collate) {
+    // Collated copies are whole jobs one after the other, each of one copy; otherwise one
+    // job asks the printer for them all. Either way the printer's settings ask for what the
+    // job must make, whatever the print dialog left in them.
+    copies = std::max(1, copies);
+    Printer()->SetCopies(collate ? 1 : copies);
+    for (int i = 0; i < (collate ? copies : 1); ++i) CED_REDIT_Editor->Print(Caption(), PageArea());
+}
+
 void TEditMainForm::CED_BTN_PrintClick() {
     FlushSyllable();
     try {
-        if (!CED_PRNDLG->Execute()) return;
-        // Collated copies are printed one after the other; otherwise the printer makes them.
-        const int runs = CED_PRNDLG->Collate ? std::max(1, CED_PRNDLG->Copies) : 1;
-        for (int i = 0; i < runs; ++i) CED_REDIT_Editor->Print(Caption(), PageArea());
+        if (CED_PRNDLG->Execute()) PrintCopies(CED_PRNDLG->Copies, CED_PRNDLG->Collate);
     } catch (const std::exception& e) {
         ShowMessageBox(e.what(), kCaptionEditorError, MB_OK | MB_ICONERROR);
     }

@@ -75,7 +75,7 @@ void TEditMainForm::CarryKey(const EditorKeyDecision& d, const EditorKey& key, T
         TXcRichEdit* e = CED_REDIT_Editor;
         const int caret = e->GetSelection().cpMin;
         const int lineStart = e->GetLineIndex(e->LineFromChar(caret));
-        InsertAtCaret(std::string(TabBlanks(e->GetTextRange(lineStart, caret).size()), ' '));
+        InsertAtCaret(std::string(TabBlanks(EditorText(lineStart, caret).size()), ' '));
         consume('\t');
         return;
     }
@@ -170,13 +170,17 @@ void TEditMainForm::DropSyllable() {
 
 // ---- Sends ----------------------------------------------------------------------------------
 
+std::string TEditMainForm::EditorText(int start, int end) {
+    return CED_REDIT_Editor->GetTextRange(start, end, static_cast<UINT>(CodePage));
+}
+
 bool TEditMainForm::SendLine(int mode) {
     if (!FHost.PortOpen()) return false;
     TXcRichEdit* e = CED_REDIT_Editor;
     const int caret = e->GetSelection().cpMin;
     const int lineStart = e->GetLineIndex(e->LineFromChar(caret));
     const int end = mode == 0 ? caret : lineStart + e->GetLineLength(lineStart);
-    FHost.SendUserText(LineSendBytes(e->GetTextRange(lineStart, end), CurrentHeadTail(), FHost.SendEnterAsCrLf()));
+    FHost.SendUserText(LineSendBytes(EditorText(lineStart, end), CurrentHeadTail(), FHost.SendEnterAsCrLf()));
     return true;
 }
 
@@ -188,5 +192,5 @@ bool TEditMainForm::BatchSendable() {
 void TEditMainForm::CED_BTN_BatchSendClick() {
     if (!BatchSendable()) return;
     const CHARRANGE r = CED_REDIT_Editor->GetSelection();
-    FHost.SendUserText(BatchSendBytes(CED_REDIT_Editor->GetTextRange(r.cpMin, r.cpMax), FHost.SendEnterAsCrLf()));
+    FHost.SendUserText(BatchSendBytes(EditorText(r.cpMin, r.cpMax), FHost.SendEnterAsCrLf()));
 }

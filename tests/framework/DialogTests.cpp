@@ -3,7 +3,6 @@
 // back from the components.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winspool.h>
 
 #include <commctrl.h>
 
@@ -19,6 +18,7 @@
 #include "framework/Libraries.h"
 #include "framework/Printers.h"
 #include "framework/Timers.h"
+#include "framework/WinePrinterKit.h"
 #include "framework/core/TempDir.h"
 
 namespace {
@@ -177,46 +177,8 @@ TEST_F(Dialogs, FontAndColourDialogsGiveBackTheirChoice) {
     EXPECT_EQ(color.CustomColors[3], RGB(1, 2, 3));
 }
 
-// A printer of the Wine prefix for the test: the prefix's PostScript driver with the
-// description of a plain A4 printer, made the default (the system's print dialog lists
-// printers only then).
-class TestPrinter {
-public:
-    TestPrinter() {
-        char folder[MAX_PATH] = {}, system[MAX_PATH] = {};
-        DWORD size = 0;
-        GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder),
-                                   sizeof folder, &size);
-        std::string ppd = std::string(folder) + "\\quiro-test.ppd";
-        std::ofstream(ppd, std::ios::binary) << "*PPD-Adobe: \"4.3\"\n*NickName: \"Quiro Test\"\n";
-        GetSystemDirectoryA(system, MAX_PATH);
-        std::string driverFile = std::string(system) + "\\wineps.drv";
-        char driver[] = "Quiro Test Driver", port[] = "FILE:", processor[] = "WinPrint",
-             type[] = "RAW";
-        DRIVER_INFO_3A di{};
-        di.cVersion = 3;
-        di.pName = driver;
-        di.pDriverPath = di.pConfigFile = driverFile.data();
-        di.pDataFile = ppd.data();
-        AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&di), APD_COPY_NEW_FILES);
-        PRINTER_INFO_2A pi{};
-        pi.pPrinterName = name;
-        pi.pPortName = port;
-        pi.pDriverName = driver;
-        pi.pPrintProcessor = processor;
-        pi.pDatatype = type;
-        handle = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&pi));
-        if (handle) SetDefaultPrinterA(name);
-    }
-    ~TestPrinter() {
-        if (handle) DeletePrinter(handle), ClosePrinter(handle);
-    }
-    char name[32] = "Quiro Test Printer";
-    HANDLE handle = nullptr;
-};
-
 TEST_F(Dialogs, PrintDialogSelectsThePrinterItReturns) {
-    TestPrinter added;
+    quiro::test::PostScriptPrinter added;
     ASSERT_TRUE(added.handle) << "no printer could be added to the Wine prefix";
     TPrintDialog print(form);
     print.Copies = 3;

@@ -22,6 +22,7 @@ public:
     bool SendEnterAsCrLf() override { return crlf; }
     void SendUserText(const std::string& bytes) override { sent += bytes; }
     void SetCaptureButton(bool down) override { captureButton = down; }
+    void SetHexCapture(bool on) override { hexCapture = on; }
     TForm* MainWindow() override { return main; }
     void ShowCharacterTable(uint16_t syllable) override { tables.push_back(syllable); }
     unsigned char MapKeyToUSLayout(unsigned char ch, bool) override { return ch; }
@@ -29,6 +30,7 @@ public:
     bool open = false;
     bool crlf = false;
     bool captureButton = true;
+    bool hexCapture = false;
     std::string sent;
     std::vector<uint16_t> tables;
     TForm* main = nullptr;

@@ -3,10 +3,13 @@
 #include <richedit.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "EditKit.h"
+#include "framework/Printers.h"
+#include "framework/WinePrinterKit.h"
 
 namespace {
 
@@ -108,6 +111,24 @@ TEST_F(EditorFixture, EnterSendsTheLineAndCtrlEnterTheSelection) {
     Key(VK_RETURN);
     EXPECT_EQ(host.sent, "");
     EXPECT_EQ(Text(), "hello\r world\rsecond line\rthird");
+}
+
+// Also run under code page 1252: the editor's text goes out in the editor's code page, not
+// the system's, and its Tab stops count that code page's bytes.
+TEST_F(EditorFixture, KoreanGoesOutInTheEditorsCodePage) {
+    host.open = true;
+    Key(VK_SPACE, ssShift);
+    Letters("gksrmf");
+    Key(VK_SPACE, ssShift);
+    Key(VK_TAB);  // four bytes before it: one blank
+    Letters("x");
+    editor->SetSendByLine(true);
+    Key(VK_RETURN);
+    EXPECT_EQ(host.sent, K("한글") + " x\r");
+    host.sent.clear();
+    edit->SetSelection(0, -1, false);  // all of it: without the closing paragraph mark
+    editor->CED_BTN_BatchSendClick();
+    EXPECT_EQ(host.sent, K("한글") + " x");
 }
 
 TEST_F(EditorFixture, TextAndRtfFilesRoundTrip) {
@@ -226,6 +247,44 @@ TEST_F(EditorFixture, PrintingRendersThePageLessTheMargins) {
     EXPECT_EQ(asked[0].top, 566);
     EXPECT_EQ(asked[0].right, target.width * 1440 / logX);
     EXPECT_EQ(asked[0].bottom, target.height * 1440 / logY);
+}
+
+// The copies each job of a PostScript printer's output asks of the spooler.
+std::vector<int> CopiesOfEachJob(const std::string& ps) {
+    std::vector<int> jobs;
+    for (size_t at = ps.find("%!PS-Adobe"); at != std::string::npos; at = ps.find("%!PS-Adobe", at + 1)) {
+        const size_t next = ps.find("%!PS-Adobe", at + 1);
+        const size_t copies = ps.find("%cupsJobTicket: copies=", at);
+        jobs.push_back(copies < next ? std::atoi(ps.c_str() + copies + 23) : 1);
+    }
+    return jobs;
+}
+
+TEST_F(EditorFixture, CopiesComeOutAsOftenAsAsked) {
+    const std::string out = "/tmp/quiro-copies-" + std::to_string(GetCurrentProcessId()) + ".ps";
+    quiro::test::PostScriptPrinter printer("|cat >> " + out);
+    ASSERT_TRUE(printer.handle) << "no printer could be added to the Wine prefix";
+    edit->SetText("page text");
+    struct Case {
+        bool collate;
+        int settingsCopies;  // what the print dialog left in the printer's settings
+        std::vector<int> jobs;
+    } cases[] = {{true, 3, {1, 1, 1}}, {false, 1, {3}}};
+    for (const Case& c : cases) {
+        Printer()->SelectPrinter(printer.name);
+        Printer()->SetCopies(c.settingsCopies);
+        editor->PrintCopies(3, c.collate);
+        std::string ps;
+        uitest::PumpUntil([&] {
+            ps = ReadFile("Z:" + out);
+            const size_t end = ps.rfind("%%EOF");
+            return CopiesOfEachJob(ps).size() >= c.jobs.size() && end != std::string::npos &&
+                   end > ps.rfind("%!PS-Adobe");
+        });
+        EXPECT_EQ(CopiesOfEachJob(ps), c.jobs) << "collate " << c.collate;
+        DeleteFileA(("Z:" + out).c_str());
+    }
+    Printer()->SelectPrinter("");
 }
 
 TEST_F(EditorFixture, LinksInCapturedTextNeverStartPrograms) {
