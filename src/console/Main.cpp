@@ -161,7 +161,7 @@ void TConsoleForm::CreateLogo() {
 void TConsoleForm::FormShow() {
     if (FDefaultsUsed) {
         MAIN_BTN_SetSizeClick();
-        SaveGlobalSettings();
+        TellSettingsNotSaved(SaveGlobalSettings());
         FDefaultsUsed = false;
     }
     if (ParamCount() >= 1) {
@@ -176,7 +176,7 @@ void TConsoleForm::FormClose(TCloseAction& action) {
         return;
     }
     if (Connected) MAIN_BTN_DisconnectClick();
-    SaveSessionSettings();
+    TellSettingsNotSaved(SaveSessionSettings());
 }
 
 // The connect controls while no session is up, the session's controls while one is.

@@ -251,10 +251,13 @@ public:
 
     // ---- Settings (MainSettings.cpp) ----
     void LoadSettings();
-    void SaveGlobalSettings();
-    void SaveSessionSettings();
+    // The saves give what the registry refused; the caller tells the user once
+    // (TellSettingsNotSaved, or a status line while a session starts).
+    [[nodiscard]] SettingsSaveResult SaveGlobalSettings();
+    [[nodiscard]] SettingsSaveResult SaveSessionSettings();
     // Writes single values at once (QuickLinks, Favorites, the telephony device, ...).
-    void SaveSettingValues(std::initializer_list<std::string_view> names);
+    [[nodiscard]] SettingsSaveResult SaveSettingValues(std::initializer_list<std::string_view> names);
+    void TellSettingsNotSaved(const SettingsSaveResult& result);
     void CreateOrResetTerminal();
     int ProbeFontCharset(const std::string& fontName);
     void SetConnectedUiState();

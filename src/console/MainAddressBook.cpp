@@ -17,7 +17,7 @@ void TConsoleForm::MAIN_BTN_AddressBookClick() {
     const bool connect = ConsoleWindows().AddressBook(*this, hostName);
     if (connect) MAIN_COMBO_Address->SetText(hostName);
     if (Settings.Favorites != before)
-        SaveSettingValues({"Favorites1", "Favorites2", "Favorites3", "Favorites4", "Favorites5"});
+        TellSettingsNotSaved(SaveSettingValues({"Favorites1", "Favorites2", "Favorites3", "Favorites4", "Favorites5"}));
     // The book may have changed a favourite's entry (its address, or made one for it).
     BuildQuickConnectButtons();
     if (connect) MAIN_BTN_ConnectClick();

@@ -175,7 +175,9 @@ void TConsoleForm::AddAddressToQuickLinks() {
     if (!::AddAddressToQuickLinks(*MAIN_COMBO_Address->Items(), text)) return;
     MAIN_COMBO_Address->SetText(text);
     Settings.QuickLinks = MAIN_COMBO_Address->Items()->Text();
-    SaveSettingValues({"QuickLinks"});
+    // A session is starting: a refusal is a status line, not a box that holds the start up.
+    const SettingsSaveResult saved = SaveSettingValues({"QuickLinks"});
+    if (!saved.Saved()) ConsoleStatusLine("Error : " + SettingsSaveFailureText(saved));
 }
 
 void TConsoleForm::MAIN_BTN_DisconnectClick() {

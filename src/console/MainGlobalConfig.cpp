@@ -40,6 +40,7 @@ void TConsoleForm::ApplyDialogSettings(const ConsoleSettings& edited) {
 
     Settings = edited;
     Settings.TAPIDeviceName = MAIN_TapiDevice->SelectedDevice();
+    SettingsSaveResult saved;
     for (SettingsStep step : PlanSettingsApply(state)) {
         switch (step) {
         case SettingsStep::TakeConsoleFont:
@@ -83,7 +84,7 @@ void TConsoleForm::ApplyDialogSettings(const ConsoleSettings& edited) {
             ArmZModemTrigger();
             break;
         case SettingsStep::SaveGlobalSettings:
-            SaveGlobalSettings();
+            saved = SaveGlobalSettings();
             break;
         case SettingsStep::ApplyTerminalSettings:
             FTerminal->DoubleByteOn = state.input.codePage != 1252 || Settings.UseInternalFont ? 1 : 0;
@@ -99,4 +100,6 @@ void TConsoleForm::ApplyDialogSettings(const ConsoleSettings& edited) {
     }
     // The caret came back with the window before the cells changed.
     if (Connected && !TransferRunning) PlaceConsoleCaret();
+    // Told once all is applied: the program goes on with the new settings either way.
+    TellSettingsNotSaved(saved);
 }

@@ -51,7 +51,7 @@ bool TConsoleForm::ReadyToDial() {
     if (!MAIN_TapiDevice->SelectedDevice().empty()) return true;
     if (MAIN_TapiDevice->SelectDevice() && !MAIN_TapiDevice->SelectedDevice().empty()) {
         Settings.TAPIDeviceName = MAIN_TapiDevice->SelectedDevice();
-        SaveSettingValues({"TAPIDeviceName"});
+        TellSettingsNotSaved(SaveSettingValues({"TAPIDeviceName"}));
         return true;
     }
     MessageBoxA(Handle(), "TAPI device NOT selected.", " Quiro 2: Error", MB_OK | MB_ICONERROR);

@@ -140,8 +140,8 @@ void TConsoleForm::MAIN_PMENU_ChangeCommandStringsClick() {
         }
         Settings.KeepAliveString = strings.keepAlive;
         Settings.KeepAliveInterval = KeepAliveMinutes(strings.interval);
-        SaveSettingValues({"OneShotCommand1", "OneShotCommand2", "OneShotCommand3", "KeepAliveInterval",
-                           "KeepAliveString"});
+        TellSettingsNotSaved(SaveSettingValues(
+            {"OneShotCommand1", "OneShotCommand2", "OneShotCommand3", "KeepAliveInterval", "KeepAliveString"}));
     }
     if (KeepAliveTimer) KeepAliveStamp = GetTickCount();
 }

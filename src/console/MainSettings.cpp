@@ -7,6 +7,7 @@
 
 #include "console/Main.h"
 #include "console/core/AddressBookFile.h"
+#include "controls/CtlUtils.h"
 #include "engines/core/ConsolePalette.h"
 #include "framework/FormBuilder.h"
 #include "framework/core/SysUtils.h"
@@ -14,14 +15,17 @@
 namespace {
 
 // The settings key as the settings store: a missing value, or one of another type, is
-// missing; nothing raises.
+// missing; nothing raises. Reading needs no more than read access to the key (a key that
+// may not be written still gives its values); writing opens it for writing, made when
+// missing, and a refusal keeps the system's reason.
 class TRegistrySettings : public ISettingsStore {
 public:
-    TRegistrySettings() {
-        FOpen = FRegistry.OpenKey(std::string(SettingsKeyPath), true);
+    enum TAccess { ForReading, ForWriting };
+    explicit TRegistrySettings(TAccess access)
+        : FRegistry(access == ForReading ? KEY_READ : KEY_READ | KEY_WRITE) {
+        FOpen = FRegistry.OpenKey(std::string(SettingsKeyPath), access == ForWriting);
     }
     ~TRegistrySettings() override { FRegistry.CloseKey(); }
-    bool Open() const { return FOpen; }
 
     std::optional<int32_t> ReadInteger(std::string_view name) const override {
         if (!FOpen) return std::nullopt;
@@ -42,6 +46,8 @@ public:
     bool WriteString(std::string_view name, std::string_view value) override {
         return Write([&] { FRegistry.WriteString(std::string(name), std::string(value)); });
     }
+    // The reason the key could not be opened, or its last write failed.
+    std::string WriteFailure() const override { return Win32ErrorText(static_cast<DWORD>(FRegistry.LastError())); }
 
 private:
     template <class F>
@@ -90,7 +96,7 @@ void TConsoleForm::LoadSettings() {
     env.probeCharset = [this](const std::string& name) { return ProbeFontCharset(name); };
     SettingsLoadResult result;
     {
-        TRegistrySettings store;
+        TRegistrySettings store(TRegistrySettings::ForReading);
         result = ::LoadSettings(store, env, Settings);
     }
     FDefaultsUsed = result.defaultsUsed;
@@ -187,14 +193,14 @@ int TConsoleForm::ProbeFontCharset(const std::string& fontName) {
     return metrics.tmCharSet;
 }
 
-void TConsoleForm::SaveGlobalSettings() {
+SettingsSaveResult TConsoleForm::SaveGlobalSettings() {
     Settings.QuickLinks = MAIN_COMBO_Address->Items()->Text();
     for (int i = 0; i < 3; ++i) Settings.OneShotCommand[i] = MAIN_BTN_OneShot[i]->Hint();
-    TRegistrySettings store;
-    ::SaveGlobalSettings(store, Settings);
+    TRegistrySettings store(TRegistrySettings::ForWriting);
+    return ::SaveGlobalSettings(store, Settings);
 }
 
-void TConsoleForm::SaveSessionSettings() {
+SettingsSaveResult TConsoleForm::SaveSessionSettings() {
     Settings.UseKeepAlive = MAIN_BTN_KeepAlive->Down();
     // A maximized window made smaller for the capture editor counts as maximized.
     Settings.ConsoleFormState = ConsoleShrunkForEditor ? wsMaximized : WindowState();
@@ -214,13 +220,20 @@ void TConsoleForm::SaveSessionSettings() {
     Settings.CoolBandBreak2 = bands->Items(1)->Break();
     Settings.CoolBandBreak3 = bands->Items(2)->Break();
     for (int i = 0; i < 3; ++i) Settings.CoolBandWidth[i] = bands->Items(i)->Width();
-    TRegistrySettings store;
-    ::SaveSessionSettings(store, Settings);
+    TRegistrySettings store(TRegistrySettings::ForWriting);
+    return ::SaveSessionSettings(store, Settings);
 }
 
-void TConsoleForm::SaveSettingValues(std::initializer_list<std::string_view> names) {
-    TRegistrySettings store;
-    ::SaveSettingValues(store, Settings, std::span<const std::string_view>(names.begin(), names.size()));
+SettingsSaveResult TConsoleForm::SaveSettingValues(std::initializer_list<std::string_view> names) {
+    TRegistrySettings store(TRegistrySettings::ForWriting);
+    return ::SaveSettingValues(store, Settings, std::span<const std::string_view>(names.begin(), names.size()));
+}
+
+// A refused save is told once, whatever it could not write; the fields keep the values, so
+// the program goes on with them.
+void TConsoleForm::TellSettingsNotSaved(const SettingsSaveResult& result) {
+    if (result.Saved()) return;
+    MessageBoxA(Handle(), SettingsSaveFailureText(result).c_str(), " Quiro 2: Error", MB_OK | MB_ICONERROR);
 }
 
 void TConsoleForm::CreateOrResetTerminal() {

@@ -36,7 +36,10 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
                             nullptr, &opened, nullptr);
     else
         r = RegOpenKeyExA(parent, rel.c_str(), 0, FAccess, &opened);
-    if (r != ERROR_SUCCESS) return false;
+    if (r != ERROR_SUCCESS) {
+        FLastError = r;
+        return false;
+    }
     CloseKey();
     FCurrentKey = opened;
     FCurrentPath = path;
@@ -135,19 +138,22 @@ std::string TRegistry::ReadString(const std::string& name) const {
     return s;
 }
 
+void TRegistry::SetValue(const std::string& name, DWORD type, const void* data, DWORD size) {
+    const LONG r = FCurrentKey ? RegSetValueExA(FCurrentKey, name.c_str(), 0, type,
+                                                static_cast<const BYTE*>(data), size)
+                               : ERROR_INVALID_HANDLE;
+    if (r == ERROR_SUCCESS) return;
+    FLastError = r;
+    throw ERegistryException("Failed to set data for '" + name + "'");
+}
+
 void TRegistry::WriteInteger(const std::string& name, int value) {
-    DWORD v = static_cast<DWORD>(value);
-    if (!FCurrentKey ||
-        RegSetValueExA(FCurrentKey, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
-                       sizeof v) != ERROR_SUCCESS)
-        throw ERegistryException("Failed to set data for '" + name + "'");
+    const DWORD v = static_cast<DWORD>(value);
+    SetValue(name, REG_DWORD, &v, sizeof v);
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
-    if (!FCurrentKey || RegSetValueExA(FCurrentKey, name.c_str(), 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
-        throw ERegistryException("Failed to set data for '" + name + "'");
+    SetValue(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
 // ---- TRegIniFile ------------------------------------------------------------------------

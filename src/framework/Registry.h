@@ -3,7 +3,8 @@
 // Integers and booleans are DWORD values, strings REG_SZ. Reading an integer or boolean
 // that is missing throws ERegistryException "Failed to get data for 'NAME'" (a value of
 // another type: "Invalid data type for 'NAME'"), so a missing value is never taken for 0;
-// a missing string reads as empty. Failed writes throw "Failed to set data for 'NAME'".
+// a missing string reads as empty. Failed writes throw "Failed to set data for 'NAME'";
+// LastError() keeps the system's code of the last open or write that failed.
 #pragma once
 
 #include <windows.h>
@@ -57,13 +58,18 @@ public:
     void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
     void WriteString(const std::string& name, const std::string& value);
 
+    // The system's error code of the last OpenKey or write that failed (0: none failed).
+    LONG LastError() const { return FLastError; }
+
 private:
     HKEY KeyFor(const std::string& key, std::string& path) const;
+    void SetValue(const std::string& name, DWORD type, const void* data, DWORD size);
 
     REGSAM FAccess;
     HKEY FRootKey = HKEY_CURRENT_USER;
     HKEY FCurrentKey = nullptr;
     std::string FCurrentPath;
+    LONG FLastError = ERROR_SUCCESS;
 };
 
 // TRegIniFile: a registry key used like an INI file: each section is a sub-key of it, each

@@ -157,38 +157,19 @@ void THostListForm::WireEvents() {
     for (auto [box, flag] : flags)
         box->OnClick = edited([this, box, flag] { FPresenter->EditFlag(flag, box->Checked()); });
 
-    HOST_LB_HostList->OnClick = [this](TComponent*) {
-        if (!FPresenter) return;
-        FPresenter->SelectHost(HOST_LB_HostList->ItemIndex());
-        ShowState();
-    };
-    HOST_LB_HostList->OnDblClick = [this](TComponent*) { HOST_BTN_Connect->Click(); };
-    HOST_BTN_NewHost->OnClick = [this](TComponent*) {
-        Act(&HostListPresenter::NewHost);
-        if (FPresenter && !FPresenter->Buttons().newHost && HOST_Edit_Hostname->CanFocus())
-            HOST_Edit_Hostname->SetFocus();
-    };
-    HOST_BTN_SaveHost->OnClick = [this](TComponent*) {
-        if (!FPresenter) return;
-        FPresenter->SaveHost();
-        ShowState();
-    };
-    HOST_BTN_DeleteHost->OnClick = [this](TComponent*) { Act(&HostListPresenter::DeleteHost); };
-    HOST_BTN_Refresh->OnClick = [this](TComponent*) { Act(&HostListPresenter::Refresh); };
-    HOST_BTN_Connect->OnClick = [this](TComponent*) {
-        if (FPresenter && FPresenter->Connect()) ModalResult = mrOk;
-    };
+    HOST_LB_HostList->OnClick = [this](TComponent*) { HOST_LB_HostListClick(); };
+    HOST_LB_HostList->OnDblClick = [this](TComponent*) { HOST_LB_HostListDblClick(); };
+    HOST_BTN_NewHost->OnClick = [this](TComponent*) { HOST_BTN_NewHostClick(); };
+    HOST_BTN_SaveHost->OnClick = [this](TComponent*) { HOST_BTN_SaveHostClick(); };
+    HOST_BTN_DeleteHost->OnClick = [this](TComponent*) { HOST_BTN_DeleteHostClick(); };
+    HOST_BTN_Refresh->OnClick = [this](TComponent*) { HOST_BTN_RefreshClick(); };
+    HOST_BTN_Connect->OnClick = [this](TComponent*) { HOST_BTN_ConnectClick(); };
 
-    HOST_BTN_AddToFavorites->OnClick = [this](TComponent*) { Act(&HostListPresenter::AddToFavourites); };
-    HOST_LB_Favorites->OnClick = [this](TComponent*) {
-        if (!FPresenter) return;
-        FPresenter->SelectFavourite(HOST_LB_Favorites->ItemIndex());
-        ShowState();
-        if (Visible() && HOST_LB_Favorites->CanFocus()) HOST_LB_Favorites->SetFocus();
-    };
-    HOST_BTN_FavMoveUp->OnClick = [this](TComponent*) { Act(&HostListPresenter::MoveFavouriteUp); };
-    HOST_BTN_FavMoveDown->OnClick = [this](TComponent*) { Act(&HostListPresenter::MoveFavouriteDown); };
-    HOST_BTN_FavDel->OnClick = [this](TComponent*) { Act(&HostListPresenter::DeleteFavourite); };
+    HOST_BTN_AddToFavorites->OnClick = [this](TComponent*) { HOST_BTN_AddToFavoritesClick(); };
+    HOST_LB_Favorites->OnClick = [this](TComponent*) { HOST_LB_FavoritesClick(); };
+    HOST_BTN_FavMoveUp->OnClick = [this](TComponent*) { HOST_BTN_FavMoveUpClick(); };
+    HOST_BTN_FavMoveDown->OnClick = [this](TComponent*) { HOST_BTN_FavMoveDownClick(); };
+    HOST_BTN_FavDel->OnClick = [this](TComponent*) { HOST_BTN_FavDelClick(); };
 
     OnCloseQuery = [this](TComponent*, bool& canClose) {
         canClose = !FPresenter || FPresenter->CanClose();
@@ -201,6 +182,50 @@ void THostListForm::Act(void (HostListPresenter::*action)()) {
     ((*FPresenter).*action)();
     ShowState();
 }
+
+void THostListForm::HOST_BTN_SaveHostClick() {
+    if (!FPresenter) return;
+    FPresenter->SaveHost();
+    ShowState();
+}
+
+// With unsaved edits they are saved first; then the host name edit takes the new name.
+void THostListForm::HOST_BTN_NewHostClick() {
+    Act(&HostListPresenter::NewHost);
+    if (FPresenter && !FPresenter->Buttons().newHost && HOST_Edit_Hostname->CanFocus())
+        HOST_Edit_Hostname->SetFocus();
+}
+
+void THostListForm::HOST_BTN_DeleteHostClick() { Act(&HostListPresenter::DeleteHost); }
+
+void THostListForm::HOST_BTN_RefreshClick() { Act(&HostListPresenter::Refresh); }
+
+void THostListForm::HOST_LB_HostListClick() {
+    if (!FPresenter) return;
+    FPresenter->SelectHost(HOST_LB_HostList->ItemIndex());
+    ShowState();
+}
+
+void THostListForm::HOST_LB_HostListDblClick() { HOST_BTN_Connect->Click(); }
+
+void THostListForm::HOST_BTN_ConnectClick() {
+    if (FPresenter && FPresenter->Connect()) ModalResult = mrOk;
+}
+
+void THostListForm::HOST_BTN_AddToFavoritesClick() { Act(&HostListPresenter::AddToFavourites); }
+
+void THostListForm::HOST_LB_FavoritesClick() {
+    if (!FPresenter) return;
+    FPresenter->SelectFavourite(HOST_LB_Favorites->ItemIndex());
+    ShowState();
+    if (Visible() && HOST_LB_Favorites->CanFocus()) HOST_LB_Favorites->SetFocus();
+}
+
+void THostListForm::HOST_BTN_FavMoveUpClick() { Act(&HostListPresenter::MoveFavouriteUp); }
+
+void THostListForm::HOST_BTN_FavMoveDownClick() { Act(&HostListPresenter::MoveFavouriteDown); }
+
+void THostListForm::HOST_BTN_FavDelClick() { Act(&HostListPresenter::DeleteFavourite); }
 
 void THostListForm::ShowState() {
     const HostListPresenter& p = *FPresenter;

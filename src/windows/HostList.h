@@ -54,6 +54,19 @@ private:
     void WireEvents();
     // Runs a presenter action (when the book is open) and shows the outcome.
     void Act(void (HostListPresenter::*action)());
+
+    void HOST_BTN_SaveHostClick();
+    void HOST_BTN_NewHostClick();
+    void HOST_BTN_DeleteHostClick();
+    void HOST_BTN_RefreshClick();
+    void HOST_LB_HostListClick();
+    void HOST_LB_HostListDblClick();
+    void HOST_BTN_ConnectClick();
+    void HOST_BTN_AddToFavoritesClick();
+    void HOST_LB_FavoritesClick();
+    void HOST_BTN_FavMoveUpClick();
+    void HOST_BTN_FavMoveDownClick();
+    void HOST_BTN_FavDelClick();
     // Puts what the presenter holds into the controls.
     void ShowState();
     void ShowFields();

@@ -3,6 +3,10 @@
 // its pages kept as pictures (build/win32/artifacts/settings-*.bmp).
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <cstring>
 #include <fstream>
 
@@ -246,6 +250,89 @@ TEST(SettingsDialog, CancelChangesNothing) {
     EXPECT_EQ(s.Str("useInternalFont"), "0");
     EXPECT_TRUE(PumpUntil([&] { return CaptureScreen(RowsAboveCursor(s)).Differences(console) == 0; }, 5000));
     EXPECT_EQ(q.Close(), 0);
+}
+
+// The settings key made readable but not writable for as long as the object lives.
+class ReadOnlySettings {
+public:
+    ReadOnlySettings() {
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Orvatek\\QUIRO", 0, KEY_ALL_ACCESS, &key_) != ERROR_SUCCESS)
+            return;
+        DWORD size = 0;
+        RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+        saved_.resize(size);
+        PSECURITY_DESCRIPTOR readOnly = nullptr;
+        made_ = RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) == ERROR_SUCCESS &&
+                ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                                     nullptr) &&
+                RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+        LocalFree(readOnly);
+    }
+    ~ReadOnlySettings() {
+        if (made_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+        if (key_) RegCloseKey(key_);
+    }
+    bool Made() const { return made_; }
+
+private:
+    HKEY key_ = nullptr;
+    std::vector<BYTE> saved_;
+    bool made_ = false;
+};
+
+std::string SystemText(DWORD error) {
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, sizeof text,
+                   nullptr);
+    std::string s = text;
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    return s;
+}
+
+// A key that may be read but not written: the program starts with what it holds; the
+// address list saved as a session starts is told as a status line; OK in the dialog tells
+// once, with the system's reason, that the settings were not saved, and the program goes
+// on with them; so does closing.
+TEST(SettingsDialog, AKeyThatCannotBeWritten) {
+    DeleteSettings();
+    {
+        auto key = Settings();
+        key->WriteInteger("ScreenSizeHeight", 25);
+        key->WriteString("CoolBand1", "Address");  // (no save due at the first show)
+        key->WriteString("OneShotCommand1", "P");
+    }
+    ReadOnlySettings readOnly;
+    ASSERT_TRUE(readOnly.Made());
+    const std::string denied = SystemText(ERROR_ACCESS_DENIED);
+    ASSERT_FALSE(denied.empty());
+    const auto before = ExportSettings();
+    RecordingHost host("ready\r\n");
+    QuiroProgram q("127.0.0.1:" + std::to_string(host.Port()));
+    ProbeState s;
+    const std::string line = "Error : The settings could not be saved in the registry (QuickLinks): " + denied;
+    EXPECT_TRUE(q.WaitFor([&](const ProbeState& st) { return st.Find("ready") >= 0 && st.Find(line) >= 0; }, 20000,
+                          &s))
+        << ::testing::PrintToString(s.Texts());
+    EXPECT_EQ(s.Int("rows"), 25);
+    FormState f;
+    ASSERT_TRUE(OpenSettings(q, f));
+    EXPECT_TRUE(q.SetText(In("GSET_ED_ScreenRows"), "30"));
+    q.ClickLater(In("GSET_BTN_OK"));
+    HWND box = q.WaitForDialog(10000);
+    ASSERT_TRUE(box) << "the refused save was not told";
+    DialogSeen seen = Answer(box, IDOK);
+    EXPECT_EQ(seen.caption, " Quiro 2: Error");
+    EXPECT_NE(seen.text.find(denied), std::string::npos) << seen.text;
+    EXPECT_TRUE(q.WaitFor([](const ProbeState& st) { return st.Int("rows") == 30; }, 5000, &s)) << s.Str("rows");
+    EXPECT_EQ(q.OtherWindows(), 0) << "told more than once";
+    EXPECT_EQ(ExportSettings(), before);
+
+    PostMessageA(q.Window(), WM_CLOSE, 0, 0);
+    box = q.WaitForDialog(10000);
+    ASSERT_TRUE(box) << "the refused save on closing was not told";
+    seen = Answer(box, IDOK);
+    EXPECT_NE(seen.text.find(denied), std::string::npos) << seen.text;
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(q.Window()); }, 10000));
 }
 
 // An open capture editor takes the new editor settings at OK; glued under the main window,

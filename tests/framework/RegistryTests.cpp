@@ -21,6 +21,7 @@ TEST_F(RegistryTest, RoundTripAndMissingIsNotZero) {
     {
         TRegistry reg;
         EXPECT_FALSE(reg.OpenKey(key, false));  // not there yet
+        EXPECT_EQ(reg.LastError(), ERROR_FILE_NOT_FOUND);
         ASSERT_TRUE(reg.OpenKey(key, true));
         reg.WriteInteger("ConsoleFontSize", 10);
         reg.WriteInteger("Negative", -5);
@@ -68,6 +69,7 @@ TEST_F(RegistryTest, RoundTripAndMissingIsNotZero) {
     EXPECT_FALSE(reg.ValueExists("Zero"));
     reg.CloseKey();
     EXPECT_THROW(reg.WriteInteger("x", 1), ERegistryException);  // no key open
+    EXPECT_EQ(reg.LastError(), ERROR_INVALID_HANDLE);
 }
 
 }  // namespace

@@ -277,22 +277,34 @@ SettingsLoadResult LoadSettings(const ISettingsStore& store, const SettingsEnvir
     return result;
 }
 
-bool SaveSettingValues(ISettingsStore& store, const ConsoleSettings& settings,
-                       std::span<const std::string_view> names) {
-    bool ok = true;
-    for (std::string_view name : names) {
-        const Entry* e = FindEntry(name);
-        if (!e || !WriteValue(*e, store, settings))
-            ok = false;
-    }
-    return ok;
+std::string SettingsSaveFailureText(const SettingsSaveResult& result) {
+    std::string text = "The settings could not be saved in the registry (" + result.firstRefused;
+    if (result.refused > 1)
+        text += " and " + std::to_string(result.refused - 1) + " more";
+    text += ")";
+    return result.reason.empty() ? text + "." : text + ": " + result.reason;
 }
 
-bool SaveGlobalSettings(ISettingsStore& store, const ConsoleSettings& settings) {
+SettingsSaveResult SaveSettingValues(ISettingsStore& store, const ConsoleSettings& settings,
+                                     std::span<const std::string_view> names) {
+    SettingsSaveResult result;
+    for (std::string_view name : names) {
+        const Entry* e = FindEntry(name);
+        if (e && WriteValue(*e, store, settings))
+            continue;
+        if (result.refused++ == 0) {
+            result.firstRefused = name;
+            result.reason = e ? store.WriteFailure() : "not a setting.";
+        }
+    }
+    return result;
+}
+
+SettingsSaveResult SaveGlobalSettings(ISettingsStore& store, const ConsoleSettings& settings) {
     return SaveSettingValues(store, settings, kGlobalOrder);
 }
 
-bool SaveSessionSettings(ISettingsStore& store, const ConsoleSettings& settings) {
+SettingsSaveResult SaveSessionSettings(ISettingsStore& store, const ConsoleSettings& settings) {
     std::vector<std::string_view> names = {
         "SendENTERasCRLF", "AddLFToReceivedCR", "LineAutoWrap",     "DoLocalEcho",
         "ZModemShowFinishDialog", "UseKeepAlive", "ConsoleFormState", "ConsoleFormWidth",

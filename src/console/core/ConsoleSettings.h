@@ -31,9 +31,11 @@ public:
     virtual std::optional<int32_t> ReadInteger(std::string_view name) const = 0;
     // std::nullopt when the value is missing or not stored as a string.
     virtual std::optional<std::string> ReadString(std::string_view name) const = 0;
-    // False when the value could not be written.
+    // False when the value could not be written; WriteFailure() then says why.
     virtual bool WriteInteger(std::string_view name, int32_t value) = 0;
     virtual bool WriteString(std::string_view name, std::string_view value) = 0;
+    // The system's reason why the last write failed (empty when it gives none).
+    virtual std::string WriteFailure() const { return {}; }
 };
 
 // The settings as the main window holds them. Field names are the value names; arrays
@@ -145,15 +147,27 @@ struct SettingsLoadResult {
 SettingsLoadResult LoadSettings(const ISettingsStore& store, const SettingsEnvironment& env,
                                 ConsoleSettings& settings);
 
-// Writes the named values from `settings`, in the given order. False when a name is not a
-// setting or a write failed (the others are written all the same).
-bool SaveSettingValues(ISettingsStore& store, const ConsoleSettings& settings,
-                       std::span<const std::string_view> names);
+// What a save could not write. A value the store refuses does not stop the others; the
+// first refusal is the one the user is told about, once for the whole save.
+struct SettingsSaveResult {
+    int refused = 0;           // values not written
+    std::string firstRefused;  // the first of them
+    std::string reason;        // the store's reason for it
+    bool Saved() const { return refused == 0; }
+};
+
+// What the user is told of a save that was refused: the values and the store's reason.
+std::string SettingsSaveFailureText(const SettingsSaveResult& result);
+
+// Writes the named values from `settings`, in the given order. A name that is not a
+// setting counts as refused.
+SettingsSaveResult SaveSettingValues(ISettingsStore& store, const ConsoleSettings& settings,
+                                     std::span<const std::string_view> names);
 // The settings dialog's save and the first run's: every value written by WriterGlobal.
-bool SaveGlobalSettings(ISettingsStore& store, const ConsoleSettings& settings);
+SettingsSaveResult SaveGlobalSettings(ISettingsStore& store, const ConsoleSettings& settings);
 // The save on closing. CoolBand1 and CoolBand2 are written only when they name one of the
 // three panels.
-bool SaveSessionSettings(ISettingsStore& store, const ConsoleSettings& settings);
+SettingsSaveResult SaveSessionSettings(ISettingsStore& store, const ConsoleSettings& settings);
 
 // The panels of the cool bar's three bands, in band order, from the stored CoolBand1 and
 // CoolBand2 (design order Address, Menu, Favorites; unknown or repeated names keep it).

@@ -14,11 +14,14 @@ namespace {
 using Value = std::variant<int32_t, std::string>;
 using Values = std::map<std::string, Value, std::less<>>;
 
-// A settings key in memory that logs the names it writes.
+// A settings key in memory that logs the names it writes, and refuses those of `refused`
+// with their reasons.
 class FakeStore : public ISettingsStore {
 public:
     Values values;
     std::vector<std::string> written;
+    std::map<std::string, std::string, std::less<>> refused;
+    std::string failure;
 
     template <typename T>
     std::optional<T> Read(std::string_view name) const {
@@ -35,7 +38,12 @@ public:
     bool WriteString(std::string_view n, std::string_view v) override {
         return Write(n, std::string(v));
     }
+    std::string WriteFailure() const override { return failure; }
     bool Write(std::string_view name, Value v) {
+        if (auto it = refused.find(name); it != refused.end()) {
+            failure = it->second;
+            return false;
+        }
         written.emplace_back(name);
         values[std::string(name)] = std::move(v);
         return true;
@@ -52,7 +60,7 @@ Values Stored(const ConsoleSettings& settings) {
     for (const SettingInfo& s : SettingsSchema())
         names.push_back(s.name);
     FakeStore out;
-    EXPECT_TRUE(SaveSettingValues(out, settings, names));
+    EXPECT_TRUE(SaveSettingValues(out, settings, names).Saved());
     return out.values;
 }
 
@@ -147,8 +155,8 @@ TEST(ConsoleSettings, SavesWriteTheirValuesInOrder) {
     s.CoolBand1 = "Menu";
     s.CoolBand2 = "Favorites";
     FakeStore g, t;
-    ASSERT_TRUE(SaveGlobalSettings(g, s));
-    ASSERT_TRUE(SaveSessionSettings(t, s));
+    ASSERT_TRUE(SaveGlobalSettings(g, s).Saved());
+    ASSERT_TRUE(SaveSessionSettings(t, s).Saved());
     EXPECT_EQ(g.written, orders["SaveGlobalSettings"]);
     EXPECT_EQ(t.written, orders["SaveSessionSettings"]);
     // A band holding no known panel is not recorded.
@@ -156,7 +164,23 @@ TEST(ConsoleSettings, SavesWriteTheirValuesInOrder) {
     FakeStore u;
     SaveSessionSettings(u, s);
     EXPECT_EQ(std::count(u.written.begin(), u.written.end(), "CoolBand2"), 0);
-    EXPECT_FALSE(SaveSettingValues(u, s, std::vector<std::string_view>{"NoSuchValue"}));
+    EXPECT_FALSE(SaveSettingValues(u, s, std::vector<std::string_view>{"NoSuchValue"}).Saved());
+}
+
+// Values the store refuses do not stop the others; the user is told once, of the first
+// and its reason.
+TEST(ConsoleSettings, RefusedValuesAreToldOnceWithTheReason) {
+    FakeStore store;
+    store.refused = {{"ConsoleFontSize", "Access denied."}, {"PrintType", "Out of room."}};
+    SettingsSaveResult r = SaveGlobalSettings(store, ConsoleSettings());
+    EXPECT_EQ(r.refused, 2);
+    EXPECT_EQ(SettingsSaveFailureText(r),
+              "The settings could not be saved in the registry (ConsoleFontSize and 1 more): Access denied.");
+    EXPECT_EQ(store.written.back(), "KeepAliveString");
+    store.failure.clear();
+    store.refused = {{"Favorites2", ""}};
+    r = SaveSessionSettings(store, ConsoleSettings());
+    EXPECT_EQ(SettingsSaveFailureText(r), "The settings could not be saved in the registry (Favorites2).");
 }
 
 TEST(ConsoleSettings, CoolBarBandsRestoreTheSavedOrder) {
