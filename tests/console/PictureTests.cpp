@@ -334,7 +334,8 @@ TEST(ImagePack, DamagedPicturesKeepTheSessionGoing) {
 
 // A paste echoed while a picture streams is the user's text on the console, even one that
 // carries an escape ending the terminal's picture mode: the picture streams on to its end
-// and none of its lines reach the console.
+// and none of its lines reach the console. "Show Image Window" meanwhile leaves the viewer's
+// Cancel (and so its Close) to the picture on its way.
 TEST(ImagePack, EchoedPasteWhileAPictureStreams) {
     HostFolder folder;
     const std::string jpeg = MakeJpeg(folder, 240, 160, "-quality 85");
@@ -355,6 +356,8 @@ TEST(ImagePack, EchoedPasteWhileAPictureStreams) {
     PictureSession t;
     ASSERT_NO_FATAL_FAILURE(t.Start(server.Port()));
     ASSERT_TRUE(t.WaitFor([&](const ProbeState& s) { return phase >= 1 && s.Int("transferRunning") == 1; }));
+    t.q->Click("MAIN_PMENU_ViewImageForm");
+    EXPECT_EQ(t.q->State().Int("viewerCancelEnabled"), 1);
     t.q->Click("MAIN_PMENU_LocalEcho");
     ASSERT_TRUE(WithClipboard([](TClipboard& c) { c.SetAsUnicodeText(L"ping\x1b%B0pong"); }));
     t.q->Click("MAIN_PMENU_ConsolePaste");
