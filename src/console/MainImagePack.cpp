@@ -120,7 +120,10 @@ void TConsoleForm::ShowDownloadedPicture() {
 void TConsoleForm::MAIN_PMENU_ViewImageFormClick() {
     TPictureViewer* viewer = Viewer();
     if (!viewer) return;
-    viewer->SetCancelEnabled(!MAIN_SCROLLBOX_ZModem->Visible() && ZModemEngine != nullptr);
+    // Cancel (and Close with it) stays for a picture on its way: the in-band stream, or a
+    // picture the host sends by ZModem (the transfer panel is hidden then).
+    const bool stream = TransferRunning && FTerminal->ImagePackArmed;
+    viewer->SetCancelEnabled(stream || (!MAIN_SCROLLBOX_ZModem->Visible() && ZModemEngine != nullptr));
     viewer->Form()->Show();
 }
 

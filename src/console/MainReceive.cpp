@@ -94,12 +94,16 @@ int TConsoleForm::ConsoleDataReceived(const uint8_t* data, int length, bool echo
             }
             ScrollBackReturnLine = -1;
         }
+        // While a picture streams only the user's echoed text comes here; whatever it does
+        // to the terminal's picture state is undone below.
+        const bool streaming = TransferRunning && FTerminal->ImagePackArmed;
+        const TerminalImageCell cellBefore = FTerminal->ImageCell;
         result = FTerminal->ProcessReceived(plan.rzDetect, data, size_t(length));
         ScrollCursorIntoView();
         FScrollBarsAfterPaint = true;
         bool imageData = FTerminal->ImagePackArmed != 0;
-        const ImageStep step =
-            ImageStepAfterBlock(imageData, Settings.ShowImagePack && ImageViewerAvailable(), echoed);
+        const ImageStep step = ImageStepAfterBlock(imageData, Settings.ShowImagePack && ImageViewerAvailable(),
+                                                   echoed, streaming);
         // Only text goes on with the caret and the syllable at the cursor cell.
         FCaretAfterPaint = step == ImageStep::None;
         if (step != ImageStep::None && ConsoleHasFocus && AppActive) HideConsoleCaret();
@@ -110,6 +114,10 @@ int TConsoleForm::ConsoleDataReceived(const uint8_t* data, int length, bool echo
             FTerminal->ImagePackArmed = 0;
             break;
         case ImageStep::Start: StartImagePack(); break;
+        case ImageStep::Streaming:
+            FTerminal->ImagePackArmed = 1;
+            FTerminal->ImageCell = cellBefore;
+            break;
         }
     }
     PaintWhenDue();

@@ -9,9 +9,7 @@
 #include <fstream>
 #include <random>
 
-#include "ProgramKit.h"
-#include "SessionKit.h"
-#include "comm/CommTestKit.h"
+#include "InputKit.h"
 
 using namespace quiro::console::test;
 using namespace quiro::comm::test;
@@ -94,14 +92,17 @@ struct Host {
     }
     void Until(const std::atomic<bool>& flag) { Receive(s, got, [&] { return flag.load(); }, 120000); }
     // ESC % B 4 (and `start` with it), the lines each after the last one's answer (`first`
-    // before the first), then the end. False when the program stopped answering.
-    bool Stream(const std::vector<std::string>& lines, const std::string& first = "", const std::string& start = "") {
+    // before the first, `afterFirst` run once it was answered), then the end. False when the
+    // program stopped answering.
+    bool Stream(const std::vector<std::string>& lines, const std::string& first = "", const std::string& start = "",
+                const std::function<bool()>& afterFirst = nullptr) {
         const size_t ready = Count(got, kReady), taken = Count(got, kTaken);
         SendAll(s, "\x1b%B4" + start);
         if (!WaitFor(kReady, ready + 1)) return false;
         for (size_t i = 0; i < lines.size(); ++i) {
             SendAll(s, (i == 0 ? first : "") + lines[i]);
             if (!WaitFor(kTaken, taken + i + 1)) return false;
+            if (i == 0 && afterFirst && !afterFirst()) return false;
         }
         SendAll(s, "\x01Z\r");
         return true;
@@ -329,6 +330,43 @@ TEST(ImagePack, DamagedPicturesKeepTheSessionGoing) {
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return Ended(s); })) << ::testing::PrintToString(t.s.Texts());
     EXPECT_TRUE(StreamOver(t.s));
     EXPECT_EQ(t.s.Int("viewerCancelEnabled"), 0);
+}
+
+// A paste echoed while a picture streams is the user's text on the console, even one that
+// carries an escape ending the terminal's picture mode: the picture streams on to its end
+// and none of its lines reach the console. "Show Image Window" meanwhile leaves the viewer's
+// Cancel (and so its Close) to the picture on its way.
+TEST(ImagePack, EchoedPasteWhileAPictureStreams) {
+    HostFolder folder;
+    const std::string jpeg = MakeJpeg(folder, 240, 160, "-quality 85");
+    ASSERT_GT(jpeg.size(), 3000u) << "cjpeg (libjpeg-turbo-progs) made no picture";
+    std::atomic<int> phase{0};
+    std::atomic<bool> done{false};
+    TestServer server([&](SOCKET sock) {
+        Host h;
+        h.s = sock;
+        const auto pasted = [&] {
+            phase = 1;
+            return h.WaitFor("pong");
+        };
+        if (!h.Stream(DataLines(jpeg, 1000, false), "", "", pasted)) return;
+        phase = 2;
+        h.Until(done);
+    });
+    PictureSession t;
+    ASSERT_NO_FATAL_FAILURE(t.Start(server.Port()));
+    ASSERT_TRUE(t.WaitFor([&](const ProbeState& s) { return phase >= 1 && s.Int("transferRunning") == 1; }));
+    t.q->Click("MAIN_PMENU_ViewImageForm");
+    EXPECT_EQ(t.q->State().Int("viewerCancelEnabled"), 1);
+    t.q->Click("MAIN_PMENU_LocalEcho");
+    ASSERT_TRUE(WithClipboard([](TClipboard& c) { c.SetAsUnicodeText(L"ping\x1b%B0pong"); }));
+    t.q->Click("MAIN_PMENU_ConsolePaste");
+    ASSERT_TRUE(t.WaitFor([&](const ProbeState& s) { return phase >= 2 && StreamOver(s); }))
+        << ::testing::PrintToString(t.s.Texts());
+    EXPECT_EQ(t.s.Int("viewerPictureWidth"), 240);
+    EXPECT_TRUE(Shows(t.s, "pingpong"));
+    EXPECT_FALSE(Shows(t.s, "D#@")) << ::testing::PrintToString(t.s.Texts());
+    done = true;
 }
 
 // With ShowImagePack 0 the program does not answer: the stream's start and the picture

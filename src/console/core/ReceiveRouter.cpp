@@ -29,7 +29,9 @@ ConsoleBlockPlan PlanConsoleBlock(ZModemCancelQuiet& quiet, size_t length, uint3
     return plan;
 }
 
-ImageStep ImageStepAfterBlock(bool imageData, bool showImagePack, bool echoed) {
+ImageStep ImageStepAfterBlock(bool imageData, bool showImagePack, bool echoed, bool streaming) {
+    if (streaming)
+        return ImageStep::Streaming;
     if (!imageData)
         return ImageStep::None;
     return showImagePack && !echoed ? ImageStep::Start : ImageStep::Ignore;

@@ -40,8 +40,12 @@ ConsoleBlockPlan PlanConsoleBlock(ZModemCancelQuiet& quiet, size_t length, uint3
 
 // ConsoleDataReceived, after the terminal has seen the block.
 enum class ImageStep {
-    None,    // no image mode
-    Ignore,  // clear the terminal's image flags: the image is not shown
-    Start,   // open the viewer and answer the host
+    None,       // no image mode
+    Ignore,     // clear the terminal's image flags: the image is not shown
+    Start,      // open the viewer and answer the host
+    Streaming,  // a picture streams on: the terminal's picture state goes back to what it
+                // was before the block, whatever the block did to it
 };
-ImageStep ImageStepAfterBlock(bool imageData, bool showImagePack, bool echoed);
+// `streaming`: an in-band picture was streaming before the block (the host's blocks go to
+// the image-pack step then, so only the user's echoed text reaches the console).
+ImageStep ImageStepAfterBlock(bool imageData, bool showImagePack, bool echoed, bool streaming);

@@ -49,10 +49,15 @@ TEST(ReceiveRouter, ConsoleBlockPlan) {
 }
 
 TEST(ReceiveRouter, ImageStepAfterABlock) {
-    EXPECT_EQ(ImageStepAfterBlock(false, true, false), ImageStep::None);
-    EXPECT_EQ(ImageStepAfterBlock(true, true, false), ImageStep::Start);
-    EXPECT_EQ(ImageStepAfterBlock(true, false, false), ImageStep::Ignore);
-    EXPECT_EQ(ImageStepAfterBlock(true, true, true), ImageStep::Ignore);  // never from an echo
+    const char* steps[] = {"none", "ignore", "start", "streaming"};
+    for (const TableRow& row : ReadTable("receive_router.txt")) {
+        if (row.at(0) != "image")
+            continue;
+        bool imageData, showImagePack, echoed, streaming;
+        std::istringstream(row.at(1)) >> imageData >> showImagePack >> echoed >> streaming;
+        EXPECT_EQ(steps[int(ImageStepAfterBlock(imageData, showImagePack, echoed, streaming))], row.at(2))
+            << row[1];
+    }
 }
 
 }  // namespace
