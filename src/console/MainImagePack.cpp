@@ -141,12 +141,4 @@ void TConsoleForm::ReturnToConsole() {
     if (!HandleAllocated() || !IsWindowEnabled(Handle())) return;
     Show();
     if (MAIN_PANEL_Console->CanFocus()) MAIN_PANEL_Console->SetFocus();
-    // The viewer stays on top, but the display server may have put the main window over it
-    // as it came to the front (seen under Wine, where the viewer's last picture then never
-    // reaches the screen): asking for its place again stacks it above once more.
-    if (FViewer && FViewer->Form()->HandleAllocated() && IsWindowVisible(FViewer->Form()->Handle())) {
-        HWND v = FViewer->Form()->Handle();
-        SetWindowPos(v, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SetWindowPos(v, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
 }

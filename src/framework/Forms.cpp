@@ -212,15 +212,24 @@ BOOL CALLBACK QuiroNoteWindow(HWND wnd, LPARAM windows) {
 }
 
 // The program's stay-on-top forms are on top of every window but a running modal form:
-// they stay below that one (it must stay reachable) and are on top again after it.
+// they stay below that one (it must stay reachable) and are on top again after it, and
+// after another form came to the front.
 void ArrangeStayOnTopForms() {
     std::vector<HWND> windows;
     EnumThreadWindows(GetCurrentThreadId(), &QuiroNoteWindow, reinterpret_cast<LPARAM>(&windows));
+    constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     for (HWND wnd : windows) {
         auto* form = dynamic_cast<TForm*>(TWinControl::FindControl(wnd));
         if (!form || form->FormStyle() != fsStayOnTop || form->Modal() || !IsWindowVisible(wnd)) continue;
-        HWND modal = CoveringModalWindow(wnd);
-        SetWindowPos(wnd, modal ? modal : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (HWND modal = CoveringModalWindow(wnd)) {
+            SetWindowPos(wnd, modal, 0, 0, 0, 0, kKeep);
+            continue;
+        }
+        // Placed again even when the system has it on top already: the display server may
+        // have stacked the form that came to the front over it (seen under Wine, where the
+        // stay-on-top form's pictures then never reached the screen).
+        SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, kKeep);
+        SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, kKeep);
     }
 }
 }  // namespace
@@ -273,7 +282,11 @@ void TForm::Show() {
     ShowWindowAs(true);
     if (StayBelowModal()) return;
     BringWindowToTop(Handle());
-    if (!FParent) SetForegroundWindow(Handle());
+    if (!FParent) {
+        SetForegroundWindow(Handle());
+        // (A modal form arranges them as it starts.)
+        if (FFormStyle != fsStayOnTop && !FModal) ArrangeStayOnTopForms();
+    }
     if (FParent && FAlign != alNone) RequestAlign();
 }
 
