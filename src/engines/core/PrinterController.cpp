@@ -53,24 +53,27 @@ void PrinterController::Write(const uint8_t* data, size_t n) {
 size_t PrinterController::Feed(const uint8_t* data, size_t n, bool* finished) {
     if (finished) *finished = false;
     if (!IsOpen()) return 0;
+    // The block goes to the file in one write, up to the terminator or to a possible start
+    // of it that the block ends with (held back until the next block tells). Only bytes
+    // held back from an earlier block that turn out to be data make a write of their own.
+    int carried = held_;  // held bytes that are not in this block
     size_t i = 0;
     while (i < n) {
         if (held_ == 0) {
-            // Plain data up to the next ESC goes out in one write.
             const void* esc = std::memchr(data + i, kEndPrint[0], n - i);
-            const size_t run =
-                esc ? static_cast<size_t>(static_cast<const uint8_t*>(esc) - (data + i)) : n - i;
-            Write(data + i, run);
-            i += run;
-            if (i == n) break;
+            if (!esc) {
+                i = n;
+                break;
+            }
+            i = static_cast<size_t>(static_cast<const uint8_t*>(esc) - data) + 1;
             held_ = 1;
-            ++i;
             continue;
         }
-        const uint8_t b = data[i];
-        if (b == kEndPrint[held_]) {
+        if (data[i] == kEndPrint[held_]) {
             ++i;
             if (++held_ == kEndLength) {
+                // What came before the terminator; nothing when it began in an earlier block.
+                if (carried == 0) Write(data, i - kEndLength);
                 held_ = 0;
                 Finish();
                 if (finished) *finished = true;
@@ -78,11 +81,14 @@ size_t PrinterController::Feed(const uint8_t* data, size_t n, bool* finished) {
             }
             continue;
         }
-        // The sequence broke off: the bytes held back were data. The byte that broke it
-        // may itself start the terminator, so it is looked at again (not written blindly).
-        Write(kEndPrint, static_cast<size_t>(held_));
+        // The sequence broke off: the bytes held back were data. Those of this block stay in
+        // the run; those of an earlier one go first. The byte that broke it may itself start
+        // the terminator, so it is looked at again.
+        Write(kEndPrint, static_cast<size_t>(carried));
+        carried = 0;
         held_ = 0;
     }
+    if (carried == 0) Write(data, n - static_cast<size_t>(held_));
     return n;
 }
 

@@ -1,5 +1,5 @@
 // The terminal's printer controller: after CSI 5 i the received data goes to a file, byte
-// for byte and a run at a time, until ESC [ 4 i; the file is then closed and, in
+// for byte and a block at a time, until ESC [ 4 i; the file is then closed and, in
 // temporary-file mode, printed and deleted.
 #pragma once
 
@@ -46,7 +46,8 @@ public:
     // Received bytes while the file is open. Returns how many bytes were taken: all n, or
     // fewer when ESC [ 4 i ended the printing within them (the bytes after it belong to the
     // screen again). *finished tells whether it ended.
-    // Plain data up to the next ESC is written in one piece. After a write that failed
+    // A block is written in one piece up to the terminator, or up to a start of it that ends
+    // the block (held back until the next block tells). After a write that failed
     // nothing more of the job is written (the file keeps what came before, without a gap),
     // but the data is still taken until the terminator, and a temporary file is neither
     // printed nor deleted.

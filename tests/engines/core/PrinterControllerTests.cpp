@@ -32,6 +32,7 @@ struct PrintCase {
     std::vector<std::string> blocks;  // what arrives after CSI 5 i
     std::string file;
     std::string screen;  // what follows the terminator
+    size_t writes;       // a block's data in one write but for held bytes of an earlier block
 };
 
 class PrintData : public testing::TestWithParam<PrintCase> {};
@@ -44,21 +45,24 @@ TEST_P(PrintData, LandsInTheFileByteForByte) {
     const std::string screen = FeedBlocks(pc, c.blocks);
     EXPECT_EQ(outlet.files["out.prn"], c.file);
     EXPECT_EQ(screen, c.screen);
+    EXPECT_EQ(outlet.writes, c.writes);
     EXPECT_EQ(pc.IsOpen(), c.screen.empty() && outlet.log.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PrintData,
-    testing::Values(PrintCase{"Plain", {"abc\x1B[4i"}, "abc", ""},
-                    PrintCase{"ScreenResumesAfter", {"abc\x1B[4iAfter"}, "abc", "After"},
-                    PrintCase{"OtherFinalWrittenThrough", {"a\x1B[4xb\x1B[4i"}, "a\x1B[4xb", ""},
-                    PrintCase{"TerminatorSplitAcrossBlocks", {"ab\x1B", "[", "4", "i!"}, "ab", "!"},
-                    PrintCase{"HeldBytesFlushedAcrossBlocks", {"ab\x1B[", "5q"}, "ab\x1B[5q", ""},
-                    PrintCase{"EscRestartsTheMatch", {"\x1B\x1B[4iZ"}, "\x1B", "Z"},
-                    PrintCase{"EscAfterBracket", {"\x1B[\x1B[4i"}, "\x1B[", ""},
-                    PrintCase{"EscAfterFour", {"\x1B[4\x1B[4i"}, "\x1B[4", ""},
-                    PrintCase{"EscSplitRestart", {"x\x1B[4", "\x1B", "[4i."}, "x\x1B[4", "."},
-                    PrintCase{"StartSequenceIsData", {"\x1B[5i\x1B[4i"}, "\x1B[5i", ""},
+    testing::Values(PrintCase{"Plain", {"abc\x1B[4i"}, "abc", "", 1},
+                    PrintCase{"ScreenResumesAfter", {"abc\x1B[4iAfter"}, "abc", "After", 1},
+                    PrintCase{"OtherFinalWrittenThrough", {"a\x1B[4xb\x1B[4i"}, "a\x1B[4xb", "", 1},
+                    PrintCase{"TerminatorSplitAcrossBlocks", {"ab\x1B", "[", "4", "i!"}, "ab", "!", 1},
+                    PrintCase{"HeldBytesFlushedAcrossBlocks", {"ab\x1B[", "5q"}, "ab\x1B[5q", "", 3},
+                    PrintCase{"EscRestartsTheMatch", {"\x1B\x1B[4iZ"}, "\x1B", "Z", 1},
+                    PrintCase{"EscAfterBracket", {"\x1B[\x1B[4i"}, "\x1B[", "", 1},
+                    PrintCase{"EscAfterFour", {"\x1B[4\x1B[4i"}, "\x1B[4", "", 1},
+                    PrintCase{"EscSplitRestart", {"x\x1B[4", "\x1B", "[4i."}, "x\x1B[4", ".", 2},
+                    PrintCase{"StartSequenceIsData", {"\x1B[5i\x1B[4i"}, "\x1B[5i", "", 1},
+                    PrintCase{"EscapesInOneWrite", {"\x1B" "E\x1B" "E\x1B[\x1B" "E", "\x1B" "E\x1B[4i"},
+                              "\x1B" "E\x1B" "E\x1B[\x1B" "E\x1B" "E", "", 2},
                     PrintCase{"BinaryAndNul",
                               {std::string("\0\xFF\x9B"
                                            "4i",
@@ -67,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                               std::string("\0\xFF\x9B"
                                           "4i",
                                           5),
-                              ""},
-                    PrintCase{"StillOpenWithoutTerminator", {"data\x1B[4"}, "data", ""}),
+                              "", 1},
+                    PrintCase{"StillOpenWithoutTerminator", {"data\x1B[4"}, "data", "", 1}),
     [](const testing::TestParamInfo<PrintCase>& info) { return std::string(info.param.name); });
 
 TEST(PrinterController, StartNeedsAModeAndAFileWithoutQuotes) {

@@ -10,6 +10,7 @@
 #include "engines/core/FakePrinterOutlet.h"
 #include "engines/core/ZModemTestKit.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -110,18 +111,26 @@ TEST(TerminalSideChannels, PrinterControllerTakesTheDataByteForByte)
 
 TEST(TerminalSideChannels, PrintDataGoesToTheFileAsOneWrite)
 {
-    // A block of plain print data is one write, not one per byte; a hex capture still dumps
-    // every byte of it.
-    Session s;
-    s.term.PrintMode = 2;
-    s.term.CaptureOn = 1;
-    s.term.HexCapture = 1;
-    const std::string data(3000, 'p');
-    s.Feed({"\x1b[5i" + data + "\x1b[4i"});
-    EXPECT_EQ(s.files.files["C:\\out.prn"], data);
-    EXPECT_EQ(s.files.writes, 1u);
-    ASSERT_EQ(s.editor.inserts.size(), 1u);
-    EXPECT_EQ(s.editor.inserts[0].size(), 40 + 188 * 70 + 1u);  // 3008 bytes: 188 whole rows
+    // A block of print data is one write, not one per byte nor one per escape that proves to
+    // be data (printer languages are full of them); a hex capture still dumps every byte.
+    std::string escapes;
+    for (int i = 0; i < 500; ++i)
+        escapes += "\x1b" "Eab";
+    const std::string datas[] = {std::string(3000, 'p'), escapes, "\x1b[4x\x1b\x1b[" + escapes + "\x1b[4"};
+    for (const std::string& data : datas) {
+        Session s;
+        s.term.PrintMode = 2;
+        s.term.CaptureOn = 1;
+        s.term.HexCapture = 1;
+        s.Feed({"\x1b[5i" + data + "\x1b[4i"});
+        EXPECT_EQ(s.files.files["C:\\out.prn"], data);
+        EXPECT_EQ(s.files.writes, 1u) << data.size() << " bytes";
+        ASSERT_EQ(s.editor.inserts.size(), 1u);
+        // The header, a line per 16 bytes received and the blank line that ends the block.
+        const size_t received = data.size() + 8;
+        EXPECT_EQ(std::count(s.editor.inserts[0].begin(), s.editor.inserts[0].end(), '\r'),
+                  long(1 + (received + 15) / 16 + 1));
+    }
 }
 
 TEST(TerminalSideChannels, PrinterControllerThatCannotStartOrIsReset)
