@@ -34,6 +34,12 @@ TConsoleForm::TConsoleForm(TComponent* owner) : TForm(owner) {
 }
 
 TConsoleForm::~TConsoleForm() {
+    // A print job still open ends while all it reaches is here (a form deleted without
+    // being closed); after it nothing of the print files reaches this form.
+    EndPrintJob();
+    FPrintOutlet.OnPrintRawFile = nullptr;
+    FPrintOutlet.OnWriteFailed = nullptr;
+    if (Application) Application->UnhookMainWindow(&FPrintReports);
     // The port's events reach into this form: no more of them while it goes.
     if (MAIN_CommPort) {
         MAIN_CommPort->OnWsDisconnect = nullptr;
@@ -176,6 +182,8 @@ void TConsoleForm::FormClose(TCloseAction& action) {
         return;
     }
     if (Connected) MAIN_BTN_DisconnectClick();
+    // A job the host left open goes out now, as a new session's reset would send it.
+    EndPrintJob();
     TellSettingsNotSaved(SaveSessionSettings());
 }
 

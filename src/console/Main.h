@@ -626,6 +626,9 @@ private:
     // data (shown once the terminal has finished the block).
     void WireMenuEvents();
     void PostPrintReport(std::vector<std::string> lines);
+    // Ends a print job the host left open: its file is closed and, when temporary, printed
+    // (and kept when it cannot be). Before the form goes, while all the job reaches is here.
+    void EndPrintJob();
     std::deque<std::string> FPrintReports;
     // The capture editor.
     void WireEditorEvents();

@@ -77,8 +77,14 @@ void TConsoleForm::WireMenuEvents() {
 }
 
 void TConsoleForm::PostPrintReport(std::vector<std::string> lines) {
+    // A window that has gone is not made again for a report nobody would see.
+    if (!HandleAllocated()) return;
     for (std::string& line : lines) FPrintReports.push_back(std::move(line));
     PostMessageA(Handle(), PrintReportMessage(), 0, 0);
+}
+
+void TConsoleForm::EndPrintJob() {
+    FSideChannels.ResetPrinterController();
 }
 
 bool TConsoleForm::PrintRawFile(const std::string& fileName) {

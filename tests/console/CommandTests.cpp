@@ -331,6 +331,47 @@ TEST(Printing, AFullPrintFileIsTold) {
     EXPECT_EQ(q.Close(), 0);
 }
 
+// The host leaves a job open (no ESC [ 4 i) and the user quits: the job ends while the
+// program is whole, the program ends cleanly, and a printer that refuses the job leaves the
+// data in the temporary file.
+TEST(Printing, AJobLeftOpenEndsWhenTheProgramCloses) {
+    DeleteSettings();
+    Settings()->WriteInteger("PrintType", 1);
+    Settings()->WriteString("PrinterName", "No Such Quiro Printer");
+    char folder[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof folder, folder);
+    auto printFiles = [&] {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((std::string(folder) + "Q2@*").c_str(), &found);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+            names.push_back(std::string(folder) + found.cFileName);
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        return names;
+    };
+    const std::vector<std::string> before = printFiles();
+    RecordingHost host("ready\r\n");
+    QuiroProgram q(Address(host));
+    ProbeState s;
+    ASSERT_TRUE(StartFocused(q, "ready", s));
+    const std::string data = "\x1B" "E\x1B[4xopen job\r\n" + std::string(3000, 'j') + "\x1B";
+    host.Send("\x1B[5i" + data);
+    std::string job;
+    const auto read = [](const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    // The job's file holds all but the ESC that may begin the terminator.
+    ASSERT_TRUE(PumpUntil([&] {
+        for (const std::string& name : printFiles())
+            if (std::find(before.begin(), before.end(), name) == before.end()) job = name;
+        return !job.empty() && read(job).size() == data.size() - 1;
+    }, 20000)) << job;
+    EXPECT_EQ(q.Close(), 0);
+    EXPECT_EQ(read(job), data);
+    DeleteFileA(job.c_str());
+}
+
 // The syllable being typed goes out before the frames of a ZModem transfer started from the
 // pop-up menu.
 TEST(Mends, TheMenusZModemStartSendsTheSyllableFirst) {

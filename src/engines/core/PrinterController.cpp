@@ -10,7 +10,12 @@ constexpr int kEndLength = 4;
 }  // namespace
 
 PrinterController::~PrinterController() {
-    Reset();
+    // Its owner is going: the file is closed and kept, whatever it is, and nothing else is
+    // asked of the outlet (a print would report to an owner that may be gone in part).
+    if (!IsOpen()) return;
+    Write(kEndPrint, static_cast<size_t>(held_));
+    outlet_.ClosePrintFile(handle_);
+    handle_ = -1;
 }
 
 std::string PrinterController::NamedFileFor(const std::string& configuredName) {

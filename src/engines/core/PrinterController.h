@@ -31,8 +31,10 @@ class PrinterController {
 public:
     enum PrintMode { kOff = 0, kTemporaryFile = 1, kNamedFile = 2 };
 
+    // The outlet outlives the controller.
     explicit PrinterController(PrinterOutlet& outlet) : outlet_(outlet) {}
-    // Closes an open file as Reset does.
+    // A file still open is closed with the bytes held back, and kept: not printed nor
+    // deleted. An owner that wants the job to go out ends it first (Reset).
     ~PrinterController();
     PrinterController(const PrinterController&) = delete;
     PrinterController& operator=(const PrinterController&) = delete;
@@ -53,10 +55,10 @@ public:
     // printed nor deleted.
     size_t Feed(const uint8_t* data, size_t n, bool* finished);
 
-    // The terminal is reset (or goes away) while printing: the bytes held back as a
-    // possible terminator are written, the file is closed, and a temporary file is printed
-    // (and deleted once printed whole), so that nothing received is lost and no file stays
-    // open.
+    // The terminal is reset while printing (a new session, or the owner ending the job
+    // before it goes): the bytes held back as a possible terminator are written, the file
+    // is closed, and a temporary file is printed (and deleted once printed whole), so that
+    // nothing received is lost and no file stays open.
     void Reset();
 
     bool IsOpen() const { return handle_ >= 0; }

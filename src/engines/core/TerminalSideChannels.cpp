@@ -7,7 +7,7 @@ TerminalSideChannels::TerminalSideChannels(CaptureSink* captureSink, PrinterOutl
         printer_ = std::make_unique<PrinterController>(*printerOutlet);
 }
 
-// The printer controller's own destructor finishes an open print file.
+// The printer controller's own destructor closes an open print file and keeps it.
 TerminalSideChannels::~TerminalSideChannels() = default;
 
 void TerminalSideChannels::Attach(TerminalOutlets& outlets)

@@ -11,6 +11,8 @@
 #include "engines/core/ZModemTestKit.h"
 
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -154,6 +156,34 @@ TEST(TerminalSideChannels, PrinterControllerThatCannotStartOrIsReset)
     EXPECT_EQ(s.files.log, (std::vector<std::string>{"close " + kTemp, "print " + kTemp + ": abc\x1b[", "delete " + kTemp}));
     s.Feed({"x"});
     EXPECT_EQ(s.Row(0), "x");
+}
+
+TEST(TerminalSideChannels, GoingAwayWithAJobOpenReachesNothingOfTheOwner)
+{
+    // The main window's members in their order: the print files, the side channels and the
+    // queue a print job's report goes to, which goes first. A job still open when they go
+    // keeps its data in its file, closed, and is not printed: the report of a print that
+    // failed would go into the queue that is gone.
+    struct Files : FakePrinterOutlet {
+        std::deque<std::string>* reports = nullptr;
+        bool PrintRawFile(const std::string& name) override
+        {
+            reports->push_back("not printed, kept in " + name);
+            return false;
+        }
+    } files;
+    struct Window {
+        explicit Window(Files& f) : side(nullptr, &f) { f.reports = &reports; }
+        TerminalSideChannels side;
+        std::deque<std::string> reports;
+    };
+    auto window = std::make_unique<Window>(files);
+    ASSERT_TRUE(window->side.OpenPrintFile(1));
+    bool finished = false;
+    window->side.PrinterControllerData(reinterpret_cast<const uint8_t*>("abc\x1b["), 5, &finished);
+    window.reset();
+    EXPECT_EQ(files.log, std::vector<std::string>{"close " + kTemp});
+    EXPECT_EQ(files.files[kTemp], "abc\x1b[");
 }
 
 TEST(TerminalSideChannels, TextCaptureDeliversEachBlockOnce)
