@@ -60,7 +60,7 @@ void TConsoleForm::WireMenuEvents() {
 
     FPrintOutlet.OnPrintRawFile = [this](const std::string& fileName) { return PrintRawFile(fileName); };
     FPrintOutlet.OnWriteFailed = [this](uint32_t error, const std::string& fileName) {
-        PostPrintReport(PrintFileWriteFailedLines(error ? Win32ErrorText(error) : std::string(), fileName));
+        PostPrintReport(PrintFileWriteFailedLines(error ? Win32ErrorText(error) : "the file took no data", fileName));
     };
     if (Application) {
         Application->HookMainWindow(&FPrintReports, [this](TMessage& m) {

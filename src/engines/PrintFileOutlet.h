@@ -21,7 +21,8 @@ public:
     int CreateTemporaryPrintFile(std::string* name) override;
     int CreatePrintFile(const std::string& name) override;
     // False when the file did not take it all (what it took stays in it); OnWriteFailed then
-    // hears of it with the system's error and the file's name.
+    // hears of it with the system's error (0 when the file took nothing without one) and
+    // the file's name.
     bool WritePrintFile(int handle, const uint8_t* data, size_t size) override;
     std::function<void(uint32_t error, const std::string& fileName)> OnWriteFailed;
     void ClosePrintFile(int handle) override;

@@ -61,9 +61,13 @@ bool TWin32FileStore::Write(int handle, const uint8_t* data, uint32_t len) {
     if (file == INVALID_HANDLE_VALUE || (data == nullptr && len > 0)) return false;
     while (len > 0) {
         DWORD written = 0;
-        // A call that writes nothing would loop for ever: a failure like any other.
-        if (!WriteFile(file, data, len, &written, nullptr) || written == 0 || written > len)
+        if (!WriteFile(file, data, len, &written, nullptr)) return false;
+        // A call that writes nothing would loop for ever: a failure, but one the system
+        // gives no reason for (what it last said belongs to an earlier call).
+        if (written == 0 || written > len) {
+            SetLastError(ERROR_SUCCESS);
             return false;
+        }
         data += written;
         len -= written;
     }

@@ -105,3 +105,36 @@ TEST(PrintFileOutlet, AFullDiskIsToldOnceWithTheFile) {
     EXPECT_EQ(told, (std::vector<std::pair<uint32_t, std::string>>{{ERROR_DISK_FULL, full}}));
     EXPECT_EQ(outlet.OpenFileCount(), 0u);
 }
+
+// A device that takes nothing without an error (a pipe that nobody reads, in no-wait mode,
+// stands in for a printer port on a time-out): the report gives no reason rather than
+// whatever an earlier call left behind.
+TEST(PrintFileOutlet, ADeviceThatTakesNothingIsToldWithoutAStaleReason) {
+    const std::string name = "\\\\.\\pipe\\quiro-print-outlet-test";
+    HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 777, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    TPrintFileOutlet outlet;
+    std::vector<std::pair<uint32_t, std::string>> told;
+    outlet.OnWriteFailed = [&](uint32_t error, const std::string& file) { told.emplace_back(error, file); };
+    const int handle = outlet.CreatePrintFile(name);
+    ASSERT_GE(handle, 0);
+    // The outlet's end of the pipe, found among the process's handles, stops waiting.
+    int clients = 0;
+    for (uintptr_t value = 4; value < 0x10000; value += 4) {
+        HANDLE h = reinterpret_cast<HANDLE>(value);
+        DWORD flags = 0, out = 0, in = 0;
+        if (h == server || GetFileType(h) != FILE_TYPE_PIPE || !GetNamedPipeInfo(h, &flags, &out, &in, nullptr) ||
+            flags != PIPE_CLIENT_END || in != 777)
+            continue;
+        DWORD mode = PIPE_NOWAIT;
+        ASSERT_TRUE(SetNamedPipeHandleState(h, &mode, nullptr, nullptr));
+        ++clients;
+    }
+    ASSERT_EQ(clients, 1);
+    const std::string data(4096, 'p');
+    SetLastError(ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(outlet.WritePrintFile(handle, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+    EXPECT_EQ(told, (std::vector<std::pair<uint32_t, std::string>>{{0, name}}));
+    outlet.ClosePrintFile(handle);
+    CloseHandle(server);
+}
