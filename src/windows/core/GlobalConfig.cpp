@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "framework/core/SysUtils.h"
+
 namespace {
 
 constexpr std::array<CharsetItem, 16> kCharsets{{
@@ -193,11 +195,16 @@ void GlobalConfigModel::LoadFromConsole() {
     ShowKeyMapping();
 
     // A printer that is not installed (or none stored) shows the first one, and the first
-    // one is what OK saves; with no printers at all the stored name is kept.
+    // one is what OK saves; with no printers at all the stored name is kept. Printer names
+    // ignore case: a stored name finds its printer whatever its case, and takes the
+    // installed spelling.
     printers = host_.Printers();
-    const auto it = std::find(printers.begin(), printers.end(), values.PrinterName);
+    const auto it = std::find_if(printers.begin(), printers.end(), [&](const std::string& printer) {
+        return AnsiCompareText(printer, values.PrinterName) == 0;
+    });
     if (it != printers.end()) {
         printerIndex = static_cast<int>(it - printers.begin());
+        values.PrinterName = *it;
     } else if (!printers.empty()) {
         printerIndex = 0;
         values.PrinterName = printers.front();

@@ -77,6 +77,7 @@ TEST(GlobalConfig, FillingTheDialogFromTheMainWindow) {
     Dialog d;
     d.host.printerList = {"Ink", "Laser"};
     ConsoleSettings s = Stored();
+    s.PrinterName = "lASER";  // printer names ignore case
     GlobalConfigModel& m = d.Open(s);
     EXPECT_EQ(d.host.log, "") << "neither fonts nor probes while the dialog is hidden";
     EXPECT_TRUE(m.consoleFontEnabled);
@@ -94,6 +95,7 @@ TEST(GlobalConfig, FillingTheDialogFromTheMainWindow) {
     EXPECT_FALSE(m.customScreenSize);
     EXPECT_FALSE(m.printerListEnabled || m.printFileEnabled);
     EXPECT_EQ(m.printerIndex, 1);
+    EXPECT_EQ(m.values.PrinterName, "Laser") << "the installed spelling";
     EXPECT_EQ(m.keyFirst, "\\x1BOP") << "a missing value shows the VT100 default";
 
     // The built-in fonts: loaded when the box is checked; the layouts follow them.
