@@ -34,3 +34,10 @@ inline bool TelephonyDoubleInPlace() {
   const char* overrides = std::getenv("WINEDLLOVERRIDES");
   return overrides && std::string(overrides).find("tapi32=n") != std::string::npos;
 }
+
+// The system code page the harness gives Wine: 949 (Korean) unless the ctest entry runs
+// under another one and says which (QUIRO_EXPECT_ACP).
+inline unsigned HarnessCodePage() {
+  const char* expected = std::getenv("QUIRO_EXPECT_ACP");
+  return expected && std::atoi(expected) > 0 ? static_cast<unsigned>(std::atoi(expected)) : 949u;
+}

@@ -3,15 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 
+#include "HarnessCheck.h"
 #include "framework/Libraries.h"
 #include "framework/core/DateTime.h"
 #include "framework/core/SysUtils.h"
 
 TEST(Locale, CodePageAndLanguageAreTheHarnesss) {
-    const char* expected = std::getenv("QUIRO_EXPECT_ACP");
-    UINT acp = expected ? static_cast<UINT>(std::atoi(expected)) : 949;
+    const UINT acp = HarnessCodePage();
     EXPECT_EQ(GetACP(), acp);
     if (acp == 949) {
         EXPECT_EQ(GetSystemDefaultLangID(), 1042);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "EditKit.h"
+#include "HarnessCheck.h"
 #include "framework/Printers.h"
 #include "framework/WinePrinterKit.h"
 
@@ -116,6 +117,7 @@ TEST_F(EditorFixture, EnterSendsTheLineAndCtrlEnterTheSelection) {
 // Also run under code page 1252: the editor's text goes out in the editor's code page, not
 // the system's, and its Tab stops count that code page's bytes.
 TEST_F(EditorFixture, KoreanGoesOutInTheEditorsCodePage) {
+    ASSERT_EQ(GetACP(), HarnessCodePage()) << "the system code page is not the one this run is for";
     host.open = true;
     Key(VK_SPACE, ssShift);
     Letters("gksrmf");
