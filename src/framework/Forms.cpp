@@ -213,12 +213,14 @@ BOOL CALLBACK QuiroNoteWindow(HWND wnd, LPARAM windows) {
 
 // The program's stay-on-top forms are on top of every window but a running modal form:
 // they stay below that one (it must stay reachable) and are on top again after it, and
-// after another form came to the front.
+// after another form came to the front. Among themselves they keep their order: each is
+// put on top in turn, the lowest first.
 void ArrangeStayOnTopForms() {
-    std::vector<HWND> windows;
+    std::vector<HWND> windows;  // in Z order, the top first
     EnumThreadWindows(GetCurrentThreadId(), &QuiroNoteWindow, reinterpret_cast<LPARAM>(&windows));
     constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    for (HWND wnd : windows) {
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        HWND wnd = *it;
         auto* form = dynamic_cast<TForm*>(TWinControl::FindControl(wnd));
         if (!form || form->FormStyle() != fsStayOnTop || form->Modal() || !IsWindowVisible(wnd)) continue;
         if (HWND modal = CoveringModalWindow(wnd)) {

@@ -241,7 +241,7 @@ TEST_F(Forms, AModalFormOpenedByAWindowlessControlHasTheMouse) {
 
 // A modal form is never covered by the program's stay-on-top forms, those on show when it
 // opens nor those shown while it runs (which do not take the keyboard from it either); after
-// it they are on top again.
+// it they are on top again, in the order they had.
 TEST_F(Forms, StayOnTopFormsStayBelowAModalForm) {
     auto topMost = [](TForm* f) { return (GetWindowLongA(f->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
     auto above = [](TForm* upper, TForm* lower) {
@@ -274,6 +274,13 @@ TEST_F(Forms, StayOnTopFormsStayBelowAModalForm) {
     dialog.ShowModal();
     EXPECT_TRUE(topMost(early));
     EXPECT_TRUE(topMost(late));
+    // Among themselves they keep their order, however often another form comes to the front.
+    EXPECT_TRUE(above(late, early)) << "shown last, over the other";
+    for (int i = 0; i < 2; ++i) {
+        main->Show();
+        EXPECT_TRUE(above(late, early)) << "after the main form came to the front, time " << i + 1;
+        EXPECT_TRUE(above(early, main));
+    }
 }
 
 }  // namespace
