@@ -182,8 +182,10 @@ void TConsoleForm::FormClose(TCloseAction& action) {
         return;
     }
     if (Connected) MAIN_BTN_DisconnectClick();
-    // A job the host left open goes out now, as a new session's reset would send it.
+    // A job the host left open goes out now, as a new session's reset would send it; what
+    // went wrong with it is told here, as the console that would show it is going.
     EndPrintJob();
+    TellPendingPrintReports();
     TellSettingsNotSaved(SaveSessionSettings());
 }
 

@@ -629,6 +629,8 @@ private:
     // Ends a print job the host left open: its file is closed and, when temporary, printed
     // (and kept when it cannot be). Before the form goes, while all the job reaches is here.
     void EndPrintJob();
+    // Reports not yet on the console, in a message box (the window is closing).
+    void TellPendingPrintReports();
     std::deque<std::string> FPrintReports;
     // The capture editor.
     void WireEditorEvents();

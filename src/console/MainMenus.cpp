@@ -87,6 +87,18 @@ void TConsoleForm::EndPrintJob() {
     FSideChannels.ResetPrinterController();
 }
 
+void TConsoleForm::TellPendingPrintReports() {
+    if (FPrintReports.empty()) return;
+    std::string text;
+    for (const std::string& line : FPrintReports) {
+        // A status line's brackets are for the console.
+        const bool bracketed = line.size() >= 4 && line.compare(0, 2, "[ ") == 0 && line.compare(line.size() - 2, 2, " ]") == 0;
+        text += (text.empty() ? "" : "\n") + (bracketed ? line.substr(2, line.size() - 4) : line);
+    }
+    FPrintReports.clear();
+    MessageBoxA(Handle(), text.c_str(), " Quiro 2: Warning", MB_OK | MB_ICONWARNING);
+}
+
 bool TConsoleForm::PrintRawFile(const std::string& fileName) {
     const RawPrintOutcome outcome = ::PrintRawFile(Settings.PrinterName, fileName, "Quiro 2 [Print]");
     if (outcome.Ok()) return true;

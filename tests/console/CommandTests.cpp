@@ -332,12 +332,10 @@ TEST(Printing, AFullPrintFileIsTold) {
 }
 
 // The host leaves a job open (no ESC [ 4 i) and the user quits: the job ends while the
-// program is whole, the program ends cleanly, and a printer that refuses the job leaves the
-// data in the temporary file.
+// program is whole, held bytes and all, and the program ends cleanly. A printer takes it and
+// the temporary file goes; a printer that refuses it is told at the close, and the data
+// stays in the temporary file.
 TEST(Printing, AJobLeftOpenEndsWhenTheProgramCloses) {
-    DeleteSettings();
-    Settings()->WriteInteger("PrintType", 1);
-    Settings()->WriteString("PrinterName", "No Such Quiro Printer");
     char folder[MAX_PATH + 1] = {};
     GetTempPathA(sizeof folder, folder);
     auto printFiles = [&] {
@@ -349,27 +347,49 @@ TEST(Printing, AJobLeftOpenEndsWhenTheProgramCloses) {
         if (find != INVALID_HANDLE_VALUE) FindClose(find);
         return names;
     };
-    const std::vector<std::string> before = printFiles();
-    RecordingHost host("ready\r\n");
-    QuiroProgram q(Address(host));
-    ProbeState s;
-    ASSERT_TRUE(StartFocused(q, "ready", s));
-    const std::string data = "\x1B" "E\x1B[4xopen job\r\n" + std::string(3000, 'j') + "\x1B";
-    host.Send("\x1B[5i" + data);
-    std::string job;
     const auto read = [](const std::string& name) {
         std::ifstream in(name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    // The job's file holds all but the ESC that may begin the terminator.
-    ASSERT_TRUE(PumpUntil([&] {
-        for (const std::string& name : printFiles())
-            if (std::find(before.begin(), before.end(), name) == before.end()) job = name;
-        return !job.empty() && read(job).size() == data.size() - 1;
-    }, 20000)) << job;
-    EXPECT_EQ(q.Close(), 0);
-    EXPECT_EQ(read(job), data);
-    DeleteFileA(job.c_str());
+    HostFolder spool;
+    const std::string printerName = "Quiro Console Test Printer";
+    ASSERT_TRUE(quiro::test::SetFilePrinter(printerName, spool.Dir() + "/job.prn"));
+    const std::string data = "\x1B" "E\x1B[4xopen job\r\n" + std::string(3000, 'j') + "\x1B";
+    for (const bool printerTakesIt : {true, false}) {
+        SCOPED_TRACE(printerTakesIt ? "a printer" : "no printer");
+        DeleteSettings();
+        Settings()->WriteInteger("PrintType", 1);
+        Settings()->WriteString("PrinterName", printerTakesIt ? printerName : "No Such Quiro Printer");
+        const std::vector<std::string> before = printFiles();
+        RecordingHost host("ready\r\n");
+        QuiroProgram q(Address(host));
+        ProbeState s;
+        ASSERT_TRUE(StartFocused(q, "ready", s));
+        host.Send("\x1B[5i" + data);
+        // The job's file holds all but the ESC that may begin the terminator.
+        std::string job;
+        ASSERT_TRUE(PumpUntil([&] {
+            for (const std::string& name : printFiles())
+                if (std::find(before.begin(), before.end(), name) == before.end()) job = name;
+            return !job.empty() && read(job).size() == data.size() - 1;
+        }, 20000)) << job;
+        DialogSeen told;
+        EXPECT_EQ(q.Close([&] {
+            if (HWND box = printerTakesIt ? nullptr : q.WaitForDialog(10000)) told = Answer(box, IDOK);
+        }), 0);
+        if (printerTakesIt) {
+            const std::string printed = spool.Read("job.prn");
+            EXPECT_TRUE(printed == data) << printed.size() << " of " << data.size() << " bytes printed";
+            EXPECT_EQ(GetFileAttributesA(job.c_str()), INVALID_FILE_ATTRIBUTES) << job;
+        } else {
+            EXPECT_EQ(told.caption, " Quiro 2: Warning");
+            EXPECT_NE(told.text.find("The print data is kept in " + job), std::string::npos) << told.text;
+            const std::string kept = read(job);
+            EXPECT_TRUE(kept == data) << kept.size() << " of " << data.size() << " bytes kept";
+            DeleteFileA(job.c_str());
+        }
+    }
+    quiro::test::RemovePrinter(printerName);
 }
 
 // The syllable being typed goes out before the frames of a ZModem transfer started from the

@@ -263,10 +263,11 @@ DialogSeen Answer(HWND dialog, int button, const std::string& fileName) {
     return seen;
 }
 
-int QuiroProgram::Close() {
+int QuiroProgram::Close(const std::function<void()>& meanwhile) {
     DWORD code = DWORD(-1);
-    if (wnd_ && PostMessageA(wnd_, WM_CLOSE, 0, 0) && WaitForSingleObject(pi_.hProcess, 20000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi_.hProcess, &code);
+    if (!wnd_ || !PostMessageA(wnd_, WM_CLOSE, 0, 0)) return int(code);
+    if (meanwhile) meanwhile();
+    if (WaitForSingleObject(pi_.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(pi_.hProcess, &code);
     return int(code);
 }
 

@@ -98,7 +98,8 @@ public:
     // A visible window of the process with that caption once one is up; nullptr after `ms`.
     HWND WaitForWindow(const std::string& caption, DWORD ms) const;
     // Closes the main window as the user does: the exit code, -1 when it did not end.
-    int Close();
+    // `meanwhile` runs once the window was asked to close (to answer what it asks then).
+    int Close(const std::function<void()>& meanwhile = {});
 
 private:
     bool CopyData(uintptr_t kind, const std::string& data);
