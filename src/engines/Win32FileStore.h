@@ -21,8 +21,9 @@ public:
     int Create(const std::string& path) override;
     int OpenExisting(const std::string& path, bool forWriting) override;
     int32_t Read(int handle, uint8_t* buffer, uint32_t len) override;
-    // False when the file did not take it all: GetLastError() then tells why, or is 0 when
-    // a call took nothing without an error (a device on a time-out, as a printer port can).
+    // False when the file did not take it all: for a handle of the store, GetLastError()
+    // then tells why, or is 0 when a call took nothing without an error (a device on a
+    // time-out, as a printer port can).
     bool Write(int handle, const uint8_t* data, uint32_t len) override;
     bool Seek(int handle, uint64_t position) override;
     int64_t Size(int handle) override;

@@ -97,7 +97,8 @@ public:
     // *finished tells that the controller ended (the engine returns to receive mode 0 and
     // the bytes after it are the screen's). Nothing taken and finished: no file is open.
     virtual size_t PrinterControllerData(const uint8_t* data, size_t n, bool* finished) = 0;
-    // The terminal was reset: drop an open print file.
+    // The terminal was reset: an open print job ends (its file closed and, when temporary,
+    // printed).
     virtual void ResetPrinterController() = 0;
 };
 
