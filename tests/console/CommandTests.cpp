@@ -304,9 +304,7 @@ TEST(Printing, RawJobsIntoAWinePrinter) {
     std::string kept;
     for (const ProbeLine& l : s.lines)
         if (l.text.rfind("[ The print data is kept in ", 0) == 0) kept = l.text.substr(28, l.text.size() - 30);
-    std::ifstream in(kept, std::ios::binary);
-    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == data) << kept;
-    in.close();
+    EXPECT_TRUE(FileBytes(kept) == data) << kept;
     DeleteFileA(kept.c_str());
     quiro::test::RemovePrinter(printerName);
     EXPECT_EQ(q.Close(), 0);
@@ -347,10 +345,6 @@ TEST(Printing, AJobLeftOpenEndsWhenTheProgramCloses) {
         if (find != INVALID_HANDLE_VALUE) FindClose(find);
         return names;
     };
-    const auto read = [](const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
     HostFolder spool;
     const std::string printerName = "Quiro Console Test Printer";
     ASSERT_TRUE(quiro::test::SetFilePrinter(printerName, spool.Dir() + "/job.prn"));
@@ -371,7 +365,7 @@ TEST(Printing, AJobLeftOpenEndsWhenTheProgramCloses) {
         ASSERT_TRUE(PumpUntil([&] {
             for (const std::string& name : printFiles())
                 if (std::find(before.begin(), before.end(), name) == before.end()) job = name;
-            return !job.empty() && read(job).size() == data.size() - 1;
+            return !job.empty() && FileBytes(job).size() == data.size() - 1;
         }, 20000)) << job;
         DialogSeen told;
         EXPECT_EQ(q.Close([&] {
@@ -384,7 +378,7 @@ TEST(Printing, AJobLeftOpenEndsWhenTheProgramCloses) {
         } else {
             EXPECT_EQ(told.caption, " Quiro 2: Warning");
             EXPECT_NE(told.text.find("The print data is kept in " + job), std::string::npos) << told.text;
-            const std::string kept = read(job);
+            const std::string kept = FileBytes(job);
             EXPECT_TRUE(kept == data) << kept.size() << " of " << data.size() << " bytes kept";
             DeleteFileA(job.c_str());
         }

@@ -288,8 +288,7 @@ void HostFolder::Write(const std::string& name, const std::string& bytes) const 
 }
 
 std::string HostFolder::Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return FileBytes(Path(name));
 }
 
 TelnetHost::TelnetHost(const std::string& login) {
@@ -421,6 +420,11 @@ std::string ToCp949(const std::string& utf8) {
     out.resize(size_t(WideCharToMultiByte(949, 0, wide.data(), int(wide.size()), out.data(), int(out.size()),
                                           nullptr, nullptr)));
     return out;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string FromHex(const std::string& hex) {

@@ -167,6 +167,8 @@ std::unique_ptr<TRegistry> Settings();
 void DeleteSettings();
 
 std::string ToCp949(const std::string& utf8);
+// A file's bytes ("" when it cannot be read).
+std::string FileBytes(const std::string& path);
 // The bytes of a hex field of the probe ("-" for none).
 std::string FromHex(const std::string& hex);
 

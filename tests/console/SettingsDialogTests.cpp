@@ -54,11 +54,6 @@ std::map<std::string, std::string> ExportSettings() {
     return values;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::string WindowsPath(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
@@ -377,8 +372,8 @@ TEST(SettingsDialog, KeyMapPage) {
     ASSERT_TRUE(StartFocused(q, "ready", s));
     FormState f;
     ASSERT_TRUE(OpenSettings(q, f));
-    const std::string vt100 = ReadFile(std::string(QUIRO_SOURCE_DIR) + "/tests/console/core/data/keymap_vt100.ini");
-    EXPECT_EQ(MemIniStore::Parse(ReadFile(kKeyMap)).Serialize(), MemIniStore::Parse(vt100).Serialize());
+    const std::string vt100 = FileBytes(std::string(QUIRO_SOURCE_DIR) + "/tests/console/core/data/keymap_vt100.ini");
+    EXPECT_EQ(MemIniStore::Parse(FileBytes(kKeyMap)).Serialize(), MemIniStore::Parse(vt100).Serialize());
 
     EXPECT_TRUE(q.SetText(In("GSET_EDIT_KeyNorm"), "\\x1B[11~F1"));
     q.Click(In("GSET_BTN_KeyF2"));
@@ -387,7 +382,7 @@ TEST(SettingsDialog, KeyMapPage) {
     EXPECT_EQ(f.at("GSET_LABEL_KeyAlt").text, "Pressed with Shift");
     EXPECT_TRUE(q.SetText(In("GSET_EDIT_KeyNorm"), "typed F2"));
     ASSERT_TRUE(CloseSettings(q, "GSET_BTN_Cancel"));
-    const MemIniStore file = MemIniStore::Parse(ReadFile(kKeyMap));
+    const MemIniStore file = MemIniStore::Parse(FileBytes(kKeyMap));
     EXPECT_EQ(file.ReadValue("QuiroKeyMap", "KeyF1_Norm"), "\\x1B[11~F1");
     EXPECT_EQ(file.ReadValue("QuiroKeyMap", "KeyF2_Norm"), "typed F2");
 

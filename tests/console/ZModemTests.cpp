@@ -27,11 +27,6 @@ std::string Windows(std::string path) {
     return path;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A line of the console holds `text`.
 bool Shows(const ProbeState& s, const std::string& text) {
     return std::any_of(s.lines.begin(), s.lines.end(),
@@ -105,9 +100,9 @@ TEST(ZModem, DownloadsAndUploadsThroughTheTelnetServer) {
     EXPECT_EQ(box.caption, "DONE: notes.txt" + connection);
     EXPECT_EQ(box.text, "File Transfer Done!");
     ASSERT_TRUE(t.WaitFor(Prompt)) << ::testing::PrintToString(t.s.Texts());
-    EXPECT_EQ(ReadFile(downloads + "\\empty"), "");
-    EXPECT_TRUE(ReadFile(downloads + "\\bytes.bin") == bytes);
-    EXPECT_EQ(ReadFile(downloads + "\\notes.txt"), "notes\r\n");
+    EXPECT_EQ(FileBytes(downloads + "\\empty"), "");
+    EXPECT_TRUE(FileBytes(downloads + "\\bytes.bin") == bytes);
+    EXPECT_EQ(FileBytes(downloads + "\\notes.txt"), "notes\r\n");
     for (const ProbeLine& l : t.s.lines) {
         EXPECT_NE(l.text.rfind("rz", 0), 0u) << "the sender's rz line is shown";
         EXPECT_EQ(l.text.find("[ ZModem"), std::string::npos) << l.text;
@@ -141,7 +136,7 @@ TEST(ZModem, DownloadsAndUploadsThroughTheTelnetServer) {
     t.Type("sz -e " + fallback);
     t.FinishBox();
     const std::string programFolderCopy = std::string(QUIRO_BINARY_DIR) + "/src/console/" + fallback;
-    EXPECT_EQ(ReadFile(programFolderCopy), "into the program's folder\r\n");
+    EXPECT_EQ(FileBytes(programFolderCopy), "into the program's folder\r\n");
     DeleteFileA(programFolderCopy.c_str());
     CreateDirectoryA(downloads.c_str(), nullptr);
     ASSERT_TRUE(t.WaitFor(Prompt)) << ::testing::PrintToString(t.s.Texts());
@@ -174,7 +169,7 @@ TEST(ZModem, DownloadsAndUploadsThroughTheTelnetServer) {
     int text = t.s.Find("text after the transfer");
     EXPECT_GE(text, 0) << ::testing::PrintToString(t.s.Texts());
     EXPECT_LT(text, t.s.Find("Connection closed..."));
-    EXPECT_TRUE(ReadFile(downloads + "\\plain.txt") == plain);
+    EXPECT_TRUE(FileBytes(downloads + "\\plain.txt") == plain);
     box = t.FinishBox();
     EXPECT_EQ(box.caption, "DONE: plain.txt" + connection);
     EXPECT_EQ(t.q->Close(), 0);
@@ -273,7 +268,7 @@ TEST(ZModem, AutoDetectOffLeavesTheHostsReceiverAlone) {
         << ::testing::PrintToString(t.s.Texts());
     t.q->Click("MAIN_PMENU_StartZModemDownload");
     ASSERT_TRUE(t.WaitFor([](const ProbeState& s) { return s.Int("transferRunning") == 0; }));
-    EXPECT_EQ(ReadFile(Windows(t.host.Path("dl/menu.txt"))), "by the menu\r\n");
+    EXPECT_EQ(FileBytes(Windows(t.host.Path("dl/menu.txt"))), "by the menu\r\n");
     EXPECT_EQ(t.q->Close(), 0);
 }
 
@@ -306,8 +301,8 @@ TEST(ZModem, DownloadOverASerialLine) {
     EXPECT_EQ(box.text, "File Transfer Done!");
     EXPECT_TRUE(PumpUntil([&] { return !host.Read("sz.status").empty(); }, 20000));
     EXPECT_EQ(host.Read("sz.status"), "0\n") << host.Read("sz.log");
-    EXPECT_TRUE(ReadFile(downloads + "\\bytes.bin") == bytes);
-    EXPECT_EQ(ReadFile(downloads + "\\notes.txt"), "over the line\r\n");
+    EXPECT_TRUE(FileBytes(downloads + "\\bytes.bin") == bytes);
+    EXPECT_EQ(FileBytes(downloads + "\\notes.txt"), "over the line\r\n");
     s = q.State();
     // Nothing of the sender shows: its "rz" was blanked where it stood.
     const std::vector<std::string> texts = s.Texts();
